@@ -1,0 +1,7 @@
+#include "compiler/derivation.h"
+
+namespace scenario {
+
+void deriva_percorso(stato_compilazione&) {}
+
+}  // namespace scenario

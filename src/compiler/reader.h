@@ -1,0 +1,28 @@
+// The two text readers: the line description, then the service description.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "model/model.h"
+#include "platform/file_system.h"
+
+namespace scenario {
+
+// Where the two text sources of a compile lie, and what to do with them.
+struct sorgenti {
+  FileSystem& fs;
+  std::string cartella;
+  // Delete each source once read (the one-shot run deletes the files it wrote
+  // itself; a scenario author's own files are never deleted).
+  bool elimina = false;
+  // The first file-system failure met (other than a missing source); the
+  // compile stops there and the run reports it.
+  std::optional<IoError> errore_io;
+};
+
+// Reads the line description, then the service description, into the model.
+// Faults are recorded in s (numero_errore, posizione_errore, guasti).
+void memorizza_dati(stato_compilazione& s, sorgenti& src);
+
+}  // namespace scenario

@@ -1,0 +1,149 @@
+// The compile state: everything the readers, the recorders, the derivation
+// rules and the integrity codes produce, and what the binary writers store.
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace scenario {
+
+// y converted to the nearest integer, halves to even (the default rounding
+// mode of the floating-point unit).
+inline double near(double y) { return std::nearbyint(y); }
+
+// One 50 m cell of the route. Cell c covers metres 50·c to 50·c + 49.
+struct cella {
+  uint8_t tipo = 0;  // object code; 0 = nothing, 11 = tunnel marker (free)
+  int16_t dato1 = 0;
+  int16_t dato2 = 0;
+  int16_t dato3 = 0;
+  int16_t dato4 = 0;
+  uint8_t tempo = 0;
+  uint8_t avvicinamento = 0;
+  uint8_t galleria = 0;
+  uint8_t velocita = 0;
+  uint8_t pendenza = 0;
+  uint8_t aderenza = 0;
+};
+
+// A cell accepts a point object when it holds nothing or a tunnel marker.
+inline bool libera(const cella& c) { return c.tipo == 0 || c.tipo == 11; }
+
+// One row of the scenario table.
+struct record_sim {
+  uint8_t tipo = 0;
+  int32_t inizio = 0;
+  int32_t fine = 0;
+  int32_t progressiva = 0;
+  uint8_t b1 = 0;
+  std::string testo;
+  int16_t i1 = 0;
+  int16_t i2 = 0;
+  int16_t i3 = 0;
+  int16_t i4 = 0;
+  int16_t i5 = 0;
+  uint8_t b2 = 0;
+  uint8_t b3 = 0;
+  uint8_t b4 = 0;
+  uint8_t b5 = 0;
+  int32_t orario = 0;
+};
+
+inline constexpr int righe_tabella_sim = 87;
+// Rows with a fixed meaning.
+inline constexpr int riga_prima_stazione = 1;
+inline constexpr int riga_primo_testo = 80;  // board texts grow downwards from here
+inline constexpr int riga_progressiva_tre = 81;
+inline constexpr int riga_progressiva_due = 82;
+inline constexpr int riga_progressiva_uno = 83;
+inline constexpr int riga_treno = 84;
+inline constexpr int riga_linea = 85;
+inline constexpr int riga_ripetizione = 86;
+
+inline constexpr int massimo_montagne = 80;
+
+// Kinds of track-plan elements; the values are the tags of "_linea.dat".
+enum class tipo_elemento : uint8_t { vuoto = 0, intero = 2, doppio = 5 };
+
+// The track plan: points 0 .. L, each a pair of coordinates in metres. Both
+// coordinates of a point are always set together, so a kind is kept per point
+// (empty, 16-bit integer or double) beside the two values.
+class matrice_punti {
+ public:
+  // Sizes to points 0 .. ultimo, all empty; discards what was held.
+  void dimensiona(int32_t ultimo);
+  void libera();
+  bool dimensionata() const { return !tipi_.empty(); }
+  // L, the last point; -1 when unsized.
+  int32_t ultimo() const { return static_cast<int32_t>(tipi_.size()) - 1; }
+
+  void imposta_intero(int32_t i, int16_t x, int16_t y);
+  void imposta_doppio(int32_t i, double x, double y);
+
+  tipo_elemento tipo(int32_t i) const { return static_cast<tipo_elemento>(tipi_[i]); }
+  double x(int32_t i) const { return x_[i]; }
+  double y(int32_t i) const { return y_[i]; }
+
+ private:
+  std::vector<uint8_t> tipi_;
+  std::vector<double> x_;
+  std::vector<double> y_;
+};
+
+// One compile fault, kept in the order it was met.
+struct guasto {
+  int32_t numero = 0;
+  std::optional<int32_t> posizione;  // metres, where the number has one
+  std::string file;                  // text file of the row that caused it; empty for the rules
+  int riga = 0;                      // its line number (from 1); 0 when none
+};
+
+struct stato_compilazione {
+  std::string nome_linea;
+  std::string nome_treno;
+  int32_t genera_linea = 0;
+  std::string riga;  // the text field last read: the keyword of the current line
+  std::vector<cella> percorso;  // cells 0 .. P; empty while unsized
+  std::array<record_sim, righe_tabella_sim> tabella_sim{};
+  matrice_punti matrice_linea;
+  std::array<int32_t, massimo_montagne + 1> montagna_inizio{};
+  std::array<int32_t, massimo_montagne + 1> montagna_fine{};
+  int32_t numero_montagne = 0;
+  int32_t numero_errore = 0;
+  int32_t posizione_errore = 0;
+  std::vector<guasto> guasti;  // every fault in order; numero_errore is the last
+
+  bool dimensionato() const { return !percorso.empty(); }
+  // P, the last cell; -1 while unsized.
+  int32_t ultima_cella() const { return static_cast<int32_t>(percorso.size()) - 1; }
+};
+
+// Records a compile fault: sets numero_errore (and posizione_errore when the
+// number carries a position) and appends it to the log.
+inline void segnala_guasto(stato_compilazione& s, int32_t numero,
+                           std::optional<int32_t> posizione = std::nullopt,
+                           std::string file = {}, int riga = 0) {
+  s.numero_errore = numero;
+  if (posizione) s.posizione_errore = *posizione;
+  s.guasti.push_back(guasto{numero, posizione, std::move(file), riga});
+}
+
+// Lengths derived from the route length: L = lunghezza + 7000 and
+// P = near(L / 50).
+inline int32_t punti_da_lunghezza(int32_t lunghezza) { return lunghezza + 7000; }
+inline int32_t celle_da_lunghezza(int32_t lunghezza) {
+  return static_cast<int32_t>(near(punti_da_lunghezza(lunghezza) / 50.0));
+}
+
+// Sizes the route to cells 0 .. P, all zero, and, when genera_linea is set,
+// the track plan to points 0 .. L, all empty. lunghezza must be 0 .. 1,000,000.
+void dimensiona(stato_compilazione& s, int32_t lunghezza);
+
+// Clears the 87 rows of the scenario table.
+void azzera_tabella(stato_compilazione& s);
+
+}  // namespace scenario

@@ -1,0 +1,133 @@
+#include "platform/file_system.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace scenario {
+
+namespace {
+
+IoError system_error(const std::string& path, int err) {
+  return IoError{path, std::strerror(err), err == ENOENT};
+}
+
+}  // namespace
+
+std::string temporary_path(const std::string& path) { return path + ".tmp"; }
+
+std::string join_path(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  if (folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+std::optional<IoError> publish(FileSystem& fs, const std::vector<OutputFile>& files) {
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (auto error = fs.write(temporary_path(files[i].path), files[i].data)) {
+      // Nothing was renamed yet: drop what was written, the targets are whole.
+      for (size_t k = 0; k <= i; ++k) fs.remove(temporary_path(files[k].path));
+      return error;
+    }
+  }
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (auto error = fs.rename(temporary_path(files[i].path), files[i].path)) {
+      for (size_t k = i; k < files.size(); ++k) fs.remove(temporary_path(files[k].path));
+      return error;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<IoError> PosixFileSystem::read(const std::string& path, std::string* data) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return system_error(path, errno);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    int err = errno;
+    ::close(fd);
+    return system_error(path, err);
+  }
+  if (S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return system_error(path, EISDIR);
+  }
+  data->clear();
+  if (st.st_size > 0) data->reserve(static_cast<size_t>(st.st_size));
+  char buffer[1 << 16];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      ::close(fd);
+      return system_error(path, err);
+    }
+    if (n == 0) break;
+    data->append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return std::nullopt;
+}
+
+std::optional<IoError> PosixFileSystem::write(const std::string& path, std::string_view data) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return system_error(path, errno);
+  const char* p = data.data();
+  size_t left = data.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      ::close(fd);
+      return system_error(path, err);
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  if (::close(fd) != 0) return system_error(path, errno);
+  return std::nullopt;
+}
+
+std::optional<IoError> PosixFileSystem::rename(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return system_error(to, errno);
+  return std::nullopt;
+}
+
+std::optional<IoError> PosixFileSystem::remove(const std::string& path) {
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return system_error(path, errno);
+  return std::nullopt;
+}
+
+std::optional<IoError> MemoryFileSystem::read(const std::string& path, std::string* data) {
+  auto it = files.find(path);
+  if (it == files.end()) return system_error(path, ENOENT);
+  *data = it->second;
+  return std::nullopt;
+}
+
+std::optional<IoError> MemoryFileSystem::write(const std::string& path, std::string_view data) {
+  files[path] = std::string(data);
+  return std::nullopt;
+}
+
+std::optional<IoError> MemoryFileSystem::rename(const std::string& from, const std::string& to) {
+  auto it = files.find(from);
+  if (it == files.end()) return system_error(from, ENOENT);
+  std::string data = std::move(it->second);
+  files.erase(it);
+  files[to] = std::move(data);
+  return std::nullopt;
+}
+
+std::optional<IoError> MemoryFileSystem::remove(const std::string& path) {
+  files.erase(path);
+  return std::nullopt;
+}
+
+}  // namespace scenario

@@ -1,0 +1,74 @@
+// Every file operation of the system goes through FileSystem, so that tests
+// can run the whole sequence in memory or make any single operation fail.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace scenario {
+
+// A failed file-system operation: the path concerned and the system's reason.
+struct IoError {
+  std::string path;
+  std::string reason;
+  bool missing = false;  // the file does not exist (reads only)
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Reads the whole file into *data.
+  virtual std::optional<IoError> read(const std::string& path, std::string* data) = 0;
+  // Creates or truncates `path` and writes all of `data` to it.
+  virtual std::optional<IoError> write(const std::string& path, std::string_view data) = 0;
+  // Replaces `to` by `from` in one step.
+  virtual std::optional<IoError> rename(const std::string& from, const std::string& to) = 0;
+  // Deleting a file that is already gone is not a failure.
+  virtual std::optional<IoError> remove(const std::string& path) = 0;
+};
+
+struct OutputFile {
+  std::string path;
+  std::string_view data;
+};
+
+// Replaces every target with its new content, or none of them.
+// Each file is written to a temporary beside its target first; only when all
+// were written whole are they renamed over their targets. On a failed write
+// the temporaries are removed and every older target is left as it was.
+std::optional<IoError> publish(FileSystem& fs, const std::vector<OutputFile>& files);
+
+// The temporary that publish() writes before renaming it over `path`.
+std::string temporary_path(const std::string& path);
+
+// `folder` + "/" + `name`.
+std::string join_path(const std::string& folder, const std::string& name);
+
+// The real file system.
+class PosixFileSystem final : public FileSystem {
+ public:
+  std::optional<IoError> read(const std::string& path, std::string* data) override;
+  std::optional<IoError> write(const std::string& path, std::string_view data) override;
+  std::optional<IoError> rename(const std::string& from, const std::string& to) override;
+  std::optional<IoError> remove(const std::string& path) override;
+};
+
+// Files held in a map: for tests, fuzzing and benchmarks of the compile alone.
+class MemoryFileSystem final : public FileSystem {
+ public:
+  std::optional<IoError> read(const std::string& path, std::string* data) override;
+  std::optional<IoError> write(const std::string& path, std::string_view data) override;
+  std::optional<IoError> rename(const std::string& from, const std::string& to) override;
+  std::optional<IoError> remove(const std::string& path) override;
+
+  std::map<std::string, std::string> files;
+};
+
+// The folder that holds the running executable, whatever the current directory.
+std::optional<std::string> program_folder();
+
+}  // namespace scenario

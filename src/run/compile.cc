@@ -1,0 +1,93 @@
+#include "run/compile.h"
+
+#include "compiler/codes.h"
+#include "compiler/derivation.h"
+#include "compiler/reader.h"
+#include "model/binary_files.h"
+#include "model/file_names.h"
+#include "run/errors.h"
+
+namespace scenario {
+
+esito_compilazione memorizza_percorso(stato_compilazione& s, int32_t j, FileSystem& fs,
+                                      const opzioni_compilazione& opzioni) {
+  esito_compilazione esito;
+  s.genera_linea = j;
+  s.numero_errore = 0;
+  azzera_tabella(s);
+
+  sorgenti src{fs, opzioni.cartella_sorgenti, opzioni.elimina_sorgenti, std::nullopt};
+  memorizza_dati(s, src);
+  if (src.errore_io) {
+    esito.errore_io = src.errore_io;
+    return esito;
+  }
+  if (!s.dimensionato()) {
+    esito.nulla_da_scrivere = true;
+    return esito;
+  }
+
+  deriva_percorso(s);
+
+  record_sim& testata = s.tabella_sim[riga_linea];
+  cella& prima = s.percorso[1];
+  if (testata.i1 != 0 || prima.dato1 != 0) {
+    esito.errore_guardia = 1250;
+    return esito;
+  }
+  testata.i1 = 610;
+  prima.dato1 = 5121;
+  if (testata.orario != 0 || prima.dato2 != 0) {
+    esito.errore_guardia = 1251;
+    return esito;
+  }
+  testata.orario = codice_gara_st(s);
+  prima.dato2 = static_cast<int16_t>(codice_gara_og(s));
+
+  // All outputs are built first, then replace their older files together.
+  std::string linea;
+  if (s.genera_linea != 0) linea = scrivi_matrice_linea(s);
+  const std::string sim = scrivi_tabella_sim(s);
+  const std::string dat = scrivi_percorso(s);
+  std::vector<OutputFile> files;
+  if (s.genera_linea != 0) {
+    esito.scritti.push_back(nomi::linea_dat(s.nome_linea));
+    files.push_back({join_path(opzioni.cartella_uscita, esito.scritti.back()), linea});
+  }
+  esito.scritti.push_back(nomi::sim(s.nome_linea, s.nome_treno));
+  files.push_back({join_path(opzioni.cartella_uscita, esito.scritti.back()), sim});
+  esito.scritti.push_back(nomi::dat(s.nome_linea, s.nome_treno));
+  files.push_back({join_path(opzioni.cartella_uscita, esito.scritti.back()), dat});
+
+  if (auto error = publish(fs, files)) {
+    esito.errore_io = std::move(error);
+    esito.scritti.clear();
+  }
+  return esito;
+}
+
+int stato_uscita(const esito_compilazione& e, const stato_compilazione& s) {
+  if (e.errore_io) return 3;
+  if (e.errore_guardia || e.nulla_da_scrivere) return 1;
+  if (s.numero_errore != 0 || !s.guasti.empty()) return 2;
+  return 0;
+}
+
+void riporta(std::ostream& err, const esito_compilazione& e, const stato_compilazione& s) {
+  for (const guasto& g : s.guasti) err << descrivi_guasto(g) << '\n';
+  // A number recorded without a log entry still reaches the user.
+  if (s.guasti.empty() && s.numero_errore != 0) {
+    guasto g;
+    g.numero = s.numero_errore;
+    err << descrivi_guasto(g) << '\n';
+  }
+  if (e.errore_io) {
+    err << e.errore_io->path << ": " << e.errore_io->reason << '\n';
+  } else if (e.errore_guardia) {
+    errore(err, std::to_string(*e.errore_guardia));
+  } else if (e.nulla_da_scrivere) {
+    err << "nothing to write: the line description gave no route length\n";
+  }
+}
+
+}  // namespace scenario

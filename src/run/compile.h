@@ -1,0 +1,43 @@
+// The compile step: text sources in, three binary files out.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "model/model.h"
+#include "platform/file_system.h"
+
+namespace scenario {
+
+struct opzioni_compilazione {
+  std::string cartella_sorgenti;  // holds the two text sources
+  std::string cartella_uscita;    // receives the binary files
+  bool elimina_sorgenti = false;  // delete the sources once read
+};
+
+struct esito_compilazione {
+  std::optional<int> errore_guardia;  // 1250 or 1251: nothing was written
+  bool nulla_da_scrivere = false;     // the route was never sized: nothing was written
+  std::optional<IoError> errore_io;   // a file could not be read, written or deleted
+  std::vector<std::string> scritti;   // names of the binary files written, in order
+};
+
+// Clears the table, reads the two sources, applies the derivation rules,
+// guards and stamps the header slots, stores the integrity codes and writes
+// the binary files ("_linea.dat" only when j is not 0). The names are taken
+// from s.nome_linea and s.nome_treno.
+esito_compilazione memorizza_percorso(stato_compilazione& s, int32_t j, FileSystem& fs,
+                                      const opzioni_compilazione& opzioni);
+
+// Exit status of a compile: 0 clean, 1 refused (guard or nothing to write),
+// 2 written with faults, 3 file-system failure.
+int stato_uscita(const esito_compilazione& e, const stato_compilazione& s);
+
+// Prints what the user must know on `err`: the guard error, the file-system
+// failure, or nothing to write; then every compile fault in order.
+void riporta(std::ostream& err, const esito_compilazione& e, const stato_compilazione& s);
+
+}  // namespace scenario

@@ -1,0 +1,18 @@
+// The embedded service description.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "scenario/text_writer.h"
+
+namespace scenario {
+
+// Its lines in file order, closed by the end marker.
+std::vector<std::string> tabella_treno();
+
+// Writes nome_linea + "_" + nome_treno + "-.txt" into `cartella`.
+std::optional<IoError> dati_treno(FileSystem& fs, const std::string& cartella,
+                                  const std::string& nome_linea, const std::string& nome_treno);
+
+}  // namespace scenario

@@ -1,0 +1,39 @@
+#include <iostream>
+#include <string>
+
+#include "commands.h"
+
+namespace {
+
+constexpr const char* kUsageText =
+    "usage: scenario-tool COMMAND [OPTIONS]\n"
+    "\n"
+    "commands:\n"
+    "  compile   compile a line and a service description into the binary files\n"
+    "  export    write the embedded scenario's text files, to start from\n"
+    "  dump      decode a .sim, .dat or _linea.dat file\n"
+    "  plot      draw the route of compiled binary files as SVG\n"
+    "\n"
+    "scenario-tool COMMAND --help describes each command.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace scenario::tool;
+  if (argc < 2) {
+    std::cerr << kUsageText;
+    return kUsage;
+  }
+  const std::string command = argv[1];
+  const args_t args(argv + 2, argv + argc);
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::cout << kUsageText;
+    return 0;
+  }
+  if (command == "compile") return cmd_compile(args);
+  if (command == "export") return cmd_export(args);
+  if (command == "dump") return cmd_dump(args);
+  if (command == "plot") return cmd_plot(args);
+  std::cerr << "scenario-tool: unknown command '" << command << "'\n" << kUsageText;
+  return kUsage;
+}
