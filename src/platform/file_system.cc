@@ -26,21 +26,60 @@ std::string join_path(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
 
+std::string backup_path(const std::string& path) { return path + ".old"; }
+
 std::optional<IoError> publish(FileSystem& fs, const std::vector<OutputFile>& files) {
-  for (size_t i = 0; i < files.size(); ++i) {
+  const size_t n = files.size();
+  for (size_t i = 0; i < n; ++i) {
     if (auto error = fs.write(temporary_path(files[i].path), files[i].data)) {
       // Nothing was renamed yet: drop what was written, the targets are whole.
       for (size_t k = 0; k <= i; ++k) fs.remove(temporary_path(files[k].path));
       return error;
     }
   }
-  for (size_t i = 0; i < files.size(); ++i) {
-    if (auto error = fs.rename(temporary_path(files[i].path), files[i].path)) {
-      for (size_t k = i; k < files.size(); ++k) fs.remove(temporary_path(files[k].path));
+  // Every file but the last keeps its older target under a second name, so
+  // that a failed rename further on can put the whole older set back. The
+  // last one needs none: a failed rename over it leaves its older file.
+  std::vector<bool> kept(n, false);
+  auto undo = [&](size_t renamed) {
+    for (size_t k = 0; k < n; ++k) {
+      if (k < renamed) {
+        if (kept[k]) {
+          fs.rename(backup_path(files[k].path), files[k].path);
+        } else {
+          fs.remove(files[k].path);
+        }
+      } else if (kept[k]) {
+        fs.remove(backup_path(files[k].path));
+      }
+      fs.remove(temporary_path(files[k].path));
+    }
+  };
+  for (size_t i = 0; i < n; ++i) {
+    const std::string& target = files[i].path;
+    if (i + 1 < n) {
+      std::optional<IoError> error = fs.remove(backup_path(target));
+      if (!error) error = fs.link(target, backup_path(target));
+      if (error && !error->missing) {
+        error->path = target;
+        undo(i);
+        return error;
+      }
+      kept[i] = !error;
+    }
+    if (auto error = fs.rename(temporary_path(target), target)) {
+      undo(i);
       return error;
     }
   }
-  return std::nullopt;
+  std::optional<IoError> first_error;
+  for (size_t i = 0; i < n; ++i) {
+    if (!kept[i]) continue;
+    if (auto error = fs.remove(backup_path(files[i].path)); error && !first_error) {
+      first_error = error;
+    }
+  }
+  return first_error;
 }
 
 std::optional<IoError> PosixFileSystem::read(const std::string& path, std::string* data) {
@@ -104,6 +143,11 @@ std::optional<IoError> PosixFileSystem::remove(const std::string& path) {
   return std::nullopt;
 }
 
+std::optional<IoError> PosixFileSystem::link(const std::string& from, const std::string& to) {
+  if (::link(from.c_str(), to.c_str()) != 0) return system_error(from, errno);
+  return std::nullopt;
+}
+
 std::optional<IoError> MemoryFileSystem::read(const std::string& path, std::string* data) {
   auto it = files.find(path);
   if (it == files.end()) return system_error(path, ENOENT);
@@ -127,6 +171,14 @@ std::optional<IoError> MemoryFileSystem::rename(const std::string& from, const s
 
 std::optional<IoError> MemoryFileSystem::remove(const std::string& path) {
   files.erase(path);
+  return std::nullopt;
+}
+
+std::optional<IoError> MemoryFileSystem::link(const std::string& from, const std::string& to) {
+  auto it = files.find(from);
+  if (it == files.end()) return system_error(from, ENOENT);
+  if (files.count(to)) return system_error(to, EEXIST);
+  files[to] = it->second;
   return std::nullopt;
 }
 

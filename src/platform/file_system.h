@@ -29,6 +29,9 @@ class FileSystem {
   virtual std::optional<IoError> rename(const std::string& from, const std::string& to) = 0;
   // Deleting a file that is already gone is not a failure.
   virtual std::optional<IoError> remove(const std::string& path) = 0;
+  // Gives the file `from` the second name `to` (a hard link): `to` keeps the
+  // content when `from` is replaced. Fails with `missing` when `from` is absent.
+  virtual std::optional<IoError> link(const std::string& from, const std::string& to) = 0;
 };
 
 struct OutputFile {
@@ -38,12 +41,15 @@ struct OutputFile {
 
 // Replaces every target with its new content, or none of them.
 // Each file is written to a temporary beside its target first; only when all
-// were written whole are they renamed over their targets. On a failed write
-// the temporaries are removed and every older target is left as it was.
+// were written whole are they renamed over their targets, each older target
+// of a set kept aside until the whole set is in place. On any failure the
+// older targets are put back and no temporary is left behind.
 std::optional<IoError> publish(FileSystem& fs, const std::vector<OutputFile>& files);
 
 // The temporary that publish() writes before renaming it over `path`.
 std::string temporary_path(const std::string& path);
+// Where publish() keeps the older `path` while it renames a set into place.
+std::string backup_path(const std::string& path);
 
 // `folder` + "/" + `name`.
 std::string join_path(const std::string& folder, const std::string& name);
@@ -55,6 +61,7 @@ class PosixFileSystem final : public FileSystem {
   std::optional<IoError> write(const std::string& path, std::string_view data) override;
   std::optional<IoError> rename(const std::string& from, const std::string& to) override;
   std::optional<IoError> remove(const std::string& path) override;
+  std::optional<IoError> link(const std::string& from, const std::string& to) override;
 };
 
 // Files held in a map: for tests, fuzzing and benchmarks of the compile alone.
@@ -64,6 +71,7 @@ class MemoryFileSystem final : public FileSystem {
   std::optional<IoError> write(const std::string& path, std::string_view data) override;
   std::optional<IoError> rename(const std::string& from, const std::string& to) override;
   std::optional<IoError> remove(const std::string& path) override;
+  std::optional<IoError> link(const std::string& from, const std::string& to) override;
 
   std::map<std::string, std::string> files;
 };

@@ -22,24 +22,31 @@ esito_compilazione memorizza_percorso(stato_compilazione& s, int32_t j, FileSyst
     esito.errore_io = src.errore_io;
     return esito;
   }
-  if (!s.dimensionato()) {
+  // Cell 1 receives the stamps: a route without it has nothing to write.
+  if (s.percorso.size() < 2) {
     esito.nulla_da_scrivere = true;
     return esito;
   }
 
+  concludi_compilazione(s, fs, opzioni.cartella_uscita, esito);
+  return esito;
+}
+
+void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const std::string& cartella_uscita,
+                           esito_compilazione& esito) {
   deriva_percorso(s);
 
   record_sim& testata = s.tabella_sim[riga_linea];
   cella& prima = s.percorso[1];
   if (testata.i1 != 0 || prima.dato1 != 0) {
     esito.errore_guardia = 1250;
-    return esito;
+    return;
   }
   testata.i1 = 610;
   prima.dato1 = 5121;
   if (testata.orario != 0 || prima.dato2 != 0) {
     esito.errore_guardia = 1251;
-    return esito;
+    return;
   }
   testata.orario = codice_gara_st(s);
   prima.dato2 = static_cast<int16_t>(codice_gara_og(s));
@@ -52,18 +59,17 @@ esito_compilazione memorizza_percorso(stato_compilazione& s, int32_t j, FileSyst
   std::vector<OutputFile> files;
   if (s.genera_linea != 0) {
     esito.scritti.push_back(nomi::linea_dat(s.nome_linea));
-    files.push_back({join_path(opzioni.cartella_uscita, esito.scritti.back()), linea});
+    files.push_back({join_path(cartella_uscita, esito.scritti.back()), linea});
   }
   esito.scritti.push_back(nomi::sim(s.nome_linea, s.nome_treno));
-  files.push_back({join_path(opzioni.cartella_uscita, esito.scritti.back()), sim});
+  files.push_back({join_path(cartella_uscita, esito.scritti.back()), sim});
   esito.scritti.push_back(nomi::dat(s.nome_linea, s.nome_treno));
-  files.push_back({join_path(opzioni.cartella_uscita, esito.scritti.back()), dat});
+  files.push_back({join_path(cartella_uscita, esito.scritti.back()), dat});
 
   if (auto error = publish(fs, files)) {
     esito.errore_io = std::move(error);
     esito.scritti.clear();
   }
-  return esito;
 }
 
 int stato_uscita(const esito_compilazione& e, const stato_compilazione& s) {

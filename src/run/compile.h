@@ -32,6 +32,12 @@ struct esito_compilazione {
 esito_compilazione memorizza_percorso(stato_compilazione& s, int32_t j, FileSystem& fs,
                                       const opzioni_compilazione& opzioni);
 
+// The compile after the reading, on a sized route: derivation rules, header
+// guards and stamps, integrity codes, then the binary files written into
+// `cartella_uscita` as one set.
+void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const std::string& cartella_uscita,
+                           esito_compilazione& esito);
+
 // Exit status of a compile: 0 clean, 1 refused (guard or nothing to write),
 // 2 written with faults, 3 file-system failure.
 int stato_uscita(const esito_compilazione& e, const stato_compilazione& s);

@@ -115,3 +115,13 @@ std::optional<IoError> FaultyFileSystem::remove(const std::string& path) {
 }
 
 }  // namespace scenario::testing
+
+namespace scenario::testing {
+
+std::optional<IoError> FaultyFileSystem::link(const std::string& from, const std::string& to) {
+  std::optional<IoError> error;
+  if (fails(from, &error)) return error;
+  return inner_.link(from, to);
+}
+
+}  // namespace scenario::testing

@@ -42,8 +42,8 @@ struct ProcessResult {
 ProcessResult run_program(const std::string& program, const std::vector<std::string>& args,
                           const std::string& cwd = ".");
 
-// Wraps a file system and makes its Nth changing operation (write, rename or
-// remove, counted from 1) fail with "injected failure". 0 fails none.
+// Wraps a file system and makes its Nth changing operation (write, rename,
+// remove or link, counted from 1) fail with "injected failure". 0 fails none.
 class FaultyFileSystem final : public FileSystem {
  public:
   FaultyFileSystem(FileSystem& inner, int fail_at) : inner_(inner), fail_at_(fail_at) {}
@@ -52,6 +52,7 @@ class FaultyFileSystem final : public FileSystem {
   std::optional<IoError> write(const std::string& path, std::string_view data) override;
   std::optional<IoError> rename(const std::string& from, const std::string& to) override;
   std::optional<IoError> remove(const std::string& path) override;
+  std::optional<IoError> link(const std::string& from, const std::string& to) override;
 
   // How many changing operations were attempted.
   int changes() const { return count_; }

@@ -1,0 +1,163 @@
+#include "run/compile.h"
+
+#include <sstream>
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "model/binary_files.h"
+#include "model/file_names.h"
+#include "run/errors.h"
+#include "support/test_support.h"
+
+namespace scenario {
+namespace {
+
+constexpr const char* kLinea = "Borgo Varnello_Calmea";
+constexpr const char* kTreno = "Reg 27594";
+
+// A compiled model as the readers leave it: sized, names in rows 85 and 86.
+stato_compilazione read_model(int32_t j) {
+  stato_compilazione s;
+  s.nome_linea = kLinea;
+  s.nome_treno = kTreno;
+  s.genera_linea = j;
+  dimensiona(s, 88000);
+  s.tabella_sim[riga_linea].testo = kLinea;
+  s.tabella_sim[riga_ripetizione].testo = kTreno;
+  return s;
+}
+
+std::string out(const std::string& name) { return join_path("out", name); }
+
+// Older outputs of every name, longer than anything the compile writes.
+MemoryFileSystem disk_with_older_outputs() {
+  MemoryFileSystem disk;
+  for (const auto& name : {nomi::linea_dat(kLinea), nomi::sim(kLinea, kTreno),
+                           nomi::dat(kLinea, kTreno)}) {
+    disk.files[out(name)] = std::string(3'000'000, 'x');
+  }
+  return disk;
+}
+
+struct GuardCase {
+  const char* slot;
+  void (*fill)(stato_compilazione&);
+  int number;
+};
+
+class HeaderGuard : public ::testing::TestWithParam<GuardCase> {};
+
+TEST_P(HeaderGuard, RefusesAFilledSlotAndWritesNothing) {
+  stato_compilazione s = read_model(1);
+  GetParam().fill(s);
+  MemoryFileSystem disk = disk_with_older_outputs();
+  const auto before = disk.files;
+  esito_compilazione esito;
+  concludi_compilazione(s, disk, "out", esito);
+  ASSERT_EQ(esito.errore_guardia, GetParam().number);
+  EXPECT_TRUE(esito.scritti.empty());
+  EXPECT_EQ(disk.files, before);
+  EXPECT_EQ(stato_uscita(esito, s), 1);
+  std::ostringstream err;
+  riporta(err, esito, s);
+  EXPECT_EQ(err.str(), " Errore n. " + std::to_string(GetParam().number) + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Slots, HeaderGuard,
+    ::testing::Values(
+        GuardCase{"row85_i1", [](stato_compilazione& s) { s.tabella_sim[85].i1 = 1; }, 1250},
+        GuardCase{"cell1_dato1", [](stato_compilazione& s) { s.percorso[1].dato1 = -1; }, 1250},
+        GuardCase{"row85_orario", [](stato_compilazione& s) { s.tabella_sim[85].orario = 7; }, 1251},
+        GuardCase{"cell1_dato2", [](stato_compilazione& s) { s.percorso[1].dato2 = 3; }, 1251}),
+    [](const auto& info) { return std::string(info.param.slot); });
+
+TEST(Compile, StampsHeaderAndCodesAndReplacesOlderFilesWhole) {
+  stato_compilazione s = read_model(1);
+  MemoryFileSystem disk = disk_with_older_outputs();
+  esito_compilazione esito;
+  concludi_compilazione(s, disk, "out", esito);
+  ASSERT_FALSE(esito.errore_io);
+  EXPECT_EQ(esito.scritti, (std::vector<std::string>{nomi::linea_dat(kLinea), nomi::sim(kLinea, kTreno),
+                                                     nomi::dat(kLinea, kTreno)}));
+  EXPECT_EQ(disk.files.size(), 3u);
+  EXPECT_EQ(disk.files[out(nomi::linea_dat(kLinea))].size(), 380004u);  // every point empty
+  EXPECT_EQ(disk.files[out(nomi::sim(kLinea, kTreno))].size(), 2988u);
+  const std::string& dat = disk.files[out(nomi::dat(kLinea, kTreno))];
+  ASSERT_EQ(dat.size(), 28515u);
+  EXPECT_EQ(dat.substr(16, 2), "\x01\x14");
+  EXPECT_EQ(s.tabella_sim[riga_linea].i1, 610);
+  EXPECT_NE(s.tabella_sim[riga_linea].orario, 0);
+  EXPECT_NE(s.percorso[1].dato2, 0);
+  EXPECT_EQ(stato_uscita(esito, s), 0);
+}
+
+TEST(Compile, WithoutTrackPlanNeitherCreatesNorTouchesIt) {
+  stato_compilazione s = read_model(0);
+  MemoryFileSystem disk;
+  disk.files[out(nomi::linea_dat(kLinea))] = "older plan";
+  esito_compilazione esito;
+  concludi_compilazione(s, disk, "out", esito);
+  EXPECT_EQ(esito.scritti, (std::vector<std::string>{nomi::sim(kLinea, kTreno), nomi::dat(kLinea, kTreno)}));
+  EXPECT_EQ(disk.files[out(nomi::linea_dat(kLinea))], "older plan");
+  EXPECT_EQ(disk.files.size(), 3u);
+}
+
+TEST(Compile, AFaultIsWrittenAllTheSameAndReported) {
+  stato_compilazione s = read_model(1);
+  segnala_guasto(s, 15, 99000, "line.txt", 12);
+  segnala_guasto(s, 12, 1500);
+  MemoryFileSystem disk;
+  esito_compilazione esito;
+  concludi_compilazione(s, disk, "out", esito);
+  EXPECT_EQ(esito.scritti.size(), 3u);
+  EXPECT_EQ(stato_uscita(esito, s), 2);
+  std::ostringstream err;
+  riporta(err, esito, s);
+  EXPECT_EQ(err.str(),
+            "line.txt:12: error 15: position beyond the end of the route (at 99000 m)\n"
+            "error 12: no free cell for a speed board in front of a slow-down start (at 1500 m)\n");
+}
+
+TEST(Compile, UnsizedRouteWritesNothing) {
+  stato_compilazione s;
+  s.nome_linea = kLinea;
+  s.nome_treno = kTreno;
+  MemoryFileSystem disk;  // no sources at all
+  opzioni_compilazione opzioni{"in", "out", false};
+  esito_compilazione esito = memorizza_percorso(s, 1, disk, opzioni);
+  EXPECT_TRUE(esito.nulla_da_scrivere);
+  EXPECT_TRUE(disk.files.empty());
+  EXPECT_EQ(stato_uscita(esito, s), 1);
+}
+
+TEST(Compile, AFailedWriteOnDiskKeepsTheOlderFilesAndNamesThePath) {
+  testing::TempDir dir;
+  const std::string sim = dir.file(nomi::sim(kLinea, kTreno));
+  const std::string linea = dir.file(nomi::linea_dat(kLinea));
+  testing::write_file(linea, "older plan");
+  ASSERT_EQ(::mkdir(sim.c_str(), 0755), 0);  // a directory where ".sim" must go
+  stato_compilazione s = read_model(1);
+  PosixFileSystem disk;
+  esito_compilazione esito;
+  concludi_compilazione(s, disk, dir.path(), esito);
+  ASSERT_TRUE(esito.errore_io);
+  EXPECT_EQ(stato_uscita(esito, s), 3);
+  std::ostringstream err;
+  riporta(err, esito, s);
+  EXPECT_EQ(err.str().rfind(sim + ": ", 0), 0u) << err.str();
+  EXPECT_TRUE(testing::read_file(linea) == "older plan");
+  EXPECT_EQ(testing::list_dir(dir.path()),
+            (std::vector<std::string>{nomi::sim(kLinea, kTreno), nomi::linea_dat(kLinea)}));
+}
+
+TEST(Minimo, ReturnsTheSmallerAndTheFirstOnTies) {
+  EXPECT_EQ(minimo(180, 200), 180);
+  EXPECT_EQ(minimo(180, 120), 120);
+  EXPECT_EQ(minimo(180, 180), 180);
+}
+
+}  // namespace
+}  // namespace scenario
