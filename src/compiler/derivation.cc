@@ -1,7 +1,159 @@
 #include "compiler/derivation.h"
 
+#include <cstdint>
+
+#include "run/errors.h"
+
 namespace scenario {
 
-void deriva_percorso(stato_compilazione&) {}
+namespace {
+
+constexpr int16_t velocita_cartello = 180;
+// A slow-down below this speed gets boards every 400 m along its stretch.
+constexpr int16_t velocita_tratto_lento = 110;
+
+constexpr uint8_t segnale = 1;
+constexpr uint8_t fine_rallentamento = 2;
+constexpr uint8_t inizio_rallentamento = 3;
+constexpr uint8_t avviso_rallentamento = 4;
+constexpr uint8_t cartello_velocita = 12;
+
+class derivazione {
+ public:
+  explicit derivazione(stato_compilazione& s) : s_(s), ultima_(s.ultima_cella()) {}
+
+  void esegui() {
+    for (int32_t i = 1; i <= ultima_ - 2; ++i) {
+      const uint8_t t = z(i).tipo;
+      if (t == avviso_rallentamento) segnali_prima_dell_avviso(i);
+      if (t == inizio_rallentamento) {
+        cartelli_prima_dell_inizio(i);
+        const int32_t fine = z(i).dato1 < velocita_tratto_lento ? cartelli_nel_tratto(i)
+                                                                : fine_del_tratto(i);
+        cartello_dopo_il_tratto(fine);
+      }
+    }
+  }
+
+ private:
+  cella& z(int32_t c) { return s_.percorso[static_cast<size_t>(c)]; }
+  bool dentro(int32_t c) const { return c >= 0 && c <= ultima_; }
+  bool libera_in(int32_t c) { return dentro(c) && libera(z(c)); }
+  void poni_cartello(int32_t c) {
+    z(c).tipo = cartello_velocita;
+    z(c).dato1 = velocita_cartello;
+  }
+  void abbassa(int32_t c) { z(c).dato1 = static_cast<int16_t>(minimo(velocita_cartello, z(c).dato1)); }
+
+  // Rule A: every signal in the 1 km before a warning board gets a board of
+  // 180 just before it, or has the board already there capped at 180.
+  void segnali_prima_dell_avviso(int32_t i) {
+    for (int32_t k = 1; k <= 20 && i - k >= 3; ++k) {
+      const int32_t d = i - k;
+      if (z(d).tipo != segnale) continue;
+      if (libera(z(d - 1))) {
+        poni_cartello(d - 1);
+      } else if (libera(z(d - 2))) {
+        poni_cartello(d - 2);
+      } else if (z(d - 1).tipo == cartello_velocita) {
+        abbassa(d - 1);
+      } else if (z(d - 2).tipo == cartello_velocita) {
+        abbassa(d - 2);
+      } else {
+        segnala_guasto(s_, 11, d * 50);
+      }
+    }
+  }
+
+  // Rule B: boards about 300 m, 600 m and 950 m before a slow-down start.
+  void cartelli_prima_dell_inizio(int32_t i) {
+    struct finestra {
+      int32_t da_oltre;  // applies when i is above this
+      int32_t primo;     // first of three cells tried, counted back from i
+    };
+    constexpr finestra finestre[] = {{7, 5}, {13, 11}, {20, 18}};
+    for (const finestra& f : finestre) {
+      if (i <= f.da_oltre) continue;
+      bool posto = false;
+      for (int32_t j = 0; j < 3 && !posto; ++j) {
+        const int32_t c = i - f.primo - j;
+        if (libera(z(c))) {
+          poni_cartello(c);
+          posto = true;
+        }
+      }
+      if (!posto) segnala_guasto(s_, 12, i * 50);
+    }
+  }
+
+  // Rule C: a board every 8 cells through a slow stretch, spaced from where
+  // the previous board landed. Returns the cell where the walk stopped: the
+  // end of the slow-down, or the last cell of the route when none follows.
+  int32_t cartelli_nel_tratto(int32_t i) {
+    int32_t m = 0;
+    int32_t k = i;
+    while (k < ultima_) {
+      ++k;
+      ++m;
+      if (m == 8) {
+        if (libera(z(k))) {
+          poni_cartello(k);
+          m = 0;
+        } else if (libera(z(k - 1))) {
+          poni_cartello(k - 1);
+          m = 1;
+        } else if (libera_in(k + 1)) {
+          poni_cartello(k + 1);
+          m = -1;
+        } else {
+          // m stays past 8: no further board in this stretch.
+          segnala_guasto(s_, 13, k * 50);
+        }
+      }
+      if (z(k).tipo == fine_rallentamento) break;
+    }
+    return k;
+  }
+
+  // The end cell of a stretch that rule C does not walk (110 km/h or more),
+  // so that rule D looks after this slow-down and not after an older one.
+  int32_t fine_del_tratto(int32_t i) {
+    int32_t k = i;
+    while (k < ultima_) {
+      ++k;
+      if (z(k).tipo == fine_rallentamento) break;
+    }
+    return k;
+  }
+
+  // Rule D: a board just before the first signal within 600 m after the end.
+  void cartello_dopo_il_tratto(int32_t k) {
+    int32_t q = 0;
+    for (int32_t n = k; n <= k + 12 && n <= ultima_; ++n) {
+      if (z(n).tipo == segnale) {
+        q = n - 1;
+        break;
+      }
+    }
+    if (q <= 0) return;
+    if (libera(z(q))) {
+      poni_cartello(q);
+    } else if (libera(z(q - 1))) {
+      poni_cartello(q - 1);
+    } else {
+      segnala_guasto(s_, 13, k * 50);
+    }
+  }
+
+  stato_compilazione& s_;
+  const int32_t ultima_;
+};
+
+}  // namespace
+
+void deriva_percorso(stato_compilazione& s) {
+  if (!s.dimensionato()) return;
+  derivazione(s).esegui();
+}
 
 }  // namespace scenario

@@ -2,7 +2,9 @@
 // Each sets numero_errore when it refuses (never posizione_errore: the reader
 // that called it sets that) and returns the number it set, 0 when none.
 // A returned 25 is a failure of the reading: the caller's failure handler
-// takes it over.
+// takes it over. A row whose own cell (the signal, the board, the start of
+// the slow-down) lies outside cells 0 .. P is refused with 25; its other
+// cells outside the route are skipped.
 #pragma once
 
 #include <cstdint>
