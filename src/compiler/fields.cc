@@ -1,0 +1,114 @@
+#include "compiler/fields.h"
+
+#include <limits>
+#include <utility>
+
+namespace scenario {
+
+namespace {
+
+bool spazio(char c) { return c == ' ' || c == '\t'; }
+bool cifra(char c) { return c >= '0' && c <= '9'; }
+
+char minuscola(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+flusso_campi::flusso_campi(std::string testo) : testo_(std::move(testo)) {}
+
+bool flusso_campi::a_fine_riga() const {
+  return pos_ < testo_.size() && (testo_[pos_] == '\r' || testo_[pos_] == '\n');
+}
+
+void flusso_campi::salta_spazi() {
+  while (pos_ < testo_.size() && spazio(testo_[pos_])) ++pos_;
+}
+
+void flusso_campi::consuma_separatore() {
+  if (pos_ >= testo_.size()) return;
+  const char c = testo_[pos_];
+  if (c == ',') {
+    ++pos_;
+  } else if (c == '\r') {
+    ++pos_;
+    if (pos_ < testo_.size() && testo_[pos_] == '\n') ++pos_;
+    ++riga_;
+  } else if (c == '\n') {
+    ++pos_;
+    ++riga_;
+  }
+}
+
+bool flusso_campi::fallisci(difetto d, int riga) {
+  difetto_ = d;
+  riga_difetto_ = riga;
+  return false;
+}
+
+bool flusso_campi::leggi_testo(std::string& campo) {
+  if (fine()) return fallisci(difetto::oltre_la_fine, riga_campo_ > 0 ? riga_campo_ : riga_);
+  salta_spazi();
+  riga_campo_ = riga_;
+  const std::size_t n = testo_.size();
+  if (pos_ < n && testo_[pos_] == '"') {
+    const std::size_t inizio = ++pos_;
+    while (pos_ < n && testo_[pos_] != '"' && !a_fine_riga()) ++pos_;
+    campo.assign(testo_, inizio, pos_ - inizio);
+    if (pos_ < n && testo_[pos_] == '"') ++pos_;
+    while (pos_ < n && testo_[pos_] != ',' && !a_fine_riga()) ++pos_;
+  } else {
+    const std::size_t inizio = pos_;
+    while (pos_ < n && testo_[pos_] != ',' && !a_fine_riga()) ++pos_;
+    std::size_t fine_campo = pos_;
+    while (fine_campo > inizio && spazio(testo_[fine_campo - 1])) --fine_campo;
+    campo.assign(testo_, inizio, fine_campo - inizio);
+  }
+  consuma_separatore();
+  return true;
+}
+
+bool flusso_campi::leggi_numero(int32_t& valore) {
+  if (fine()) return fallisci(difetto::oltre_la_fine, riga_campo_ > 0 ? riga_campo_ : riga_);
+  salta_spazi();
+  riga_campo_ = riga_;
+  const std::size_t n = testo_.size();
+  const std::size_t inizio = pos_;
+  while (pos_ < n && testo_[pos_] != ',' && !spazio(testo_[pos_]) && !a_fine_riga()) ++pos_;
+  const std::string_view parola(testo_.data() + inizio, pos_ - inizio);
+
+  int64_t v = 0;
+  if (!parola.empty()) {
+    std::size_t i = 0;
+    const bool negativo = parola[0] == '-';
+    if (parola[0] == '-' || parola[0] == '+') i = 1;
+    if (i == parola.size()) return fallisci(difetto::non_numero, riga_campo_);
+    // The magnitude is capped just above the 32-bit range, so a long run of
+    // digits cannot overflow the accumulator.
+    constexpr int64_t tetto = int64_t{std::numeric_limits<int32_t>::max()} + 2;
+    for (; i < parola.size(); ++i) {
+      if (!cifra(parola[i])) return fallisci(difetto::non_numero, riga_campo_);
+      if (v < tetto) v = v * 10 + (parola[i] - '0');
+    }
+    if (negativo) v = -v;
+    if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) {
+      return fallisci(difetto::troppo_grande, riga_campo_);
+    }
+  }
+  valore = static_cast<int32_t>(v);
+  salta_spazi();
+  consuma_separatore();
+  return true;
+}
+
+bool contiene(std::string_view campo, std::string_view parola, confronto modo) {
+  if (modo == confronto::esatto) return campo.find(parola) != std::string_view::npos;
+  if (parola.size() > campo.size()) return false;
+  for (std::size_t i = 0; i + parola.size() <= campo.size(); ++i) {
+    std::size_t k = 0;
+    while (k < parola.size() && minuscola(campo[i + k]) == minuscola(parola[k])) ++k;
+    if (k == parola.size()) return true;
+  }
+  return false;
+}
+
+}  // namespace scenario

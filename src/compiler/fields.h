@@ -1,0 +1,76 @@
+// The field stream of the two scenario text files, and keyword matching.
+//
+// A text is a stream of fields separated by commas and line ends (CR LF, a
+// lone CR or a lone LF). Blanks (space, tab) before a field are skipped.
+// Each read takes one field and consumes the comma or line end after it, so
+// a read that finds too few fields on a line goes on with the next line, and
+// fields left over on a line are read by the next read.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace scenario {
+
+class flusso_campi {
+ public:
+  // Why a read failed.
+  enum class difetto {
+    nessuno,
+    oltre_la_fine,  // the read started at the end of the text
+    non_numero,     // a numeric field that is not an optional sign and digits
+    troppo_grande,  // a number that does not fit 32 bits
+  };
+
+  explicit flusso_campi(std::string testo);
+
+  // True when everything has been read: the next read would fail.
+  bool fine() const { return pos_ >= testo_.size(); }
+
+  // A text field. One that begins with a double quote runs to the closing
+  // quote on the same line (or the line end) and may hold commas; what
+  // follows the closing quote up to the next comma or line end is dropped.
+  // An unquoted field runs to the next comma or line end, trailing blanks
+  // removed. An empty or blank line is one empty field.
+  bool leggi_testo(std::string& campo);
+
+  // A numeric field: an optional sign and digits, ending at a comma, a blank
+  // or the line end; an empty field is 0. After it, blanks are skipped and
+  // then one comma or one line end is consumed if there is one, so "6   30"
+  // reads as 6, then 30.
+  bool leggi_numero(int32_t& valore);
+
+  // Line (from 1) of the field last handed out.
+  int riga() const { return riga_campo_; }
+
+  // The cause of the last failed read and the line it met it on. A read
+  // past the end is charged to the line of the field handed out before it,
+  // the row that the end of the text cut short.
+  difetto ultimo_difetto() const { return difetto_; }
+  int riga_difetto() const { return riga_difetto_; }
+
+ private:
+  bool a_fine_riga() const;
+  void salta_spazi();
+  void consuma_separatore();
+  bool fallisci(difetto d, int riga);
+
+  std::string testo_;
+  std::size_t pos_ = 0;
+  int riga_ = 1;  // line of the character at pos_
+  int riga_campo_ = 0;
+  difetto difetto_ = difetto::nessuno;
+  int riga_difetto_ = 0;
+};
+
+// How a keyword is compared with a keyword field.
+enum class confronto { qualunque_maiuscola, esatto };
+
+// True when `campo` contains `parola` anywhere. In any-case mode the ASCII
+// letters A-Z and a-z compare equal; other bytes compare as they stand.
+bool contiene(std::string_view campo, std::string_view parola,
+              confronto modo = confronto::qualunque_maiuscola);
+
+}  // namespace scenario

@@ -1,0 +1,52 @@
+// The line description reader, and what it shares with the service
+// description reader: the two sources of one compile and the failure handler.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "compiler/reader.h"
+#include "model/model.h"
+
+namespace scenario {
+
+// The two text sources of one compile and what the line reader hands on to
+// the service reader.
+struct lettura {
+  lettura(stato_compilazione& stato, sorgenti& fonti);
+
+  stato_compilazione& s;
+  sorgenti& src;
+  std::string file_linea;  // paths of the two sources, as opened
+  std::string file_treno;
+  bool linea_chiusa = false;  // done with: deleted when the caller asked for it
+  bool treno_chiuso = false;
+  // Next free row for a board text; the station rows stay below it.
+  int32_t riga_testi = riga_primo_testo;
+};
+
+// Closes a source the reader is done with, deleting it when the caller asked
+// for that. False when the deletion failed: the failure is in src.errore_io
+// and the compile stops.
+bool chiudi_linea(lettura& l);
+bool chiudi_treno(lettura& l);
+
+// The failure handler of both readers: records error 25 against `file` and
+// `riga` (0 when no line), then closes both sources, deleting those not yet
+// deleted when the caller asked for deletion.
+void fallimento_lettura(lettura& l, const std::string& file, int riga);
+
+// Records a refusal of the reader against the row at `riga` of `file`.
+void rifiuto_lettura(lettura& l, int32_t numero, std::optional<int32_t> posizione,
+                     const std::string& file, int riga);
+
+// Range check of a row whose first value is x: true when (x + margine) / 50,
+// computed in floating point, lies beyond P, the last cell.
+bool oltre_percorso(const stato_compilazione& s, int32_t x, int margine);
+
+// Reads the line description. True when the service description is to be
+// read next: after the end of the file, or after error 15.
+bool leggi_linea(lettura& l);
+
+}  // namespace scenario
