@@ -1,12 +1,276 @@
+// scenario-tool dump: the three binary files decoded field by field, as text
+// for reading or as JSON for scripts.
+#include <cmath>
+#include <cstdio>
 #include <iostream>
+#include <string>
 
 #include "commands.h"
+#include "model/binary_files.h"
+#include "model/binary_reader.h"
+#include "platform/file_system.h"
+#include "tool_support.h"
 
 namespace scenario::tool {
 
-int cmd_dump(const args_t&) {
-  std::cerr << "scenario-tool dump: not available yet\n";
-  return kUsage;
+namespace {
+
+constexpr const char* kHelp =
+    "usage: scenario-tool dump FILE [--json]\n"
+    "\n"
+    "Decodes a binary scenario file; its kind comes from the end of its name:\n"
+    "  NAME_linea.dat   the track plan: every point, its kind and its two\n"
+    "                   coordinates in metres\n"
+    "  NAME_TRAIN.dat   the route cells: as text, the cells that hold an object\n"
+    "                   and the stretch values (galleria, velocita, pendenza,\n"
+    "                   aderenza) where they change; with --json every cell\n"
+    "  NAME_TRAIN.sim   the scenario table: the 87 rows with every field\n"
+    "\n"
+    "Data goes to standard output, messages to standard error. A file that is\n"
+    "cut short, too long or not of its layout is refused with the byte offset\n"
+    "where its layout breaks. docs/formats/binary-files.md describes the layouts.\n"
+    "\n"
+    "status: 0 done, 1 the file does not fit its layout, 3 the file could not\n"
+    "be read, 64 bad usage.\n";
+
+enum class tipo_file { sim, dat, linea };
+
+bool finisce(const std::string& s, const std::string& coda) {
+  return s.size() >= coda.size() && s.compare(s.size() - coda.size(), coda.size(), coda) == 0;
+}
+
+std::string numero(double v) {
+  if (!std::isfinite(v)) return v != v ? "nan" : (v > 0 ? "inf" : "-inf");
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.17g", v);
+  return buf;
+}
+
+std::string numero_json(double v) { return std::isfinite(v) ? numero(v) : "null"; }
+
+// What a row of the table holds, by its fixed role or its content.
+std::string ruolo_riga(int r, const record_sim& row) {
+  switch (r) {
+    case riga_progressiva_tre:
+    case riga_progressiva_due:
+    case riga_progressiva_uno: return "chainage zone";
+    case riga_treno: return "train and route length";
+    case riga_linea: return "line, backgrounds, header";
+    case riga_ripetizione: return "signal repetition, clock";
+    default: break;
+  }
+  const bool numeri = row.tipo || row.inizio || row.fine || row.progressiva || row.b1 || row.i1 ||
+                      row.i2 || row.i3 || row.i4 || row.i5 || row.b2 || row.b3 || row.b4 ||
+                      row.b5 || row.orario;
+  if (numeri) return "station";
+  if (!row.testo.empty()) return "board text";
+  return "empty";
+}
+
+void dump_sim(const std::string& path, const std::array<record_sim, righe_tabella_sim>& t,
+              size_t byte, bool json) {
+  if (json) {
+    std::cout << "{\"file\": " << stringa_json(path) << ", \"kind\": \"sim\", \"bytes\": " << byte
+              << ", \"rows\": [";
+    for (int r = 0; r < righe_tabella_sim; ++r) {
+      const record_sim& x = t[static_cast<size_t>(r)];
+      std::cout << (r ? ",\n  " : "\n  ") << "{\"row\": " << r << ", \"tipo\": " << +x.tipo
+                << ", \"inizio\": " << x.inizio << ", \"fine\": " << x.fine
+                << ", \"progressiva\": " << x.progressiva << ", \"b1\": " << +x.b1
+                << ", \"testo\": " << stringa_json(x.testo) << ", \"i1\": " << x.i1
+                << ", \"i2\": " << x.i2 << ", \"i3\": " << x.i3 << ", \"i4\": " << x.i4
+                << ", \"i5\": " << x.i5 << ", \"b2\": " << +x.b2 << ", \"b3\": " << +x.b3
+                << ", \"b4\": " << +x.b4 << ", \"b5\": " << +x.b5 << ", \"orario\": " << x.orario
+                << "}";
+    }
+    std::cout << "\n]}\n";
+    return;
+  }
+  std::cout << path << ": scenario table, " << righe_tabella_sim << " rows, " << byte
+            << " bytes\n";
+  for (int r = 0; r < righe_tabella_sim; ++r) {
+    const record_sim& x = t[static_cast<size_t>(r)];
+    std::cout << "row " << r << " (" << ruolo_riga(r, x) << "): tipo=" << +x.tipo
+              << " inizio=" << x.inizio << " fine=" << x.fine << " progressiva=" << x.progressiva
+              << " b1=" << +x.b1 << " testo=" << stringa_json(x.testo) << " i1=" << x.i1
+              << " i2=" << x.i2 << " i3=" << x.i3 << " i4=" << x.i4 << " i5=" << x.i5
+              << " b2=" << +x.b2 << " b3=" << +x.b3 << " b4=" << +x.b4 << " b5=" << +x.b5
+              << " orario=" << x.orario << "\n";
+  }
+}
+
+const char* nome_oggetto(uint8_t tipo) {
+  switch (tipo) {
+    case 0: return "nothing";
+    case 1: return "signal";
+    case 2: return "slow-down end";
+    case 3: return "slow-down start";
+    case 4: return "slow-down warning board";
+    case 5: return "slow-down advance mark";
+    case 6: return "speed indicator board";
+    case 10: return "station stop point";
+    case 11: return "tunnel marker";
+    case 12: return "speed board";
+    case 13: return "board without speed";
+    case 14: return "text board";
+    default: return "unknown object";
+  }
+}
+
+void dump_dat(const std::string& path, const std::vector<cella>& celle, bool json) {
+  if (json) {
+    std::cout << "{\"file\": " << stringa_json(path) << ", \"kind\": \"dat\", \"cells\": [";
+    for (size_t i = 0; i < celle.size(); ++i) {
+      const cella& c = celle[i];
+      std::cout << (i ? ",\n  " : "\n  ") << "{\"cell\": " << i << ", \"tipo\": " << +c.tipo
+                << ", \"dato1\": " << c.dato1 << ", \"dato2\": " << c.dato2
+                << ", \"dato3\": " << c.dato3 << ", \"dato4\": " << c.dato4
+                << ", \"tempo\": " << +c.tempo << ", \"avvicinamento\": " << +c.avvicinamento
+                << ", \"galleria\": " << +c.galleria << ", \"velocita\": " << +c.velocita
+                << ", \"pendenza\": " << +c.pendenza << ", \"aderenza\": " << +c.aderenza << "}";
+    }
+    std::cout << "\n]}\n";
+    return;
+  }
+  std::cout << path << ": route, cells 0 .. " << celle.size() - 1 << " (" << celle.size()
+            << " cells of 50 m, " << celle.size() * layout::dat_cella << " bytes)\n";
+  const cella* prima = nullptr;
+  for (size_t i = 0; i < celle.size(); ++i) {
+    const cella& c = celle[i];
+    std::string riga;
+    if (c.tipo != 0) {
+      riga += std::string(" ") + nome_oggetto(c.tipo) + ": tipo=" + std::to_string(c.tipo) +
+              " dato1=" + std::to_string(c.dato1) + " dato2=" + std::to_string(c.dato2) +
+              " dato3=" + std::to_string(c.dato3) + " dato4=" + std::to_string(c.dato4);
+    } else if (c.dato1 || c.dato2 || c.dato3 || c.dato4) {
+      riga += " values without object: dato1=" + std::to_string(c.dato1) +
+              " dato2=" + std::to_string(c.dato2) + " dato3=" + std::to_string(c.dato3) +
+              " dato4=" + std::to_string(c.dato4);
+    }
+    if (c.tempo) riga += " tempo=" + std::to_string(c.tempo);
+    if (c.avvicinamento) riga += " avvicinamento=" + std::to_string(c.avvicinamento);
+    std::string tratto;
+    if (!prima || prima->galleria != c.galleria) tratto += " galleria=" + std::to_string(c.galleria);
+    if (!prima || prima->velocita != c.velocita) {
+      tratto += " velocita=" + std::to_string(c.velocita) + " (" +
+                std::to_string(c.velocita * 5) + " km/h)";
+    }
+    if (!prima || prima->pendenza != c.pendenza) {
+      tratto += " pendenza=" + std::to_string(c.pendenza) + " (gradient " +
+                std::to_string(c.pendenza - 100) + ")";
+    }
+    if (!prima || prima->aderenza != c.aderenza) tratto += " aderenza=" + std::to_string(c.aderenza);
+    if (!tratto.empty()) riga += " |" + tratto;
+    if (!riga.empty()) std::cout << "cell " << i << " (m " << i * 50 << "):" << riga << "\n";
+    prima = &c;
+  }
+}
+
+const char* nome_elemento(tipo_elemento t) {
+  switch (t) {
+    case tipo_elemento::intero: return "integer";
+    case tipo_elemento::doppio: return "double";
+    case tipo_elemento::vuoto: break;
+  }
+  return "empty";
+}
+
+void dump_linea(const std::string& path, const matrice_punti& m, size_t byte, bool json) {
+  const int32_t ultimo = m.ultimo();
+  if (json) {
+    std::cout << "{\"file\": " << stringa_json(path) << ", \"kind\": \"track plan\", \"bytes\": "
+              << byte << ", \"points\": [";
+    for (int32_t i = 0; i <= ultimo; ++i) {
+      const bool vuoto = m.tipo(i) == tipo_elemento::vuoto;
+      std::cout << (i ? ",\n  " : "\n  ") << "{\"point\": " << i << ", \"kind\": \""
+                << nome_elemento(m.tipo(i)) << "\", \"x\": "
+                << (vuoto ? "null" : numero_json(m.x(i)))
+                << ", \"y\": " << (vuoto ? "null" : numero_json(m.y(i))) << "}";
+    }
+    std::cout << "\n]}\n";
+    return;
+  }
+  std::cout << path << ": track plan, points 0 .. " << ultimo << " (" << ultimo + 1
+            << " points, one per metre; " << byte << " bytes)\n";
+  std::string out;
+  for (int32_t i = 0; i <= ultimo; ++i) {
+    out += "point " + std::to_string(i) + " " + nome_elemento(m.tipo(i));
+    if (m.tipo(i) != tipo_elemento::vuoto) out += " " + numero(m.x(i)) + " " + numero(m.y(i));
+    out += '\n';
+  }
+  std::cout << out;
+}
+
+}  // namespace
+
+int cmd_dump(const args_t& args) {
+  opzioni_comando o;
+  if (auto e = analizza_opzioni(args, {}, {"--json"}, &o)) {
+    std::cerr << "scenario-tool dump: " << *e << "\n" << kHelp;
+    return kUsage;
+  }
+  if (o.aiuto) {
+    std::cout << kHelp;
+    return 0;
+  }
+  if (o.posizionali.size() != 1) {
+    std::cerr << "scenario-tool dump: " << (o.posizionali.empty() ? "no FILE given" : "give one FILE")
+              << "\n" << kHelp;
+    return kUsage;
+  }
+  const std::string path = o.posizionali.front();
+  tipo_file tipo;
+  if (finisce(path, "_linea.dat")) {
+    tipo = tipo_file::linea;
+  } else if (finisce(path, ".dat")) {
+    tipo = tipo_file::dat;
+  } else if (finisce(path, ".sim")) {
+    tipo = tipo_file::sim;
+  } else {
+    std::cerr << "scenario-tool dump: " << path
+              << ": unknown kind of file; the name must end in \".sim\", \".dat\" or "
+                 "\"_linea.dat\"\n";
+    return kUsage;
+  }
+  const bool json = o.ha("--json");
+
+  PosixFileSystem fs;
+  std::string dati;
+  if (auto e = fs.read(path, &dati)) {
+    std::cerr << e->path << ": " << e->reason << '\n';
+    return 3;
+  }
+  std::optional<errore_binario> errore;
+  switch (tipo) {
+    case tipo_file::sim: {
+      std::array<record_sim, righe_tabella_sim> tabella{};
+      errore = leggi_tabella_sim(dati, &tabella);
+      if (!errore) dump_sim(path, tabella, dati.size(), json);
+      break;
+    }
+    case tipo_file::dat: {
+      std::vector<cella> celle;
+      errore = leggi_percorso(dati, &celle);
+      if (!errore) dump_dat(path, celle, json);
+      break;
+    }
+    case tipo_file::linea: {
+      matrice_punti m;
+      errore = leggi_matrice_linea(dati, &m);
+      if (!errore) dump_linea(path, m, dati.size(), json);
+      break;
+    }
+  }
+  if (errore) {
+    std::cerr << path << ": byte " << errore->posizione << ": " << errore->testo << '\n';
+    return 1;
+  }
+  std::cout.flush();
+  if (!std::cout.good()) {
+    std::cerr << "standard output: write failed while dumping " << path << '\n';
+    return 3;
+  }
+  return 0;
 }
 
 }  // namespace scenario::tool

@@ -1,12 +1,89 @@
+// scenario-tool export: the embedded scenario's two sources and three crew
+// documents, written by the same writers as the one-shot run, so that an
+// author starts from files the compiler is known to accept.
 #include <iostream>
+#include <utility>
 
 #include "commands.h"
+#include "documents/documents.h"
+#include "model/file_names.h"
+#include "platform/file_system.h"
+#include "run/run.h"
+#include "scenario/line_description.h"
+#include "scenario/service_description.h"
+#include "tool_support.h"
 
 namespace scenario::tool {
 
-int cmd_export(const args_t&) {
-  std::cerr << "scenario-tool export: not available yet\n";
-  return kUsage;
+namespace {
+
+constexpr const char* kHelp =
+    "usage: scenario-tool export --out DIR [--line NAME] [--train NAME]\n"
+    "\n"
+    "Writes the embedded scenario as text into DIR (which must exist):\n"
+    "  NAME_linea.txt                 the line description\n"
+    "  NAME_TRAIN-.txt                the service description\n"
+    "  NAME_TRAIN_note.txt            the notes sheet\n"
+    "  NAME_TRAIN_rallentamenti.txt   the slow-down order\n"
+    "  NAME_TRAIN_scheda_treno.txt    the timetable card\n"
+    "Prints the path of each file written. Older files of these names are replaced whole. The names default to\n"
+    "\"Borgo Varnello_Calmea\" and \"Reg 27594\"; they only name the files,\n"
+    "the content is always the embedded scenario's.\n"
+    "\n"
+    "Compile the two sources with:\n"
+    "  scenario-tool compile --dir DIR --line NAME --train TRAIN\n"
+    "\n"
+    "status: 0 done, 3 a file could not be written (the message names it),\n"
+    "64 bad usage.\n";
+
+}  // namespace
+
+int cmd_export(const args_t& args) {
+  opzioni_comando o;
+  if (auto e = analizza_opzioni(args, {"--out", "--line", "--train"}, {}, &o)) {
+    std::cerr << "scenario-tool export: " << *e << "\n" << kHelp;
+    return kUsage;
+  }
+  if (o.aiuto) {
+    std::cout << kHelp;
+    return 0;
+  }
+  if (!o.posizionali.empty()) {
+    std::cerr << "scenario-tool export: unexpected argument '" << o.posizionali.front() << "'\n"
+              << kHelp;
+    return kUsage;
+  }
+  const std::string cartella = o.valore("--out");
+  const std::string linea = o.valore("--line", nome_linea_incorporata);
+  const std::string treno = o.valore("--train", nome_treno_incorporato);
+  if (cartella.empty() || linea.empty() || treno.empty()) {
+    std::cerr << "scenario-tool export: "
+              << (cartella.empty() ? "--out DIR is required" : "a name must not be empty")
+              << "\n"
+              << kHelp;
+    return kUsage;
+  }
+  if (linea.find('/') != std::string::npos || treno.find('/') != std::string::npos) {
+    std::cerr << "scenario-tool export: a name must not contain '/'\n";
+    return kUsage;
+  }
+
+  PosixFileSystem fs;
+  const std::pair<scrittore_testo, std::string> uscite[] = {
+      {dati_linea, nomi::linea_txt(linea)},
+      {dati_treno, nomi::treno_txt(linea, treno)},
+      {dati_note, nomi::note(linea, treno)},
+      {dati_rallentamenti, nomi::rallentamenti(linea, treno)},
+      {dati_scheda, nomi::scheda(linea, treno)},
+  };
+  for (const auto& [writer, nome] : uscite) {
+    if (auto error = writer(fs, cartella, linea, treno)) {
+      std::cerr << error->path << ": " << error->reason << '\n';
+      return 3;
+    }
+    std::cout << join_path(cartella, nome) << '\n';
+  }
+  return 0;
 }
 
 }  // namespace scenario::tool
