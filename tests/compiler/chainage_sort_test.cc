@@ -1,6 +1,7 @@
 #include "compiler/chainage_sort.h"
 
 #include <array>
+#include <ostream>
 #include <string>
 #include <tuple>
 
@@ -38,6 +39,8 @@ struct caso_ordinamento {
   righe prima;
   righe dopo;
 };
+
+void PrintTo(const caso_ordinamento& c, std::ostream* os) { *os << c.nome; }
 
 class ProgressiveOrdina : public ::testing::TestWithParam<caso_ordinamento> {};
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -66,6 +67,8 @@ struct coppia_uguale {
   const char* treno_b;
   const char* linea_b;
 };
+
+void PrintTo(const coppia_uguale& c, std::ostream* os) { *os << c.nome; }
 
 class CodiciUguali : public ::testing::TestWithParam<coppia_uguale> {};
 

@@ -1,7 +1,7 @@
 #include "compiler/recorders.h"
 
 #include <array>
-#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -88,6 +88,8 @@ struct caso_montagna {
   uint8_t galleria;
   std::vector<int> marcatori;  // cells that become 11
 };
+
+void PrintTo(const caso_montagna& c, std::ostream* os) { *os << c.nome; }
 
 class Montagna : public ::testing::TestWithParam<caso_montagna> {};
 
@@ -180,6 +182,8 @@ struct caso_rallentamento {
   int32_t numero;             // returned and left in numero_errore
   std::vector<marca> marche;  // every cell written; nothing else may change
 };
+
+void PrintTo(const caso_rallentamento& c, std::ostream* os) { *os << c.nome; }
 
 class Rallentamento : public ::testing::TestWithParam<caso_rallentamento> {};
 
@@ -300,6 +304,8 @@ struct caso_segnale {
   std::vector<std::pair<int, uint8_t>> avvicinamenti;
 };
 
+void PrintTo(const caso_segnale& c, std::ostream* os) { *os << c.nome; }
+
 class Segnale : public ::testing::TestWithParam<caso_segnale> {};
 
 TEST_P(Segnale, PlacesTheSignalAndItsApproachMarks) {
@@ -382,6 +388,8 @@ struct caso_indicatore {
   uint8_t tipo;
   std::array<int16_t, 4> dati;
 };
+
+void PrintTo(const caso_indicatore& c, std::ostream* os) { *os << c.nome; }
 
 class IndicatoriVMax : public ::testing::TestWithParam<caso_indicatore> {};
 
