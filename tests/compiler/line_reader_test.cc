@@ -1,0 +1,362 @@
+#include "compiler/line_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <tuple>
+#include <string>
+#include <vector>
+
+#include "compiler/reader_fixture.h"
+
+namespace scenario::testing {
+namespace {
+
+// Route of 3000 m: L = 10000, P = 200.
+constexpr int kLunghezza = 3000;
+constexpr int kP = 200;
+constexpr int kL = 10000;
+
+TEST(LetturaLinea, GradientCellsOfTheWorkedExample) {
+  const auto r = leggi(linea(88000, {"pendenza,   0,    0", "pendenza,  45200,   -8",
+                                     "pendenza,  46500,   0"}),
+                       treno());
+  ASSERT_EQ(r->s.numero_errore, 0);
+  ASSERT_EQ(r->s.ultima_cella(), 1900);
+  const auto& p = r->s.percorso;
+  for (int c = 0; c <= 903; ++c) ASSERT_EQ(p[c].pendenza, 100) << c;
+  for (int c = 904; c <= 929; ++c) ASSERT_EQ(p[c].pendenza, 92) << c;
+  for (int c = 930; c <= 1897; ++c) ASSERT_EQ(p[c].pendenza, 100) << c;
+  for (int c = 1898; c <= 1900; ++c) EXPECT_EQ(p[c].pendenza, 0) << "cells P-2 .. P stay 0";
+}
+
+struct caso_pendenze {
+  const char* nome;
+  std::vector<std::string> voci;
+  std::vector<int> prime_celle;  // pendenza of cells 0, 1, 2, ...
+  int resto;                     // pendenza of the following cells up to P - 3
+};
+
+class Pendenze : public ::testing::TestWithParam<caso_pendenze> {};
+
+TEST_P(Pendenze, FillTheCellsBeforeEachEntry) {
+  std::string testo = righe({"[generale]", "lunghezza percorso, 3000", "[pendenze]"});
+  for (const auto& v : GetParam().voci) testo += v + "\r\n";
+  testo += "[fine]\r\n";
+  const auto r = leggi(testo, treno());
+  ASSERT_EQ(r->s.numero_errore, 0);
+  const auto& prime = GetParam().prime_celle;
+  for (size_t c = 0; c < prime.size(); ++c) EXPECT_EQ(r->s.percorso[c].pendenza, prime[c]) << c;
+  for (int c = static_cast<int>(prime.size()); c <= kP - 3; ++c) {
+    ASSERT_EQ(r->s.percorso[c].pendenza, GetParam().resto) << c;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casi, Pendenze,
+    ::testing::Values(
+        // n = near(20 / 50) = 0: nothing filled; the later gradient covers all.
+        caso_pendenze{"PositionBelowHalfACellFillsNothing", {"pendenza, 0, 5", "pendenza, 20, -3"}, {97}, 97},
+        // n = near(75 / 50) = 2.
+        caso_pendenze{"HalvesRoundToEven", {"pendenza, 0, 5", "pendenza, 75, -3"}, {105, 105, 97}, 97},
+        caso_pendenze{"SamePositionStillWritesOneCell",
+                      {"pendenza, 0, 1", "pendenza, 100, 2", "pendenza, 100, 3"},
+                      {101, 101, 102, 103},
+                      103},
+        caso_pendenze{"NoEntryLeavesLevelZeroPlus100", {}, {100}, 100},
+        // Only the low 8 bits of gradient + 100 are kept.
+        caso_pendenze{"LowEightBits", {"pendenza, 0, 200"}, {44}, 44}),
+    [](const auto& info) { return std::string(info.param.nome); });
+
+TEST(LetturaLinea, SizesTheRouteFromItsLength) {
+  const auto r = leggi(linea(88000), treno());
+  EXPECT_EQ(r->s.tabella_sim[riga_treno].fine, 88000);
+  EXPECT_EQ(r->s.percorso.size(), 1901u);
+  EXPECT_EQ(r->s.matrice_linea.ultimo(), 95000);
+
+  const auto senza_piano = leggi(linea(88000), treno(), true, 0);
+  EXPECT_EQ(senza_piano->s.percorso.size(), 1901u);
+  EXPECT_FALSE(senza_piano->s.matrice_linea.dimensionata());
+}
+
+TEST(LetturaLinea, AcceptsALengthOfOneMillionAndRefusesOneMore) {
+  const auto r = leggi(linea(1000000), treno());
+  EXPECT_EQ(r->s.numero_errore, 0);
+  EXPECT_EQ(r->s.ultima_cella(), 20140);
+
+  const auto oltre = leggi(linea(1000001), treno());
+  EXPECT_EQ(oltre->s.numero_errore, 1);
+  EXPECT_EQ(oltre->s.tabella_sim[riga_treno].fine, 1000001);
+  EXPECT_FALSE(oltre->s.dimensionato());
+  EXPECT_FALSE(oltre->linea_presente());
+  EXPECT_TRUE(oltre->treno_presente()) << "the service file is neither read nor deleted";
+}
+
+TEST(LetturaLinea, GeneralSectionEntries) {
+  const auto r = leggi(righe({"[generale]", "LUNGHEZZA PERCORSO,    88000",
+                              "progressiva chilometrica uno,    0,    46000,    1",
+                              "progressiva chilometrica due,    46000,    -46000,    0",
+                              "progressiva chilometrica tre,    49000,    -49000,    0",
+                              "sfondo uno,    3", "sfondo due,    1", "sfondo tre,    2",
+                              "ripetizione segnali 4 codici,    0,    90000", "[fine]"}),
+                       treno());
+  ASSERT_EQ(r->s.numero_errore, 0);
+  const auto& t = r->s.tabella_sim;
+  EXPECT_EQ(t[riga_treno].fine, 88000);
+  // Sorted by decreasing start; the row flagged 1 gets 100 more.
+  EXPECT_EQ(std::tie(t[81].inizio, t[81].fine, t[81].progressiva), std::make_tuple(49000, -49000, 0));
+  EXPECT_EQ(std::tie(t[82].inizio, t[82].fine, t[82].progressiva), std::make_tuple(46000, -46000, 0));
+  EXPECT_EQ(std::tie(t[83].inizio, t[83].fine, t[83].progressiva), std::make_tuple(0, 46100, 1));
+  EXPECT_EQ(t[riga_linea].inizio, 3);
+  EXPECT_EQ(t[riga_linea].progressiva, 1) << "sfondo due goes to progressiva";
+  EXPECT_EQ(t[riga_linea].fine, 2) << "sfondo tre goes to fine";
+  EXPECT_EQ(std::tie(t[86].inizio, t[86].fine, t[86].progressiva), std::make_tuple(0, 90000, 4));
+  EXPECT_EQ(t[riga_linea].testo, "L");
+  EXPECT_EQ(t[riga_ripetizione].testo, "T");
+}
+
+TEST(LetturaLinea, ExactCaseKeywordsIgnoreUpperCase) {
+  // Not recognised: its three values are read as keyword fields matching nothing.
+  const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000",
+                              "PROGRESSIVA CHILOMETRICA UNO,    50,    46000,    0",
+                              "SFONDO UNO, 4", "[fine]"}),
+                       treno());
+  EXPECT_EQ(r->s.numero_errore, 0);
+  EXPECT_EQ(r->s.tabella_sim[83].inizio, 0);
+  EXPECT_EQ(r->s.tabella_sim[riga_linea].inizio, 0);
+}
+
+struct caso_ripetizione {
+  const char* nome;
+  std::string voce;
+  int32_t numero;
+  int32_t progressiva;
+};
+
+class Ripetizione : public ::testing::TestWithParam<caso_ripetizione> {};
+
+TEST_P(Ripetizione, StoresTheCodeCountOrRefuses) {
+  const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", GetParam().voce, "[fine]"}),
+                       treno());
+  EXPECT_EQ(r->s.numero_errore, GetParam().numero);
+  EXPECT_EQ(r->s.tabella_sim[riga_ripetizione].progressiva, GetParam().progressiva);
+  EXPECT_EQ(r->linea_presente(), false);
+  // After 3, 4 and 5 the service file is neither read nor deleted.
+  EXPECT_EQ(r->treno_presente(), GetParam().numero != 0);
+  if (GetParam().numero != 0) {
+    ASSERT_EQ(r->s.guasti.size(), 1u);
+    EXPECT_FALSE(r->s.guasti[0].posizione.has_value());
+    EXPECT_EQ(r->s.guasti[0].riga, 3);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casi, Ripetizione,
+    ::testing::Values(caso_ripetizione{"Four", "ripetizione segnali 4 codici, 0, 90000", 0, 4},
+                      caso_ripetizione{"Nine", "ripetizione segnali 9 codici, 100, 900", 0, 9},
+                      caso_ripetizione{"FourTestedFirst", "ripetizione segnali 94, 100, 900", 0, 4},
+                      caso_ripetizione{"EndZeroStoresZero", "ripetizione segnali 9, 100, 0", 0, 0},
+                      caso_ripetizione{"UpperCaseNotRecognised", "RIPETIZIONE SEGNALI 4, 100, 900", 0, 0},
+                      caso_ripetizione{"StartNotMultiple", "ripetizione segnali 4, 25, 900", 3, 0},
+                      caso_ripetizione{"EndNotMultiple", "ripetizione segnali 4, 100, 925", 4, 0},
+                      caso_ripetizione{"NeitherDigit", "ripetizione segnali codici, 100, 900", 5, 0},
+                      caso_ripetizione{"NeitherDigitEndZero", "ripetizione segnali, 100, 0", 5, 0}),
+    [](const auto& info) { return std::string(info.param.nome); });
+
+TEST(LetturaLinea, GeneralSectionSkipsUpToTenDashFieldsInARow) {
+  // "x-[a]" would end the section; skipped, the field after it is read in its
+  // place. Ten are skipped; an eleventh is taken as the keyword field.
+  auto testo = [](int trattini) {
+    std::string t = "[generale]\r\nlunghezza percorso, 3000\r\n";
+    for (int i = 0; i < trattini; ++i) t += "x-[a]\r\n";
+    return t + "sfondo uno, 7\r\n[fine]\r\n";
+  };
+  EXPECT_EQ(leggi(testo(10), treno())->s.tabella_sim[riga_linea].inizio, 7);
+  EXPECT_EQ(leggi(testo(11), treno())->s.tabella_sim[riga_linea].inizio, 0);
+  // A field that begins with "-" never ends the section.
+  const auto r = leggi(righe({"[generale]", "-[commento]", "-", "-", "-", "-", "-", "-", "-", "-",
+                              "-", "-", "lunghezza percorso, 3000", "[fine]"}),
+                       treno());
+  EXPECT_EQ(r->s.numero_errore, 0);
+  EXPECT_EQ(r->s.ultima_cella(), kP);
+}
+
+TEST(LetturaLinea, ListsSkipUpToTwoDashFieldsInARow) {
+  // A keyword field holding "-" is passed over; the third in a row is used.
+  auto riempita = [](const std::string& riga_voce) {
+    const auto r = leggi(linea(kLunghezza, {"pendenza, 0, 0", riga_voce}), treno());
+    return r->s.percorso[10].pendenza;
+  };
+  EXPECT_EQ(riempita("a-, b-, pendenza-, 100, 5"), 105);
+  EXPECT_EQ(riempita("a-, b-, c-, pendenza-, 100, 5"), 100);
+}
+
+TEST(LetturaLinea, LastFieldIsNeverActedOn) {
+  // A text board with a missing position would be error 25 if it were read.
+  const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", "[x]", "cartello_indicatore"}),
+                       treno());
+  EXPECT_EQ(r->s.numero_errore, 0);
+  EXPECT_TRUE(r->s.guasti.empty());
+  // The general section may end with the file: the lists are empty.
+  const auto g = leggi(righe({"[generale]", "lunghezza percorso, 3000", "sfondo uno, 2"}), treno());
+  EXPECT_EQ(g->s.numero_errore, 0);
+  EXPECT_EQ(g->s.tabella_sim[riga_linea].inizio, 2);
+  EXPECT_EQ(g->s.percorso[0].pendenza, 100);
+}
+
+TEST(LetturaLinea, TrackPlanOfAStraightRoute) {
+  const auto r = leggi(linea(0), treno());
+  const matrice_punti& m = r->s.matrice_linea;
+  ASSERT_EQ(m.ultimo(), 7000);
+  EXPECT_EQ(m.tipo(0), tipo_elemento::intero);
+  EXPECT_EQ(m.tipo(1), tipo_elemento::intero);
+  EXPECT_EQ(std::make_pair(m.x(1), m.y(1)), std::make_pair(0.0, 1.0));
+  for (int i = 2; i <= 6998; ++i) {
+    ASSERT_EQ(m.tipo(i), tipo_elemento::doppio) << i;
+    ASSERT_EQ(m.x(i), 0.0);
+    ASSERT_EQ(m.y(i), static_cast<double>(i));
+  }
+  EXPECT_EQ(m.tipo(6999), tipo_elemento::vuoto);
+  EXPECT_EQ(m.tipo(7000), tipo_elemento::vuoto);
+}
+
+TEST(LetturaLinea, CurvePointsKeepTheUnrescaledStep) {
+  const auto r = leggi(linea(kLunghezza, {"curvad4,  100,  50"}), treno());
+  ASSERT_EQ(r->s.numero_errore, 0);
+  const matrice_punti& m = r->s.matrice_linea;
+  EXPECT_EQ(std::make_pair(m.x(100), m.y(100)), std::make_pair(0.0, 100.0));
+  // Step (0, 1): x = 0 + (0 + 0.001 * 1), y = 100 + (1 - 0.001 * 0).
+  EXPECT_EQ(m.x(101), 0.001);
+  EXPECT_EQ(m.y(101), 101.0);
+  // Step (0.001, 1).
+  EXPECT_EQ(m.x(102), 0.001 + (0.001 + 0.001 * 1.0));
+  EXPECT_EQ(m.y(102), 101.0 + (1.0 - 0.001 * 0.001));
+  // Each curve metre lengthens the step by sqrt(1 + k^2); the straight after
+  // the curve keeps the last step.
+  const double passo_x = m.x(150) - m.x(149);
+  const double passo_y = m.y(150) - m.y(149);
+  const double lunghezza = std::hypot(passo_x, passo_y);
+  EXPECT_NEAR(lunghezza, std::pow(std::sqrt(1 + 1e-6), 50), 1e-12);
+  EXPECT_GT(lunghezza, 1.0);
+  EXPECT_EQ(m.x(151), m.x(150) + (m.x(150) - m.x(149)));
+  EXPECT_EQ(m.tipo(kL - 2), tipo_elemento::doppio);
+  EXPECT_EQ(m.tipo(kL - 1), tipo_elemento::vuoto);
+}
+
+TEST(LetturaLinea, CurveStartingBehindThePlanIndexHasNoStraight) {
+  const auto r = leggi(linea(kLunghezza, {"curvad4, 100, 50", "curvas4, 140, 20", "curvad4, 100, 10"}),
+                       treno());
+  ASSERT_EQ(r->s.numero_errore, 0);
+  const matrice_punti& m = r->s.matrice_linea;
+  // Point 151 is the first of the second curve, computed with k = -0.001.
+  const double dx = m.x(150) - m.x(149);
+  const double dy = m.y(150) - m.y(149);
+  EXPECT_EQ(m.x(151), m.x(150) + (dx + -0.001 * dy));
+  EXPECT_EQ(m.y(151), m.y(150) + (dy - -0.001 * dx));
+}
+
+struct caso_curva {
+  const char* chiave;
+  double curvatura;
+};
+
+class ClasseCurva : public ::testing::TestWithParam<caso_curva> {};
+
+TEST_P(ClasseCurva, KeywordGivesClassAndHand) {
+  const auto r = leggi(linea(kLunghezza, {std::string(GetParam().chiave) + ", 100, 10"}), treno());
+  ASSERT_EQ(r->s.numero_errore, 0);
+  // After the straight the step is (0, 1), so x(101) is the curvature itself.
+  EXPECT_EQ(r->s.matrice_linea.x(101), GetParam().curvatura);
+}
+
+INSTANTIATE_TEST_SUITE_P(Casi, ClasseCurva,
+                         ::testing::Values(caso_curva{"curvad1", 0.0001}, caso_curva{"curvad2", 0.0002},
+                                           caso_curva{"curvad3", 0.0004}, caso_curva{"curvad4", 0.001},
+                                           caso_curva{"curvad5", 0.002}, caso_curva{"curvad6", 0.003},
+                                           caso_curva{"curvas3", -0.0004},
+                                           caso_curva{"CURVAS4", -0.001},
+                                           caso_curva{"curvad21", 0.0001},
+                                           caso_curva{"curvad74", 0.001}));
+
+TEST(LetturaLinea, CurvesAreNotEntriesWithoutTheTrackPlan) {
+  // Without a plan a curve keyword and its values are fields matching nothing,
+  // so a curve without a class digit is no fault.
+  const auto r = leggi(linea(kLunghezza, {"curva, 100, 50", "curvad4, 99999999, 1"}), treno(), true, 0);
+  EXPECT_EQ(r->s.numero_errore, 0);
+  EXPECT_TRUE(r->s.guasti.empty());
+}
+
+TEST(LetturaLinea, CurveBeyondTheRouteIsError15AndTheFileIsStillFinished) {
+  const auto r = leggi(linea(kLunghezza, {"pendenza, 0, 3", "curvad4, 9901, 10", "pendenza, 100, 7"}),
+                       treno({"velocita, 0, 50"}));
+  EXPECT_EQ(r->s.numero_errore, 15);
+  EXPECT_EQ(r->s.posizione_errore, 9901);
+  // The lists end there (the later gradient is not read); the end processing runs.
+  EXPECT_EQ(r->s.percorso[kP - 3].pendenza, 103);
+  EXPECT_EQ(r->s.matrice_linea.tipo(kL - 2), tipo_elemento::doppio);
+  EXPECT_EQ(r->s.matrice_linea.x(kL - 2), 0.0);
+  // The service file is read all the same.
+  EXPECT_EQ(r->s.percorso[0].velocita, 10);
+  EXPECT_FALSE(r->linea_presente());
+  EXPECT_FALSE(r->treno_presente());
+}
+
+TEST(LetturaLinea, RangeCheckAllowsUpTo50PMinus100) {
+  const auto ok = leggi(linea(kLunghezza, {"cartello_indicatore, 9900, (A)"}), treno());
+  EXPECT_EQ(ok->s.numero_errore, 0);
+  EXPECT_EQ(ok->s.percorso[199].tipo, 14);
+  const auto oltre = leggi(linea(kLunghezza, {"cartello_indicatore, 9901, (A)"}), treno());
+  EXPECT_EQ(oltre->s.numero_errore, 15);
+  EXPECT_EQ(oltre->s.posizione_errore, 9901);
+}
+
+TEST(LetturaLinea, TextBoardsFillRowsFromEightyDown) {
+  const auto r = leggi(linea(kLunghezza, {"cartello_indicatore,  1550,   (GALLERIA)(ROVELLO )(m.1100  )",
+                                          "cartello_indicatore,  75,   \"(A, B)\" ignored, (C)"}),
+                       treno());
+  ASSERT_EQ(r->s.numero_errore, 0);
+  const auto& p = r->s.percorso;
+  EXPECT_EQ(p[32].tipo, 14);
+  EXPECT_EQ(p[32].dato1, 80);
+  EXPECT_EQ(r->s.tabella_sim[80].testo, "(GALLERIA)(ROVELLO )(m.1100  )");
+  // 75 / 50 + 1 = 2.5 rounds to 2; a quoted text keeps its commas.
+  EXPECT_EQ(p[2].tipo, 14);
+  EXPECT_EQ(p[2].dato1, 79);
+  EXPECT_EQ(r->s.tabella_sim[79].testo, "(A, B)");
+  EXPECT_EQ(r->s.tabella_sim[78].testo, "");
+}
+
+TEST(LetturaLinea, TextBoardReplacesATunnelMarkerButNotAnIndicatorBoard) {
+  // The tunnel marks cells 35, 39, ... with code 11.
+  const auto r = leggi(linea(kLunghezza, {"montagna,   1600,  2700,  11",
+                                          "cartello_indicatore, 1700, (X)"}),
+                       treno());
+  ASSERT_EQ(r->s.numero_errore, 0);
+  EXPECT_EQ(r->s.percorso[35].tipo, 14);
+
+  const auto occupata = leggi(linea(kLunghezza, {"indicatori_vmax, 1700, 90, 95, 95, 2, , , , 0",
+                                                 "cartello_indicatore, 1700, (X)"}),
+                              treno());
+  EXPECT_EQ(occupata->s.numero_errore, 6);
+  EXPECT_EQ(occupata->s.posizione_errore, 1700);
+  EXPECT_EQ(occupata->s.percorso[35].tipo, 6);
+  EXPECT_EQ(occupata->s.tabella_sim[80].testo, "");
+}
+
+TEST(LetturaLinea, HandsTunnelsAndIndicatorBoardsToTheRecorders) {
+  const auto r = leggi(linea(88000, {"montagna,   1600,  2700,  11",
+                                     "indicatori_vmax,  85900,  90,  95,  95,  2,  ,  ,  ,  0"}),
+                       treno());
+  ASSERT_EQ(r->s.numero_errore, 0);
+  const auto& p = r->s.percorso;
+  EXPECT_EQ(r->s.numero_montagne, 1);
+  EXPECT_EQ(p[32].galleria, 1);
+  EXPECT_EQ(p[53].galleria, 1);
+  EXPECT_EQ(p[35].tipo, 11);
+  EXPECT_EQ(p[1719].tipo, 6);
+  EXPECT_EQ(p[1719].dato1, 1800);
+  EXPECT_EQ(p[1719].dato4, 20);
+}
+
+}  // namespace
+}  // namespace scenario::testing
