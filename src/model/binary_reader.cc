@@ -183,8 +183,8 @@ std::optional<errore_binario> leggi_matrice_linea(std::string_view dati, matrice
     xs.push_back(valore(dati.data() + inizio, tag));
   }
   if (tipi.size() < punti_minimi) {
-    return errore(meta, "not a track plan: its first half holds " + std::to_string(tipi.size()) +
-                            " points, and a track plan has " + std::to_string(punti_minimi) +
+    return errore(meta, "not a track plan: its first half, which ends at " + byte(meta) + ", holds " +
+                            std::to_string(tipi.size()) + " points, and a track plan has " + std::to_string(punti_minimi) +
                             " to " + std::to_string(punti_massimi));
   }
   matrice->dimensiona(static_cast<int32_t>(tipi.size()) - 1);
