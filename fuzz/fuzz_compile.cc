@@ -1,0 +1,21 @@
+// Arbitrary bytes as a line and a service description (see dividi_ingresso),
+// compiled in memory through to the binary files. Any crash, sanitizer report
+// or broken property of the outputs is a finding.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "support/compile_check.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace scenario::testing;
+  const auto in = dividi_ingresso(std::string_view(reinterpret_cast<const char*>(data), size));
+  const auto r = compila_e_verifica(in);
+  if (!r.violazione.empty()) {
+    std::fprintf(stderr, "property broken: %s\n", r.violazione.c_str());
+    std::abort();
+  }
+  return 0;
+}

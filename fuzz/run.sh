@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang (libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs each for SECONDS (default 60). Fails
+# on the first finding: a crash, a sanitizer report, a time-out, a leak, too
+# much memory, or a broken property of the outputs. The input that caused it
+# is left in BUILD/findings/ (BUILD is $FUZZ_BUILD_DIR, default build-fuzz).
+#
+#   fuzz/run.sh 60
+#   FUZZ_BUILD_DIR=/tmp/fz fuzz/run.sh 600
+set -euo pipefail
+
+seconds=${1:-60}
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
+cxx=${FUZZ_CXX:-clang++}
+
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_CXX_COMPILER="$cxx" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCENARIO_FUZZ=ON -DSCENARIO_TESTS=OFF
+fi
+cmake --build "$build" -j2 --target fuzz_compile fuzz_fields fuzz_seeds
+
+# Seeds: the embedded scenario, generated scenarios, worked rows and any text
+# fixtures of the tests; then every input kept from earlier findings.
+seeds=$build/seeds
+rm -rf "$seeds"
+mapfile -t fixtures < <(find "$root/tests" -name '*.txt' -type f | sort)
+"$build/bin/fuzz_seeds" "$seeds/fuzz_compile" "$seeds/fuzz_fields" "${fixtures[@]}"
+for target in fuzz_compile fuzz_fields; do
+  if [ -d "$root/tests/hardening/regressions/$target" ]; then
+    cp "$root/tests/hardening/regressions/$target"/* "$seeds/$target/" 2>/dev/null || true
+  fi
+done
+
+status=0
+for target in fuzz_compile fuzz_fields; do
+  corpus=$build/corpus/$target
+  findings=$build/findings
+  mkdir -p "$corpus" "$findings"
+  log=$build/$target.log
+  echo "== $target: $seconds s"
+  set +e
+  "$build/bin/$target" "$corpus" "$seeds/$target" \
+    -dict="$root/fuzz/keywords.dict" \
+    -max_total_time="$seconds" -timeout=25 -rss_limit_mb=3072 -max_len=65536 \
+    -print_final_stats=1 -artifact_prefix="$findings/$target-" >"$log" 2>&1
+  rc=$?
+  set -e
+  grep -E '^(stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb|stat::new_units_added)' "$log" || true
+  grep -E '^#[0-9]+ +DONE' "$log" | tail -1 || true
+  if [ $rc -ne 0 ]; then
+    echo "!! $target: finding (exit $rc); log: $log"
+    grep -E 'ERROR|property broken|runtime error|Test unit written|SUMMARY' "$log" | head -20 || true
+    status=1
+  fi
+done
+exit $status

@@ -1,0 +1,158 @@
+// Property: every scenario of the generator compiles with an empty fault log,
+// places each of its objects on the cell it names, and gives the same bytes
+// when compiled again.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <sstream>
+#include <string>
+
+#include "model/binary_files.h"
+#include "model/coding.h"
+#include "model/file_names.h"
+#include "model/model.h"
+#include "platform/file_system.h"
+#include "run/compile.h"
+#include "run/errors.h"
+#include "run/run.h"
+#include "support/compile_check.h"
+#include "support/scenario_generator.h"
+
+namespace scenario::testing {
+namespace {
+
+struct compilato {
+  stato_compilazione s;
+  esito_compilazione esito;
+  MemoryFileSystem fs;
+};
+
+void compila(const scenario_generato& g, int32_t j, compilato* c) {
+  c->s.nome_linea = nome_linea_incorporata;
+  c->s.nome_treno = nome_treno_incorporato;
+  c->fs.files[join_path("in", nomi::linea_txt(c->s.nome_linea))] = g.linea;
+  c->fs.files[join_path("in", nomi::treno_txt(c->s.nome_linea, c->s.nome_treno))] = g.treno;
+  opzioni_compilazione opzioni;
+  opzioni.cartella_sorgenti = "in";
+  opzioni.cartella_uscita = "out";
+  c->esito = memorizza_percorso(c->s, j, c->fs, opzioni);
+}
+
+std::string log_guasti(const stato_compilazione& s) {
+  std::ostringstream out;
+  for (const auto& g : s.guasti) out << descrivi_guasto(g) << "\n";
+  return out.str();
+}
+
+// The seed is printed with every failure, so a failing scenario can be
+// written out and read with genera_scenario(seed).
+class ScenarioGenerato : public ::testing::TestWithParam<uint64_t> {};
+
+TEST_P(ScenarioGenerato, CompilesCleanPlacesEveryObjectAndRepeatsItsBytes) {
+  const uint64_t seme = GetParam();
+  const scenario_generato g = genera_scenario(seme);
+  const int32_t j = seme % 4 == 0 ? 0 : 1;
+
+  compilato a;
+  compila(g, j, &a);
+  ASSERT_FALSE(a.esito.errore_io) << a.esito.errore_io->path;
+  ASSERT_FALSE(a.esito.errore_guardia);
+  ASSERT_FALSE(a.esito.nulla_da_scrivere);
+  EXPECT_EQ(a.s.numero_errore, 0) << log_guasti(a.s) << "line description:\n"
+                                  << g.linea << "\nservice description:\n"
+                                  << g.treno;
+  EXPECT_TRUE(a.s.guasti.empty()) << log_guasti(a.s);
+  EXPECT_EQ(stato_uscita(a.esito, a.s), 0);
+
+  const std::string dat =
+      a.fs.files.at(join_path("out", nomi::dat(a.s.nome_linea, a.s.nome_treno)));
+  ASSERT_EQ(dat.size(), a.s.percorso.size() * layout::dat_cella);
+  ASSERT_EQ(a.s.ultima_cella(), celle_da_lunghezza(g.lunghezza));
+  for (const oggetto_atteso& o : g.oggetti) {
+    const auto tipo =
+        static_cast<uint8_t>(dat[static_cast<size_t>(o.cella) * layout::dat_cella + layout::dat_tipo]);
+    EXPECT_EQ(tipo, o.tipo) << "cell " << o.cella;
+  }
+
+  // Stations and text boards: one table row each.
+  int stazioni = 0;
+  int testi = 0;
+  for (int r = riga_prima_stazione; r <= riga_primo_testo; ++r) {
+    const record_sim& row = a.s.tabella_sim[r];
+    if (r < riga_primo_testo - g.righe.cartelli + 1 && row.progressiva != 0) ++stazioni;
+    if (r > riga_primo_testo - g.righe.cartelli) testi += row.testo.empty() ? 0 : 1;
+  }
+  EXPECT_EQ(stazioni, g.righe.stazioni);
+  EXPECT_EQ(testi, g.righe.cartelli);
+  EXPECT_EQ(a.s.numero_montagne, g.righe.montagne);
+
+  compilato b;
+  compila(g, j, &b);
+  EXPECT_TRUE(b.fs.files == a.fs.files) << "a second compile wrote other bytes";
+
+  // The properties that hold for any input hold here too.
+  ingresso_compilazione in;
+  in.linea = g.linea;
+  in.treno = g.treno;
+  in.genera_linea = j != 0;
+  EXPECT_EQ(compila_e_verifica(in, false).violazione, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Semi, ScenarioGenerato, ::testing::Range<uint64_t>(1, 161));
+
+// The plain form (no case, blank or layout variation) of the same scenarios.
+TEST(ScenarioGeneratoSemplice, CompilesClean) {
+  for (uint64_t seme = 1000; seme < 1040; ++seme) {
+    opzioni_generatore opzioni;
+    opzioni.varia_forma = false;
+    const scenario_generato g = genera_scenario(seme, opzioni);
+    compilato a;
+    compila(g, 1, &a);
+    EXPECT_TRUE(a.s.guasti.empty()) << "seed " << seme << "\n" << log_guasti(a.s);
+  }
+}
+
+TEST(GeneratoreScenari, SameSeedSameTextOtherSeedOtherText) {
+  EXPECT_EQ(genera_scenario(7).linea, genera_scenario(7).linea);
+  EXPECT_EQ(genera_scenario(7).treno, genera_scenario(7).treno);
+  EXPECT_NE(genera_scenario(7).linea, genera_scenario(8).linea);
+}
+
+// A generator that quietly stopped making some kind of row would leave the
+// property above proving nothing about it.
+TEST(GeneratoreScenari, EveryKindOfRowAppears) {
+  conteggio_righe totale;
+  size_t oggetti = 0;
+  for (uint64_t seme = 1; seme < 41; ++seme) {
+    const auto g = genera_scenario(seme);
+    const auto& r = g.righe;
+    totale.curve += r.curve;
+    totale.pendenze += r.pendenze;
+    totale.montagne += r.montagne;
+    totale.indicatori += r.indicatori;
+    totale.cartelli += r.cartelli;
+    totale.velocita += r.velocita;
+    totale.aderenze += r.aderenze;
+    totale.stazioni += r.stazioni;
+    totale.rallentamenti += r.rallentamenti;
+    totale.segnali += r.segnali;
+    totale.abbattimenti += r.abbattimenti;
+    oggetti += g.oggetti.size();
+  }
+  for (int n : {totale.curve, totale.pendenze, totale.montagne, totale.indicatori,
+                totale.cartelli, totale.velocita, totale.aderenze, totale.stazioni,
+                totale.rallentamenti, totale.segnali, totale.abbattimenti}) {
+    EXPECT_GT(n, 40);
+  }
+  EXPECT_GT(oggetti, 1000u);
+  std::printf("40 scenarios: %d curves, %d gradients, %d tunnels, %d indicator boards, "
+              "%d text boards, %d speeds, %d adhesions, %d stations, %d slow-downs, "
+              "%d signals, %d abbattimenti, %zu objects\n",
+              totale.curve, totale.pendenze, totale.montagne, totale.indicatori, totale.cartelli,
+              totale.velocita, totale.aderenze, totale.stazioni, totale.rallentamenti,
+              totale.segnali, totale.abbattimenti, oggetti);
+}
+
+}  // namespace
+}  // namespace scenario::testing

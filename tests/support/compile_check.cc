@@ -1,0 +1,248 @@
+#include "support/compile_check.h"
+
+#include <string>
+#include <vector>
+
+#include "model/binary_files.h"
+#include "model/coding.h"
+#include "model/file_names.h"
+#include "model/model.h"
+#include "platform/file_system.h"
+#include "run/compile.h"
+#include "run/errors.h"
+#include "run/run.h"
+
+namespace scenario::testing {
+
+namespace {
+
+constexpr const char* cartella_sorgenti = "sorgenti";
+constexpr const char* cartella_uscita = "uscita";
+
+bool finisce_con(const std::string& s, std::string_view coda) {
+  return s.size() >= coda.size() && s.compare(s.size() - coda.size(), coda.size(), coda) == 0;
+}
+
+struct compilazione {
+  esito_compilazione esito;
+  stato_compilazione stato;
+  MemoryFileSystem fs;
+};
+
+void compila(const ingresso_compilazione& in, compilazione* c) {
+  const std::string linea_txt =
+      join_path(cartella_sorgenti, nomi::linea_txt(nome_linea_incorporata));
+  const std::string treno_txt = join_path(
+      cartella_sorgenti, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
+  c->fs.files[linea_txt] = in.linea;
+  if (in.treno) c->fs.files[treno_txt] = *in.treno;
+  c->stato.nome_linea = nome_linea_incorporata;
+  c->stato.nome_treno = nome_treno_incorporato;
+  opzioni_compilazione opzioni;
+  opzioni.cartella_sorgenti = cartella_sorgenti;
+  opzioni.cartella_uscita = cartella_uscita;
+  opzioni.elimina_sorgenti = in.elimina;
+  c->esito = memorizza_percorso(c->stato, in.genera_linea ? 1 : 0, c->fs, opzioni);
+}
+
+std::map<std::string, std::string> uscite(const MemoryFileSystem& fs) {
+  std::map<std::string, std::string> out;
+  const std::string prefisso = std::string(cartella_uscita) + "/";
+  for (const auto& [path, data] : fs.files) {
+    if (path.compare(0, prefisso.size(), prefisso) == 0) out[path.substr(prefisso.size())] = data;
+  }
+  return out;
+}
+
+std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
+  const esito_compilazione& e = c.esito;
+  const stato_compilazione& s = c.stato;
+  if (e.errore_io) {
+    return "file-system failure in memory: " + e.errore_io->path + ": " + e.errore_io->reason;
+  }
+  const int stato = stato_uscita(e, s);
+  if (stato < 0 || stato > 2) return "exit status " + std::to_string(stato);
+
+  for (const guasto& g : s.guasti) {
+    if (testo_errore(g.numero) == testo_errore(-1)) {
+      return "unknown fault number " + std::to_string(g.numero);
+    }
+  }
+  if (!s.guasti.empty() && s.numero_errore != s.guasti.back().numero) {
+    return "numero_errore " + std::to_string(s.numero_errore) + " is not the last fault logged (" +
+           std::to_string(s.guasti.back().numero) + ")";
+  }
+
+  for (const auto& [path, data] : c.fs.files) {
+    if (finisce_con(path, ".tmp") || finisce_con(path, ".old")) return "left behind: " + path;
+  }
+
+  // The author's sources are never touched; the run's own are always
+  // deleted once the line reader has opened them.
+  const std::string linea_txt =
+      join_path(cartella_sorgenti, nomi::linea_txt(nome_linea_incorporata));
+  const std::string treno_txt = join_path(
+      cartella_sorgenti, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
+  auto linea_it = c.fs.files.find(linea_txt);
+  auto treno_it = c.fs.files.find(treno_txt);
+  if (!in.elimina) {
+    if (linea_it == c.fs.files.end() || linea_it->second != in.linea) {
+      return "the line description was changed or deleted";
+    }
+    if (in.treno.has_value() != (treno_it != c.fs.files.end()) ||
+        (in.treno && treno_it->second != *in.treno)) {
+      return "the service description was changed, deleted or created";
+    }
+  } else if (linea_it != c.fs.files.end()) {
+    return "the line description was not deleted";
+  }
+
+  const auto out = uscite(c.fs);
+  if (e.errore_guardia || e.nulla_da_scrivere) {
+    if (!out.empty()) return "a refused compile wrote " + out.begin()->first;
+    if (e.errore_guardia && *e.errore_guardia != 1250 && *e.errore_guardia != 1251) {
+      return "guard error " + std::to_string(*e.errore_guardia);
+    }
+    return {};
+  }
+
+  std::vector<std::string> attesi;
+  if (in.genera_linea) attesi.push_back(nomi::linea_dat(nome_linea_incorporata));
+  attesi.push_back(nomi::sim(nome_linea_incorporata, nome_treno_incorporato));
+  attesi.push_back(nomi::dat(nome_linea_incorporata, nome_treno_incorporato));
+  if (e.scritti != attesi) return "the written list is not the expected set of files";
+  if (out.size() != attesi.size()) return "the output folder holds other files";
+  for (const auto& nome : attesi) {
+    if (!out.count(nome)) return "missing output " + nome;
+  }
+
+  if (auto v = verifica_sim(out.at(attesi[attesi.size() - 2]), nome_linea_incorporata,
+                            nome_treno_incorporato);
+      !v.empty()) {
+    return v;
+  }
+  size_t celle = 0;
+  if (auto v = verifica_dat(out.at(attesi.back()), &celle); !v.empty()) return v;
+  if (in.genera_linea) {
+    size_t punti = 0;
+    if (auto v = verifica_linea_dat(out.at(attesi.front()), &punti); !v.empty()) return v;
+    // Both arrays are sized from the same route length: P = near(L / 50).
+    const double ultimo_punto = static_cast<double>(punti) - 1;
+    if (celle != static_cast<size_t>(near(ultimo_punto / 50.0)) + 1) {
+      return "route file of " + std::to_string(celle) + " cells beside a track plan of " +
+             std::to_string(punti) + " points";
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+ingresso_compilazione dividi_ingresso(std::string_view dati) {
+  ingresso_compilazione in;
+  if (dati.empty()) return in;
+  const auto flag = static_cast<uint8_t>(dati[0]);
+  in.genera_linea = (flag & 1) != 0;
+  in.elimina = (flag & 2) != 0;
+  dati.remove_prefix(1);
+  const size_t nul = dati.find('\0');
+  in.linea = std::string(dati.substr(0, nul));
+  if (nul != std::string_view::npos) in.treno = std::string(dati.substr(nul + 1));
+  return in;
+}
+
+std::string componi_ingresso(const ingresso_compilazione& in) {
+  std::string out;
+  out.push_back(static_cast<char>((in.genera_linea ? 1 : 0) | (in.elimina ? 2 : 0)));
+  out += in.linea;
+  if (in.treno) {
+    out.push_back('\0');
+    out += *in.treno;
+  }
+  return out;
+}
+
+esito_verificato compila_e_verifica(const ingresso_compilazione& in, bool ripeti) {
+  esito_verificato r;
+  compilazione prima;
+  compila(in, &prima);
+  r.violazione = verifica(in, prima);
+  r.stato_uscita = stato_uscita(prima.esito, prima.stato);
+  r.numero_errore = prima.stato.numero_errore;
+  r.guasti = prima.stato.guasti.size();
+  r.uscite = uscite(prima.fs);
+  if (r.violazione.empty() && ripeti) {
+    compilazione seconda;
+    compila(in, &seconda);
+    if (uscite(seconda.fs) != r.uscite) {
+      r.violazione = "a second compile of the same input wrote other bytes";
+    } else if (seconda.stato.guasti.size() != r.guasti ||
+               seconda.stato.numero_errore != r.numero_errore) {
+      r.violazione = "a second compile of the same input logged other faults";
+    }
+  }
+  return r;
+}
+
+std::string verifica_sim(std::string_view sim, const std::string& nome_linea,
+                         const std::string& nome_treno) {
+  size_t pos = 0;
+  for (int riga = 0; riga < righe_tabella_sim; ++riga) {
+    if (sim.size() - pos < layout::sim_riga_vuota) {
+      return ".sim: row " + std::to_string(riga) + " cut short at byte " + std::to_string(pos);
+    }
+    const size_t n = coding::DecodeU16(sim.data() + pos + layout::sim_lunghezza_testo);
+    if (sim.size() - pos < layout::sim_riga_vuota + n) {
+      return ".sim: text of row " + std::to_string(riga) + " runs past the end";
+    }
+    const std::string_view testo = sim.substr(pos + layout::sim_testo, n);
+    const char* coda = sim.data() + pos + layout::sim_testo + n;
+    if (riga == riga_linea) {
+      if (testo != nome_linea) return ".sim: row 85 does not hold the line name";
+      if (coding::DecodeI16(coda + layout::sim_i1) != 610) return ".sim: row 85 i1 is not 610";
+    }
+    if (riga == riga_ripetizione && testo != nome_treno) {
+      return ".sim: row 86 does not hold the train name";
+    }
+    pos += layout::sim_riga_vuota + n;
+  }
+  if (pos != sim.size()) return ".sim: " + std::to_string(sim.size() - pos) + " bytes after row 86";
+  return {};
+}
+
+std::string verifica_dat(std::string_view dat, size_t* celle) {
+  if (dat.size() % layout::dat_cella != 0) return ".dat: not a whole number of cells";
+  *celle = dat.size() / layout::dat_cella;
+  // The shortest route (length 0) still has L = 7000 and cells 0 .. 140.
+  if (*celle < 141) return ".dat: only " + std::to_string(*celle) + " cells";
+  if (coding::DecodeI16(dat.data() + layout::dat_cella + layout::dat_dato1) != 5121) {
+    return ".dat: cell 1 dato1 is not 5121";
+  }
+  return {};
+}
+
+std::string verifica_linea_dat(std::string_view linea, size_t* punti) {
+  size_t pos = 0;
+  size_t elementi = 0;
+  while (pos < linea.size()) {
+    if (linea.size() - pos < layout::linea_tag) return "_linea.dat: tag cut short";
+    const uint16_t tag = coding::DecodeU16(linea.data() + pos);
+    size_t dimensione = 0;
+    switch (tag) {
+      case static_cast<uint16_t>(tipo_elemento::vuoto): dimensione = layout::linea_vuoto; break;
+      case static_cast<uint16_t>(tipo_elemento::intero): dimensione = layout::linea_intero; break;
+      case static_cast<uint16_t>(tipo_elemento::doppio): dimensione = layout::linea_doppio; break;
+      default: return "_linea.dat: unknown tag " + std::to_string(tag) + " at byte " +
+                      std::to_string(pos);
+    }
+    if (linea.size() - pos < dimensione) return "_linea.dat: element cut short";
+    pos += dimensione;
+    ++elementi;
+  }
+  if (elementi % 2 != 0) return "_linea.dat: odd number of elements";
+  *punti = elementi / 2;
+  if (*punti < 7001) return "_linea.dat: only " + std::to_string(*punti) + " points";
+  return {};
+}
+
+}  // namespace scenario::testing

@@ -1,0 +1,50 @@
+// Compiles a line and a service description held in memory and checks what
+// must hold for any input whatsoever: no file-system failure, the outputs
+// complete and consistent with each other (or none at all), no temporary
+// left, the author's sources untouched, the same bytes on a second compile.
+// The fuzz target of the compile and the regression tests share it.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace scenario::testing {
+
+struct ingresso_compilazione {
+  std::string linea;                 // the line description
+  std::optional<std::string> treno;  // the service description; none: the file is missing
+  bool genera_linea = true;          // j of memorizza_percorso
+  bool elimina = false;              // delete the sources once read (the one-shot run)
+};
+
+// Fuzz bytes as a compile input: byte 0 holds the flags (bit 0 genera_linea,
+// bit 1 elimina); the rest is the line description, then, after the first
+// NUL byte, the service description. Without a NUL the service file is missing.
+ingresso_compilazione dividi_ingresso(std::string_view dati);
+// The inverse, to write seeds and regression inputs.
+std::string componi_ingresso(const ingresso_compilazione& in);
+
+struct esito_verificato {
+  std::string violazione;  // the first property that failed; empty when all hold
+  int stato_uscita = -1;
+  int32_t numero_errore = 0;
+  size_t guasti = 0;
+  std::map<std::string, std::string> uscite;  // written binary files by name
+};
+
+// Compiles `in` in a MemoryFileSystem (twice when `ripeti`) and checks it.
+esito_verificato compila_e_verifica(const ingresso_compilazione& in, bool ripeti = true);
+
+// Structural checks of the three binary files, shared with the other
+// hardening tests. Each returns an empty string when the bytes are sound.
+std::string verifica_sim(std::string_view sim, const std::string& nome_linea,
+                         const std::string& nome_treno);
+// *celle receives the number of cells of the route file.
+std::string verifica_dat(std::string_view dat, size_t* celle);
+// *punti receives the number of points of the track plan.
+std::string verifica_linea_dat(std::string_view linea, size_t* punti);
+
+}  // namespace scenario::testing
