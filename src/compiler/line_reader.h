@@ -1,3 +1,4 @@
+// Format, for authors: docs/formats/line-description.md
 // The line description reader, and what it shares with the service
 // description reader: the two sources of one compile and the failure handler.
 #pragma once

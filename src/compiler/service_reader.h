@@ -1,3 +1,4 @@
+// Format, for authors: docs/formats/service-description.md
 // The service description reader: the train, its profiles, stations,
 // signals, slow-downs and speed boards, read after the line description.
 #pragma once

@@ -1,3 +1,4 @@
+// Format, for authors and for writers of readers: docs/formats/binary-files.md
 // The three binary files that the simulator loads. Each is built in memory in
 // its final byte form: little-endian, no header, no gaps between fields.
 //
