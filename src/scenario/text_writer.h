@@ -24,6 +24,10 @@ std::string componi_testo(const std::vector<std::string>& tabella);
 std::optional<IoError> scrivi_testo(FileSystem& fs, const std::string& path,
                                     const std::vector<std::string>& tabella);
 
+// printf-style formatting into a string, for the fixed-width rows of the
+// embedded texts.
+std::string formato(const char* modello, ...) __attribute__((format(printf, 1, 2)));
+
 // The signature shared by the five writers of the run.
 using scrittore_testo = std::optional<IoError> (*)(FileSystem& fs, const std::string& cartella,
                                                    const std::string& nome_linea,
