@@ -192,8 +192,8 @@ class disegno {
   }
   void prepara_piano();
   void disegna_piano();
-  void disegna_etichette(std::vector<etichetta> etichette, bool obbligatorie);
-  bool metti_etichetta(const etichetta& e);
+  void disegna_etichette(const std::vector<etichetta>& etichette, bool obbligatorie);
+  bool metti_etichetta(const etichetta& e, bool lontano);
   void disegna_profilo();
   void disegna_asse();
   std::string percorso_piano(double da, double a) const;
@@ -223,7 +223,9 @@ punto disegno::sul_piano(double metro) const {
 }
 
 punto disegno::normale(double metro) const {
-  const punto a = sul_piano(metro - 60), b = sul_piano(metro + 60);
+  // Over some 10 pixels of line each way, whatever the scale.
+  const double passo = std::max(20.0, 10.0 / std::max(scala_, 1e-9));
+  const punto a = sul_piano(metro - passo), b = sul_piano(metro + passo);
   double dx = b.x - a.x, dy = b.y - a.y;
   const double n = std::hypot(dx, dy);
   if (n < 1e-9) return {0, -1};
@@ -384,23 +386,17 @@ void disegno::disegna_piano() {
   disegna_etichette(segnali, false);
 }
 
-void disegno::disegna_etichette(std::vector<etichetta> etichette, bool obbligatorie) {
+void disegno::disegna_etichette(const std::vector<etichetta>& etichette, bool obbligatorie) {
   for (const auto& e : etichette) {
-    if (e.testo.empty()) continue;
-    if (!metti_etichetta(e) && obbligatorie) {
-      // Rather than hide a name, write it at the first place free of other
-      // labels, however far, with a leader back to its marker.
-      etichetta largo = e;
-      largo.classe += " far";
-      if (!metti_etichetta(largo)) ++omesse_;
-    } else if (!obbligatorie) {
-      // Secondary labels that find no room are left out.
-    }
+    if (e.testo.empty() || metti_etichetta(e, false) || !obbligatorie) continue;
+    // Rather than hide a name, write it farther out, at the first place free
+    // of other labels, with a leader back to its marker. Secondary labels
+    // that find no room are left out.
+    if (!metti_etichetta(e, true)) ++omesse_;
   }
 }
 
-bool disegno::metti_etichetta(const etichetta& e) {
-  const bool lontano = e.classe.find(" far") != std::string::npos;
+bool disegno::metti_etichetta(const etichetta& e, bool lontano) {
   const punto p = sul_piano(e.metro);
   const punto n = normale(e.metro);
   const double w = larghezza_testo(e.testo, e.corpo), h = e.corpo + 3;
@@ -426,7 +422,7 @@ bool disegno::metti_etichetta(const etichetta& e) {
         o_ << "<line class=\"leader\" x1=\"" << f1(p.x) << "\" y1=\"" << f1(p.y) << "\" x2=\""
            << f1(lx) << "\" y2=\"" << f1(ly) << "\"/>\n";
       }
-      o_ << "<text class=\"" << e.classe.substr(0, e.classe.find(' ')) << "\" x=\""
+      o_ << "<text class=\"" << e.classe << "\" x=\""
          << f1(r.x0 + 2) << "\" y=\"" << f1(r.y1 - 3) << "\">" << testo_xml(e.testo)
          << "</text>\n";
       return true;
