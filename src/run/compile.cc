@@ -9,6 +9,37 @@
 
 namespace scenario {
 
+namespace {
+
+// The one-shot run reads sources it wrote a moment before: one that is gone
+// by then was removed behind the run's back. That is a failure of the file
+// system, reported with its path, not the scenario fault that a missing file
+// is for an author's own compile.
+class sorgenti_della_corsa final : public FileSystem {
+ public:
+  explicit sorgenti_della_corsa(FileSystem& fs) : fs_(fs) {}
+  std::optional<IoError> read(const std::string& path, std::string* data) override {
+    auto error = fs_.read(path, data);
+    if (error) error->missing = false;
+    return error;
+  }
+  std::optional<IoError> write(const std::string& path, std::string_view data) override {
+    return fs_.write(path, data);
+  }
+  std::optional<IoError> rename(const std::string& from, const std::string& to) override {
+    return fs_.rename(from, to);
+  }
+  std::optional<IoError> remove(const std::string& path) override { return fs_.remove(path); }
+  std::optional<IoError> link(const std::string& from, const std::string& to) override {
+    return fs_.link(from, to);
+  }
+
+ private:
+  FileSystem& fs_;
+};
+
+}  // namespace
+
 esito_compilazione memorizza_percorso(stato_compilazione& s, int32_t j, FileSystem& fs,
                                       const opzioni_compilazione& opzioni) {
   esito_compilazione esito;
@@ -16,7 +47,9 @@ esito_compilazione memorizza_percorso(stato_compilazione& s, int32_t j, FileSyst
   s.numero_errore = 0;
   azzera_tabella(s);
 
-  sorgenti src{fs, opzioni.cartella_sorgenti, opzioni.elimina_sorgenti, std::nullopt};
+  sorgenti_della_corsa della_corsa(fs);
+  FileSystem& fs_sorgenti = opzioni.elimina_sorgenti ? della_corsa : fs;
+  sorgenti src{fs_sorgenti, opzioni.cartella_sorgenti, opzioni.elimina_sorgenti, std::nullopt};
   memorizza_dati(s, src);
   if (src.errore_io) {
     esito.errore_io = src.errore_io;

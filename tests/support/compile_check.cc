@@ -58,7 +58,15 @@ std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
   const esito_compilazione& e = c.esito;
   const stato_compilazione& s = c.stato;
   if (e.errore_io) {
-    return "file-system failure in memory: " + e.errore_io->path + ": " + e.errore_io->reason;
+    // Only a source missing from the run's own folder is a failure of the
+    // file system here; it stops the run before anything is written.
+    const std::string treno_txt = join_path(
+        cartella_sorgenti, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
+    if (!in.elimina || in.treno || e.errore_io->path != treno_txt) {
+      return "file-system failure in memory: " + e.errore_io->path + ": " + e.errore_io->reason;
+    }
+    if (!uscite(c.fs).empty()) return "a run stopped by a missing source wrote its outputs";
+    return {};
   }
   const int stato = stato_uscita(e, s);
   if (stato < 0 || stato > 2) return "exit status " + std::to_string(stato);
