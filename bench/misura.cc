@@ -1,0 +1,117 @@
+// Measures in child processes, where a process start and the peak resident
+// memory count:
+//
+//   scenario_misura prepara KM DIR    writes the sources of a generated KM km
+//                                     scenario into DIR; prints the bytes its
+//                                     compile writes
+//   scenario_misura compila DIR       compiles the sources in DIR into DIR
+//   scenario_misura sorgenti DIR      writes the embedded scenario's two sources
+//                                     into DIR (the one-shot run deletes them)
+//   scenario_misura vuoto             does nothing: the memory of a bare process
+//   scenario_misura tempi N CMD ARGS  runs CMD N times; prints the median wall
+//                                     time and peak resident memory of a run
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "run/run.h"
+#include "scenario/line_description.h"
+#include "scenario/service_description.h"
+#include "support.h"
+
+namespace scenario::bench {
+namespace {
+
+int uso() {
+  std::fprintf(stderr,
+               "usage: scenario_misura prepara KM DIR | compila DIR | sorgenti DIR | vuoto |"
+               " tempi N CMD [ARGS...]\n");
+  return 64;
+}
+
+int prepara(int km, const std::string& dir) {
+  const sorgenti_generate g = scenario_di(km);
+  PosixFileSystem fs;
+  scrivi_sorgenti(fs, dir, g);
+  const std::vector<file_uscita> binari = uscite_compilazione(g);
+  std::printf("%zu\n", byte_totali(binari));
+  return 0;
+}
+
+int compila(const std::string& dir) {
+  PosixFileSystem fs;
+  stato_compilazione s = stato_nuovo();
+  const esito_compilazione e = memorizza_percorso(s, 1, fs, opzioni_in(dir));
+  return e.scritti.size() == 3 && s.guasti.empty() ? 0 : 1;
+}
+
+int sorgenti(const std::string& dir) {
+  PosixFileSystem fs;
+  const std::string linea = nome_linea_incorporata;
+  const std::string treno = nome_treno_incorporato;
+  if (dati_linea(fs, dir, linea, treno) || dati_treno(fs, dir, linea, treno)) return 3;
+  return 0;
+}
+
+double mediana(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+int tempi(int volte, char** comando) {
+  std::vector<double> ms;
+  std::vector<double> kb;
+  for (int i = 0; i < volte; ++i) {
+    const auto inizio = std::chrono::steady_clock::now();
+    const pid_t pid = ::fork();
+    if (pid < 0) return 3;
+    if (pid == 0) {
+      ::execv(comando[0], comando);
+      std::perror(comando[0]);
+      ::_exit(127);
+    }
+    int stato = 0;
+    rusage uso{};
+    if (::wait4(pid, &stato, 0, &uso) != pid) return 3;
+    const auto fine = std::chrono::steady_clock::now();
+    if (!WIFEXITED(stato) || WEXITSTATUS(stato) != 0) {
+      std::fprintf(stderr, "%s: exit status %d\n", comando[0],
+                   WIFEXITED(stato) ? WEXITSTATUS(stato) : -1);
+      return 1;
+    }
+    ms.push_back(std::chrono::duration<double, std::milli>(fine - inizio).count());
+    kb.push_back(static_cast<double>(uso.ru_maxrss));
+  }
+  // Median wall time, fastest run, median peak resident memory (kB).
+  std::printf("%.4f %.4f %.0f\n", mediana(ms), *std::min_element(ms.begin(), ms.end()),
+              mediana(kb));
+  return 0;
+}
+
+}  // namespace
+}  // namespace scenario::bench
+
+int main(int argc, char** argv) {
+  using namespace scenario::bench;
+  try {
+    const std::string modo = argc > 1 ? argv[1] : "";
+    if (modo == "prepara" && argc == 4) return prepara(std::atoi(argv[2]), argv[3]);
+    if (modo == "compila" && argc == 3) return compila(argv[2]);
+    if (modo == "sorgenti" && argc == 3) return sorgenti(argv[2]);
+    if (modo == "vuoto" && argc == 2) return 0;
+    if (modo == "tempi" && argc >= 4) return tempi(std::atoi(argv[2]), argv + 3);
+    return uso();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "scenario_misura: %s\n", e.what());
+    return 2;
+  }
+}
