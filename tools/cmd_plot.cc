@@ -4,6 +4,7 @@
 // labelled; below, the speed limit and the gradient along the route over an
 // axis of kilometre posts.
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <map>
 #include <cmath>
@@ -55,11 +56,38 @@ struct punto {
   double x = 0, y = 0;
 };
 
-struct rettangolo {
-  double x0, y0, x1, y1;
-  bool interseca(const rettangolo& o) const {
-    return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1;
+// A box on the page, possibly turned: centre, unit axis along its width,
+// half width and half height.
+struct scatola {
+  punto c;
+  double ux = 1, uy = 0;
+  double mw = 0, mh = 0;
+
+  static scatola diritta(double x0, double y0, double x1, double y1) {
+    return {{(x0 + x1) / 2, (y0 + y1) / 2}, 1, 0, (x1 - x0) / 2, (y1 - y0) / 2};
   }
+  bool contiene(punto p, double margine = 0) const {
+    const double dx = p.x - c.x, dy = p.y - c.y;
+    return std::abs(dx * ux + dy * uy) <= mw + margine &&
+           std::abs(-dx * uy + dy * ux) <= mh + margine;
+  }
+  // Half extent along the axis (ax, ay).
+  double raggio(double ax, double ay) const {
+    return mw * std::abs(ux * ax + uy * ay) + mh * std::abs(-uy * ax + ux * ay);
+  }
+  // Separating axes: two boxes meet unless one of their four axes parts them.
+  bool interseca(const scatola& o) const {
+    const double assi[4][2] = {{ux, uy}, {-uy, ux}, {o.ux, o.uy}, {-o.uy, o.ux}};
+    for (const auto& a : assi) {
+      const double d = std::abs((o.c.x - c.x) * a[0] + (o.c.y - c.y) * a[1]);
+      if (d > raggio(a[0], a[1]) + o.raggio(a[0], a[1])) return false;
+    }
+    return true;
+  }
+  double x0() const { return c.x - raggio(1, 0); }
+  double x1() const { return c.x + raggio(1, 0); }
+  double y0() const { return c.y - raggio(0, 1); }
+  double y1() const { return c.y + raggio(0, 1); }
 };
 
 std::string f1(double v) {
@@ -78,8 +106,26 @@ std::string progressiva_testo(int64_t metri) {
   return buf;
 }
 
-double larghezza_testo(const std::string& t, double corpo) {
-  return 0.62 * corpo * static_cast<double>(t.size()) + 4;
+// Width of a text on the page, from rough advance widths of a sans-serif
+// face (in ems); bold text is about a tenth wider. Erring wide keeps labels
+// apart.
+double larghezza_testo(const std::string& t, double corpo, bool grassetto = false) {
+  double em = 0;
+  for (char c : t) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == ' ') {
+      em += 0.33;
+    } else if (std::isupper(u) || u >= 0xC0) {
+      em += (c == 'I') ? 0.32 : (c == 'M' || c == 'W') ? 0.88 : 0.72;
+    } else if (std::isdigit(u)) {
+      em += 0.64;
+    } else if (std::islower(u)) {
+      em += (c == 'i' || c == 'l' || c == 'j') ? 0.28 : (c == 'm' || c == 'w') ? 0.9 : 0.6;
+    } else {
+      em += 0.4;
+    }
+  }
+  return em * corpo * (grassetto ? 1.1 : 1.0) + 4;
 }
 
 std::string rifila(const std::string& s) {
@@ -135,24 +181,49 @@ struct chilometrica {
 // Keeps labels from covering each other, the markers and the line.
 class occupazione {
  public:
-  void aggiungi(const rettangolo& r) { rett_.push_back(r); }
+  // A label: nothing may cover it, and no leader may cross it.
+  void aggiungi(const scatola& r) { rett_.push_back(r); }
+  // A leader: no other leader may cross it.
+  void aggiungi_tratto(punto a, punto b) { tratti_.push_back({a, b}); }
+  bool incrocia(punto a, punto b) const {
+    auto lato = [](punto p, punto q, punto r) {
+      return (q.x - p.x) * (r.y - p.y) - (q.y - p.y) * (r.x - p.x);
+    };
+    for (const auto& [c, d] : tratti_) {
+      const double d1 = lato(a, b, c), d2 = lato(a, b, d), d3 = lato(c, d, a), d4 = lato(c, d, b);
+      if (((d1 > 0) != (d2 > 0)) && ((d3 > 0) != (d4 > 0))) return true;
+    }
+    return false;
+  }
+  // A marker: no label may cover it; a leader may pass over it.
+  void aggiungi_segno(const scatola& r) { segni_.push_back(r); }
   void aggiungi_punto(punto p) {
     griglia_[chiave(p)].push_back(p);
   }
-  bool libero(const rettangolo& r) const {
-    if (r.x0 < kMargine / 3 || r.x1 > kLarghezza - kMargine / 3 || r.y0 < kPianoAlto ||
-        r.y1 > kPianoBasso)
+  bool fuori_dai_rettangoli(const std::vector<punto>& punti) const {
+    for (const auto& o : rett_) {
+      for (const punto& p : punti) {
+        if (o.contiene(p)) return false;
+      }
+    }
+    return true;
+  }
+  bool libero(const scatola& r) const {
+    if (r.x0() < kMargine / 3 || r.x1() > kLarghezza - kMargine / 3 || r.y0() < kPianoAlto ||
+        r.y1() > kPianoBasso)
       return false;
     for (const auto& o : rett_) {
       if (o.interseca(r)) return false;
     }
-    const rettangolo g{r.x0 - 3, r.y0 - 3, r.x1 + 3, r.y1 + 3};
-    for (int gx = cella(g.x0); gx <= cella(g.x1); ++gx) {
-      for (int gy = cella(g.y0); gy <= cella(g.y1); ++gy) {
+    for (const auto& o : segni_) {
+      if (o.interseca(r)) return false;
+    }
+    for (int gx = cella(r.x0() - 3); gx <= cella(r.x1() + 3); ++gx) {
+      for (int gy = cella(r.y0() - 3); gy <= cella(r.y1() + 3); ++gy) {
         auto it = griglia_.find(static_cast<int64_t>(gx) * 100000 + gy);
         if (it == griglia_.end()) continue;
         for (const punto& p : it->second) {
-          if (p.x >= g.x0 && p.x <= g.x1 && p.y >= g.y0 && p.y <= g.y1) return false;
+          if (r.contiene(p, 3)) return false;
         }
       }
     }
@@ -162,7 +233,9 @@ class occupazione {
  private:
   static int cella(double v) { return static_cast<int>(std::floor(v / 16)); }
   static int64_t chiave(punto p) { return static_cast<int64_t>(cella(p.x)) * 100000 + cella(p.y); }
-  std::vector<rettangolo> rett_;
+  std::vector<scatola> rett_;
+  std::vector<scatola> segni_;
+  std::vector<std::pair<punto, punto>> tratti_;
   std::map<int64_t, std::vector<punto>> griglia_;
 };
 
@@ -183,6 +256,9 @@ class disegno {
     std::string testo;
     std::string classe;
     double corpo;
+    double distanza_massima;  // farthest from its marker, in pixels
+    bool grassetto = false;
+    bool inclinabile = false;  // may be turned by 45 degrees
   };
 
   punto sul_piano(double metro) const;
@@ -325,10 +401,14 @@ void disegno::disegna_piano() {
       if (g.size() >= 2 && g[0] == "GALLERIA") nome = g[1];
     }
     const auto metri = static_cast<int32_t>((da + a) / 2);
-    secondarie.push_back({metri,
-                          nome.empty() ? std::to_string(static_cast<int64_t>(a - da)) + " m"
-                                       : nome,
-                          "label-tunnel", 10});
+    // A named tunnel is labelled with its name; one without a board only
+    // with its length, and only where there is room close by.
+    if (nome.empty()) {
+      secondarie.push_back({metri, std::to_string(static_cast<int64_t>(a - da)) + " m",
+                            "label-tunnel", 10, 24});
+    } else {
+      secondarie.push_back({metri, nome, "label-tunnel", 10, 54, false, true});
+    }
     c = e + 1;
   }
 
@@ -343,7 +423,7 @@ void disegno::disegna_piano() {
        << "\"><title>slow-down " << celle[c].dato1 << " km/h</title></path>\n";
     nomi.push_back({static_cast<int32_t>(da), "slow-down " + std::to_string(celle[c].dato1) +
                                                   " km/h, " + std::to_string(static_cast<int64_t>(a - da)) + " m",
-                    "label-slowdown", 12});
+                    "label-slowdown", 12, 72, true});
   }
 
   // Signals: a signal at position x stands in cell x/50 + 1.
@@ -359,11 +439,11 @@ void disegno::disegna_piano() {
        << progressiva_testo(km_.post(static_cast<int64_t>(metro))) << ")</title></path>\n";
     o_ << "<circle class=\"signal-head\" cx=\"" << f1(b.x) << "\" cy=\"" << f1(b.y)
        << "\" r=\"2.2\"/>\n";
-    occ_.aggiungi({std::min(a.x, b.x) - 2, std::min(a.y, b.y) - 2, std::max(a.x, b.x) + 2,
-                   std::max(a.y, b.y) + 2});
+    occ_.aggiungi_segno(scatola::diritta(std::min(a.x, b.x) - 2, std::min(a.y, b.y) - 2,
+                                         std::max(a.x, b.x) + 2, std::max(a.y, b.y) + 2));
     segnali.push_back({static_cast<int32_t>(metro),
                        progressiva_testo(km_.post(static_cast<int64_t>(metro))), "label-signal",
-                       8.5});
+                       8.5, 30});
   }
 
   // Stations, last so that their markers sit on top.
@@ -373,8 +453,8 @@ void disegno::disegna_piano() {
     o_ << "<circle class=\"station\" cx=\"" << f1(p.x) << "\" cy=\"" << f1(p.y)
        << "\" r=\"4.5\"><title>" << testo_xml(rifila(row.testo)) << " (" << row.progressiva
        << " m)</title></circle>\n";
-    occ_.aggiungi({p.x - 6, p.y - 6, p.x + 6, p.y + 6});
-    nomi.push_back({row.progressiva, rifila(row.testo), "label-station", 11.5});
+    occ_.aggiungi_segno(scatola::diritta(p.x - 6, p.y - 6, p.x + 6, p.y + 6));
+    nomi.push_back({row.progressiva, rifila(row.testo), "label-station", 11.5, 72, true, true});
   }
 
   // Names first: they are what a reader looks for; then the tunnel names,
@@ -399,34 +479,96 @@ void disegno::disegna_etichette(const std::vector<etichetta>& etichette, bool ob
 bool disegno::metti_etichetta(const etichetta& e, bool lontano) {
   const punto p = sul_piano(e.metro);
   const punto n = normale(e.metro);
-  const double w = larghezza_testo(e.testo, e.corpo), h = e.corpo + 3;
-  std::vector<double> distanze = {12, 24, 38, 54, 72};
-  if (lontano) distanze = {92, 115, 140, 170, 200, 240};
-  for (double d : distanze) {
-    for (int lato : {1, -1}) {
-      const punto q{p.x + lato * d * n.x, p.y + lato * d * n.y};
-      // Anchor the box on the side facing away from the line.
-      const double ux = lato * n.x, uy = lato * n.y;
-      double x0 = q.x - w / 2, y0 = q.y - h / 2;
-      if (std::abs(ux) > std::abs(uy)) {
-        x0 = ux > 0 ? q.x : q.x - w;
-      } else {
-        y0 = uy > 0 ? q.y : q.y - h;
-      }
-      const rettangolo r{x0, y0, x0 + w, y0 + h};
-      if (!occ_.libero(r)) continue;
-      occ_.aggiungi(r);
-      if (d > 14) {
-        // The leader ends at the nearest point of the label's box.
-        const double lx = std::clamp(p.x, r.x0, r.x1), ly = std::clamp(p.y, r.y0, r.y1);
-        o_ << "<line class=\"leader\" x1=\"" << f1(p.x) << "\" y1=\"" << f1(p.y) << "\" x2=\""
-           << f1(lx) << "\" y2=\"" << f1(ly) << "\"/>\n";
-      }
-      o_ << "<text class=\"" << e.classe << "\" x=\""
-         << f1(r.x0 + 2) << "\" y=\"" << f1(r.y1 - 3) << "\">" << testo_xml(e.testo)
-         << "</text>\n";
-      return true;
+  const double w = larghezza_testo(e.testo, e.corpo, e.grassetto), h = e.corpo + 3;
+
+  // Candidate places, best first: level text just off the line; text turned
+  // by 45 degrees starting or ending right at the marker, which lets many
+  // names stand side by side where stations are close; level text farther
+  // out along the normal, then fanned out to either side of it.
+  struct posto {
+    scatola box;
+    double gradi = 0;  // turn of the text
+  };
+  std::vector<posto> posti;
+  auto livellata = [&](double d, double angolo, int lato) {
+    const double co = std::cos(angolo), si = std::sin(angolo);
+    const double ux = lato * (n.x * co - n.y * si), uy = lato * (n.x * si + n.y * co);
+    const punto q{p.x + d * ux, p.y + d * uy};
+    // Anchor the box on the side facing away from the line.
+    double x0 = q.x - w / 2, y0 = q.y - h / 2;
+    if (std::abs(ux) > std::abs(uy)) {
+      x0 = ux > 0 ? q.x : q.x - w;
+    } else {
+      y0 = uy > 0 ? q.y : q.y - h;
     }
+    posti.push_back({scatola::diritta(x0, y0, x0 + w, y0 + h), 0});
+  };
+  if (!lontano) {
+    for (double d = 10; d <= std::min(40.0, e.distanza_massima); d += 10) {
+      for (int lato : {1, -1}) livellata(d, 0, lato);
+    }
+    if (e.inclinabile) {
+      for (double gradi : {-45.0, 45.0}) {
+        const double r = gradi * 3.14159265358979 / 180;
+        const punto t{std::cos(r), std::sin(r)};
+        for (double g : {7.0, 14.0, 24.0, 36.0}) {
+          for (int verso : {1, -1}) {
+            // verso 1: the text starts just past the marker; -1: it ends just before it.
+            const double centro = verso * (g + w / 2);
+            posti.push_back({{{p.x + t.x * centro, p.y + t.y * centro}, t.x, t.y, w / 2, h / 2},
+                             gradi});
+          }
+        }
+      }
+    }
+  }
+  const double da = lontano ? e.distanza_massima + 20 : 50;
+  const double a = lontano ? 300 : e.distanza_massima;
+  for (double angolo : {0.0, 0.45, -0.45, 0.9, -0.9, 1.25, -1.25}) {
+    if (std::abs(angolo) > 1 && !lontano) continue;
+    for (double d = da; d <= a; d += 18) {
+      for (int lato : {1, -1}) livellata(d, angolo, lato);
+    }
+  }
+
+  for (const posto& pos : posti) {
+    const scatola& r = pos.box;
+    if (!occ_.libero(r)) continue;
+    // The leader ends at the nearest point of the label's box; it must not
+    // cross another label or leader, and later labels keep clear of it.
+    punto fine = r.c;
+    if (pos.gradi == 0) {
+      fine = {std::clamp(p.x, r.x0(), r.x1()), std::clamp(p.y, r.y0(), r.y1())};
+    } else {
+      const double lungo_asse = (p.x - r.c.x) * r.ux + (p.y - r.c.y) * r.uy;
+      const double k = std::clamp(lungo_asse, -r.mw, r.mw);
+      fine = {r.c.x + k * r.ux, r.c.y + k * r.uy};
+    }
+    const double lungo = std::hypot(fine.x - p.x, fine.y - p.y);
+    std::vector<punto> tratto;
+    for (double t = 12; t < lungo; t += 3) {
+      tratto.push_back({p.x + (fine.x - p.x) * t / lungo, p.y + (fine.y - p.y) * t / lungo});
+    }
+    const punto inizio_tratto = tratto.empty() ? fine : tratto.front();
+    if (!occ_.fuori_dai_rettangoli(tratto) || occ_.incrocia(inizio_tratto, fine)) continue;
+    occ_.aggiungi(r);
+    if (!tratto.empty()) occ_.aggiungi_tratto(inizio_tratto, fine);
+    for (const punto& t : tratto) occ_.aggiungi_punto(t);
+    if (lungo > 9) {
+      o_ << "<line class=\"leader\" x1=\"" << f1(p.x) << "\" y1=\"" << f1(p.y) << "\" x2=\""
+         << f1(fine.x) << "\" y2=\"" << f1(fine.y) << "\"/>\n";
+    }
+    // The baseline sits below the box's axis so that capitals are centred on it.
+    const double giu = e.corpo * 0.36;
+    const punto inizio{r.c.x - r.ux * (r.mw - 2) - r.uy * giu, r.c.y - r.uy * (r.mw - 2) + r.ux * giu};
+    o_ << "<text class=\"" << e.classe << "\" x=\"" << f1(inizio.x) << "\" y=\"" << f1(inizio.y)
+       << "\"";
+    if (pos.gradi != 0) {
+      o_ << " transform=\"rotate(" << pos.gradi << " " << f1(inizio.x) << " " << f1(inizio.y)
+         << ")\"";
+    }
+    o_ << ">" << testo_xml(e.testo) << "</text>\n";
+    return true;
   }
   return false;
 }
