@@ -75,10 +75,8 @@ char* scrivi_elemento(char* p, tipo_elemento t, double v) {
   return p;
 }
 
-}  // namespace
-
-std::string scrivi_matrice_linea(const stato_compilazione& s) {
-  const auto& m = s.matrice_linea;
+// A plan whose points do not all hold their usual kinds, element by element.
+std::string codifica_matrice(const matrice_punti& m) {
   const int32_t last = m.ultimo();
   size_t half = 0;
   for (int32_t i = 0; i <= last; ++i) half += misura_elemento(m.tipo(i));
@@ -87,6 +85,19 @@ std::string scrivi_matrice_linea(const stato_compilazione& s) {
   for (int32_t i = 0; i <= last; ++i) p = scrivi_elemento(p, m.tipo(i), m.x(i));
   for (int32_t i = 0; i <= last; ++i) p = scrivi_elemento(p, m.tipo(i), m.y(i));
   return out;
+}
+
+}  // namespace
+
+std::string_view immagine_matrice_linea(const stato_compilazione& s, std::string& appoggio) {
+  if (auto immagine = s.matrice_linea.immagine()) return *immagine;
+  appoggio = codifica_matrice(s.matrice_linea);
+  return appoggio;
+}
+
+std::string scrivi_matrice_linea(const stato_compilazione& s) {
+  if (auto immagine = s.matrice_linea.immagine()) return std::string(*immagine);
+  return codifica_matrice(s.matrice_linea);
 }
 
 }  // namespace scenario

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "model/model.h"
 
@@ -66,5 +67,9 @@ inline constexpr size_t linea_doppio = linea_tag + 8;
 std::string scrivi_tabella_sim(const stato_compilazione& s);
 std::string scrivi_percorso(const stato_compilazione& s);
 std::string scrivi_matrice_linea(const stato_compilazione& s);
+// The bytes of "_linea.dat" without a copy where the plan already holds them
+// (a finished plan, see matrice_punti); otherwise encoded into `appoggio`.
+// Valid while the plan and `appoggio` are unchanged.
+std::string_view immagine_matrice_linea(const stato_compilazione& s, std::string& appoggio);
 
 }  // namespace scenario

@@ -1,30 +1,86 @@
 #include "model/model.h"
 
+#include <cstring>
+#include <new>
+
 namespace scenario {
 
+matrice_punti::matrice_punti(const matrice_punti& other) { *this = other; }
+
+matrice_punti& matrice_punti::operator=(const matrice_punti& other) {
+  if (this == &other) return *this;
+  std::unique_ptr<char, rilascia> copia;
+  if (other.byte_) {
+    copia.reset(static_cast<char*>(std::malloc(2 * other.meta_)));
+    if (!copia) throw std::bad_alloc();
+    std::memcpy(copia.get(), other.byte_.get(), 2 * other.meta_);
+  }
+  byte_ = std::move(copia);
+  meta_ = other.meta_;
+  ultimo_ = other.ultimo_;
+  doppi_centrali_ = other.doppi_centrali_;
+  tipi_bordo_ = other.tipi_bordo_;
+  x_bordo_ = other.x_bordo_;
+  y_bordo_ = other.y_bordo_;
+  return *this;
+}
+
 void matrice_punti::dimensiona(int32_t ultimo) {
-  const size_t n = static_cast<size_t>(ultimo) + 1;
-  tipi_.assign(n, static_cast<uint8_t>(tipo_elemento::vuoto));
-  x_.assign(n, 0.0);
-  y_.assign(n, 0.0);
+  libera();
+  if (ultimo < 0) return;
+  ultimo_ = ultimo;
+  if (ultimo >= 3) {
+    meta_ = 10 * static_cast<size_t>(ultimo) - 18;
+    // Zeroed memory is a plan of empty elements (tag 0, value 0). Fresh pages
+    // from the system come zeroed, so a large plan costs no pass to clear it.
+    byte_.reset(static_cast<char*>(std::calloc(2 * meta_, 1)));
+    if (!byte_) throw std::bad_alloc();
+  }
 }
 
 void matrice_punti::libera() {
-  tipi_ = {};
-  x_ = {};
-  y_ = {};
+  byte_.reset();
+  meta_ = 0;
+  ultimo_ = -1;
+  doppi_centrali_ = 0;
+  tipi_bordo_ = {};
+  x_bordo_ = {};
+  y_bordo_ = {};
+}
+
+void matrice_punti::imposta_bordo(int32_t i, tipo_elemento t, double x, double y) {
+  const size_t k = bordo(i);
+  tipi_bordo_[k] = t;
+  x_bordo_[k] = x;
+  y_bordo_[k] = y;
 }
 
 void matrice_punti::imposta_intero(int32_t i, int16_t x, int16_t y) {
-  tipi_[i] = static_cast<uint8_t>(tipo_elemento::intero);
-  x_[i] = x;
-  y_[i] = y;
+  constexpr auto intero = static_cast<uint16_t>(tipo_elemento::intero);
+  if (centrale(i)) {
+    // A middle place holds 8 bytes of value: the integer is kept as a double
+    // there and encoded afresh by the writer.
+    char* a = elemento(0, i);
+    char* b = elemento(1, i);
+    if (coding::DecodeU16(a) == static_cast<uint16_t>(tipo_elemento::doppio)) --doppi_centrali_;
+    coding::EncodeF64(coding::EncodeU16(a, intero), x);
+    coding::EncodeF64(coding::EncodeU16(b, intero), y);
+    return;
+  }
+  imposta_bordo(i, tipo_elemento::intero, x, y);
+  if (i < 2 && ultimo_ >= 3) {
+    // Points 0 and 1 are integers in a finished plan: their bytes go to
+    // their place at the head of each half.
+    coding::EncodeI16(coding::EncodeU16(byte_.get() + 4 * static_cast<size_t>(i), intero), x);
+    coding::EncodeI16(coding::EncodeU16(byte_.get() + meta_ + 4 * static_cast<size_t>(i), intero), y);
+  }
 }
 
-void matrice_punti::imposta_doppio(int32_t i, double x, double y) {
-  tipi_[i] = static_cast<uint8_t>(tipo_elemento::doppio);
-  x_[i] = x;
-  y_[i] = y;
+std::optional<std::string_view> matrice_punti::immagine() const {
+  constexpr std::array<tipo_elemento, 4> finito{tipo_elemento::intero, tipo_elemento::intero,
+                                                tipo_elemento::vuoto, tipo_elemento::vuoto};
+  if (ultimo_ < 3 || doppi_centrali_ != ultimo_ - 3 || tipi_bordo_ != finito) return std::nullopt;
+  return std::string_view(byte_.get(), 2 * meta_);
 }
 
 void dimensiona(stato_compilazione& s, int32_t lunghezza) {

@@ -5,9 +5,14 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "model/coding.h"
 
 namespace scenario {
 
@@ -72,26 +77,81 @@ enum class tipo_elemento : uint8_t { vuoto = 0, intero = 2, doppio = 5 };
 // The track plan: points 0 .. L, each a pair of coordinates in metres. Both
 // coordinates of a point are always set together, so a kind is kept per point
 // (empty, 16-bit integer or double) beside the two values.
+//
+// The plan is the largest output by far (20 bytes per metre of route), so it
+// is held in the byte form of "_linea.dat" itself: all first coordinates,
+// then all second ones, each element a 16-bit tag and its value. The offsets
+// are those of a finished plan, where points 0 and 1 are integers (4 bytes),
+// points 2 .. L − 2 doubles (10 bytes) and L − 1 and L empty (2 bytes): each
+// middle point has a fixed place, and once every point holds its usual kind
+// the buffer is the file, written without a copy. The four end points keep
+// their kinds and values aside, so that any kind can be given to any point;
+// a plan of other kinds is encoded afresh by the writer.
 class matrice_punti {
  public:
+  matrice_punti() = default;
+  matrice_punti(const matrice_punti& other);
+  matrice_punti& operator=(const matrice_punti& other);
+  matrice_punti(matrice_punti&&) noexcept = default;
+  matrice_punti& operator=(matrice_punti&&) noexcept = default;
+
   // Sizes to points 0 .. ultimo, all empty; discards what was held.
   void dimensiona(int32_t ultimo);
   void libera();
-  bool dimensionata() const { return !tipi_.empty(); }
+  bool dimensionata() const { return ultimo_ >= 0; }
   // L, the last point; -1 when unsized.
-  int32_t ultimo() const { return static_cast<int32_t>(tipi_.size()) - 1; }
+  int32_t ultimo() const { return ultimo_; }
 
   void imposta_intero(int32_t i, int16_t x, int16_t y);
-  void imposta_doppio(int32_t i, double x, double y);
+  void imposta_doppio(int32_t i, double x, double y) {
+    if (!centrale(i)) return imposta_bordo(i, tipo_elemento::doppio, x, y);
+    char* a = elemento(0, i);
+    char* b = elemento(1, i);
+    if (coding::DecodeU16(a) != static_cast<uint16_t>(tipo_elemento::doppio)) ++doppi_centrali_;
+    coding::EncodeF64(coding::EncodeU16(a, static_cast<uint16_t>(tipo_elemento::doppio)), x);
+    coding::EncodeF64(coding::EncodeU16(b, static_cast<uint16_t>(tipo_elemento::doppio)), y);
+  }
 
-  tipo_elemento tipo(int32_t i) const { return static_cast<tipo_elemento>(tipi_[i]); }
-  double x(int32_t i) const { return x_[i]; }
-  double y(int32_t i) const { return y_[i]; }
+  tipo_elemento tipo(int32_t i) const {
+    if (!centrale(i)) return tipi_bordo_[bordo(i)];
+    return static_cast<tipo_elemento>(coding::DecodeU16(elemento(0, i)));
+  }
+  double x(int32_t i) const {
+    return centrale(i) ? coding::DecodeF64(elemento(0, i) + 2) : x_bordo_[bordo(i)];
+  }
+  double y(int32_t i) const {
+    return centrale(i) ? coding::DecodeF64(elemento(1, i) + 2) : y_bordo_[bordo(i)];
+  }
+
+  // The bytes of "_linea.dat" when every point holds the kind a finished plan
+  // gives it; nothing otherwise. Valid until the plan is changed.
+  std::optional<std::string_view> immagine() const;
 
  private:
-  std::vector<uint8_t> tipi_;
-  std::vector<double> x_;
-  std::vector<double> y_;
+  struct rilascia {
+    void operator()(char* p) const { std::free(p); }
+  };
+
+  // Points 2 .. L − 2 have their place in the buffer; the others are kept
+  // aside, at 0, 1, 2, 3 for points 0, 1, L − 1, L (at their own index when
+  // L is below 3).
+  bool centrale(int32_t i) const { return i >= 2 && i <= ultimo_ - 2; }
+  size_t bordo(int32_t i) const {
+    return i < 2 || ultimo_ < 3 ? static_cast<size_t>(i) : static_cast<size_t>(i - ultimo_ + 3);
+  }
+  // The element of point i in half h (0: first coordinates, 1: second).
+  char* elemento(int h, int32_t i) const {
+    return byte_.get() + static_cast<size_t>(h) * meta_ + 8 + 10 * static_cast<size_t>(i - 2);
+  }
+  void imposta_bordo(int32_t i, tipo_elemento t, double x, double y);
+
+  std::unique_ptr<char, rilascia> byte_;
+  size_t meta_ = 0;  // bytes of each half of the buffer
+  int32_t ultimo_ = -1;
+  int32_t doppi_centrali_ = 0;  // middle points that hold a double
+  std::array<tipo_elemento, 4> tipi_bordo_{};
+  std::array<double, 4> x_bordo_{};
+  std::array<double, 4> y_bordo_{};
 };
 
 // One compile fault, kept in the order it was met.

@@ -85,8 +85,11 @@ void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const std::str
   prima.dato2 = static_cast<int16_t>(codice_gara_og(s));
 
   // All outputs are built first, then replace their older files together.
-  std::string linea;
-  if (s.genera_linea != 0) linea = scrivi_matrice_linea(s);
+  // A finished track plan is already in its file form and is written from
+  // the model itself; only an unfinished one is encoded into `appoggio`.
+  std::string appoggio;
+  std::string_view linea;
+  if (s.genera_linea != 0) linea = immagine_matrice_linea(s, appoggio);
   const std::string sim = scrivi_tabella_sim(s);
   const std::string dat = scrivi_percorso(s);
   std::vector<OutputFile> files;
