@@ -143,7 +143,8 @@ void dump_dat(const std::string& path, const std::vector<cella>& celle, bool jso
               " dato1=" + std::to_string(c.dato1) + " dato2=" + std::to_string(c.dato2) +
               " dato3=" + std::to_string(c.dato3) + " dato4=" + std::to_string(c.dato4);
     } else if (c.dato1 || c.dato2 || c.dato3 || c.dato4) {
-      riga += " values without object: dato1=" + std::to_string(c.dato1) +
+      // Cell 1 carries the header value 5121 and the route's integrity code.
+      riga += std::string(i == 1 ? " header stamps" : " values without object") + ": dato1=" + std::to_string(c.dato1) +
               " dato2=" + std::to_string(c.dato2) + " dato3=" + std::to_string(c.dato3) +
               " dato4=" + std::to_string(c.dato4);
     }

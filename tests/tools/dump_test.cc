@@ -56,7 +56,7 @@ TEST_F(DumpTest, DatTextShowsObjectsAndStretchChangesOnly) {
       << r.out;
   EXPECT_NE(r.out.find("cell 51 (m 2550): signal: tipo=1 dato1=22 dato2=0 dato3=0 dato4=8\n"),
             std::string::npos);
-  EXPECT_NE(r.out.find("cell 1 (m 50): values without object: dato1=5121"), std::string::npos);
+  EXPECT_NE(r.out.find("cell 1 (m 50): header stamps: dato1=5121"), std::string::npos);
   EXPECT_NE(r.out.find("cell 40 (m 2000): | galleria=1\n"), std::string::npos);
   EXPECT_NE(r.out.find("cell 100 (m 5000): | velocita=24 (120 km/h)\n"), std::string::npos);
   EXPECT_NE(r.out.find("cell 120 (m 6000): | pendenza=92 (gradient -8)\n"), std::string::npos);
