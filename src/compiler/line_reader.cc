@@ -385,6 +385,8 @@ lettore_linea::passo lettore_linea::cartello() {
   if (!campi_.leggi_numero(p) || !campi_.leggi_testo(testo)) return esito(fallisci_campo());
   if (oltre(p)) return passo::fine_liste;
   if (p < 0) return esito(fallisci_voce());
+  // The table file stores a text's length in 16 bits.
+  if (testo.size() > lunghezza_massima_testo) return esito(fallisci_voce());
   const auto c = static_cast<int32_t>(near(p / 50.0 + 1));
   cella& cl = s_.percorso[c];
   if (!libera(cl)) return esito(rifiuta(6, p));

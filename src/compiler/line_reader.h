@@ -3,6 +3,7 @@
 // description reader: the two sources of one compile and the failure handler.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -45,6 +46,10 @@ void rifiuto_lettura(lettura& l, int32_t numero, std::optional<int32_t> posizion
 // Range check of a row whose first value is x: true when (x + margine) / 50,
 // computed in floating point, lies beyond P, the last cell.
 bool oltre_percorso(const stato_compilazione& s, int32_t x, int margine);
+
+// The longest text a table row can hold: the table file stores its length in
+// 16 bits. A longer board text or station name is refused (error 25).
+inline constexpr size_t lunghezza_massima_testo = 0xFFFF;
 
 // Reads the line description. True when the service description is to be
 // read next: after the end of the file, or after error 15.

@@ -290,7 +290,11 @@ lettore_treno::passo lettore_treno::stazione() {
   const int64_t orario = (int64_t{ora[0]} * 60 + ora[1]) * 60 + ora[2];
   if (!in_32_bit(orario)) return esito(fallisci_voce());
   r.orario = static_cast<int32_t>(orario);
-  if (!campi_.leggi_testo(r.testo)) return esito(fallisci_campo());
+  std::string nome;
+  if (!campi_.leggi_testo(nome)) return esito(fallisci_campo());
+  // The table file stores a text's length in 16 bits.
+  if (nome.size() > lunghezza_massima_testo) return esito(fallisci_voce());
+  r.testo = std::move(nome);
 
   // The stop area.
   int64_t inizio = 0;

@@ -1,0 +1,437 @@
+// Hostile sizes and values: a 100 MB source, single lines of 10 MB, a million
+// rows of one kind, numbers at the 32-bit limits in every value of every row
+// kind, rows with a value missing or one too many. Each compile must end with
+// a recorded fault or a clean compile, in bounded time and memory, with sound
+// output files (or none). Time and peak memory of the large cases are printed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <malloc.h>
+
+#include "model/file_names.h"
+#include "model/model.h"
+#include "platform/file_system.h"
+#include "run/compile.h"
+#include "run/errors.h"
+#include "support/compile_check.h"
+#include "support/test_support.h"
+
+namespace scenario::testing {
+namespace {
+
+const std::string kLinea = "Linea Ostile";
+const std::string kTreno = "T 1";
+
+// A small scenario that compiles clean; each case adds to one of its parts.
+std::string linea_base(const std::string& generale_extra = {}, const std::string& liste = {}) {
+  return "[generale]\r\n"
+         "lunghezza percorso,    12000\r\n"
+         "progressiva chilometrica uno,    0,    6000,    1\r\n"
+         "progressiva chilometrica due,    6000,    -6000,    0\r\n"
+         "sfondo uno,    0\r\n" +
+         generale_extra +
+         "[curve]\r\n"
+         "curvad4,  800,  150\r\n"
+         "pendenza,   0,    0\r\n"
+         "montagna,   1600,  2700,  11\r\n"
+         "indicatori_vmax,  3900,  90,  95,  95,  2,  ,  ,  ,  0\r\n"
+         "cartello_indicatore,  1550,   (GALLERIA)(ROVELLO )(m.1100  )\r\n" +
+         liste + "[fine]\r\n";
+}
+
+std::string treno_base(const std::string& righe = {}) {
+  return "[generale]\r\n"
+         "numero vetture,    7\r\n"
+         "orologio,    6               30            30 \r\n"
+         "aderenza,   0,    100\r\n"
+         "velocita,   0,    30\r\n"
+         "stazione,     500,  4,  400,  1, 0, 0,  4,1,0,  2,1,1,    1,   6,31, 0, BORGO\r\n"
+         "segnale,   5000,   2, 2, 3,  0, 0,    2,  2,1,0, 210\r\n" +
+         righe + "[fine]\r\n";
+}
+
+long picco_kb() {
+  std::ifstream in("/proc/self/status");
+  std::string riga;
+  while (std::getline(in, riga)) {
+    if (riga.rfind("VmHWM:", 0) == 0) return std::stol(riga.substr(6));
+  }
+  return 0;
+}
+long attuale_kb() {
+  std::ifstream in("/proc/self/status");
+  std::string riga;
+  while (std::getline(in, riga)) {
+    if (riga.rfind("VmRSS:", 0) == 0) return std::stol(riga.substr(6));
+  }
+  return 0;
+}
+// Gives freed memory back to the system and starts a new high-water mark of
+// resident memory from the present one.
+void azzera_picco() {
+  ::malloc_trim(0);
+  std::ofstream out("/proc/self/clear_refs");
+  out << "5";
+}
+
+struct misura {
+  double secondi = 0;
+  long memoria_mb = 0;  // peak resident memory above the start
+  int32_t numero_errore = 0;
+  std::vector<int32_t> guasti;
+  bool scritto = false;
+  std::string violazione;
+};
+
+// Compiles the two texts from a real folder, as an author's compile does,
+// measuring time and peak memory, then checks the files written.
+misura compila_su_disco(const std::string& linea, const std::string& treno) {
+  TempDir dir;
+  write_file(dir.file(nomi::linea_txt(kLinea)), linea);
+  write_file(dir.file(nomi::treno_txt(kLinea, kTreno)), treno);
+  misura m;
+  azzera_picco();
+  const long base = attuale_kb();
+  const auto inizio = std::chrono::steady_clock::now();
+  {
+    stato_compilazione s;
+    s.nome_linea = kLinea;
+    s.nome_treno = kTreno;
+    PosixFileSystem disk;
+    opzioni_compilazione opzioni;
+    opzioni.cartella_sorgenti = dir.path();
+    opzioni.cartella_uscita = dir.path();
+    const auto esito = memorizza_percorso(s, 1, disk, opzioni);
+    m.numero_errore = s.numero_errore;
+    for (const auto& g : s.guasti) m.guasti.push_back(g.numero);
+    m.scritto = !esito.scritti.empty();
+    if (esito.errore_io) m.violazione = "file-system failure: " + esito.errore_io->path;
+  }
+  m.secondi = std::chrono::duration<double>(std::chrono::steady_clock::now() - inizio).count();
+  m.memoria_mb = (picco_kb() - base) / 1024;
+  if (m.violazione.empty() && m.scritto) {
+    m.violazione = verifica_sim(read_file(dir.file(nomi::sim(kLinea, kTreno))), kLinea, kTreno);
+  }
+  if (m.violazione.empty() && m.scritto) {
+    size_t celle = 0;
+    m.violazione = verifica_dat(read_file(dir.file(nomi::dat(kLinea, kTreno))), &celle);
+  }
+  if (m.violazione.empty() && m.scritto) {
+    size_t punti = 0;
+    m.violazione = verifica_linea_dat(read_file(dir.file(nomi::linea_dat(kLinea))), &punti);
+  }
+  return m;
+}
+
+std::string ripeti_righe(size_t quante, const std::function<std::string(size_t)>& riga) {
+  std::string out;
+  for (size_t i = 0; i < quante; ++i) out += riga(i);
+  return out;
+}
+
+// ---- Large inputs.
+
+struct caso_grande {
+  const char* nome;
+  std::function<std::string()> linea;
+  std::function<std::string()> treno;
+  // The fault that must be recorded; 0: the compile must be clean.
+  int32_t guasto_atteso;
+  size_t dimensione_mb;  // of the larger source, to bound the memory
+};
+
+class IngressoGrande : public ::testing::TestWithParam<caso_grande> {};
+
+TEST_P(IngressoGrande, EndsCleanOrWithARecordedFaultInBoundedTimeAndMemory) {
+  const caso_grande& c = GetParam();
+  const std::string linea = c.linea();
+  const std::string treno = c.treno();
+  const misura m = compila_su_disco(linea, treno);
+  std::printf("[ measure  ] %s: %.2f s, %ld MB peak above start, faults:", c.nome, m.secondi,
+              m.memoria_mb);
+  for (int32_t g : m.guasti) std::printf(" %d", g);
+  std::printf("\n");
+  EXPECT_EQ(m.violazione, "");
+  if (c.guasto_atteso == 0) {
+    EXPECT_TRUE(m.guasti.empty()) << "first fault " << m.guasti.front();
+  } else {
+    EXPECT_NE(std::find(m.guasti.begin(), m.guasti.end(), c.guasto_atteso), m.guasti.end())
+        << "numero_errore " << m.numero_errore;
+  }
+  // Bounds far above what is measured, low enough to catch a quadratic walk
+  // or a copy per row.
+  EXPECT_LT(m.secondi, 90.0);
+  EXPECT_LT(m.memoria_mb, static_cast<long>(4 * c.dimensione_mb + 300));
+}
+
+std::string riempitivo(size_t byte) {
+  // Lines that match no keyword: read and passed over.
+  const std::string riga = "nota di servizio, " + std::string(80, 'z') + "\r\n";
+  std::string out;
+  out.reserve(byte + riga.size());
+  while (out.size() < byte) out += riga;
+  return out;
+}
+
+const std::string dieci_mb(10 * 1024 * 1024, 'x');
+
+std::vector<caso_grande> casi_grandi() {
+  return {
+      {"linea_100MB", [] { return linea_base({}, riempitivo(100u << 20)); },
+       [] { return treno_base(); }, 0, 100},
+      {"treno_100MB", [] { return linea_base(); },
+       [] { return treno_base(riempitivo(100u << 20)); }, 0, 100},
+      {"riga_10MB_chiave", [] { return linea_base({}, dieci_mb + "\r\n"); },
+       [] { return treno_base(); }, 0, 10},
+      {"riga_10MB_generale", [] { return linea_base(dieci_mb + "\r\n"); },
+       [] { return treno_base(); }, 0, 10},
+      // A text longer than its 16-bit length field cannot be stored.
+      {"riga_10MB_cartello",
+       [] { return linea_base({}, "cartello_indicatore,  4450,   (" + dieci_mb + ")\r\n"); },
+       [] { return treno_base(); }, 25, 10},
+      {"riga_10MB_stazione", [] { return linea_base(); },
+       [] {
+         return treno_base("stazione,    9000, 12,  200,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, " +
+                           dieci_mb + "\r\n");
+       },
+       25, 10},
+      {"riga_10MB_numero",
+       [] { return "[generale]\r\nlunghezza percorso, " + std::string(10u << 20, '9') + "\r\n[x]\r\n[fine]\r\n"; },
+       [] { return treno_base(); }, 25, 10},
+      {"riga_10MB_zeri",
+       [] { return "[generale]\r\nlunghezza percorso, " + std::string(10u << 20, '0') + "12000\r\n[x]\r\n[fine]\r\n"; },
+       [] { return treno_base(); }, 0, 10},
+      {"riga_10MB_virgolette",
+       [] { return linea_base({}, "\"" + dieci_mb + "\r\n"); }, [] { return treno_base(); }, 0, 10},
+      {"riga_10MB_virgole",
+       [] { return linea_base({}, std::string(10u << 20, ',') + "\r\n"); },
+       [] { return treno_base(); }, 0, 10},
+  };
+}
+
+INSTANTIATE_TEST_SUITE_P(Casi, IngressoGrande, ::testing::ValuesIn(casi_grandi()),
+                         [](const auto& info) { return std::string(info.param.nome); });
+
+// ---- A million rows of one kind, on the longest route.
+
+std::string linea_lunga(const std::string& liste) {
+  return "[generale]\r\nlunghezza percorso, 1000000\r\n[liste]\r\n" + liste + "[fine]\r\n";
+}
+
+constexpr size_t milione = 1'000'000;
+
+std::vector<caso_grande> casi_milione() {
+  auto solo_linea = [](std::function<std::string(size_t)> riga) {
+    return [riga] { return linea_lunga(ripeti_righe(milione, riga)); };
+  };
+  auto solo_treno = [](std::function<std::string(size_t)> riga) {
+    return [riga] { return treno_base(ripeti_righe(milione, riga)); };
+  };
+  auto linea_vuota = [] { return linea_lunga({}); };
+  auto treno_vuoto = [] { return treno_base(); };
+  return {
+      {"pendenze", solo_linea([](size_t i) { return "pendenza, " + std::to_string(i) + ", -3\r\n"; }),
+       treno_vuoto, 0, 30},
+      {"pendenze_stessa_posizione", solo_linea([](size_t) { return std::string("pendenza, 5000, 2\r\n"); }),
+       treno_vuoto, 0, 30},
+      {"curve", solo_linea([](size_t i) { return "curvas6, " + std::to_string(i) + ", 0\r\n"; }),
+       treno_vuoto, 0, 30},
+      {"montagne", solo_linea([](size_t i) {
+         return "montagna, " + std::to_string(i) + ", " + std::to_string(i + 1) + ", 12\r\n";
+       }),
+       treno_vuoto, 25, 40},
+      {"indicatori", solo_linea([](size_t i) {
+         return "indicatori_vmax, " + std::to_string(1000 + i * 50 % 900000) + ", 90, 95, 95, 0, , , , 0\r\n";
+       }),
+       treno_vuoto, 21, 50},
+      {"cartelli", solo_linea([](size_t i) {
+         return "cartello_indicatore, " + std::to_string(1000 + i * 50) + ", (BIVIO)(X)\r\n";
+       }),
+       treno_vuoto, 25, 40},
+      {"velocita", [] { return linea_lunga({}); },
+       solo_treno([](size_t i) { return "velocita, " + std::to_string(i) + ", 90\r\n"; }), 0, 30},
+      {"aderenze", linea_vuota,
+       solo_treno([](size_t i) { return "aderenza, " + std::to_string(i) + ", 70\r\n"; }), 0, 30},
+      {"segnali", linea_vuota, solo_treno([](size_t i) {
+         return "segnale, " + std::to_string(6000 + i * 50) + ", 2, 2, 3, 0, 0, 2, 2,1,0, 0\r\n";
+       }),
+       15, 60},
+      {"rallentamenti", linea_vuota, solo_treno([](size_t i) {
+         return "rallentamento, " + std::to_string(6000 + i * 50) + ", 40, 100, 0, 1, 40\r\n";
+       }),
+       20, 60},
+      {"abbattimenti", linea_vuota, solo_treno([](size_t i) {
+         return "abbattimento, " + std::to_string(6000 + i * 50) + ", 120\r\n";
+       }),
+       15, 40},
+      {"stazioni", linea_vuota, solo_treno([](size_t i) {
+         return "stazione, " + std::to_string(10000 + i * 1000) +
+                ", 12, 200, 0, 0, 0, 0,0,0, 0,0,0, 0, 0, 0, 0, S\r\n";
+       }),
+       10, 80},
+  };
+}
+
+INSTANTIATE_TEST_SUITE_P(UnMilioneDiRighe, IngressoGrande, ::testing::ValuesIn(casi_milione()),
+                         [](const auto& info) { return std::string(info.param.nome); });
+
+// ---- Numbers at the 32-bit limits, and just past them, in every value of
+// every row kind; rows with one value missing or one too many.
+
+struct tipo_riga {
+  const char* chiave;
+  int valori;        // numeric values
+  bool testo_finale; // a text value after them
+  bool di_linea;     // a row of the line description
+  bool generale;     // a row of its general section
+};
+
+const std::vector<tipo_riga>& tipi_riga() {
+  static const std::vector<tipo_riga> tipi{
+      {"lunghezza percorso", 1, false, true, true},
+      {"progressiva chilometrica tre", 3, false, true, true},
+      {"sfondo due", 1, false, true, true},
+      {"ripetizione segnali 9 codici", 2, false, true, true},
+      {"pendenza", 2, false, true, false},
+      {"curvad3", 2, false, true, false},
+      {"montagna", 3, false, true, false},
+      {"indicatori_vmax", 9, false, true, false},
+      {"cartello_indicatore", 1, true, true, false},
+      {"numero vetture", 1, false, false, false},
+      {"percentuale massa frenata", 1, false, false, false},
+      {"sabbia", 1, false, false, false},
+      {"orologio", 3, false, false, false},
+      {"velocita", 2, false, false, false},
+      {"aderenza", 2, false, false, false},
+      {"segnale", 11, false, false, false},
+      {"rallentamento", 6, false, false, false},
+      {"abbattimento", 2, false, false, false},
+      {"stazione", 16, true, false, false},
+  };
+  return tipi;
+}
+
+// A plausible value for each position, so that only the value under test is
+// hostile.
+std::string valore_normale(const tipo_riga& t, int i) {
+  const std::string chiave = t.chiave;
+  if (chiave == "stazione") {
+    static const char* v[] = {"8000", "12", "200", "0", "0", "0", "0", "0",
+                              "0",    "0",  "0",   "0", "0", "7", "0", "0"};
+    return v[i];
+  }
+  if (chiave == "segnale" || chiave == "rallentamento" || chiave == "abbattimento" ||
+      chiave == "pendenza" || chiave == "curvad3" || chiave == "indicatori_vmax" ||
+      chiave == "cartello_indicatore" || chiave == "velocita" || chiave == "aderenza" ||
+      chiave == "montagna") {
+    static const char* posizioni[] = {"7000", "7100", "7200"};
+    if (chiave == "montagna" && i < 2) return posizioni[i];
+    if (i == 0) return "7000";
+    return chiave == "rallentamento" && i == 2 ? "100" : "2";
+  }
+  if (chiave == "lunghezza percorso") return "12000";
+  if (chiave == "ripetizione segnali 9 codici") return i == 0 ? "0" : "5000";
+  if (chiave == "progressiva chilometrica tre") return i == 0 ? "9000" : i == 1 ? "-9000" : "0";
+  return "1";
+}
+
+std::string riga_con(const tipo_riga& t, int valori, int posizione, const std::string& valore) {
+  std::string out = t.chiave;
+  for (int i = 0; i < valori; ++i) {
+    out += ", ";
+    out += i == posizione ? valore : valore_normale(t, i % t.valori);
+  }
+  if (t.testo_finale) out += ", TESTO";
+  return out + "\r\n";
+}
+
+ingresso_compilazione con_riga(const tipo_riga& t, const std::string& riga, bool in_fondo) {
+  ingresso_compilazione in;
+  in.genera_linea = true;
+  if (t.di_linea) {
+    in.linea = t.generale ? linea_base(riga) : linea_base({}, riga);
+    in.treno = treno_base();
+    // A row cut short by the end of the file: nothing may follow it.
+    if (in_fondo) in.linea = (t.generale ? "[generale]\r\n" : linea_base().substr(0, linea_base().size() - 8)) + riga;
+  } else {
+    in.linea = linea_base();
+    in.treno = in_fondo ? treno_base().substr(0, treno_base().size() - 8) + riga : treno_base(riga);
+  }
+  // The last line of a text is never acted on: end with a line of its own
+  // unless the row must run into the end.
+  return in;
+}
+
+TEST(ValoriAlLimite, EveryValueOfEveryRowKindEndsCleanOrWithARecordedFault) {
+  const char* limiti[] = {"2147483647", "-2147483648", "2147483648", "-2147483649",
+                          "32767",      "32768",       "-32769",     "65535",
+                          "65536",      "255",         "256",        "-1",
+                          "1000000",    "1000001",     "99999999999999999999"};
+  for (const tipo_riga& t : tipi_riga()) {
+    for (int i = 0; i < t.valori; ++i) {
+      for (const char* v : limiti) {
+        const auto in = con_riga(t, riga_con(t, t.valori, i, v), false);
+        const auto r = compila_e_verifica(in, false);
+        EXPECT_EQ(r.violazione, "") << t.chiave << " value " << i + 1 << " = " << v;
+        EXPECT_TRUE(r.stato_uscita == 0 || r.stato_uscita == 2 || r.stato_uscita == 1)
+            << t.chiave << " value " << i + 1 << " = " << v;
+      }
+    }
+  }
+}
+
+TEST(CampiMancantiOInPiu, EveryRowKindEndsCleanOrWithARecordedFault) {
+  for (const tipo_riga& t : tipi_riga()) {
+    SCOPED_TRACE(t.chiave);
+    // One value missing, the row running into the end of the file: the read
+    // past the end is error 25.
+    {
+      const auto in = con_riga(t, riga_con(t, t.valori - 1, -1, ""), true);
+      const auto r = compila_e_verifica(in, false);
+      EXPECT_EQ(r.violazione, "");
+      // A keyword alone on the last line is never acted on.
+      if (t.valori > 1) {
+        EXPECT_NE(r.numero_errore, 0) << "a row cut short by the end of the file went unnoticed";
+      }
+    }
+    // One value missing before the next row: the next keyword is read as a
+    // value, which is a fault when it is a number field.
+    {
+      const auto in = con_riga(t, riga_con(t, t.valori - 1, -1, ""), false);
+      const auto r = compila_e_verifica(in, false);
+      EXPECT_EQ(r.violazione, "");
+    }
+    // One value too many: it is read as the next keyword field.
+    {
+      const auto in = con_riga(t, riga_con(t, t.valori + 1, -1, ""), false);
+      const auto r = compila_e_verifica(in, false);
+      EXPECT_EQ(r.violazione, "");
+    }
+    // No value at all.
+    {
+      const auto in = con_riga(t, std::string(t.chiave) + "\r\n", false);
+      EXPECT_EQ(compila_e_verifica(in, false).violazione, "");
+    }
+  }
+}
+
+TEST(ScenarioBase, CompilesClean) {
+  ingresso_compilazione in;
+  in.linea = linea_base();
+  in.treno = treno_base();
+  const auto r = compila_e_verifica(in);
+  EXPECT_EQ(r.violazione, "");
+  EXPECT_EQ(r.numero_errore, 0);
+  EXPECT_EQ(r.guasti, 0u);
+}
+
+}  // namespace
+}  // namespace scenario::testing
