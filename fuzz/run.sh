@@ -35,6 +35,8 @@ for target in fuzz_compile fuzz_fields; do
 done
 
 status=0
+passed=0
+failed=0
 for target in fuzz_compile fuzz_fields; do
   corpus=$build/corpus/$target
   findings=$build/findings
@@ -54,6 +56,10 @@ for target in fuzz_compile fuzz_fields; do
     echo "!! $target: finding (exit $rc); log: $log"
     grep -E 'ERROR|property broken|runtime error|Test unit written|SUMMARY' "$log" | head -20 || true
     status=1
+    failed=$((failed + 1))
+  else
+    passed=$((passed + 1))
   fi
 done
+echo "fuzz: $passed passed, $failed failed"
 exit $status

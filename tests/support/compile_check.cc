@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/fields.h"
 #include "model/binary_files.h"
 #include "model/coding.h"
 #include "model/file_names.h"
@@ -190,6 +191,79 @@ esito_verificato compila_e_verifica(const ingresso_compilazione& in, bool ripeti
     }
   }
   return r;
+}
+
+namespace {
+
+bool contiene_riferimento(std::string_view campo, std::string_view parola, bool esatto) {
+  if (esatto) return campo.find(parola) != std::string_view::npos;
+  auto piega = [](std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+  };
+  return piega(campo).find(piega(parola)) != std::string::npos;
+}
+
+const char* const parole[] = {"[generale]", "lunghezza", "percorso", "progressiva", "uno",
+                              "due", "tre", "sfondo", "segnali", "ripetizione", "pendenza",
+                              "curva", "montagna", "indicatori_v", "indicat", "cartello",
+                              "frenata", "massa", "vetture", "velocit", "aderenza", "orologio",
+                              "sabbia", "segnale", "rallentamento", "abbattimento", "stazione",
+                              "-", "[", "]", ""};
+
+}  // namespace
+
+std::string verifica_campi(std::string_view dati) {
+  if (dati.empty()) return {};
+  uint32_t schema = static_cast<uint8_t>(dati[0]) * 0x01010101u;
+  const std::string testo(dati.substr(1));
+  size_t righe = 1;
+  for (char c : testo) righe += (c == '\n' || c == '\r') ? 1 : 0;
+
+  flusso_campi f(testo);
+  size_t letture = 0;
+  int riga_precedente = 0;
+  std::string campo;
+  while (!f.fine()) {
+    if (++letture > testo.size()) return "the stream does not reach its end";
+    const bool numero = (schema & 1) != 0;
+    schema = (schema >> 1) | (schema << 31);
+    if (numero) {
+      int32_t v = 0;
+      if (!f.leggi_numero(v)) {
+        if (f.ultimo_difetto() == flusso_campi::difetto::nessuno) {
+          return "a failed number read gives no cause";
+        }
+        // After a refused number the readers stop; go on with a text read,
+        // which must succeed before the end.
+        if (!f.fine() && !f.leggi_testo(campo)) return "a text read failed before the end";
+      }
+    } else {
+      if (!f.leggi_testo(campo)) return "a text read failed before the end";
+      for (const char* p : parole) {
+        for (bool esatto : {false, true}) {
+          const auto modo = esatto ? confronto::esatto : confronto::qualunque_maiuscola;
+          if (contiene(campo, p, modo) != contiene_riferimento(campo, p, esatto)) {
+            return "keyword matching disagrees with the reference on \"" + campo + "\"";
+          }
+        }
+      }
+      if (campo.find_first_of("\r\n") != std::string::npos) return "a text field holds a line end";
+    }
+    if (f.riga() < riga_precedente) return "the line number went back";
+    if (f.riga() < 1 || static_cast<size_t>(f.riga()) > righe) return "line number out of range";
+    riga_precedente = f.riga();
+  }
+  std::string resto;
+  int32_t v = 0;
+  if (f.leggi_testo(resto) || f.leggi_numero(v)) return "a read past the end succeeded";
+  if (f.ultimo_difetto() != flusso_campi::difetto::oltre_la_fine) {
+    return "a read past the end gives another cause";
+  }
+  return {};
 }
 
 std::string verifica_sim(std::string_view sim, const std::string& nome_linea,

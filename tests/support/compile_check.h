@@ -2,7 +2,7 @@
 // must hold for any input whatsoever: no file-system failure, the outputs
 // complete and consistent with each other (or none at all), no temporary
 // left, the author's sources untouched, the same bytes on a second compile.
-// The fuzz target of the compile and the regression tests share it.
+// The fuzz targets and the regression tests share these checks.
 #pragma once
 
 #include <cstdint>
@@ -37,6 +37,13 @@ struct esito_verificato {
 
 // Compiles `in` in a MemoryFileSystem (twice when `ripeti`) and checks it.
 esito_verificato compila_e_verifica(const ingresso_compilazione& in, bool ripeti = true);
+
+// The field stream over fuzz bytes: byte 0 chooses the order of text and
+// number reads, the rest is the text. Checks that every read hands out a
+// field or fails with a cause, that the stream ends within as many reads as
+// it has bytes, that line numbers never go back, and that keyword matching
+// agrees with a plain reference. Empty when all hold.
+std::string verifica_campi(std::string_view dati);
 
 // Structural checks of the three binary files, shared with the other
 // hardening tests. Each returns an empty string when the bytes are sound.

@@ -1,0 +1,66 @@
+// Every input that ever made a fuzz target crash, trip a sanitizer or break a
+// property is kept under regressions/<target>/ and replayed here, so the
+// ordinary test run (and its sanitizer build) guards against its return.
+// To keep a new finding: copy the input the fuzz run left in
+// build-fuzz/findings/ into the folder of its target, named for what it hit.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/compile_check.h"
+#include "support/test_support.h"
+
+namespace scenario::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> ingressi(const std::string& bersaglio) {
+  const fs::path cartella = fs::path(__FILE__).parent_path() / "regressions" / bersaglio;
+  std::vector<std::string> out;
+  if (!fs::is_directory(cartella)) return out;
+  for (const auto& e : fs::directory_iterator(cartella)) {
+    if (e.is_regular_file() && e.path().filename().string()[0] != '.') {
+      out.push_back(e.path().string());
+    }
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+std::string nome_prova(const ::testing::TestParamInfo<std::string>& info) {
+  std::string n;
+  for (char c : fs::path(info.param).filename().string()) {
+    n += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  }
+  return n;
+}
+
+class RegressioneCompile : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(RegressioneCompile, HoldsEveryProperty) {
+  const auto in = dividi_ingresso(read_file(GetParam()));
+  EXPECT_EQ(compila_e_verifica(in).violazione, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Ingressi, RegressioneCompile,
+                         ::testing::ValuesIn(ingressi("fuzz_compile")), nome_prova);
+
+class RegressioneCampi : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(RegressioneCampi, HoldsEveryProperty) {
+  EXPECT_EQ(verifica_campi(read_file(GetParam())), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Ingressi, RegressioneCampi, ::testing::ValuesIn(ingressi("fuzz_fields")),
+                         nome_prova);
+
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(RegressioneCompile);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(RegressioneCampi);
+
+}  // namespace
+}  // namespace scenario::testing
