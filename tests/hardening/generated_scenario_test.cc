@@ -113,6 +113,33 @@ TEST(ScenarioGeneratoSemplice, CompilesClean) {
   }
 }
 
+// The longest route with thousands of rows of each kind, as the benchmarks
+// use it: clean, every object in place.
+TEST(ScenarioGeneratoLungo, CompilesCleanWithEveryObjectInPlace) {
+  const scenario_generato g = genera_percorso_lungo(1);
+  EXPECT_EQ(g.lunghezza, 1'000'000);
+  EXPECT_GE(g.righe.segnali, 1500);
+  EXPECT_GE(g.righe.curve, 1500);
+  EXPECT_EQ(g.righe.montagne, 80);
+  EXPECT_EQ(g.righe.stazioni + g.righe.cartelli, 78);
+  std::printf("long route: %d curves, %d gradients, %d indicator boards, %d speeds, "
+              "%d adhesions, %d stations, %d slow-downs, %d signals, %d abbattimenti; "
+              "%zu + %zu bytes of text\n",
+              g.righe.curve, g.righe.pendenze, g.righe.indicatori, g.righe.velocita,
+              g.righe.aderenze, g.righe.stazioni, g.righe.rallentamenti, g.righe.segnali,
+              g.righe.abbattimenti, g.linea.size(), g.treno.size());
+  compilato a;
+  compila(g, 1, &a);
+  EXPECT_TRUE(a.s.guasti.empty()) << log_guasti(a.s);
+  const std::string& dat =
+      a.fs.files.at(join_path("out", nomi::dat(a.s.nome_linea, a.s.nome_treno)));
+  int fuori_posto = 0;
+  for (const oggetto_atteso& o : g.oggetti) {
+    fuori_posto += static_cast<uint8_t>(dat[static_cast<size_t>(o.cella) * layout::dat_cella]) != o.tipo;
+  }
+  EXPECT_EQ(fuori_posto, 0);
+}
+
 TEST(GeneratoreScenari, SameSeedSameTextOtherSeedOtherText) {
   EXPECT_EQ(genera_scenario(7).linea, genera_scenario(7).linea);
   EXPECT_EQ(genera_scenario(7).treno, genera_scenario(7).treno);
