@@ -239,6 +239,12 @@ class occupazione {
   std::map<int64_t, std::vector<punto>> griglia_;
 };
 
+// A point that holds two finite coordinates; a damaged plan may hold
+// infinities or NaNs, which are passed over like empty points.
+bool disegnabile(const matrice_punti& m, int32_t i) {
+  return m.tipo(i) != tipo_elemento::vuoto && std::isfinite(m.x(i)) && std::isfinite(m.y(i));
+}
+
 struct scenario_letto {
   std::array<record_sim, righe_tabella_sim> tabella{};
   std::vector<cella> celle;
@@ -291,7 +297,8 @@ punto disegno::sul_piano(double metro) const {
   const auto& m = s_.piano;
   int32_t i = static_cast<int32_t>(std::lround(metro));
   i = std::clamp(i, 0, fine_piano_);
-  while (i > 0 && m.tipo(i) == tipo_elemento::vuoto) --i;
+  while (i > 0 && !disegnabile(m, i)) --i;
+  if (!disegnabile(m, i)) return {sx_, sy_};
   const double dx = m.x(i) - origine_.x, dy = m.y(i) - origine_.y;
   const double a = dx * asse_u_.x + dy * asse_u_.y;
   const double b = dx * asse_n_.x + dy * asse_n_.y;
@@ -316,11 +323,14 @@ void disegno::prepara_piano() {
   // The route ends at its length; the plan runs on for 7 km of straight
   // track, of which the first 1.5 km are drawn to show where it leads.
   int32_t ultimo = m.ultimo();
-  while (ultimo > 0 && m.tipo(ultimo) == tipo_elemento::vuoto) --ultimo;
+  while (ultimo > 0 && !disegnabile(m, ultimo)) --ultimo;
   fine_piano_ = std::min<int32_t>(ultimo, static_cast<int32_t>(lunghezza_) + 1500);
   const int32_t fine_rotta = std::min<int32_t>(ultimo, static_cast<int32_t>(lunghezza_));
-  origine_ = {m.x(0), m.y(0)};
-  double dx = m.x(fine_rotta) - origine_.x, dy = m.y(fine_rotta) - origine_.y;
+  int32_t primo = 0;
+  while (primo < ultimo && !disegnabile(m, primo)) ++primo;
+  origine_ = disegnabile(m, primo) ? punto{m.x(primo), m.y(primo)} : punto{};
+  const punto arrivo = disegnabile(m, fine_rotta) ? punto{m.x(fine_rotta), m.y(fine_rotta)} : origine_;
+  double dx = arrivo.x - origine_.x, dy = arrivo.y - origine_.y;
   double n = std::hypot(dx, dy);
   if (n < 1) {
     dx = 0;
@@ -331,7 +341,7 @@ void disegno::prepara_piano() {
   asse_n_ = {-asse_u_.y, asse_u_.x};
   double amin = 0, amax = 0, bmin = 0, bmax = 0;
   for (int32_t i = 0; i <= fine_piano_; ++i) {
-    if (m.tipo(i) == tipo_elemento::vuoto) continue;
+    if (!disegnabile(m, i)) continue;
     const double px = m.x(i) - origine_.x, py = m.y(i) - origine_.y;
     const double a = px * asse_u_.x + py * asse_u_.y;
     const double b = px * asse_n_.x + py * asse_n_.y;
@@ -643,7 +653,9 @@ void disegno::disegna_profilo() {
   }
   // Every station as a faint line across both charts, to find it on the plan.
   for (int r : stazioni_) {
-    const double x = x_profilo(s_.tabella[static_cast<size_t>(r)].progressiva);
+    const int32_t p = s_.tabella[static_cast<size_t>(r)].progressiva;
+    if (p < 0 || p > lunghezza_) continue;
+    const double x = x_profilo(p);
     o_ << "<line class=\"station-line\" x1=\"" << f1(x) << "\" y1=\"" << kVelAlto << "\" x2=\""
        << f1(x) << "\" y2=\"" << kPendBasso << "\"><title>"
        << testo_xml(rifila(s_.tabella[static_cast<size_t>(r)].testo)) << "</title></line>\n";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -135,17 +136,34 @@ TEST_F(PlotTest, DrawsOneMarkerPerObjectWithItsLabel) {
   EXPECT_NE(svg.find(">0+000<"), std::string::npos);
 }
 
-// A plan with no curve at all (a straight line) still fits the page.
-TEST_F(PlotTest, StraightLineFitsThePage) {
-  stato_compilazione s = stato_di_prova();
-  for (int32_t i = 2; i <= s.matrice_linea.ultimo() - 2; ++i) s.matrice_linea.imposta_doppio(i, 0, i);
-  scrivi_binari(dir.path(), s);
-  const auto r = plot(dir.file("straight.svg"));
-  ASSERT_EQ(r.status, 0) << r.err;
-  const std::string svg = read_file(dir.file("straight.svg"));
-  EXPECT_EQ(xml_fault(svg), "");
-  EXPECT_EQ(svg.find("nan"), std::string::npos);
-  EXPECT_EQ(svg.find("inf"), std::string::npos);
+// Plans that a compile does not make, or that are damaged, still give a
+// well-formed page with no number that is not finite.
+TEST_F(PlotTest, OddPlansStillDraw) {
+  const struct {
+    const char* name;
+    void (*change)(matrice_punti&);
+  } cases[] = {
+      {"straight", [](matrice_punti& m) {
+         for (int32_t i = 2; i <= m.ultimo() - 2; ++i) m.imposta_doppio(i, 0, i);
+       }},
+      {"not finite", [](matrice_punti& m) {
+         m.imposta_doppio(5000, std::nan(""), 1.0);
+         m.imposta_doppio(m.ultimo() - 2, HUGE_VAL, -HUGE_VAL);
+       }},
+      {"empty", [](matrice_punti& m) { m.dimensiona(m.ultimo()); }},
+  };
+  for (const auto& c : cases) {
+    stato_compilazione s = stato_di_prova();
+    c.change(s.matrice_linea);
+    scrivi_binari(dir.path(), s);
+    const auto r = plot(dir.file("odd.svg"));
+    ASSERT_EQ(r.status, 0) << c.name << ": " << r.err;
+    const std::string svg = read_file(dir.file("odd.svg"));
+    EXPECT_EQ(xml_fault(svg), "") << c.name;
+    EXPECT_EQ(svg.find("nan"), std::string::npos) << c.name;
+    EXPECT_EQ(svg.find("inf"), std::string::npos) << c.name;
+    EXPECT_EQ(markers(svg, "station"), 3u) << c.name;
+  }
 }
 
 TEST_F(PlotTest, RefusesFilesThatDoNotBelongTogether) {
