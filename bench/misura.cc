@@ -5,6 +5,9 @@
 //                                     scenario into DIR; prints the bytes its
 //                                     compile writes
 //   scenario_misura compila DIR       compiles the sources in DIR into DIR
+//   scenario_misura pavimento REF DIR the floor of that compile: writes the
+//                                     binary files found in REF into DIR
+//                                     with the same steps (publish, one set)
 //   scenario_misura sorgenti DIR      writes the embedded scenario's two sources
 //                                     into DIR (the one-shot run deletes them)
 //   scenario_misura vuoto             does nothing: the memory of a bare process
@@ -18,10 +21,13 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "mappa.h"
+#include "model/file_names.h"
 #include "run/run.h"
 #include "scenario/line_description.h"
 #include "scenario/service_description.h"
@@ -32,7 +38,8 @@ namespace {
 
 int uso() {
   std::fprintf(stderr,
-               "usage: scenario_misura prepara KM DIR | compila DIR | sorgenti DIR | vuoto |"
+               "usage: scenario_misura prepara KM DIR | compila DIR | pavimento REF DIR | sorgenti DIR |"
+               " vuoto |"
                " tempi N CMD [ARGS...]\n");
   return 64;
 }
@@ -51,6 +58,18 @@ int compila(const std::string& dir) {
   stato_compilazione s = stato_nuovo();
   const esito_compilazione e = memorizza_percorso(s, 1, fs, opzioni_in(dir));
   return e.scritti.size() == 3 && s.guasti.empty() ? 0 : 1;
+}
+
+int pavimento(const std::string& rif, const std::string& dir) {
+  const std::string linea = nome_linea_incorporata;
+  const std::string treno = nome_treno_incorporato;
+  std::vector<OutputFile> set;
+  for (const std::string& nome :
+       {nomi::linea_dat(linea), nomi::sim(linea, treno), nomi::dat(linea, treno)}) {
+    set.push_back({join_path(dir, nome), mappa_file(join_path(rif, nome))});
+  }
+  PosixFileSystem fs;
+  return publish(fs, set) ? 3 : 0;
 }
 
 int sorgenti(const std::string& dir) {
@@ -75,6 +94,9 @@ int tempi(int volte, char** comando) {
     const pid_t pid = ::fork();
     if (pid < 0) return 3;
     if (pid == 0) {
+      // What the program prints is not measured.
+      const int nulla = ::open("/dev/null", O_WRONLY);
+      if (nulla >= 0) ::dup2(nulla, STDERR_FILENO);
       ::execv(comando[0], comando);
       std::perror(comando[0]);
       ::_exit(127);
@@ -106,6 +128,7 @@ int main(int argc, char** argv) {
     const std::string modo = argc > 1 ? argv[1] : "";
     if (modo == "prepara" && argc == 4) return prepara(std::atoi(argv[2]), argv[3]);
     if (modo == "compila" && argc == 3) return compila(argv[2]);
+    if (modo == "pavimento" && argc == 4) return pavimento(argv[2], argv[3]);
     if (modo == "sorgenti" && argc == 3) return sorgenti(argv[2]);
     if (modo == "vuoto" && argc == 2) return 0;
     if (modo == "tempi" && argc >= 4) return tempi(std::atoi(argv[2]), argv + 3);

@@ -6,39 +6,14 @@
 // program's constant data is mapped from its executable.
 #include <cstdio>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "mappa.h"
 #include "model/file_names.h"
 #include "platform/file_system.h"
 #include "run/run.h"
 
 namespace {
-
-std::string_view mappa(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  struct stat st {};
-  if (fd < 0 || ::fstat(fd, &st) != 0) {
-    std::perror(path.c_str());
-    std::exit(3);
-  }
-  if (st.st_size == 0) {
-    ::close(fd);
-    return {};
-  }
-  void* p = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-  ::close(fd);
-  if (p == MAP_FAILED) {
-    std::perror(path.c_str());
-    std::exit(3);
-  }
-  return {static_cast<const char*>(p), static_cast<size_t>(st.st_size)};
-}
 
 bool fallito(const std::optional<scenario::IoError>& e) {
   if (e) std::fprintf(stderr, "%s: %s\n", e->path.c_str(), e->reason.c_str());
@@ -68,11 +43,11 @@ int main(int argc, char** argv) {
   std::fputs("Attendere\n", stderr);
   PosixFileSystem fs;
   for (const auto& nome : testi) {
-    if (fallito(publish(fs, {{join_path(*cartella, nome), mappa(join_path(rif, nome))}}))) return 3;
+    if (fallito(publish(fs, {{join_path(*cartella, nome), bench::mappa_file(join_path(rif, nome))}}))) return 3;
   }
   std::vector<OutputFile> set;
   for (const auto& nome : binari) {
-    set.push_back({join_path(*cartella, nome), mappa(join_path(rif, nome))});
+    set.push_back({join_path(*cartella, nome), bench::mappa_file(join_path(rif, nome))});
   }
   if (fallito(publish(fs, set))) return 3;
   for (size_t i = 0; i < 2; ++i) {

@@ -30,7 +30,13 @@ inline char* EncodeU32(char* dst, uint32_t v) {
 }
 
 inline char* EncodeU64(char* dst, uint64_t v) {
-  for (int i = 0; i < 8; ++i) dst[i] = static_cast<char>((v >> (8 * i)) & 0xff);
+  // Every point of the track plan is stored this way: on a little-endian host
+  // the bytes are the value's own, stored at once.
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(dst, &v, sizeof v);
+  } else {
+    for (int i = 0; i < 8; ++i) dst[i] = static_cast<char>((v >> (8 * i)) & 0xff);
+  }
   return dst + 8;
 }
 
@@ -49,9 +55,17 @@ inline uint32_t DecodeU32(const char* p) {
          (static_cast<uint32_t>(static_cast<uint8_t>(p[3])) << 24);
 }
 inline uint64_t DecodeU64(const char* p) {
-  uint64_t v = 0;
-  for (int i = 7; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(p[i]);
-  return v;
+  // The track plan reads its points back from their bytes: on a
+  // little-endian host the value is those bytes, loaded at once.
+  if constexpr (std::endian::native == std::endian::little) {
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+  } else {
+    uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(p[i]);
+    return v;
+  }
 }
 inline int16_t DecodeI16(const char* p) { return static_cast<int16_t>(DecodeU16(p)); }
 inline int32_t DecodeI32(const char* p) { return static_cast<int32_t>(DecodeU32(p)); }

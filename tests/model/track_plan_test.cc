@@ -102,6 +102,20 @@ INSTANTIATE_TEST_SUITE_P(
         caso{"Fresh", 40, [](piano&) {}, false},
         // A compile that stopped early leaves the rest of the plan empty.
         caso{"StoppedHalfway", 40, [](piano& p) { p.come_il_lettore(20); }, false},
+        // A point set ahead of the others leaves those between empty.
+        caso{"AheadOfTheRest", 40,
+             [](piano& p) {
+               p.intero(0, 0, 0);
+               p.doppio(25, 2.5, 3.5);
+               p.doppio(3, 0.25, 0.75);
+             },
+             false},
+        caso{"AheadThenFinished", 40,
+             [](piano& p) {
+               p.doppio(30, -1, -2);
+               p.come_il_lettore(38);
+             },
+             true},
         caso{"IntegerInTheMiddle", 40,
              [](piano& p) {
                p.come_il_lettore(38);
