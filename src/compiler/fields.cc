@@ -111,4 +111,24 @@ bool contiene(std::string_view campo, std::string_view parola, confronto modo) {
   return false;
 }
 
+void campo_chiave::imposta(std::string testo) {
+  testo_ = std::move(testo);
+  minuscolo_.resize(testo_.size());
+  for (std::size_t i = 0; i < testo_.size(); ++i) minuscolo_[i] = minuscola(testo_[i]);
+}
+
+bool campo_chiave::contiene(std::string_view parola, confronto modo) const {
+  if (parola.size() > testo_.size()) return false;
+  if (modo == confronto::esatto) return testo_.find(parola) != std::string::npos;
+  char corta[32];
+  std::string lunga;
+  char* piegata = corta;
+  if (parola.size() > sizeof corta) {
+    lunga.resize(parola.size());
+    piegata = lunga.data();
+  }
+  for (std::size_t i = 0; i < parola.size(); ++i) piegata[i] = minuscola(parola[i]);
+  return minuscolo_.find(std::string_view(piegata, parola.size())) != std::string::npos;
+}
+
 }  // namespace scenario

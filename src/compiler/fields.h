@@ -73,4 +73,19 @@ enum class confronto { qualunque_maiuscola, esatto };
 bool contiene(std::string_view campo, std::string_view parola,
               confronto modo = confronto::qualunque_maiuscola);
 
+// A keyword field kept beside a copy with its ASCII letters folded to lower
+// case: a field is tested against a dozen keywords, and each test is then one
+// plain search instead of a case-folding scan.
+class campo_chiave {
+ public:
+  void imposta(std::string testo);
+  const std::string& testo() const { return testo_; }
+  // As contiene() above.
+  bool contiene(std::string_view parola, confronto modo = confronto::qualunque_maiuscola) const;
+
+ private:
+  std::string testo_;
+  std::string minuscolo_;
+};
+
 }  // namespace scenario

@@ -72,12 +72,12 @@ class lettore_linea {
 
   bool cerca_generale();
   bool sezione_generale();
-  bool voci_generali(const std::string& f);
+  bool voci_generali(const campo_chiave& f);
   bool tra_le_sezioni();
   bool liste();
-  passo voci_liste(const std::string& f);
+  passo voci_liste(const campo_chiave& f);
   passo pendenza();
-  passo curva(const std::string& f);
+  passo curva(const campo_chiave& f);
   passo montagna();
   passo indicatore();
   passo cartello();
@@ -85,9 +85,11 @@ class lettore_linea {
   bool fine_lettura();
 
   // Reads a keyword field; it becomes the current row.
-  bool chiave(std::string& f) {
-    if (!campi_.leggi_testo(f)) return false;
-    s_.riga = f;
+  bool chiave(campo_chiave& f) {
+    std::string testo;
+    if (!campi_.leggi_testo(testo)) return false;
+    s_.riga = testo;
+    f.imposta(std::move(testo));
     riga_voce_ = campi_.riga();
     return true;
   }
@@ -154,37 +156,37 @@ bool lettore_linea::esegui() {
 }
 
 bool lettore_linea::cerca_generale() {
-  std::string f;
+  campo_chiave f;
   for (;;) {
     if (!chiave(f)) return fallisci_campo();
     if (campi_.fine()) {
       riga_voce_ = 0;
       return rifiuta(102);
     }
-    if (contiene(f, "[generale]")) return true;
+    if (f.contiene("[generale]")) return true;
   }
 }
 
 bool lettore_linea::sezione_generale() {
-  std::string f;
+  campo_chiave f;
   for (;;) {
     if (campi_.fine()) return true;
     if (!chiave(f)) return fallisci_campo();
     if (campi_.fine()) return true;
-    for (int i = 0; i < 10 && contiene(f, "-"); ++i) {
+    for (int i = 0; i < 10 && f.contiene("-"); ++i) {
       if (!chiave(f)) return fallisci_campo();
     }
     if (!voci_generali(f)) return false;
-    const std::size_t primo = f.find_first_not_of(" \t");
-    const bool trattino = primo != std::string::npos && f[primo] == '-';
-    if (!trattino && contiene(f, "[") && contiene(f, "]")) return true;
+    const std::size_t primo = f.testo().find_first_not_of(" \t");
+    const bool trattino = primo != std::string::npos && f.testo()[primo] == '-';
+    if (!trattino && f.contiene("[") && f.contiene("]")) return true;
   }
 }
 
-bool lettore_linea::voci_generali(const std::string& f) {
+bool lettore_linea::voci_generali(const campo_chiave& f) {
   auto& tab = s_.tabella_sim;
   constexpr auto esatto = confronto::esatto;
-  if (contiene(f, "percorso") && contiene(f, "lunghezza")) {
+  if (f.contiene("percorso") && f.contiene("lunghezza")) {
     int32_t lunghezza = 0;
     if (!numero(lunghezza)) return fallisci_campo();
     tab[riga_treno].fine = lunghezza;
@@ -197,21 +199,21 @@ bool lettore_linea::voci_generali(const std::string& f) {
   const std::array<std::pair<const char*, int>, 3> progressive{
       {{"tre", riga_progressiva_tre}, {"due", riga_progressiva_due}, {"uno", riga_progressiva_uno}}};
   for (const auto& [parola, indice] : progressive) {
-    if (contiene(f, parola, esatto) && contiene(f, "progressiva", esatto)) {
+    if (f.contiene(parola, esatto) && f.contiene("progressiva", esatto)) {
       record_sim& r = tab[indice];
       if (!numero(r.inizio) || !numero(r.fine) || !numero(r.progressiva)) return fallisci_campo();
     }
   }
-  if (contiene(f, "sfondo", esatto) && contiene(f, "uno", esatto)) {
+  if (f.contiene("sfondo", esatto) && f.contiene("uno", esatto)) {
     if (!numero(tab[riga_linea].inizio)) return fallisci_campo();
   }
-  if (contiene(f, "sfondo", esatto) && contiene(f, "due", esatto)) {
+  if (f.contiene("sfondo", esatto) && f.contiene("due", esatto)) {
     if (!numero(tab[riga_linea].progressiva)) return fallisci_campo();
   }
-  if (contiene(f, "sfondo", esatto) && contiene(f, "tre", esatto)) {
+  if (f.contiene("sfondo", esatto) && f.contiene("tre", esatto)) {
     if (!numero(tab[riga_linea].fine)) return fallisci_campo();
   }
-  if (contiene(f, "segnali", esatto) && contiene(f, "ripetizione", esatto)) {
+  if (f.contiene("segnali", esatto) && f.contiene("ripetizione", esatto)) {
     std::array<int32_t, 2> v{};
     if (!numeri(v)) return fallisci_campo();
     record_sim& r = tab[riga_ripetizione];
@@ -219,9 +221,9 @@ bool lettore_linea::voci_generali(const std::string& f) {
     r.fine = v[1];
     if (!multiplo_di_50(r.inizio)) return rifiuta(3);
     if (!multiplo_di_50(r.fine)) return rifiuta(4);
-    if (contiene(f, "4", esatto)) {
+    if (f.contiene("4", esatto)) {
       r.progressiva = 4;
-    } else if (contiene(f, "9", esatto)) {
+    } else if (f.contiene("9", esatto)) {
       r.progressiva = 9;
     } else {
       return rifiuta(5);
@@ -249,15 +251,15 @@ bool lettore_linea::tra_le_sezioni() {
 }
 
 bool lettore_linea::liste() {
-  std::string f;
+  campo_chiave f;
   for (;;) {
     if (campi_.fine()) return true;
     if (!chiave(f)) return fallisci_campo();
     if (campi_.fine()) return true;
-    if (contiene(f, "-")) {
+    if (f.contiene("-")) {
       if (!chiave(f)) return fallisci_campo();
       if (campi_.fine()) return true;
-      if (contiene(f, "-")) {
+      if (f.contiene("-")) {
         if (!chiave(f)) return fallisci_campo();
         if (campi_.fine()) return true;
       }
@@ -270,14 +272,14 @@ bool lettore_linea::liste() {
   }
 }
 
-lettore_linea::passo lettore_linea::voci_liste(const std::string& f) {
+lettore_linea::passo lettore_linea::voci_liste(const campo_chiave& f) {
   // Each test is made on the same field whatever the earlier ones found.
   passo p = passo::avanti;
-  if (contiene(f, "pendenza") && (p = pendenza()) != passo::avanti) return p;
-  if (s_.genera_linea != 0 && contiene(f, "curva") && (p = curva(f)) != passo::avanti) return p;
-  if (contiene(f, "montagna") && (p = montagna()) != passo::avanti) return p;
-  if (contiene(f, "indicatori_v") && (p = indicatore()) != passo::avanti) return p;
-  if (contiene(f, "indicat") && contiene(f, "cartello") && (p = cartello()) != passo::avanti) {
+  if (f.contiene("pendenza") && (p = pendenza()) != passo::avanti) return p;
+  if (s_.genera_linea != 0 && f.contiene("curva") && (p = curva(f)) != passo::avanti) return p;
+  if (f.contiene("montagna") && (p = montagna()) != passo::avanti) return p;
+  if (f.contiene("indicatori_v") && (p = indicatore()) != passo::avanti) return p;
+  if (f.contiene("indicat") && f.contiene("cartello") && (p = cartello()) != passo::avanti) {
     return p;
   }
   return passo::avanti;
@@ -323,7 +325,7 @@ void lettore_linea::punto_curva(int32_t c, double k) {
   s_.matrice_linea.imposta_doppio(c, x, y);
 }
 
-lettore_linea::passo lettore_linea::curva(const std::string& f) {
+lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
   std::array<int32_t, 2> v{};
   if (!numeri(v)) return esito(fallisci_campo());
   const int32_t inizio = v[0];
@@ -332,7 +334,7 @@ lettore_linea::passo lettore_linea::curva(const std::string& f) {
   if (inizio < 0) return esito(fallisci_voce());
   int classe = 0;
   for (int d = 1; d <= 6 && classe == 0; ++d) {
-    if (f.find(static_cast<char>('0' + d)) != std::string::npos) classe = d;
+    if (f.testo().find(static_cast<char>('0' + d)) != std::string::npos) classe = d;
   }
   if (classe == 0) return esito(rifiuta(103));
   // The plan ends at point L: a curve running past it is refused before any
@@ -340,7 +342,7 @@ lettore_linea::passo lettore_linea::curva(const std::string& f) {
   const int64_t ultimo = int64_t{inizio} + lunghezza;
   if (lunghezza < 0 || ultimo > s_.matrice_linea.ultimo()) return esito(fallisci_voce());
   double k = curvature[classe - 1];
-  if (contiene(f, "s")) k = -k;
+  if (f.contiene("s")) k = -k;
 
   while (c_ <= inizio) {
     punto_retta(c_);

@@ -26,7 +26,7 @@ class lettore_treno {
   enum class passo { avanti, fine_lettura, fermati };
 
   bool cerca_generale();
-  passo voci(const std::string& f);
+  passo voci(const campo_chiave& f);
   passo velocita();
   passo aderenza();
   passo segnale();
@@ -38,9 +38,11 @@ class lettore_treno {
   bool riempi_velocita();
   void riempi_aderenza();
 
-  bool chiave(std::string& f) {
-    if (!campi_.leggi_testo(f)) return false;
-    s_.riga = f;
+  bool chiave(campo_chiave& f) {
+    std::string testo;
+    if (!campi_.leggi_testo(testo)) return false;
+    s_.riga = testo;
+    f.imposta(std::move(testo));
     riga_voce_ = campi_.riga();
     return true;
   }
@@ -116,7 +118,7 @@ class lettore_treno {
 
 void lettore_treno::esegui() {
   if (!cerca_generale()) return;
-  std::string f;
+  campo_chiave f;
   for (;;) {
     if (campi_.fine()) break;
     if (!chiave(f)) {
@@ -124,10 +126,10 @@ void lettore_treno::esegui() {
       return;
     }
     if (campi_.fine()) break;
-    if (contiene(f, "-")) {
+    if (f.contiene("-")) {
       if (!chiave(f)) return void(fallisci_campo());
       if (campi_.fine()) break;
-      if (contiene(f, "-")) {
+      if (f.contiene("-")) {
         if (!chiave(f)) return void(fallisci_campo());
         if (campi_.fine()) break;
       }
@@ -140,35 +142,35 @@ void lettore_treno::esegui() {
 }
 
 bool lettore_treno::cerca_generale() {
-  std::string f;
+  campo_chiave f;
   for (;;) {
     if (!chiave(f)) return fallisci_campo();
-    if (contiene(f, "[generale]") || campi_.fine()) return true;
+    if (f.contiene("[generale]") || campi_.fine()) return true;
   }
 }
 
-lettore_treno::passo lettore_treno::voci(const std::string& f) {
+lettore_treno::passo lettore_treno::voci(const campo_chiave& f) {
   auto& tab = s_.tabella_sim;
   passo p = passo::avanti;
-  if (contiene(f, "frenata") && contiene(f, "massa")) {
+  if (f.contiene("frenata") && f.contiene("massa")) {
     if (!numero(tab[riga_treno].inizio)) return esito(fallisci_campo());
   }
-  if (contiene(f, "vetture")) {
+  if (f.contiene("vetture")) {
     if (!numero(tab[riga_treno].progressiva)) return esito(fallisci_campo());
   }
-  if (contiene(f, "velocit") && (p = velocita()) != passo::avanti) return p;
-  if (contiene(f, "aderenza") && (p = aderenza()) != passo::avanti) return p;
-  if (contiene(f, "orologio")) {
+  if (f.contiene("velocit") && (p = velocita()) != passo::avanti) return p;
+  if (f.contiene("aderenza") && (p = aderenza()) != passo::avanti) return p;
+  if (f.contiene("orologio")) {
     record_sim& r = tab[riga_ripetizione];
     if (!intero16(r.i3) || !intero16(r.i4) || !intero16(r.i5)) return passo::fermati;
   }
-  if (contiene(f, "sabbia")) {
+  if (f.contiene("sabbia")) {
     if (!intero16(tab[riga_ripetizione].i1)) return passo::fermati;
   }
-  if (contiene(f, "segnale") && (p = segnale()) != passo::avanti) return p;
-  if (contiene(f, "rallentamento") && (p = rallentamento()) != passo::avanti) return p;
-  if (contiene(f, "abbattimento") && (p = abbattimento()) != passo::avanti) return p;
-  if (contiene(f, "stazione") && (p = stazione()) != passo::avanti) return p;
+  if (f.contiene("segnale") && (p = segnale()) != passo::avanti) return p;
+  if (f.contiene("rallentamento") && (p = rallentamento()) != passo::avanti) return p;
+  if (f.contiene("abbattimento") && (p = abbattimento()) != passo::avanti) return p;
+  if (f.contiene("stazione") && (p = stazione()) != passo::avanti) return p;
   return passo::avanti;
 }
 
