@@ -32,7 +32,6 @@ struct esito_verificato {
   int stato_uscita = -1;
   int32_t numero_errore = 0;
   size_t guasti = 0;
-  std::map<std::string, std::string> uscite;  // written binary files by name
 };
 
 // Compiles `in` in a MemoryFileSystem (twice when `ripeti`) and checks it.
