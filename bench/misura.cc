@@ -12,7 +12,10 @@
 //                                     into DIR (the one-shot run deletes them)
 //   scenario_misura vuoto             does nothing: the memory of a bare process
 //   scenario_misura tempi N CMD ARGS  runs CMD N times; prints the median wall
-//                                     time and peak resident memory of a run
+//                                     time, CPU time and peak resident memory
+//   scenario_misura confronta N A... -- B...
+//                                     runs A and B by turns, N times each;
+//                                     prints the same three medians of each
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -40,7 +43,7 @@ int uso() {
   std::fprintf(stderr,
                "usage: scenario_misura prepara KM DIR | compila DIR | pavimento REF DIR | sorgenti DIR |"
                " vuoto |"
-               " tempi N CMD [ARGS...]\n");
+               " tempi N CMD [ARGS...] | confronta N A [ARGS...] -- B [ARGS...]\n");
   return 64;
 }
 
@@ -86,36 +89,80 @@ double mediana(std::vector<double> v) {
   return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-int tempi(int volte, char** comando) {
-  std::vector<double> ms;
-  std::vector<double> kb;
-  for (int i = 0; i < volte; ++i) {
-    const auto inizio = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid < 0) return 3;
-    if (pid == 0) {
-      // What the program prints is not measured.
-      const int nulla = ::open("/dev/null", O_WRONLY);
-      if (nulla >= 0) ::dup2(nulla, STDERR_FILENO);
-      ::execv(comando[0], comando);
-      std::perror(comando[0]);
-      ::_exit(127);
-    }
-    int stato = 0;
-    rusage uso{};
-    if (::wait4(pid, &stato, 0, &uso) != pid) return 3;
-    const auto fine = std::chrono::steady_clock::now();
-    if (!WIFEXITED(stato) || WEXITSTATUS(stato) != 0) {
-      std::fprintf(stderr, "%s: exit status %d\n", comando[0],
-                   WIFEXITED(stato) ? WEXITSTATUS(stato) : -1);
-      return 1;
-    }
-    ms.push_back(std::chrono::duration<double, std::milli>(fine - inizio).count());
-    kb.push_back(static_cast<double>(uso.ru_maxrss));
+struct misura_figlio {
+  double ms = 0;      // wall time from fork to the end of the child
+  double cpu_ms = 0;  // user and system time of the child
+  double kb = 0;      // its peak resident memory
+};
+
+// Runs `comando` as a child process; false when it did not end with status 0.
+bool esegui_figlio(char** comando, misura_figlio* m) {
+  const auto inizio = std::chrono::steady_clock::now();
+  const pid_t pid = ::fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    // What the program prints is not measured.
+    const int nulla = ::open("/dev/null", O_WRONLY);
+    if (nulla >= 0) ::dup2(nulla, STDERR_FILENO);
+    ::execv(comando[0], comando);
+    ::_exit(127);
   }
-  // Median wall time, fastest run, median peak resident memory (kB).
-  std::printf("%.4f %.4f %.0f\n", mediana(ms), *std::min_element(ms.begin(), ms.end()),
-              mediana(kb));
+  int stato = 0;
+  rusage uso{};
+  if (::wait4(pid, &stato, 0, &uso) != pid) return false;
+  const auto fine = std::chrono::steady_clock::now();
+  if (!WIFEXITED(stato) || WEXITSTATUS(stato) != 0) {
+    std::fprintf(stderr, "%s: exit status %d\n", comando[0],
+                 WIFEXITED(stato) ? WEXITSTATUS(stato) : -1);
+    return false;
+  }
+  auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+  m->ms = std::chrono::duration<double, std::milli>(fine - inizio).count();
+  m->cpu_ms = ms(uso.ru_utime) + ms(uso.ru_stime);
+  m->kb = static_cast<double>(uso.ru_maxrss);
+  return true;
+}
+
+struct serie {
+  std::vector<double> ms, cpu_ms, kb;
+  void aggiungi(const misura_figlio& m) {
+    ms.push_back(m.ms);
+    cpu_ms.push_back(m.cpu_ms);
+    kb.push_back(m.kb);
+  }
+  // Median wall time, median CPU time, median peak resident memory (kB).
+  void stampa() const {
+    std::printf("%.4f %.4f %.0f", mediana(ms), mediana(cpu_ms), mediana(kb));
+  }
+};
+
+int tempi(int volte, char** comando) {
+  serie s;
+  for (int i = 0; i < volte; ++i) {
+    misura_figlio m;
+    if (!esegui_figlio(comando, &m)) return 1;
+    s.aggiungi(m);
+  }
+  s.stampa();
+  std::printf("\n");
+  return 0;
+}
+
+// Runs A and B by turns, so that both meet the same load of the machine.
+int confronta(int volte, char** a, char** b) {
+  serie sa;
+  serie sb;
+  for (int i = 0; i < volte; ++i) {
+    misura_figlio m;
+    if (!esegui_figlio(a, &m)) return 1;
+    sa.aggiungi(m);
+    if (!esegui_figlio(b, &m)) return 1;
+    sb.aggiungi(m);
+  }
+  sa.stampa();
+  std::printf(" ");
+  sb.stampa();
+  std::printf("\n");
   return 0;
 }
 
@@ -132,6 +179,14 @@ int main(int argc, char** argv) {
     if (modo == "sorgenti" && argc == 3) return sorgenti(argv[2]);
     if (modo == "vuoto" && argc == 2) return 0;
     if (modo == "tempi" && argc >= 4) return tempi(std::atoi(argv[2]), argv + 3);
+    if (modo == "confronta" && argc >= 6) {
+      // confronta N A [ARGS...] -- B [ARGS...]
+      char** b = argv + 3;
+      while (*b && std::string(*b) != "--") ++b;
+      if (*b == nullptr || b == argv + 3 || b[1] == nullptr) return uso();
+      *b = nullptr;
+      return confronta(std::atoi(argv[2]), argv + 3, b + 1);
+    }
     return uso();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "scenario_misura: %s\n", e.what());

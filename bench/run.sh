@@ -8,8 +8,8 @@
 #   bench/run.sh                 build in build-bench, 5 repetitions, 5 rounds
 #   BUILD_DIR=b REPS=3 ROUNDS=3 bench/run.sh
 #
-# Every figure is a median; the process figures are medians over ROUNDS
-# rounds, each round timing RUNS runs of the program and then of its floor.
+# Every figure is a median; the process figures are medians of RUNS x ROUNDS
+# runs of the program and of its floor, taken by turns.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -36,33 +36,20 @@ echo "== in-process benchmarks ($reps repetitions, medians)"
 work=$(mktemp -d "${TMPDIR:-/tmp}/scenario-bench-run.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-median() { sort -g | awk '{v[NR]=$1} END {if (NR%2) print v[(NR+1)/2]; else print (v[NR/2]+v[NR/2+1])/2}'; }
-
-# compare NAME CMD_A... -- CMD_B...: ROUNDS rounds of RUNS runs of A then B;
-# sets a_ms, b_ms (median wall ms) and a_kb, b_kb (median peak memory).
+# compare CMD_A... -- CMD_B...: RUNS x ROUNDS runs of A and B by turns; sets
+# a_ms, b_ms (median wall ms), a_cpu, b_cpu (median CPU ms) and a_kb, b_kb
+# (median peak resident memory).
 compare() {
-  local a=() b=() seen=0 arg
-  for arg in "$@"; do
-    if [[ $arg == -- ]]; then seen=1; continue; fi
-    if ((seen)); then b+=("$arg"); else a+=("$arg"); fi
-  done
   # One run of each first: the older files then exist for both, as in every
   # timed run.
-  "$misura" tempi 1 "${a[@]}" >/dev/null
-  "$misura" tempi 1 "${b[@]}" >/dev/null
-  local ra=() rb=() i
-  for ((i = 0; i < rounds; i++)); do
-    ra+=("$("$misura" tempi "$runs" "${a[@]}")")
-    rb+=("$("$misura" tempi "$runs" "${b[@]}")")
-  done
-  a_ms=$(printf '%s\n' "${ra[@]}" | cut -d' ' -f1 | median)
-  b_ms=$(printf '%s\n' "${rb[@]}" | cut -d' ' -f1 | median)
-  a_kb=$(printf '%s\n' "${ra[@]}" | cut -d' ' -f3 | median)
-  b_kb=$(printf '%s\n' "${rb[@]}" | cut -d' ' -f3 | median)
+  local out
+  "$misura" confronta 1 "$@" >/dev/null
+  out=$("$misura" confronta $((runs * rounds)) "$@")
+  read -r a_ms a_cpu a_kb b_ms b_cpu b_kb <<<"$out"
 }
 
 echo
-echo "== the one-shot run as a process ($rounds rounds of $runs runs, medians)"
+echo "== the one-shot run as a process ($((rounds * runs)) runs of each by turns, medians)"
 mkdir -p "$work/run" "$work/floor" "$work/ref"
 cp "$bin/genera_scenario" "$work/run/"
 cp "$bin/scenario_pavimento" "$work/floor/"
@@ -71,26 +58,31 @@ cp "$work/run/"*.txt "$work/run/"*.dat "$work/run/"*.sim "$work/ref/"
 "$misura" sorgenti "$work/ref"
 written=$(find "$work/run" -maxdepth 1 -type f ! -name genera_scenario -printf '%s\n' | awk '{s+=$1} END {print s}')
 compare "$work/run/genera_scenario" -- "$work/floor/scenario_pavimento" "$work/ref"
-printf '  %-22s %10s %10s %7s %8s\n' "" "run ms" "floor ms" "ratio" "target"
-printf '  %-22s %10.3f %10.3f %7.2f %8s\n' "genera_scenario" "$a_ms" "$b_ms" \
-  "$(awk -v a="$a_ms" -v b="$b_ms" 'BEGIN {print a / b}')" "2"
+printf '  %-16s %9s %9s %6s %9s %9s %6s %7s\n' "" "run ms" "floor ms" "ratio" "run cpu" \
+  "floor cpu" "ratio" "target"
+awk -v a="$a_ms" -v b="$b_ms" -v ac="$a_cpu" -v bc="$b_cpu" 'BEGIN {
+  printf "  %-16s %9.3f %9.3f %6.2f %9.3f %9.3f %6.2f %7s\n", "genera_scenario", a, b, a / b,
+    ac, bc, ac / bc, "2" }'
 echo "  bytes left by the run: $written; peak memory: run ${a_kb} kB, floor ${b_kb} kB"
 
 echo
-echo "== the compile as a process ($rounds rounds of $runs runs, medians)"
+echo "== the compile as a process ($((rounds * runs)) runs of each by turns, medians)"
 "$misura" tempi 1 "$misura" vuoto >/dev/null
 bare_kb=$("$misura" tempi 5 "$misura" vuoto | cut -d' ' -f3)
-printf '  %6s %11s %10s %10s %7s %10s %9s %12s\n' km "bytes out" "compile ms" "floor ms" ratio \
-  "peak kB" "peak/out" "peak-bare kB"
+# Peak memory is in kB of 1024 bytes; "peak-bare" is the peak less that of a
+# bare process of the same program.
+printf '  %5s %9s %8s %8s %6s %8s %8s %6s %8s %8s %10s\n' km "bytes out" "comp ms" "floor ms" \
+  ratio "comp cpu" "flr cpu" ratio "peak kB" "peak/out" "peak-bare"
 for km in 10 100 1000; do
   mkdir -p "$work/c$km" "$work/r$km" "$work/f$km"
   bytes=$("$misura" prepara "$km" "$work/c$km")
   "$misura" compila "$work/c$km"
   cp "$work/c$km/"*.dat "$work/c$km/"*.sim "$work/r$km/"
   compare "$misura" compila "$work/c$km" -- "$misura" pavimento "$work/r$km" "$work/f$km"
-  awk -v km="$km" -v by="$bytes" -v a="$a_ms" -v b="$b_ms" -v kb="$a_kb" -v bare="$bare_kb" 'BEGIN {
-    printf "  %6d %11d %10.3f %10.3f %7.2f %10d %9.2f %12d\n", km, by, a, b, a / b, kb,
-      kb * 1024 / by, kb - bare }'
+  awk -v km="$km" -v by="$bytes" -v a="$a_ms" -v b="$b_ms" -v ac="$a_cpu" -v bc="$b_cpu" \
+    -v kb="$a_kb" -v bare="$bare_kb" 'BEGIN {
+    printf "  %5d %9d %8.3f %8.3f %6.2f %8.3f %8.3f %6.2f %8d %8.2f %10d\n", km, by, a, b, a / b,
+      ac, bc, ac / bc, kb, kb * 1024 / by, kb - bare }'
 done
 echo "  peak memory of a bare process of the same program: $bare_kb kB"
 echo "  targets: in-process 1,000 km compile within 1.5x its floor (table above);"
