@@ -52,6 +52,7 @@ TEST(Publish, AFailureAtAnyStepLeavesTheOlderFilesWhole) {
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->reason, "injected failure");
     EXPECT_EQ(error->path.substr(0, 2), "d/");
+    EXPECT_EQ(error->path.find(".tmp"), std::string::npos) << "names a temporary";
     // The last changes only drop the kept older files: the new set is whole.
     auto b = f.disk.files.find("d/b");
     const bool new_set_in_place = b != f.disk.files.end() && b->second == "new b, longer";
