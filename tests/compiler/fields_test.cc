@@ -165,6 +165,9 @@ class Contiene : public ::testing::TestWithParam<caso_parola> {};
 TEST_P(Contiene, MatchesBySubstring) {
   const auto& c = GetParam();
   EXPECT_EQ(contiene(c.campo, c.parola, c.modo), c.atteso) << c.campo << " / " << c.parola;
+  campo_chiave chiave;
+  chiave.imposta(c.campo);
+  EXPECT_EQ(chiave.contiene(c.parola, c.modo), c.atteso) << c.campo << " / " << c.parola;
 }
 
 constexpr auto qualunque = confronto::qualunque_maiuscola;
@@ -183,7 +186,10 @@ INSTANTIATE_TEST_SUITE_P(
                       caso_parola{"abc", "", esatto, true},
                       // Only ASCII letters fold: 0xC0 and 0xE0 stay different.
                       caso_parola{"\xc0", "\xe0", qualunque, false},
-                      caso_parola{"citt\xc0", "CITT\xc0", qualunque, true}));
+                      caso_parola{"citt\xc0", "CITT\xc0", qualunque, true},
+                      caso_parola{"abbattimento", "ABBATTIMENTO_LUNGO_OLTRE_32_CARATTERI", qualunque, false},
+                      caso_parola{"x abbattimento_lungo_oltre_32_caratteri", "ABBATTIMENTO_LUNGO_OLTRE_32_CARATTERI",
+                                  qualunque, true}));
 
 }  // namespace
 }  // namespace scenario
