@@ -34,8 +34,11 @@ std::optional<IoError> publish(FileSystem& fs, const std::vector<OutputFile>& fi
     if (auto error = fs.write(temporary_path(files[i].path), files[i].data)) {
       // Nothing was renamed yet: drop what was written, the targets are whole.
       for (size_t k = 0; k <= i; ++k) fs.remove(temporary_path(files[k].path));
-      // The user knows the file by its own name, not by its temporary.
-      error->path = files[i].path;
+      // The user knows the file by its own name; the temporary is the detail.
+      if (error->path != files[i].path) {
+        error->reason += " (writing " + error->path + ")";
+        error->path = files[i].path;
+      }
       return error;
     }
   }
