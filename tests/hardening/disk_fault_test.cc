@@ -182,9 +182,11 @@ TEST_P(CartellaAlPosto, StopsWithStatus3NamingIt) {
   write_file(dir.file(nome) + "/inside", "x");
   const auto esito = esegui_programma(dir.path(), std::nullopt);
   EXPECT_EQ(esito.stato, 3) << esito.err;
-  // The kept older copy is the program's own business: its failure may be
-  // reported under the name of the output it belongs to.
-  const std::string uscita = nome.substr(0, nome.size() - (nome == backup_path(nomi::linea_dat(kLinea)) ? 4 : 0));
+  // The temporary and the kept older copy are the program's own business:
+  // their failure may be reported under the name of the output they belong to.
+  const bool proprio = nome == backup_path(nomi::linea_dat(kLinea)) ||
+                       (nome.size() > 4 && nome.substr(nome.size() - 4) == ".tmp");
+  const std::string uscita = nome.substr(0, nome.size() - (proprio ? 4 : 0));
   EXPECT_TRUE(esito.err.find(dir.file(nome) + ": ") != std::string::npos ||
               esito.err.find(dir.file(uscita) + ": ") != std::string::npos)
       << esito.err;
