@@ -30,8 +30,10 @@ echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 echo
 echo "== in-process benchmarks ($reps repetitions, medians)"
+# Repetitions of the benchmarks run in a random order, so that a program and
+# its floor meet the same changes in the load of the machine.
 "$bin/scenario_bench" --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
-  --benchmark_color=false
+  --benchmark_enable_random_interleaving=true --benchmark_color=false
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/scenario-bench-run.XXXXXX")
 trap 'rm -rf "$work"' EXIT
