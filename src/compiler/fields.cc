@@ -111,8 +111,8 @@ bool contiene(std::string_view campo, std::string_view parola, confronto modo) {
   return false;
 }
 
-void campo_chiave::imposta(std::string testo) {
-  testo_ = std::move(testo);
+void campo_chiave::imposta(std::string_view testo) {
+  testo_.assign(testo);
   minuscolo_.resize(testo_.size());
   for (std::size_t i = 0; i < testo_.size(); ++i) minuscolo_[i] = minuscola(testo_[i]);
 }

@@ -78,7 +78,8 @@ bool contiene(std::string_view campo, std::string_view parola,
 // plain search instead of a case-folding scan.
 class campo_chiave {
  public:
-  void imposta(std::string testo);
+  // Copies `testo` into buffers kept from field to field.
+  void imposta(std::string_view testo);
   const std::string& testo() const { return testo_; }
   // As contiene() above.
   bool contiene(std::string_view parola, confronto modo = confronto::qualunque_maiuscola) const;

@@ -86,10 +86,8 @@ class lettore_linea {
 
   // Reads a keyword field; it becomes the current row.
   bool chiave(campo_chiave& f) {
-    std::string testo;
-    if (!campi_.leggi_testo(testo)) return false;
-    s_.riga = testo;
-    f.imposta(std::move(testo));
+    if (!campi_.leggi_testo(s_.riga)) return false;
+    f.imposta(s_.riga);
     riga_voce_ = campi_.riga();
     return true;
   }
