@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/memory.h"
+
 namespace scenario {
 
 matrice_punti::matrice_punti(const matrice_punti& other) { *this = other; }
@@ -31,9 +33,8 @@ void matrice_punti::dimensiona(int32_t ultimo) {
   ultimo_ = ultimo;
   if (ultimo >= 3) {
     meta_ = 10 * static_cast<size_t>(ultimo) - 18;
-    // Zeroed memory is a plan of empty elements (tag 0, value 0). Fresh pages
-    // from the system come zeroed, so a large plan costs no pass to clear it.
-    byte_.reset(static_cast<char*>(std::calloc(2 * meta_, 1)));
+    // Zeroed memory is a plan of empty elements (tag 0, value 0).
+    byte_.reset(alloca_azzerata(2 * meta_));
     if (!byte_) throw std::bad_alloc();
   }
 }
