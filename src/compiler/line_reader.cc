@@ -6,6 +6,7 @@
 #include "compiler/chainage_sort.h"
 #include "compiler/fields.h"
 #include "compiler/recorders.h"
+#include "compiler/row_reader.h"
 #include "model/file_names.h"
 
 namespace scenario {
@@ -60,9 +61,10 @@ constexpr int32_t lunghezza_massima = 1000000;
 
 bool multiplo_di_50(int32_t v) { return v % 50 == 0; }
 
-class lettore_linea {
+class lettore_linea : lettore_righe {
  public:
-  lettore_linea(lettura& l, std::string testo) : l_(l), s_(l.s), campi_(std::move(testo)) {}
+  lettore_linea(lettura& l, std::string testo)
+      : lettore_righe(l, std::move(testo), l.file_linea, chiudi_linea) {}
 
   bool esegui();
 
@@ -84,62 +86,15 @@ class lettore_linea {
   passo dopo_registratore(int32_t numero, int32_t posizione);
   bool fine_lettura();
 
-  // Reads a keyword field; it becomes the current row.
-  bool chiave(campo_chiave& f) {
-    if (!campi_.leggi_testo(s_.riga)) return false;
-    f.imposta(s_.riga);
-    riga_voce_ = campi_.riga();
-    return true;
-  }
-  template <std::size_t N>
-  bool numeri(std::array<int32_t, N>& v) {
-    for (int32_t& x : v) {
-      if (!campi_.leggi_numero(x)) return false;
-    }
-    return true;
-  }
-  // Each read of a row stores its value at once, so what a row stored
-  // before a failing field stays.
-  bool numero(int32_t& destinazione) {
-    int32_t v = 0;
-    if (!campi_.leggi_numero(v)) return false;
-    destinazione = v;
-    return true;
-  }
-
-  // The failure handler, charged to the field that failed.
-  bool fallisci_campo() {
-    fallimento_lettura(l_, l_.file_linea, campi_.riga_difetto());
-    return false;
-  }
-  // The failure handler, charged to the current row.
-  bool fallisci_voce() {
-    fallimento_lettura(l_, l_.file_linea, riga_voce_);
-    return false;
-  }
-  // A refusal that closes the file and ends the reading of both files.
-  bool rifiuta(int32_t numero, std::optional<int32_t> posizione = std::nullopt) {
-    rifiuto_lettura(l_, numero, posizione, l_.file_linea, riga_voce_);
-    chiudi_linea(l_);
-    return false;
-  }
   passo esito(bool proseguire) { return proseguire ? passo::avanti : passo::fermati; }
 
   // Range check of a list entry: error 15 ends the lists.
-  bool oltre(int32_t p) {
-    if (!oltre_percorso(s_, p, 100)) return false;
-    rifiuto_lettura(l_, 15, p, l_.file_linea, riga_voce_);
-    return true;
-  }
+  bool oltre(int32_t p) { return lettore_righe::oltre(p, 100); }
 
   void punto_retta(int32_t c);
   void punto_curva(int32_t c, double k);
   void riempi_pendenza();
 
-  lettura& l_;
-  stato_compilazione& s_;
-  flusso_campi campi_;
-  int riga_voce_ = 0;
   int32_t indice_pendenza_ = 0;  // next cell to receive a gradient
   int32_t pendenza_in_vigore_ = 0;
   int32_t c_ = 2;  // next plan point to compute

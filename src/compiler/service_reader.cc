@@ -7,6 +7,7 @@
 
 #include "compiler/fields.h"
 #include "compiler/recorders.h"
+#include "compiler/row_reader.h"
 
 namespace scenario {
 
@@ -16,9 +17,10 @@ bool in_32_bit(int64_t v) {
   return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
 }
 
-class lettore_treno {
+class lettore_treno : lettore_righe {
  public:
-  lettore_treno(lettura& l, std::string testo) : l_(l), s_(l.s), campi_(std::move(testo)) {}
+  lettore_treno(lettura& l, std::string testo)
+      : lettore_righe(l, std::move(testo), l.file_treno, chiudi_treno) {}
 
   void esegui();
 
@@ -38,25 +40,6 @@ class lettore_treno {
   bool riempi_velocita();
   void riempi_aderenza();
 
-  bool chiave(campo_chiave& f) {
-    if (!campi_.leggi_testo(s_.riga)) return false;
-    f.imposta(s_.riga);
-    riga_voce_ = campi_.riga();
-    return true;
-  }
-  template <std::size_t N>
-  bool numeri(std::array<int32_t, N>& v) {
-    for (int32_t& x : v) {
-      if (!campi_.leggi_numero(x)) return false;
-    }
-    return true;
-  }
-  bool numero(int32_t& destinazione) {
-    int32_t v = 0;
-    if (!campi_.leggi_numero(v)) return false;
-    destinazione = v;
-    return true;
-  }
   // Values for 8- and 16-bit fields must fit them; one that does not is a
   // failure of the reading, like a field that is not a number.
   bool byte(uint8_t& destinazione) {
@@ -76,36 +59,8 @@ class lettore_treno {
     return true;
   }
 
-  bool fallisci_campo() {
-    fallimento_lettura(l_, l_.file_treno, campi_.riga_difetto());
-    return false;
-  }
-  // Charged to the field just read.
-  bool fallisci_qui() {
-    fallimento_lettura(l_, l_.file_treno, campi_.riga());
-    return false;
-  }
-  bool fallisci_voce() {
-    fallimento_lettura(l_, l_.file_treno, riga_voce_);
-    return false;
-  }
-  bool rifiuta(int32_t numero, std::optional<int32_t> posizione = std::nullopt) {
-    rifiuto_lettura(l_, numero, posizione, l_.file_treno, riga_voce_);
-    chiudi_treno(l_);
-    return false;
-  }
   passo esito(bool proseguire) { return proseguire ? passo::avanti : passo::fermati; }
 
-  bool oltre(int32_t x, int margine) {
-    if (!oltre_percorso(s_, x, margine)) return false;
-    rifiuto_lettura(l_, 15, x, l_.file_treno, riga_voce_);
-    return true;
-  }
-
-  lettura& l_;
-  stato_compilazione& s_;
-  flusso_campi campi_;
-  int riga_voce_ = 0;
   int32_t j_ = riga_prima_stazione;  // row of the next station
   int32_t indice_velocita_ = 0;
   int32_t velocita_corrente_ = 0;
