@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "model/model.h"
+#include "support/cell_diff.h"
 
 namespace scenario {
 namespace {
@@ -16,34 +17,8 @@ namespace {
 constexpr int32_t kLunghezza = 88000;
 constexpr int kUltima = 1900;
 
-std::string descrivi(const cella& c) {
-  return "tipo=" + std::to_string(c.tipo) + " d1=" + std::to_string(c.dato1) +
-         " d2=" + std::to_string(c.dato2) + " d3=" + std::to_string(c.dato3) +
-         " d4=" + std::to_string(c.dato4) + " tempo=" + std::to_string(c.tempo) +
-         " avv=" + std::to_string(c.avvicinamento) + " gal=" + std::to_string(c.galleria) +
-         " vel=" + std::to_string(c.velocita) + " pend=" + std::to_string(c.pendenza) +
-         " ader=" + std::to_string(c.aderenza);
-}
-
-bool uguali(const cella& a, const cella& b) { return descrivi(a) == descrivi(b); }
-
-// Every cell that differs from what was expected, or a size mismatch.
-std::vector<std::string> differenze(const std::vector<cella>& attese,
-                                    const std::vector<cella>& trovate) {
-  std::vector<std::string> d;
-  if (attese.size() != trovate.size()) {
-    d.push_back("size " + std::to_string(trovate.size()) + ", expected " +
-                std::to_string(attese.size()));
-    return d;
-  }
-  for (size_t c = 0; c < attese.size(); ++c) {
-    if (!uguali(attese[c], trovate[c])) {
-      d.push_back("cell " + std::to_string(c) + ": " + descrivi(trovate[c]) + ", expected " +
-                  descrivi(attese[c]));
-    }
-  }
-  return d;
-}
+using testing::descrivi;
+using testing::differenze;
 
 // A sized route whose allocation ends exactly at cell P, so that a write
 // past it lands in the sanitizer's red zone. posizione_errore holds a mark

@@ -1,0 +1,18 @@
+// Route cells compared field by field, for tests that check a whole route.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/model.h"
+
+namespace scenario::testing {
+
+// Every field of a cell, in one line.
+std::string descrivi(const cella& c);
+
+// Every cell that differs from what was expected, or a size mismatch.
+std::vector<std::string> differenze(const std::vector<cella>& attese,
+                                    const std::vector<cella>& trovate);
+
+}  // namespace scenario::testing
