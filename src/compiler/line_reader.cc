@@ -91,8 +91,10 @@ class lettore_linea : lettore_righe {
   // Range check of a list entry: error 15 ends the lists.
   bool oltre(int32_t p) { return lettore_righe::oltre(p, 100); }
 
-  void punto_retta(int32_t c);
-  void punto_curva(int32_t c, double k);
+  // Computes plan points from c_ to `fino` with `passo`; false once the
+  // plan has run past the last point allowed.
+  template <class Passo>
+  bool prolunga_fino(int32_t fino, Passo passo);
   void riempi_pendenza();
 
   int32_t indice_pendenza_ = 0;  // next cell to receive a gradient
@@ -262,21 +264,24 @@ lettore_linea::passo lettore_linea::pendenza() {
   return passo::avanti;
 }
 
-void lettore_linea::punto_retta(int32_t c) {
-  const matrice_punti& m = s_.matrice_linea;
-  const double x = m.x(c - 1) + (m.x(c - 1) - m.x(c - 2));
-  const double y = m.y(c - 1) + (m.y(c - 1) - m.y(c - 2));
-  s_.matrice_linea.imposta_doppio(c, x, y);
-}
+// One step of the track plan: a point on from the last two, straight on or
+// turned by k (the sign gives the side).
+struct retta {
+  void operator()(double x0, double y0, double x1, double y1, double& x, double& y) const {
+    x = x1 + (x1 - x0);
+    y = y1 + (y1 - y0);
+  }
+};
 
-void lettore_linea::punto_curva(int32_t c, double k) {
-  const matrice_punti& m = s_.matrice_linea;
-  const double dx = m.x(c - 1) - m.x(c - 2);
-  const double dy = m.y(c - 1) - m.y(c - 2);
-  const double x = m.x(c - 1) + (dx + k * dy);
-  const double y = m.y(c - 1) + (dy - k * dx);
-  s_.matrice_linea.imposta_doppio(c, x, y);
-}
+struct curva_di {
+  double k;
+  void operator()(double x0, double y0, double x1, double y1, double& x, double& y) const {
+    const double dx = x1 - x0;
+    const double dy = y1 - y0;
+    x = x1 + (dx + k * dy);
+    y = y1 + (dy - k * dx);
+  }
+};
 
 lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
   std::array<int32_t, 2> v{};
@@ -297,17 +302,20 @@ lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
   double k = curvature[classe - 1];
   if (f.contiene("s")) k = -k;
 
-  while (c_ <= inizio) {
-    punto_retta(c_);
-    ++c_;
-    if (c_ > ultimo_punto_ammesso) return esito(rifiuta(103));
-  }
-  while (c_ <= ultimo) {
-    punto_curva(c_, k);
-    ++c_;
-    if (c_ > ultimo_punto_ammesso) return esito(rifiuta(103));
+  if (!prolunga_fino(inizio, retta{}) || !prolunga_fino(static_cast<int32_t>(ultimo), curva_di{k})) {
+    return esito(rifiuta(103));
   }
   return passo::avanti;
+}
+
+template <class Passo>
+bool lettore_linea::prolunga_fino(int32_t fino, Passo passo) {
+  if (c_ > fino) return true;
+  // Up to the last point allowed, or one point when already past it.
+  const int32_t a = std::min(fino, std::max(c_, ultimo_punto_ammesso));
+  s_.matrice_linea.prolunga(c_, a, passo);
+  c_ = a + 1;
+  return c_ <= ultimo_punto_ammesso;
 }
 
 lettore_linea::passo lettore_linea::dopo_registratore(int32_t numero, int32_t posizione) {
@@ -361,9 +369,9 @@ bool lettore_linea::fine_lettura() {
   while (indice_pendenza_ < p - 2);
   if (s_.genera_linea != 0) {
     const int32_t l = s_.matrice_linea.ultimo();
-    while (c_ <= l - 2) {
-      punto_retta(c_);
-      ++c_;
+    if (c_ <= l - 2) {
+      s_.matrice_linea.prolunga(c_, l - 2, retta{});
+      c_ = l - 1;
     }
   }
   return true;

@@ -1,9 +1,6 @@
 #include "model/model.h"
 
 #include <cstring>
-#include <new>
-
-#include "platform/memory.h"
 
 namespace scenario {
 
@@ -11,10 +8,9 @@ matrice_punti::matrice_punti(const matrice_punti& other) { *this = other; }
 
 matrice_punti& matrice_punti::operator=(const matrice_punti& other) {
   if (this == &other) return *this;
-  std::unique_ptr<char, rilascia> copia;
+  memoria_azzerata copia;
   if (other.byte_) {
-    copia.reset(static_cast<char*>(std::malloc(2 * other.meta_)));
-    if (!copia) throw std::bad_alloc();
+    copia = memoria_azzerata(2 * other.meta_);
     std::memcpy(copia.get(), other.byte_.get(), 2 * other.meta_);
   }
   byte_ = std::move(copia);
@@ -34,13 +30,12 @@ void matrice_punti::dimensiona(int32_t ultimo) {
   if (ultimo >= 3) {
     meta_ = 10 * static_cast<size_t>(ultimo) - 18;
     // Zeroed memory is a plan of empty elements (tag 0, value 0).
-    byte_.reset(alloca_azzerata(2 * meta_));
-    if (!byte_) throw std::bad_alloc();
+    byte_ = memoria_azzerata(2 * meta_);
   }
 }
 
 void matrice_punti::libera() {
-  byte_.reset();
+  byte_ = memoria_azzerata();
   meta_ = 0;
   ultimo_ = -1;
   doppi_centrali_ = 0;

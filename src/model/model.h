@@ -2,6 +2,7 @@
 // rules and the integrity codes produce, and what the binary writers store.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "model/coding.h"
+#include "platform/memory.h"
 
 namespace scenario {
 
@@ -112,6 +114,41 @@ class matrice_punti {
     coding::EncodeF64(coding::EncodeU16(b, static_cast<uint16_t>(tipo_elemento::doppio)), y);
   }
 
+  // Computes points da .. a (da >= 2) in order, each from the two before it:
+  // passo(x0, y0, x1, y1, x, y) sets point i from points i - 2 and i - 1.
+  // The two points before are carried in registers, not read back from the
+  // bytes just written: the recurrence is serial, so that read would lengthen
+  // every step.
+  template <class Passo>
+  void prolunga(int32_t da, int32_t a, Passo passo) {
+    if (da > a) return;
+    double x0 = x(da - 2), y0 = y(da - 2), x1 = x(da - 1), y1 = y(da - 1);
+    int32_t i = da;
+    constexpr auto doppio = static_cast<uint16_t>(tipo_elemento::doppio);
+    if (const int32_t fine = std::min(a, ultimo_ - 2); i <= fine) {
+      // Locals, not members: the stores through char* could otherwise alias
+      // them and force a reload at every point.
+      char* pa = elemento(0, i);
+      char* pb = elemento(1, i);
+      int32_t nuovi = 0;
+      for (; i <= fine; ++i, pa += 10, pb += 10) {
+        double xn = 0, yn = 0;
+        passo(x0, y0, x1, y1, xn, yn);
+        nuovi += coding::DecodeU16(pa) != doppio;
+        coding::EncodeF64(coding::EncodeU16(pa, doppio), xn);
+        coding::EncodeF64(coding::EncodeU16(pb, doppio), yn);
+        x0 = x1, y0 = y1, x1 = xn, y1 = yn;
+      }
+      doppi_centrali_ += nuovi;
+    }
+    for (; i <= a; ++i) {
+      double xn = 0, yn = 0;
+      passo(x0, y0, x1, y1, xn, yn);
+      imposta_doppio(i, xn, yn);
+      x0 = x1, y0 = y1, x1 = xn, y1 = yn;
+    }
+  }
+
   tipo_elemento tipo(int32_t i) const {
     if (!centrale(i)) return tipi_bordo_[bordo(i)];
     return static_cast<tipo_elemento>(coding::DecodeU16(elemento(0, i)));
@@ -128,10 +165,6 @@ class matrice_punti {
   std::optional<std::string_view> immagine() const;
 
  private:
-  struct rilascia {
-    void operator()(char* p) const { std::free(p); }
-  };
-
   // Points 2 .. L − 2 have their place in the buffer; the others are kept
   // aside, at 0, 1, 2, 3 for points 0, 1, L − 1, L (at their own index when
   // L is below 3).
@@ -145,7 +178,7 @@ class matrice_punti {
   }
   void imposta_bordo(int32_t i, tipo_elemento t, double x, double y);
 
-  std::unique_ptr<char, rilascia> byte_;
+  memoria_azzerata byte_;
   size_t meta_ = 0;  // bytes of each half of the buffer
   int32_t ultimo_ = -1;
   int32_t doppi_centrali_ = 0;  // middle points that hold a double

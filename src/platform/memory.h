@@ -5,9 +5,28 @@
 
 namespace scenario {
 
-// `size` zeroed bytes, released with std::free; nullptr when there is no
-// memory. A large buffer is aligned to 2 MB and offered huge pages, so that
-// filling it costs a page fault every 2 MB rather than every 4 kB.
-char* alloca_azzerata(std::size_t size);
+// `size` zeroed bytes, owned. A large block is mapped from the system,
+// aligned to 2 MB and offered huge pages: the system hands it out zeroed, so
+// it is not cleared a second time, and filling it costs a page fault every
+// 2 MB rather than every 4 kB. Throws std::bad_alloc when there is no memory.
+class memoria_azzerata {
+ public:
+  memoria_azzerata() = default;
+  explicit memoria_azzerata(std::size_t size);
+  ~memoria_azzerata();
+  memoria_azzerata(memoria_azzerata&& other) noexcept;
+  memoria_azzerata& operator=(memoria_azzerata&& other) noexcept;
+  memoria_azzerata(const memoria_azzerata&) = delete;
+  memoria_azzerata& operator=(const memoria_azzerata&) = delete;
+
+  char* get() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+
+ private:
+  void rilascia() noexcept;
+
+  char* p_ = nullptr;
+  std::size_t mappati_ = 0;  // bytes mapped from the system; 0 when from the heap
+};
 
 }  // namespace scenario

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <tuple>
 #include <string>
@@ -254,6 +255,64 @@ TEST(LetturaLinea, CurveStartingBehindThePlanIndexHasNoStraight) {
   EXPECT_EQ(m.x(151), m.x(150) + (dx + -0.001 * dy));
   EXPECT_EQ(m.y(151), m.y(150) + (dy - -0.001 * dx));
 }
+
+// The whole plan against the recurrence computed point by point, every value
+// to the bit: the reader carries the last two points in registers across a
+// run of points and falls back to the general path at the plan's last points.
+struct caso_piano {
+  const char* nome;
+  std::vector<std::tuple<std::string, int, int>> curve;  // keyword, start, length
+};
+
+class PianoIntero : public ::testing::TestWithParam<caso_piano> {};
+
+TEST_P(PianoIntero, MatchesThePointByPointRecurrence) {
+  std::string testo = righe({"[generale]", "lunghezza percorso, 3000", "[curve]"});
+  for (const auto& [chiave, inizio, lunghezza] : GetParam().curve) {
+    testo += chiave + ", " + std::to_string(inizio) + ", " + std::to_string(lunghezza) + "\r\n";
+  }
+  const auto r = leggi(testo + "[fine]\r\n", treno());
+  ASSERT_EQ(r->s.numero_errore, 0);
+
+  std::vector<double> x(kL + 1), y(kL + 1);
+  y[1] = 1;
+  int c = 2;
+  auto passo = [&](double k) {
+    const double dx = x[c - 1] - x[c - 2];
+    const double dy = y[c - 1] - y[c - 2];
+    x[c] = k == 0 ? x[c - 1] + dx : x[c - 1] + (dx + k * dy);
+    y[c] = k == 0 ? y[c - 1] + dy : y[c - 1] + (dy - k * dx);
+    ++c;
+  };
+  for (const auto& [chiave, inizio, lunghezza] : GetParam().curve) {
+    const double k = (chiave.back() == '6' ? 0.003 : chiave.back() == '4' ? 0.001 : 0.0002) *
+                     (chiave[5] == 's' ? -1 : 1);
+    while (c <= inizio) passo(0);
+    while (c <= inizio + lunghezza) passo(k);
+  }
+  const int ultimo_calcolato = std::max(c - 1, kL - 2);
+  while (c <= kL - 2) passo(0);
+
+  const matrice_punti& m = r->s.matrice_linea;
+  for (int i = 2; i <= ultimo_calcolato; ++i) {
+    ASSERT_EQ(m.tipo(i), tipo_elemento::doppio) << i;
+    ASSERT_EQ(m.x(i), x[i]) << i;
+    ASSERT_EQ(m.y(i), y[i]) << i;
+  }
+  for (int i = ultimo_calcolato + 1; i <= kL; ++i) EXPECT_EQ(m.tipo(i), tipo_elemento::vuoto) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Casi, PianoIntero,
+    ::testing::Values(
+        caso_piano{"CurvesOfBothSidesAndStraights",
+                   {{"curvad2", 500, 300}, {"curvas6", 900, 2000}, {"curvad4", 2950, 40}}},
+        // The last curve ends at point L - 2, the last point of a finished plan.
+        caso_piano{"CurveToTheLastMiddlePoint", {{"curvas4", 3100, 6898}}},
+        // Points L - 1 and L are kept apart from the others.
+        caso_piano{"CurveToPointL", {{"curvad6", 9000, 1000}}},
+        caso_piano{"CurveFromPointTwo", {{"curvad4", 0, 20}, {"curvas2", 10, 5}}}),
+    [](const auto& info) { return std::string(info.param.nome); });
 
 struct caso_curva {
   const char* chiave;
