@@ -82,11 +82,32 @@ class campo_chiave {
   void imposta(std::string_view testo);
   const std::string& testo() const { return testo_; }
   // As contiene() above.
-  bool contiene(std::string_view parola, confronto modo = confronto::qualunque_maiuscola) const;
+  bool contiene(std::string_view parola, confronto modo = confronto::qualunque_maiuscola) const {
+    // Most keywords a field is tested against have a letter it lacks: those
+    // are told apart without a search (the keywords' bits fold to constants).
+    if (modo == confronto::qualunque_maiuscola && (bit_di_tutti(parola) & ~presenti_) != 0) {
+      return false;
+    }
+    return cerca(parola, modo);
+  }
 
  private:
+  // One bit for each byte value modulo 64, ASCII letters folded to lower
+  // case: a word has a byte whose bit the field lacks only if the field does
+  // not contain the word.
+  static constexpr uint64_t bit_di_tutti(std::string_view s) {
+    uint64_t m = 0;
+    for (const char c : s) {
+      const char piegato = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+      m |= uint64_t{1} << (static_cast<unsigned char>(piegato) & 63);
+    }
+    return m;
+  }
+  bool cerca(std::string_view parola, confronto modo) const;
+
   std::string testo_;
   std::string minuscolo_;
+  uint64_t presenti_ = 0;  // bit_di_tutti(testo_)
 };
 
 }  // namespace scenario

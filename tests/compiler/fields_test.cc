@@ -184,6 +184,11 @@ INSTANTIATE_TEST_SUITE_P(
                       caso_parola{"veloc", "velocit", qualunque, false},
                       caso_parola{"", "a", qualunque, false},
                       caso_parola{"abc", "", esatto, true},
+                      caso_parola{"abc", "", qualunque, true},
+                      // Every byte of the word present, not in its order; and
+                      // '!' and 'a', which share a bit modulo 64.
+                      caso_parola{"ATNERF", "frenata", qualunque, false},
+                      caso_parola{"!", "a", qualunque, false},
                       // Only ASCII letters fold: 0xC0 and 0xE0 stay different.
                       caso_parola{"\xc0", "\xe0", qualunque, false},
                       caso_parola{"citt\xc0", "CITT\xc0", qualunque, true},
