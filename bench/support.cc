@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "documents/documents.h"
@@ -32,6 +33,14 @@ cartella_temporanea::~cartella_temporanea() {
     ::closedir(d);
   }
   ::rmdir(percorso_.c_str());
+}
+
+void sincronizza(const std::string& cartella) {
+  const int fd = ::open(cartella.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) throw std::runtime_error("cannot open " + cartella);
+  const int esito = ::syncfs(fd);
+  ::close(fd);
+  if (esito != 0) throw std::runtime_error("syncfs failed on " + cartella);
 }
 
 sorgenti_generate scenario_di(int km) {

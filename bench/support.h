@@ -28,6 +28,13 @@ class cartella_temporanea {
   std::string percorso_;
 };
 
+// Puts everything written to the file system of `cartella` on the disk.
+// Each timed run starts from there, as a run of the program after a pause
+// does: otherwise the file system's deferred work for the writes of the run
+// before (block allocation, then the discard of blocks freed by a delete)
+// lands in the next run, more of it the longer that run took.
+void sincronizza(const std::string& cartella);
+
 // The two text sources of a generated scenario.
 struct sorgenti_generate {
   std::string linea;
