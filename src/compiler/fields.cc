@@ -10,8 +10,6 @@ namespace {
 bool spazio(char c) { return c == ' ' || c == '\t'; }
 bool cifra(char c) { return c >= '0' && c <= '9'; }
 
-char minuscola(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
 
 flusso_campi::flusso_campi(std::string testo) : testo_(std::move(testo)) {}

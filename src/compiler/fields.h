@@ -65,6 +65,11 @@ class flusso_campi {
   int riga_difetto_ = 0;
 };
 
+// An ASCII letter A-Z as its lower case; any other byte as it stands.
+constexpr char minuscola(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // How a keyword is compared with a keyword field.
 enum class confronto { qualunque_maiuscola, esatto };
 
@@ -97,10 +102,7 @@ class campo_chiave {
   // not contain the word.
   static constexpr uint64_t bit_di_tutti(std::string_view s) {
     uint64_t m = 0;
-    for (const char c : s) {
-      const char piegato = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-      m |= uint64_t{1} << (static_cast<unsigned char>(piegato) & 63);
-    }
+    for (const char c : s) m |= uint64_t{1} << (static_cast<unsigned char>(minuscola(c)) & 63);
     return m;
   }
   bool cerca(std::string_view parola, confronto modo) const;

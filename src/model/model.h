@@ -6,8 +6,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
