@@ -18,7 +18,7 @@ reps=${REPS:-5}
 rounds=${ROUNDS:-5}
 runs=${RUNS:-20}
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSCENARIO_BENCH=ON >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DSCENARIO_BENCH=ON >/dev/null
 cmake --build "$build" -j2 --target genera_scenario scenario_bench scenario_misura scenario_pavimento
 
 bin=$build/bin
