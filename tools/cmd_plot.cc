@@ -19,6 +19,7 @@
 #include "model/binary_reader.h"
 #include "model/file_names.h"
 #include "platform/file_system.h"
+#include "compiler/kilometre_posts.h"
 #include "tool_support.h"
 
 namespace scenario::tool {
@@ -96,16 +97,6 @@ std::string f1(double v) {
   return buf;
 }
 
-// A railway kilometre post as "km+metres", e.g. 43+300.
-std::string progressiva_testo(int64_t metri) {
-  const bool neg = metri < 0;
-  const int64_t a = neg ? -metri : metri;
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%s%lld+%03lld", neg ? "-" : "", static_cast<long long>(a / 1000),
-                static_cast<long long>(a % 1000));
-  return buf;
-}
-
 // Width of a text on the page, from rough advance widths of a sans-serif
 // face (in ems); bold text is about a tenth wider. Erring wide keeps labels
 // apart.
@@ -148,35 +139,6 @@ std::vector<std::string> gruppi(const std::string& testo) {
   if (out.empty() && !rifila(testo).empty()) out.push_back(rifila(testo));
   return out;
 }
-
-// The three kilometre-post zones of rows 81 to 83: from `inizio` on, posts
-// count up as position + offset, or, for a zone whose flag is 1, down from
-// the offset as written in the line description (the stored offset carries
-// 100 m more).
-struct zona {
-  int32_t inizio, offset, flag;
-};
-
-struct chilometrica {
-  std::vector<zona> zone;  // ascending by start
-
-  int64_t post(int64_t p) const {
-    const zona* z = nullptr;
-    for (const zona& c : zone) {
-      if (c.inizio <= p) z = &c;
-    }
-    if (!z) return p;
-    if (z->flag == 1) return static_cast<int64_t>(z->offset) - 100 - p;
-    return p + z->offset;
-  }
-  int indice(int64_t p) const {
-    int k = -1;
-    for (size_t i = 0; i < zone.size(); ++i) {
-      if (zone[i].inizio <= p) k = static_cast<int>(i);
-    }
-    return k;
-  }
-};
 
 // Keeps labels from covering each other, the markers and the line.
 class occupazione {
@@ -446,13 +408,13 @@ void disegno::disegna_piano() {
     const punto a{p.x - 6 * n.x, p.y - 6 * n.y}, b{p.x + 9 * n.x, p.y + 9 * n.y};
     o_ << "<path class=\"signal\" d=\"M" << f1(a.x) << "," << f1(a.y) << " L" << f1(b.x) << ","
        << f1(b.y) << "\"><title>signal at " << static_cast<int64_t>(metro) << " m (post "
-       << progressiva_testo(km_.post(static_cast<int64_t>(metro))) << ")</title></path>\n";
+       << testo_post(km_.post(static_cast<int64_t>(metro))) << ")</title></path>\n";
     o_ << "<circle class=\"signal-head\" cx=\"" << f1(b.x) << "\" cy=\"" << f1(b.y)
        << "\" r=\"2.2\"/>\n";
     occ_.aggiungi_segno(scatola::diritta(std::min(a.x, b.x) - 2, std::min(a.y, b.y) - 2,
                                          std::max(a.x, b.x) + 2, std::max(a.y, b.y) + 2));
     segnali.push_back({static_cast<int32_t>(metro),
-                       progressiva_testo(km_.post(static_cast<int64_t>(metro))), "label-signal",
+                       testo_post(km_.post(static_cast<int64_t>(metro))), "label-signal",
                        8.5, 30});
   }
 
@@ -695,7 +657,7 @@ void disegno::disegna_asse() {
          << "\" y1=\"" << kAsse << "\" x2=\"" << f1(x) << "\" y2=\"" << kAsse + lungo
          << "\"/>\n";
       const std::string testo = pr == 2 ? std::to_string(t.post / 1000)
-                                        : progressiva_testo(t.post);
+                                        : testo_post(t.post);
       const double w = larghezza_testo(testo, 10);
       bool libero = true;
       for (const auto& [a, b] : occupati) {
@@ -714,12 +676,7 @@ void disegno::disegna_asse() {
 
 std::string disegno::svg() {
   lunghezza_ = std::max(0, s_.tabella[riga_treno].fine);
-  for (int r = riga_progressiva_tre; r <= riga_progressiva_uno; ++r) {
-    const record_sim& z = s_.tabella[static_cast<size_t>(r)];
-    if (z.inizio || z.fine || z.progressiva) km_.zone.push_back({z.inizio, z.fine, z.progressiva});
-  }
-  std::sort(km_.zone.begin(), km_.zone.end(),
-            [](const zona& a, const zona& b) { return a.inizio < b.inizio; });
+  km_ = chilometrica(s_.tabella);
 
   // Rows 1 .. 80 that are neither text-board rows nor empty are stations.
   std::vector<bool> testi(righe_tabella_sim, false);

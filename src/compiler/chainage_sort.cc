@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "compiler/kilometre_posts.h"
+
 namespace scenario {
 
 namespace {
@@ -44,7 +46,7 @@ void progressive_ordina(stato_compilazione& s) {
 
   for (size_t j = 0; j < 3; ++j) {
     terna t = o[j];
-    if (t.flag == 1) t.scostamento = static_cast<int32_t>(static_cast<uint32_t>(t.scostamento) + 100u);
+    if (t.flag == 1) t.scostamento = static_cast<int32_t>(static_cast<uint32_t>(t.scostamento) + static_cast<uint32_t>(aggiunta_zona_decrescente));
     record_sim& row = s.tabella_sim[static_cast<size_t>(righe[j])];
     row.inizio = t.inizio;
     row.fine = t.scostamento;
