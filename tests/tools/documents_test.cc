@@ -390,6 +390,23 @@ TEST(Timetable, SlowDownsCountInTheBound) {
 }
 
 
+// Names longer than their column are cut on the documents, and the check
+// reads them as cut.
+TEST(CrewDocuments, LongNamesCutToTheirColumnStillAgree) {
+  TempDir dir;
+  const stato_compilazione s =
+      leggi(dir, kLineaPiana,
+            {"[generale]", "orologio,    8,    0,    0", "velocita,   0,    90",
+             "stazione,    1000, 30,  200,  0, 0, 0,  0,0,0,  0,0,0,    0,   8, 0, 0, STAZIONE DAL NOME MOLTO LUNGO A",
+             "stazione,    5000, 30,  200,  0, 0, 0,  0,0,0,  0,0,0,    0,   8,10, 0, STAZIONE DAL NOME MOLTO LUNGO B",
+             "rallentamento,   3000,    30,  300, 0,  0,  0", "[fine]"});
+  PosixFileSystem fs;
+  ASSERT_FALSE(crew::scrivi_documenti(s, fs, dir.path()).errore_io);
+  EXPECT_NE(read_file(dir.file(nomi::scheda(s.nome_linea, s.nome_treno))).find("|STAZIONE DAL NOME MOLTO LUNG|"),
+            std::string::npos);
+  for (const auto& d : crew::verifica_documenti(s, fs, dir.path())) ADD_FAILURE() << format_diagnostic(d);
+}
+
 // The command: sources with a fault give no documents; --verify's status
 // tells whether a warning was found, --json carries the running times.
 TEST(DocumentsCommand, StatusOfWritingAndOfChecking) {

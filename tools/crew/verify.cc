@@ -28,6 +28,12 @@ std::string maiuscole(std::string t) {
 
 bool stesso_nome(const std::string& a, const std::string& b) { return maiuscole(pulito(a)) == maiuscole(pulito(b)); }
 
+// Whether a document's column, `larghezza` characters wide, shows `atteso`:
+// a longer name is cut to the column.
+bool nome_in_colonna(const std::string& letto, const std::string& atteso, size_t larghezza) {
+  return stesso_nome(letto, pulito(atteso).substr(0, larghezza));
+}
+
 // The lines of a text, CR LF, CR or LF ended.
 std::vector<std::string> righe_testo(const std::string& t) {
   std::vector<std::string> righe;
@@ -225,16 +231,16 @@ Diagnostics verifica_scheda(const servizio& sv, const documento_letto& scheda) {
     const int64_t post = sv.post(f.posizione);
     riga_scheda_letta* trovata = nullptr;
     for (size_t i = cursore; i < letta.size() && !trovata; ++i) {
-      if (!letta[i].usata && stesso_nome(letta[i].nome, f.nome)) trovata = &letta[i];
+      if (!letta[i].usata && nome_in_colonna(letta[i].nome, f.nome, 28)) trovata = &letta[i];
     }
     for (size_t i = 0; i < letta.size() && !trovata; ++i) {
-      if (!letta[i].usata && stesso_nome(letta[i].nome, f.nome)) trovata = &letta[i];
+      if (!letta[i].usata && nome_in_colonna(letta[i].nome, f.nome, 28)) trovata = &letta[i];
     }
     if (trovata == nullptr) {
       for (auto& r : letta) {
         if (r.usata || r.nome.empty() || !r.post || std::llabs(*r.post - post) > scarto_post) continue;
         const bool altra = std::any_of(sv.fermate().begin(), sv.fermate().end(), [&](const auto& g) {
-          return stesso_nome(g.nome, r.nome);
+          return nome_in_colonna(r.nome, g.nome, 28);
         });
         if (altra) continue;
         trovata = &r;
@@ -386,7 +392,7 @@ Diagnostics verifica_rallentamenti(const servizio& sv, const documento_letto& or
         std::string(prima ? prima->nome : "") + "-" + std::string(dopo ? dopo->nome : "");
     std::string scritto = pulito(c[2].testo);
     scritto.erase(std::remove(scritto.begin(), scritto.end(), ' '), scritto.end());
-    std::string atteso = fra;
+    std::string atteso = fra.substr(0, 28);
     atteso.erase(std::remove(atteso.begin(), atteso.end(), ' '), atteso.end());
     if (!stesso_nome(scritto, atteso)) {
       d.push_back(diagnostica(Severity::kWarning, "order-stations", file, r.numero, c[2].colonna,
