@@ -135,7 +135,10 @@ bool modifica_numero(std::string& riga, std::minstd_rand& rng) {
   }
   if (numeri.empty()) return false;
   const auto [inizio, lunghezza] = numeri[rng() % numeri.size()];
-  int64_t v = std::strtoll(riga.c_str() + inizio, nullptr, 10);
+  // A run of digits may be far beyond 64 bits: kept within 2^40, so that the
+  // edits below cannot overflow.
+  constexpr int64_t limite = int64_t{1} << 40;
+  int64_t v = std::clamp<int64_t>(std::strtoll(riga.c_str() + inizio, nullptr, 10), -limite, limite);
   switch (rng() % 8) {
     case 0: v = valori_notevoli[rng() % std::size(valori_notevoli)]; break;
     case 1: v += static_cast<int64_t>(rng() % 7) - 3; break;

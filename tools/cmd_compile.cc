@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "model/model.h"
 #include "platform/file_system.h"
+#include "platform/folder_lock.h"
 #include "run/compile.h"
 #include "run/errors.h"
 #include "tool_support.h"
@@ -133,6 +134,7 @@ int cmd_compile(const args_t& args) {
   const int32_t j = opzioni.ha("--no-track-plan") ? 0 : 1;
 
   PosixFileSystem fs;
+  const FolderLock lock(compilazione.cartella_uscita, &std::cerr);  // one writer per --out folder
   const esito_compilazione esito = memorizza_percorso(s, j, fs, compilazione);
   riporta(std::cerr, esito, s);
   if (opzioni.ha("--json")) std::cout << json(esito, s) << '\n';

@@ -2,6 +2,7 @@
 
 #include "documents/documents.h"
 #include "model/model.h"
+#include "platform/folder_lock.h"
 #include "run/compile.h"
 #include "scenario/line_description.h"
 #include "scenario/service_description.h"
@@ -14,6 +15,10 @@ int esegui(FileSystem& fs, const std::string& cartella, std::ostream& err) {
   s.nome_treno = nome_treno_incorporato;
 
   err << "Attendere" << std::endl;
+
+  // A second run started at the same moment in this folder waits here until
+  // this one has ended, instead of deleting the sources it is reading.
+  const FolderLock lock(cartella, &err);
 
   for (auto writer : {dati_linea, dati_treno, dati_note, dati_rallentamenti, dati_scheda}) {
     if (auto error = writer(fs, cartella, s.nome_linea, s.nome_treno)) {

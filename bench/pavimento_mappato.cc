@@ -1,4 +1,5 @@
-// The floor of the one-shot run as a process: it writes the same bytes as the
+// The mapped floor of the one-shot run as a process (a second reference
+// beside the strict floor of pavimento_stretto.c): it writes the same bytes as the
 // run to the same files in its own program folder with the same steps (each
 // text file published alone, the three binary files as one set, the two
 // sources deleted at the end), and computes nothing. The bytes are mapped
@@ -25,7 +26,7 @@ bool fallito(const std::optional<scenario::IoError>& e) {
 int main(int argc, char** argv) {
   using namespace scenario;
   if (argc != 2) {
-    std::fprintf(stderr, "usage: scenario_pavimento REFERENCE_FOLDER\n");
+    std::fprintf(stderr, "usage: scenario_pavimento_mappato REFERENCE_FOLDER\n");
     return 64;
   }
   const std::string rif = argv[1];
