@@ -189,11 +189,24 @@ struct riga_scheda_letta {
   bool usata = false;
 };
 
-// Where the route first shows `post` at or after `da`: the start of the
-// first 50 m cell whose post is within 25 m of it.
+// Where the route first shows `post` at or after `da`. Posts run at one
+// metre a metre, up or down, within each chainage zone (and before the first
+// one), so each stretch is solved once instead of searched cell by cell.
 std::optional<int32_t> posizione_del_post(const servizio& sv, int64_t post, int32_t da) {
-  for (int32_t c = std::max(0, da / 50); c <= sv.ultima_cella(); ++c) {
-    if (std::llabs(sv.post(c * 50) - post) <= 25) return c * 50;
+  std::vector<int64_t> confini = {0};
+  for (const auto& z : sv.km().zone()) {
+    if (z.inizio > 0) confini.push_back(z.inizio);
+  }
+  const int64_t fine_percorso = static_cast<int64_t>(sv.ultima_cella()) * 50 + 50;
+  confini.push_back(fine_percorso);
+  for (size_t k = 0; k + 1 < confini.size(); ++k) {
+    const int64_t a = std::max<int64_t>(confini[k], da);
+    const int64_t b = std::min(confini[k + 1], fine_percorso);
+    if (a >= b) continue;
+    const int64_t verso = sv.km().post(a + 1) - sv.km().post(a);
+    if (verso != 1 && verso != -1) continue;
+    const int64_t p = a + (post - sv.km().post(a)) * verso;
+    if (p >= a - 25 && p < b + 25) return static_cast<int32_t>(std::clamp<int64_t>(p, a, b - 1));
   }
   return std::nullopt;
 }
