@@ -16,5 +16,7 @@ int cmd_compile(const args_t& args);
 int cmd_export(const args_t& args);
 int cmd_dump(const args_t& args);
 int cmd_plot(const args_t& args);
+int cmd_decompile(const args_t& args);
+int cmd_diff(const args_t& args);
 
 }  // namespace scenario::tool

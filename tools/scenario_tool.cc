@@ -13,6 +13,8 @@ constexpr const char* kUsageText =
     "  export    write the embedded scenario's text files, to start from\n"
     "  dump      decode a .sim, .dat or _linea.dat file\n"
     "  plot      draw the route of compiled binary files as SVG\n"
+    "  decompile write the sources that compile to given binary files\n"
+    "  diff      list what differs between two scenarios, by kilometre post\n"
     "\n"
     "scenario-tool COMMAND --help describes each command.\n";
 
@@ -34,6 +36,8 @@ int main(int argc, char** argv) {
   if (command == "export") return cmd_export(args);
   if (command == "dump") return cmd_dump(args);
   if (command == "plot") return cmd_plot(args);
+  if (command == "decompile") return cmd_decompile(args);
+  if (command == "diff") return cmd_diff(args);
   std::cerr << "scenario-tool: unknown command '" << command << "'\n" << kUsageText;
   return kUsage;
 }
