@@ -91,6 +91,7 @@ void per_posizione(raccolta& r, const char* kind, const char* nome, const std::v
   std::set<int32_t> chiavi;
   for (const auto& [k, v] : ma) chiavi.insert(k);
   for (const auto& [k, v] : mb) chiavi.insert(k);
+  std::vector<std::pair<int32_t, std::string>> tolte, messe;
   for (int32_t k : chiavi) {
     auto [a0, a1] = ma.equal_range(k);
     auto [b0, b1] = mb.equal_range(k);
@@ -98,13 +99,33 @@ void per_posizione(raccolta& r, const char* kind, const char* nome, const std::v
       const std::string c = campi(*a0->second, *b0->second);
       if (!c.empty()) r.aggiungi(kind, k, r.dove(k) + ": " + nome + " " + c);
     }
-    for (; a0 != a1; ++a0) {
-      r.aggiungi(kind, k, r.dove(k) + ": " + nome + " removed (" + descrivi(*a0->second) + ")");
+    for (; a0 != a1; ++a0) tolte.emplace_back(k, descrivi(*a0->second));
+    for (; b0 != b1; ++b0) messe.emplace_back(k, descrivi(*b0->second));
+  }
+  // A row that is gone from one place and found with the same values at
+  // another was moved.
+  std::vector<bool> presa(messe.size(), false);
+  for (const auto& [k, d] : tolte) {
+    size_t migliore = messe.size();
+    for (size_t j = 0; j < messe.size(); ++j) {
+      if (presa[j] || messe[j].second != d) continue;
+      if (migliore == messe.size() ||
+          std::llabs(int64_t{messe[j].first} - k) < std::llabs(int64_t{messe[migliore].first} - k)) {
+        migliore = j;
+      }
     }
-    for (; b0 != b1; ++b0) {
-      r.aggiungi(kind, k, r.dove(k, true) + ": " + nome + " added (" + descrivi(*b0->second) + ")",
-                 true);
+    if (migliore < messe.size()) {
+      presa[migliore] = true;
+      r.aggiungi(kind, k, r.dove(k) + ": " + nome + " moved to " + r.dove(messe[migliore].first, true) +
+                              " (" + d + ")");
+    } else {
+      r.aggiungi(kind, k, r.dove(k) + ": " + nome + " removed (" + d + ")");
     }
+  }
+  for (size_t j = 0; j < messe.size(); ++j) {
+    if (presa[j]) continue;
+    r.aggiungi(kind, messe[j].first,
+               r.dove(messe[j].first, true) + ": " + nome + " added (" + messe[j].second + ")", true);
   }
 }
 
