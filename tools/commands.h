@@ -18,5 +18,7 @@ int cmd_dump(const args_t& args);
 int cmd_plot(const args_t& args);
 int cmd_documents(const args_t& args);
 int cmd_new(const args_t& args);
+int cmd_decompile(const args_t& args);
+int cmd_diff(const args_t& args);
 
 }  // namespace scenario::tool

@@ -15,6 +15,8 @@ constexpr const char* kUsageText =
     "  plot      draw the route of compiled binary files as SVG\n"
     "  documents write or check the crew documents of a scenario's sources\n"
     "  new       write a small scenario to start from, with its documents\n"
+    "  decompile write the sources that compile to given binary files\n"
+    "  diff      list what differs between two scenarios, by kilometre post\n"
     "\n"
     "scenario-tool COMMAND --help describes each command.\n";
 
@@ -38,6 +40,8 @@ int main(int argc, char** argv) {
   if (command == "plot") return cmd_plot(args);
   if (command == "documents") return cmd_documents(args);
   if (command == "new") return cmd_new(args);
+  if (command == "decompile") return cmd_decompile(args);
+  if (command == "diff") return cmd_diff(args);
   std::cerr << "scenario-tool: unknown command '" << command << "'\n" << kUsageText;
   return kUsage;
 }
