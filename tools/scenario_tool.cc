@@ -2,6 +2,7 @@
 #include <string>
 
 #include "commands.h"
+#include "run/run.h"
 
 namespace {
 
@@ -13,8 +14,10 @@ constexpr const char* kUsageText =
     "  export    write the embedded scenario's text files, to start from\n"
     "  dump      decode a .sim, .dat or _linea.dat file\n"
     "  plot      draw the route of compiled binary files as SVG\n"
+    "  explain   what a fault or warning code means and how to fix it\n"
     "\n"
-    "scenario-tool COMMAND --help describes each command.\n";
+    "scenario-tool COMMAND --help describes each command;\n"
+    "scenario-tool --version prints the version.\n";
 
 }  // namespace
 
@@ -30,10 +33,15 @@ int main(int argc, char** argv) {
     std::cout << kUsageText;
     return 0;
   }
+  if (command == "--version") {
+    std::cout << "scenario-tool " << scenario::kVersion << '\n';
+    return 0;
+  }
   if (command == "compile") return cmd_compile(args);
   if (command == "export") return cmd_export(args);
   if (command == "dump") return cmd_dump(args);
   if (command == "plot") return cmd_plot(args);
+  if (command == "explain") return cmd_explain(args);
   std::cerr << "scenario-tool: unknown command '" << command << "'\n" << kUsageText;
   return kUsage;
 }
