@@ -101,7 +101,7 @@ std::vector<Explanation> make_explanations() {
        "After reading, the compile puts a 180 km/h speed board in the cell before every signal "
        "that stands within 1 km in front of a slow-down warning board, or in the cell before "
        "that. Here both cells before the signal are taken (by two other signals), so the board "
-       "cannot be placed. The files are still written.",
+       "cannot be placed. The rules go on to the end of the route.",
        {{P::kService, SLOW_DOWN_ROW("5000", "300", "0")},
         {P::kService, SIGNAL_ROW("3350")},
         {P::kService, SIGNAL_ROW("3400")}},
@@ -112,8 +112,7 @@ std::vector<Explanation> make_explanations() {
        "After reading, the compile puts three 180 km/h speed boards in front of every "
        "slow-down start, each in the first free cell of a window of three: 250 to 350 m, 550 to "
        "650 m and 900 to 1000 m before it. Here the three cells of one window are all taken "
-       "(by signals). The other windows still get their board and the files are still "
-       "written.",
+       "(by signals). The other windows still get their board.",
        {{P::kService, SIGNAL_ROW("4650")},
         {P::kService, SIGNAL_ROW("4700")},
         {P::kService, SIGNAL_ROW("4750")}},
@@ -125,7 +124,7 @@ std::vector<Explanation> make_explanations() {
        "After reading, the compile puts a 180 km/h speed board every 400 m through a slow-down "
        "below 110 km/h (in the cell due, or the one before or after it), and one before the "
        "first signal within 600 m after the slow-down's end. Here the cell due and both its "
-       "neighbours are taken (by three signals). The files are still written.",
+       "neighbours are taken (by three signals). The rules go on to the end of the route.",
        {{P::kService, SIGNAL_ROW("5350")},
         {P::kService, SIGNAL_ROW("5400")},
         {P::kService, SIGNAL_ROW("5450")}},
@@ -137,8 +136,8 @@ std::vector<Explanation> make_explanations() {
        "The row's first position lies too close to the end of the route or beyond it: it may "
        "be at most 50 P - 100, where P is the last cell of the route (route length + 7000 m, in "
        "cells of 50 m); for a station, its position + 800 m must stay within the route. The "
-       "rest of the file is skipped; the other file is still read and the files are "
-       "written.",
+       "rest of the file is skipped; after a row of the line description the service "
+       "description is still read.",
        {},
        {P::kLineLists, "pendenza, 43000, 0"},
        ExampleRow{P::kLineLists, "pendenza, 35000, 0"},
