@@ -20,5 +20,6 @@ int cmd_documents(const args_t& args);
 int cmd_new(const args_t& args);
 int cmd_decompile(const args_t& args);
 int cmd_diff(const args_t& args);
+int cmd_explain(const args_t& args);
 
 }  // namespace scenario::tool

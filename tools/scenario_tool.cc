@@ -2,6 +2,7 @@
 #include <string>
 
 #include "commands.h"
+#include "run/run.h"
 
 namespace {
 
@@ -17,8 +18,10 @@ constexpr const char* kUsageText =
     "  new       write a small scenario to start from, with its documents\n"
     "  decompile write the sources that compile to given binary files\n"
     "  diff      list what differs between two scenarios, by kilometre post\n"
+    "  explain   what a fault or warning code means and how to fix it\n"
     "\n"
-    "scenario-tool COMMAND --help describes each command.\n";
+    "scenario-tool COMMAND --help describes each command;\n"
+    "scenario-tool --version prints the version.\n";
 
 }  // namespace
 
@@ -34,6 +37,10 @@ int main(int argc, char** argv) {
     std::cout << kUsageText;
     return 0;
   }
+  if (command == "--version") {
+    std::cout << "scenario-tool " << scenario::kVersion << '\n';
+    return 0;
+  }
   if (command == "compile") return cmd_compile(args);
   if (command == "export") return cmd_export(args);
   if (command == "dump") return cmd_dump(args);
@@ -42,6 +49,7 @@ int main(int argc, char** argv) {
   if (command == "new") return cmd_new(args);
   if (command == "decompile") return cmd_decompile(args);
   if (command == "diff") return cmd_diff(args);
+  if (command == "explain") return cmd_explain(args);
   std::cerr << "scenario-tool: unknown command '" << command << "'\n" << kUsageText;
   return kUsage;
 }

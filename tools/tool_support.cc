@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace scenario::tool {
 
@@ -48,6 +50,14 @@ std::optional<std::string> analizza_opzioni(const args_t& args,
       return "unknown option '" + a + "'";
     }
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> make_folder(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+  if (ec) return path + ": " + ec.message();
+  if (!std::filesystem::is_directory(path, ec)) return path + ": Not a directory";
   return std::nullopt;
 }
 

@@ -30,6 +30,10 @@ std::optional<std::string> analizza_opzioni(const args_t& args,
                                             const std::vector<std::string>& interruttori,
                                             opzioni_comando* out);
 
+// Creates the folder `path` and any missing folder above it; a folder that
+// already exists is fine. Returns "PATH: reason" when it cannot be made.
+std::optional<std::string> make_folder(const std::string& path);
+
 // The bytes of a scenario text, read as Windows-1252, in UTF-8.
 std::string in_utf8(std::string_view testo);
 // A JSON string literal (quotes included) of a scenario text.
