@@ -145,7 +145,7 @@ void BM_LeggiLinea(benchmark::State& state) {
   for (auto _ : state) {
     stato_compilazione s = stato_nuovo();
     leggi_solo_linea(s, fs, d.sorgenti.linea, j);
-    if (!s.guasti.empty()) state.SkipWithError("the line reader recorded a fault");
+    if (has_errors(s.diagnostiche)) state.SkipWithError("the line reader recorded a fault");
     benchmark::DoNotOptimize(s);
   }
   state.counters["in_kB"] = static_cast<double>(d.sorgenti.linea.size()) / 1e3;
@@ -172,7 +172,7 @@ void BM_PianoBinari(benchmark::State& state) {
   for (auto _ : state) {
     stato_compilazione s = stato_nuovo();
     leggi_solo_linea(s, fs, solo_curve, 1);
-    if (!s.guasti.empty()) state.SkipWithError("the line reader recorded a fault");
+    if (has_errors(s.diagnostiche)) state.SkipWithError("the line reader recorded a fault");
     benchmark::DoNotOptimize(s);
   }
   state.counters["punti"] = 2.0 * (d.sorgenti.lunghezza + 7000);
@@ -196,7 +196,7 @@ void BM_LeggiTreno(benchmark::State& state) {
     l.linea_chiusa = true;
     l.riga_testi = riga_testi;
     leggi_treno(l);
-    if (!s.guasti.empty()) state.SkipWithError("the service reader recorded a fault");
+    if (has_errors(s.diagnostiche)) state.SkipWithError("the service reader recorded a fault");
     benchmark::DoNotOptimize(s);
   }
   state.counters["in_kB"] = static_cast<double>(d.sorgenti.treno.size()) / 1e3;

@@ -61,7 +61,7 @@ int compila(const std::string& dir) {
   PosixFileSystem fs;
   stato_compilazione s = stato_nuovo();
   const esito_compilazione e = memorizza_percorso(s, 1, fs, opzioni_in(dir));
-  return e.scritti.size() == 3 && s.guasti.empty() ? 0 : 1;
+  return e.scritti.size() == 3 && !has_errors(s.diagnostiche) ? 0 : 1;
 }
 
 int pavimento(const std::string& rif, const std::string& dir) {

@@ -366,7 +366,7 @@ void disegno::disegna_piano() {
     // Its name, from a text board "(GALLERIA)(NAME)..." standing just before it.
     std::string nome;
     for (size_t k = c > 4 ? c - 4 : 0; k <= c + 1 && k < ultima; ++k) {
-      if (celle[k].tipo != 14) continue;
+      if (celle[k].tipo != oggetto::cartello_indicatore) continue;
       const int riga = celle[k].dato1;
       if (riga < 0 || riga >= righe_tabella_sim) continue;
       const auto g = gruppi(s_.tabella[static_cast<size_t>(riga)].testo);
@@ -386,9 +386,9 @@ void disegno::disegna_piano() {
 
   // Slow-downs: from a start cell (3) to the next end cell (2).
   for (size_t c = 0; c < ultima; ++c) {
-    if (celle[c].tipo != 3) continue;
+    if (celle[c].tipo != oggetto::inizio_rallentamento) continue;
     size_t e = c + 1;
-    while (e < ultima && celle[e].tipo != 2) ++e;
+    while (e < ultima && celle[e].tipo != oggetto::fine_rallentamento) ++e;
     if (e >= ultima) e = c;
     const double da = 50.0 * (static_cast<double>(c) - 1), a = 50.0 * (static_cast<double>(e) - 1);
     o_ << "<path class=\"slowdown\" d=\"" << percorso_piano(da, std::max(a, da + 1))
@@ -400,7 +400,7 @@ void disegno::disegna_piano() {
 
   // Signals: a signal at position x stands in cell x/50 + 1.
   for (size_t c = 0; c < ultima; ++c) {
-    if (celle[c].tipo != 1) continue;
+    if (celle[c].tipo != oggetto::segnale) continue;
     const double metro = 50.0 * (static_cast<double>(c) - 1);
     const punto p = sul_piano(metro);
     const punto n = normale(metro);
@@ -567,9 +567,9 @@ void disegno::disegna_profilo() {
   }
   // Slow-downs as bands down to their speed.
   for (size_t c = 0; c < celle.size(); ++c) {
-    if (celle[c].tipo != 3) continue;
+    if (celle[c].tipo != oggetto::inizio_rallentamento) continue;
     size_t e = c + 1;
-    while (e < celle.size() && celle[e].tipo != 2) ++e;
+    while (e < celle.size() && celle[e].tipo != oggetto::fine_rallentamento) ++e;
     if (e >= celle.size()) e = c;
     const double x0 = x_profilo(50.0 * (static_cast<double>(c) - 1));
     const double x1 = std::max(x0 + 2, x_profilo(50.0 * (static_cast<double>(e) - 1)));
@@ -681,7 +681,7 @@ std::string disegno::svg() {
   // Rows 1 .. 80 that are neither text-board rows nor empty are stations.
   std::vector<bool> testi(righe_tabella_sim, false);
   for (const cella& c : s_.celle) {
-    if (c.tipo == 14 && c.dato1 >= 0 && c.dato1 < righe_tabella_sim) testi[static_cast<size_t>(c.dato1)] = true;
+    if (c.tipo == oggetto::cartello_indicatore && c.dato1 >= 0 && c.dato1 < righe_tabella_sim) testi[static_cast<size_t>(c.dato1)] = true;
   }
   for (int r = riga_prima_stazione; r <= riga_primo_testo; ++r) {
     const record_sim& x = s_.tabella[static_cast<size_t>(r)];
@@ -691,7 +691,7 @@ std::string disegno::svg() {
   }
   int segnali = 0, gallerie = 0;
   for (size_t c = 0; c < s_.celle.size(); ++c) {
-    segnali += s_.celle[c].tipo == 1;
+    segnali += s_.celle[c].tipo == oggetto::segnale;
     gallerie += s_.celle[c].galleria != 0 && (c == 0 || s_.celle[c - 1].galleria == 0);
   }
 

@@ -13,6 +13,7 @@ inline constexpr int kUsage = 64;
 using args_t = std::vector<std::string>;
 
 int cmd_compile(const args_t& args);
+int cmd_check(const args_t& args);
 int cmd_export(const args_t& args);
 int cmd_dump(const args_t& args);
 int cmd_plot(const args_t& args);

@@ -11,6 +11,7 @@ constexpr const char* kUsageText =
     "\n"
     "commands:\n"
     "  compile   compile a line and a service description into the binary files\n"
+    "  check     report every problem of a line and a service description\n"
     "  export    write the embedded scenario's text files, to start from\n"
     "  dump      decode a .sim, .dat or _linea.dat file\n"
     "  plot      draw the route of compiled binary files as SVG\n"
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "compile") return cmd_compile(args);
+  if (command == "check") return cmd_check(args);
   if (command == "export") return cmd_export(args);
   if (command == "dump") return cmd_dump(args);
   if (command == "plot") return cmd_plot(args);

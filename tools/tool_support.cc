@@ -17,6 +17,14 @@ std::string opzioni_comando::valore(const std::string& nome, const std::string& 
   return it == valori.end() ? predefinito : it->second;
 }
 
+std::vector<std::string> opzioni_comando::valori_di(const std::string& nome) const {
+  std::vector<std::string> tutti;
+  for (const auto& [n, v] : in_ordine) {
+    if (n == nome) tutti.push_back(v);
+  }
+  return tutti;
+}
+
 std::optional<std::string> analizza_opzioni(const args_t& args,
                                             const std::vector<std::string>& con_valore,
                                             const std::vector<std::string>& interruttori,
@@ -44,6 +52,7 @@ std::optional<std::string> analizza_opzioni(const args_t& args,
       } else {
         return "option " + nome + " needs a value";
       }
+      out->in_ordine.emplace_back(nome, out->valori[nome]);
     } else if (contiene(interruttori, a)) {
       out->interruttori.push_back(a);
     } else {

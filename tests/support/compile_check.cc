@@ -12,6 +12,7 @@
 #include "run/compile.h"
 #include "run/errors.h"
 #include "run/run.h"
+#include "support/faults_seen.h"
 
 namespace scenario::testing {
 
@@ -73,14 +74,14 @@ std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
   const int stato = stato_uscita(e, s);
   if (stato < 0 || stato > 2) return "exit status " + std::to_string(stato);
 
-  for (const guasto& g : s.guasti) {
+  for (const auto& g : guasti_di(s)) {
     if (testo_errore(g.numero) == testo_errore(-1)) {
       return "unknown fault number " + std::to_string(g.numero);
     }
   }
-  if (!s.guasti.empty() && s.numero_errore != s.guasti.back().numero) {
+  if (!guasti_di(s).empty() && s.numero_errore != guasti_di(s).back().numero) {
     return "numero_errore " + std::to_string(s.numero_errore) + " is not the last fault logged (" +
-           std::to_string(s.guasti.back().numero) + ")";
+           std::to_string(guasti_di(s).back().numero) + ")";
   }
 
   for (const auto& [path, data] : c.fs.files) {
@@ -179,14 +180,14 @@ esito_verificato compila_e_verifica(const ingresso_compilazione& in, bool ripeti
   r.violazione = verifica(in, prima);
   r.stato_uscita = stato_uscita(prima.esito, prima.stato);
   r.numero_errore = prima.stato.numero_errore;
-  r.guasti = prima.stato.guasti.size();
+  r.guasti = guasti_di(prima.stato).size();
   const auto scritte = uscite(prima.fs);
   if (r.violazione.empty() && ripeti) {
     compilazione seconda;
     compila(in, &seconda);
     if (uscite(seconda.fs) != scritte) {
       r.violazione = "a second compile of the same input wrote other bytes";
-    } else if (seconda.stato.guasti.size() != r.guasti ||
+    } else if (guasti_di(seconda.stato).size() != r.guasti ||
                seconda.stato.numero_errore != r.numero_errore) {
       r.violazione = "a second compile of the same input logged other faults";
     }
