@@ -148,7 +148,7 @@ int cmd_documents(const args_t& args) {
     std::cerr << e->path << ": " << e->reason << '\n';
     return 3;
   }
-  if (!s.guasti.empty() || !s.dimensionato()) {
+  if (ha_errori(s) || !s.dimensionato()) {
     esito_compilazione vuoto;
     vuoto.nulla_da_scrivere = !s.dimensionato();
     riporta(std::cerr, vuoto, s);

@@ -97,7 +97,7 @@ int cmd_new(const args_t& args) {
   }
   // The scenario is fixed and known to compile; a fault here is a fault of
   // this program.
-  if (!s.guasti.empty()) {
+  if (!s.diagnostiche.empty()) {
     riporta(std::cerr, esito_compilazione{}, s);
     return 2;
   }

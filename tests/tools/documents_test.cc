@@ -83,7 +83,7 @@ stato_compilazione leggi(const TempDir& dir, const std::vector<std::string>& lin
   s.nome_linea = nome_linea;
   s.nome_treno = nome_treno;
   EXPECT_FALSE(crew::leggi_sorgenti(s, fs, dir.path()));
-  for (const auto& g : s.guasti) ADD_FAILURE() << "fault " << g.numero << " at line " << g.riga;
+  for (const auto& d : s.diagnostiche) ADD_FAILURE() << format_diagnostic(d);
   return s;
 }
 

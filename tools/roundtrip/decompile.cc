@@ -48,11 +48,11 @@ Diagnostic errore_diag(std::string codice, std::string file, std::string messagg
 // here and nowhere else in the round-trip code.
 std::vector<std::string> guasti_di(const stato_compilazione& s) {
   std::vector<std::string> out;
-  for (const guasto& g : s.guasti) out.push_back(descrivi_guasto(g));
+  for (const Diagnostic& d : s.diagnostiche) {
+    if (d.severity == Severity::kError) out.push_back(format_diagnostic(d));
+  }
   if (out.empty() && s.numero_errore != 0) {
-    guasto g;
-    g.numero = s.numero_errore;
-    out.push_back(descrivi_guasto(g));
+    out.push_back(format_diagnostic(diagnostica_errore(s.numero_errore, std::nullopt, {})));
   }
   return out;
 }
