@@ -362,10 +362,15 @@ lettore_linea::passo lettore_linea::voci_liste(const campo_chiave& f) {
     if ((p = pendenza()) != passo::avanti) return p;
   }
   if (f.contiene("curva")) {
-    presa = true;
-    // Without a track plan a curve is not read: its values are passed over.
-    if (s_.genera_linea == 0) taciuta_ = riga_voce_;
-    if (s_.genera_linea != 0 && (p = curva(f)) != passo::avanti) return p;
+    if (s_.genera_linea != 0) {
+      presa = true;
+      if ((p = curva(f)) != passo::avanti) return p;
+    } else {
+      // Without a track plan a curve is not read: its two values are read
+      // as keyword fields that match nothing, and pass without a word.
+      campi_da_tacere_ = 2;
+      taciuta_ = riga_voce_;
+    }
   }
   if (f.contiene("montagna")) {
     presa = true;
@@ -454,7 +459,7 @@ lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
     return esito(fallisci_voce("the curve ends at " + std::to_string(ultimo) + " m, past the last point of the " +
                                "track plan (" + std::to_string(s_.matrice_linea.ultimo()) + " m)"));
   }
-  if (fine_curva_ >= 0 && inizio < fine_curva_) {
+  if (fine_curva_ >= 0 && inizio < fine_curva_ && avviso_ammesso(kPositionBackwards)) {
     Diagnostic d;
     d.severity = Severity::kWarning;
     d.code = std::string(kPositionBackwards);

@@ -158,8 +158,31 @@ void lettore_righe::avvisa_sovrascritte(const esito_registro& e) {
   }
 }
 
+bool lettore_righe::avviso_ammesso(std::string_view codice) {
+  for (auto& [c, n] : avvisi_per_codice_) {
+    if (c != codice) continue;
+    if (n > massimo_avvisi_per_codice) return false;
+    if (++n > massimo_avvisi_per_codice) {
+      avvisa_limite("warnings [" + std::string(codice) + "]");
+      return false;
+    }
+    return true;
+  }
+  avvisi_per_codice_.emplace_back(codice, 1);
+  return true;
+}
+
+void lettore_righe::avvisa_limite(const std::string& che_cosa) {
+  Diagnostic d;
+  d.severity = Severity::kNote;
+  d.where = SourceLocation{file_, riga_voce_, 0};
+  d.message = "further " + che_cosa + " in this file are not reported";
+  aggiungi_diagnostica(s_, std::move(d));
+}
+
 void lettore_righe::avvisa(std::string_view codice, std::string messaggio, std::string scritto,
                            std::optional<SourceLocation> dove) {
+  if (!avviso_ammesso(codice)) return;
   Diagnostic d;
   d.severity = Severity::kWarning;
   d.code = std::string(codice);
@@ -191,10 +214,11 @@ void lettore_righe::controlla_resto() {
 void lettore_righe::nessuna_voce(const campo_chiave& f, std::span<const std::string_view> parole,
                                  std::string_view dove) {
   const std::string& t = f.testo();
-  if (t.empty() || riga_voce_ == taciuta_) return;
+  if (t.empty() || riga_voce_ == taciuta_ || campo_taciuto_) return;
   if (t.find('-') != std::string::npos) return;
   if (t.find('[') != std::string::npos && t.find(']') != std::string::npos) return;
   taciuta_ = riga_voce_;
+  if (!avviso_ammesso(kUnknownKeyword)) return;
   std::string piegato;
   for (const char c : t) {
     if (c < '0' || c > '9') piegato += minuscola(c);
@@ -210,12 +234,18 @@ void lettore_righe::nessuna_voce(const campo_chiave& f, std::span<const std::str
   }
   std::string messaggio = tra_apici(t) + " matches no keyword " + std::string(dove) + " and is passed over";
   if (!migliore.empty()) messaggio += "; did you mean " + tra_apici(migliore) + "?";
-  avvisa(kUnknownKeyword, std::move(messaggio), t);
+  Diagnostic d;
+  d.severity = Severity::kWarning;
+  d.code = std::string(kUnknownKeyword);
+  d.where = qui_voce();
+  d.source_text = t;
+  d.message = std::move(messaggio);
+  aggiungi_diagnostica(s_, std::move(d));
 }
 
 void lettore_righe::controlla_ordine(int64_t x, std::optional<int64_t>& precedente, SourceLocation& dove_prima,
                                      const char* che_cosa) {
-  if (precedente && x < *precedente) {
+  if (precedente && x < *precedente && avviso_ammesso(kPositionBackwards)) {
     Diagnostic d;
     d.severity = Severity::kWarning;
     d.code = std::string(kPositionBackwards);
