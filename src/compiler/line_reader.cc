@@ -269,7 +269,7 @@ bool lettore_linea::voci_generali(const campo_chiave& f) {
       r.progressiva = 9;
     } else {
       return rifiuta(errori::codici_ripetizione, std::nullopt,
-                     "the signal-repetition keyword '" + f.testo() +
+                     "the signal-repetition keyword '" + breve(f.testo()) +
                          "' names neither 4 nor 9 codes: write \"4\" or \"9\" in it");
     }
     if (r.fine == 0) r.progressiva = 0;
@@ -289,7 +289,7 @@ bool lettore_linea::voci_generali(const campo_chiave& f) {
   for (const auto& [a, b] : minuscole) {
     if (f.contiene(a) && f.contiene(b)) {
       avvisa(kKeywordCase,
-             "'" + f.testo() + "' is read only in lower case, as \"" + a + "\" and \"" + b +
+             "'" + breve(f.testo()) + "' is read only in lower case, as \"" + a + "\" and \"" + b +
                  "\": this entry is passed over",
              f.testo());
       taciuta_ = riga_voce_;
@@ -297,7 +297,7 @@ bool lettore_linea::voci_generali(const campo_chiave& f) {
     }
   }
   if (voce_di_lista(f)) {
-    if (riga_voce_ != taciuta_) liste_nel_generale_.push_back({qui_voce(), f.testo()});
+    if (riga_voce_ != taciuta_) liste_nel_generale_.push_back({qui_voce(), breve(f.testo())});
     taciuta_ = riga_voce_;
     return true;
   }
@@ -449,7 +449,7 @@ lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
   }
   if (classe == 0) {
     return esito(rifiuta(errori::curva_non_valida, std::nullopt,
-                         "the curve keyword '" + f.testo() + "' has no class digit 1 to 6"));
+                         "the curve keyword '" + breve(f.testo()) + "' has no class digit 1 to 6"));
   }
   // The plan ends at point L: a curve running past it is refused before any
   // point of it is computed.
@@ -464,7 +464,7 @@ lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
     d.severity = Severity::kWarning;
     d.code = std::string(kPositionBackwards);
     d.where = qui_voce();
-    d.source_text = f.testo();
+    d.source_text = breve(f.testo());
     d.message = "a curve at " + std::to_string(inizio) + " m starts before the previous curve ends at " +
                 std::to_string(fine_curva_) + " m: it is computed from there on, not from where it is written";
     d.related.push_back({dove_curva_, "the earlier curve is here"});

@@ -20,6 +20,14 @@
 
 namespace scenario {
 
+// A text as quoted in a message: a very long one is cut, so that a field of
+// megabytes makes a message of a line.
+inline constexpr std::size_t lunghezza_citata = 80;
+inline std::string breve(std::string_view s) {
+  if (s.size() <= lunghezza_citata) return std::string(s);
+  return std::string(s.substr(0, lunghezza_citata)) + "...";
+}
+
 class lettore_righe {
  protected:
   // `chiudi` closes this reader's source (deleting it when asked).
