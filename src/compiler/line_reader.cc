@@ -269,7 +269,7 @@ bool lettore_linea::voci_generali(const campo_chiave& f) {
       r.progressiva = 9;
     } else {
       return rifiuta(errori::codici_ripetizione, std::nullopt,
-                     "the signal-repetition keyword '" + f.testo() +
+                     "the signal-repetition keyword '" + breve(f.testo()) +
                          "' names neither 4 nor 9 codes: write \"4\" or \"9\" in it");
     }
     if (r.fine == 0) r.progressiva = 0;
@@ -289,7 +289,7 @@ bool lettore_linea::voci_generali(const campo_chiave& f) {
   for (const auto& [a, b] : minuscole) {
     if (f.contiene(a) && f.contiene(b)) {
       avvisa(kKeywordCase,
-             "'" + f.testo() + "' is read only in lower case, as \"" + a + "\" and \"" + b +
+             "'" + breve(f.testo()) + "' is read only in lower case, as \"" + a + "\" and \"" + b +
                  "\": this entry is passed over",
              f.testo());
       taciuta_ = riga_voce_;
@@ -297,7 +297,7 @@ bool lettore_linea::voci_generali(const campo_chiave& f) {
     }
   }
   if (voce_di_lista(f)) {
-    if (riga_voce_ != taciuta_) liste_nel_generale_.push_back({qui_voce(), f.testo()});
+    if (riga_voce_ != taciuta_) liste_nel_generale_.push_back({qui_voce(), breve(f.testo())});
     taciuta_ = riga_voce_;
     return true;
   }
@@ -362,10 +362,15 @@ lettore_linea::passo lettore_linea::voci_liste(const campo_chiave& f) {
     if ((p = pendenza()) != passo::avanti) return p;
   }
   if (f.contiene("curva")) {
-    presa = true;
-    // Without a track plan a curve is not read: its values are passed over.
-    if (s_.genera_linea == 0) taciuta_ = riga_voce_;
-    if (s_.genera_linea != 0 && (p = curva(f)) != passo::avanti) return p;
+    if (s_.genera_linea != 0) {
+      presa = true;
+      if ((p = curva(f)) != passo::avanti) return p;
+    } else {
+      // Without a track plan a curve is not read: its two values are read
+      // as keyword fields that match nothing, and pass without a word.
+      campi_da_tacere_ = 2;
+      taciuta_ = riga_voce_;
+    }
   }
   if (f.contiene("montagna")) {
     presa = true;
@@ -444,7 +449,7 @@ lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
   }
   if (classe == 0) {
     return esito(rifiuta(errori::curva_non_valida, std::nullopt,
-                         "the curve keyword '" + f.testo() + "' has no class digit 1 to 6"));
+                         "the curve keyword '" + breve(f.testo()) + "' has no class digit 1 to 6"));
   }
   // The plan ends at point L: a curve running past it is refused before any
   // point of it is computed.
@@ -454,12 +459,12 @@ lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
     return esito(fallisci_voce("the curve ends at " + std::to_string(ultimo) + " m, past the last point of the " +
                                "track plan (" + std::to_string(s_.matrice_linea.ultimo()) + " m)"));
   }
-  if (fine_curva_ >= 0 && inizio < fine_curva_) {
+  if (fine_curva_ >= 0 && inizio < fine_curva_ && avviso_ammesso(kPositionBackwards)) {
     Diagnostic d;
     d.severity = Severity::kWarning;
     d.code = std::string(kPositionBackwards);
     d.where = qui_voce();
-    d.source_text = f.testo();
+    d.source_text = breve(f.testo());
     d.message = "a curve at " + std::to_string(inizio) + " m starts before the previous curve ends at " +
                 std::to_string(fine_curva_) + " m: it is computed from there on, not from where it is written";
     d.related.push_back({dove_curva_, "the earlier curve is here"});

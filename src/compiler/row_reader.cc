@@ -6,7 +6,7 @@ namespace scenario {
 
 namespace {
 
-std::string tra_apici(std::string_view s) { return "'" + std::string(s) + "'"; }
+std::string tra_apici(std::string_view s) { return "'" + breve(s) + "'"; }
 
 // Edit distance of two short strings (insertions, deletions, changes).
 std::size_t distanza(std::string_view a, std::string_view b) {
@@ -71,7 +71,7 @@ bool lettore_righe::fallisci_campo() {
                              {file_, campi_.riga_difetto(), campi_.colonna_difetto()},
                              tra_apici(campi_.scritto_difetto()) + " in the row " + tra_apici(s_.riga) +
                                  " is not a whole number");
-      d.source_text = std::string(campi_.scritto_difetto());
+      d.source_text = breve(campi_.scritto_difetto());
       break;
     case flusso_campi::difetto::troppo_grande:
     case flusso_campi::difetto::nessuno:
@@ -79,7 +79,7 @@ bool lettore_righe::fallisci_campo() {
                              {file_, campi_.riga_difetto(), campi_.colonna_difetto()},
                              tra_apici(campi_.scritto_difetto()) + " in the row " + tra_apici(s_.riga) +
                                  " is too large for its field (-2147483648 to 2147483647)");
-      d.source_text = std::string(campi_.scritto_difetto());
+      d.source_text = breve(campi_.scritto_difetto());
       break;
   }
   fallimento_lettura(l_, std::move(d));
@@ -93,7 +93,7 @@ bool lettore_righe::fallisci_intervallo(int64_t minimo, int64_t massimo) {
       errori::lettura_fallita, std::nullopt, qui_campo(),
       tra_apici(scritto) + " in the row " + tra_apici(s_.riga) + " is too " + (sotto ? "small" : "large") +
           " for its field (" + std::to_string(minimo) + " to " + std::to_string(massimo) + ")");
-  d.source_text = scritto;
+  d.source_text = breve(scritto);
   fallimento_lettura(l_, std::move(d));
   return false;
 }
@@ -101,7 +101,7 @@ bool lettore_righe::fallisci_intervallo(int64_t minimo, int64_t massimo) {
 bool lettore_righe::fallisci_voce(std::string motivo) {
   Diagnostic d = diagnostica_errore(errori::lettura_fallita, std::nullopt, qui_voce(),
                                     "the row " + tra_apici(s_.riga) + ": " + motivo);
-  d.source_text = s_.riga;
+  d.source_text = breve(s_.riga);
   fallimento_lettura(l_, std::move(d));
   return false;
 }
@@ -158,13 +158,36 @@ void lettore_righe::avvisa_sovrascritte(const esito_registro& e) {
   }
 }
 
+bool lettore_righe::avviso_ammesso(std::string_view codice) {
+  for (auto& [c, n] : avvisi_per_codice_) {
+    if (c != codice) continue;
+    if (n > massimo_avvisi_per_codice) return false;
+    if (++n > massimo_avvisi_per_codice) {
+      avvisa_limite("warnings [" + std::string(codice) + "]");
+      return false;
+    }
+    return true;
+  }
+  avvisi_per_codice_.emplace_back(codice, 1);
+  return true;
+}
+
+void lettore_righe::avvisa_limite(const std::string& che_cosa) {
+  Diagnostic d;
+  d.severity = Severity::kNote;
+  d.where = SourceLocation{file_, riga_voce_, 0};
+  d.message = "further " + che_cosa + " in this file are not reported";
+  aggiungi_diagnostica(s_, std::move(d));
+}
+
 void lettore_righe::avvisa(std::string_view codice, std::string messaggio, std::string scritto,
                            std::optional<SourceLocation> dove) {
+  if (!avviso_ammesso(codice)) return;
   Diagnostic d;
   d.severity = Severity::kWarning;
   d.code = std::string(codice);
   d.where = dove ? std::move(*dove) : qui_voce();
-  d.source_text = std::move(scritto);
+  d.source_text = breve(scritto);
   d.message = std::move(messaggio);
   aggiungi_diagnostica(s_, std::move(d));
 }
@@ -184,24 +207,28 @@ void lettore_righe::controlla_resto() {
   avvisa(kLeftoverValues,
          "values left over on the row " + tra_apici(s_.riga) + ": " + tra_apici(resto) +
              " is read as the next keyword" + perche,
-         std::string(resto), SourceLocation{file_, riga, colonna});
+         breve(resto), SourceLocation{file_, riga, colonna});
   taciuta_ = riga;
 }
 
 void lettore_righe::nessuna_voce(const campo_chiave& f, std::span<const std::string_view> parole,
                                  std::string_view dove) {
   const std::string& t = f.testo();
-  if (t.empty() || riga_voce_ == taciuta_) return;
+  if (t.empty() || riga_voce_ == taciuta_ || campo_taciuto_) return;
   if (t.find('-') != std::string::npos) return;
   if (t.find('[') != std::string::npos && t.find(']') != std::string::npos) return;
   taciuta_ = riga_voce_;
+  if (!avviso_ammesso(kUnknownKeyword)) return;
   std::string piegato;
-  for (const char c : t) {
-    if (c < '0' || c > '9') piegato += minuscola(c);
+  // Only a field near a keyword's length can be a misspelling of it.
+  if (t.size() <= lunghezza_citata) {
+    for (const char c : t) {
+      if (c < '0' || c > '9') piegato += minuscola(c);
+    }
   }
   std::string_view migliore;
   std::size_t minima = 3;
-  for (std::string_view p : parole) {
+  for (std::string_view p : piegato.empty() ? std::span<const std::string_view>{} : parole) {
     const std::size_t d = distanza(piegato, p);
     if (d < minima && d * 3 <= p.size()) {
       minima = d;
@@ -210,17 +237,23 @@ void lettore_righe::nessuna_voce(const campo_chiave& f, std::span<const std::str
   }
   std::string messaggio = tra_apici(t) + " matches no keyword " + std::string(dove) + " and is passed over";
   if (!migliore.empty()) messaggio += "; did you mean " + tra_apici(migliore) + "?";
-  avvisa(kUnknownKeyword, std::move(messaggio), t);
+  Diagnostic d;
+  d.severity = Severity::kWarning;
+  d.code = std::string(kUnknownKeyword);
+  d.where = qui_voce();
+  d.source_text = breve(t);
+  d.message = std::move(messaggio);
+  aggiungi_diagnostica(s_, std::move(d));
 }
 
 void lettore_righe::controlla_ordine(int64_t x, std::optional<int64_t>& precedente, SourceLocation& dove_prima,
                                      const char* che_cosa) {
-  if (precedente && x < *precedente) {
+  if (precedente && x < *precedente && avviso_ammesso(kPositionBackwards)) {
     Diagnostic d;
     d.severity = Severity::kWarning;
     d.code = std::string(kPositionBackwards);
     d.where = qui_voce();
-    d.source_text = s_.riga;
+    d.source_text = breve(s_.riga);
     d.message = std::string(che_cosa) + " at " + std::to_string(x) + " m comes after one at " +
                 std::to_string(*precedente) + " m: rows are taken in the order written, so the stretch " +
                 "between them is not what the positions say";
@@ -237,7 +270,7 @@ void lettore_righe::controlla_testo(std::string_view testo, const char* che_cosa
          std::string(che_cosa) + " " + tra_apici(testo) +
              " is written in UTF-8, but scenario files are read as Windows-1252: each accented letter "
              "would show as two other characters",
-         std::string(testo));
+         breve(testo));
 }
 
 }  // namespace scenario

@@ -20,6 +20,14 @@
 
 namespace scenario {
 
+// A text as quoted in a message: a very long one is cut, so that a field of
+// megabytes makes a message of a line.
+inline constexpr std::size_t lunghezza_citata = 80;
+inline std::string breve(std::string_view s) {
+  if (s.size() <= lunghezza_citata) return std::string(s);
+  return std::string(s.substr(0, lunghezza_citata)) + "...";
+}
+
 class lettore_righe {
  protected:
   // `chiudi` closes this reader's source (deleting it when asked).
@@ -30,6 +38,8 @@ class lettore_righe {
   // Reads a keyword field; it becomes the current row.
   bool chiave(campo_chiave& f) {
     if (!campi_.leggi_testo(s_.riga)) return false;
+    campo_taciuto_ = campi_da_tacere_ > 0;
+    if (campo_taciuto_) --campi_da_tacere_;
     f.imposta(s_.riga);
     riga_voce_ = campi_.riga();
     colonna_voce_ = campi_.colonna();
@@ -115,6 +125,11 @@ class lettore_righe {
   // reading is to stop, as the compile reads.
   bool riprendi() {
     if (!verifica_) return false;
+    // A file of nothing but bad rows is reported in part, not in full.
+    if (++errori_letti_ >= massimo_errori_per_file) {
+      avvisa_limite("errors");
+      return false;
+    }
     campi_.riprendi_dopo_la_riga(pos_voce_, riga_voce_);
     taciuta_ = riga_voce_;
     return true;
@@ -128,6 +143,20 @@ class lettore_righe {
   int colonna_voce_ = 0;
   std::size_t pos_voce_ = 0;
   int taciuta_ = 0;  // a line already reported: its further fields are not
+  // At most this many warnings of one code, and errors, per file.
+  static constexpr int massimo_avvisi_per_codice = 50;
+  static constexpr int massimo_errori_per_file = 200;
+  int errori_letti_ = 0;
+  std::vector<std::pair<std::string_view, int>> avvisi_per_codice_;
+  // True when another warning of `codice` may still be told.
+  bool avviso_ammesso(std::string_view codice);
+  // The note that ends the report of this file's warnings or errors.
+  void avvisa_limite(const std::string& che_cosa);
+  // Fields still to be passed over without a word, however they read (the
+  // values of a row the reader does not take), and whether the field in
+  // hand is one of them.
+  int campi_da_tacere_ = 0;
+  bool campo_taciuto_ = false;
 
  private:
   const std::string& file_;

@@ -394,7 +394,7 @@ lettore_treno::passo lettore_treno::stazione() {
     }
     const auto indice = static_cast<std::size_t>(near(e / 50 - 1));
     cella& arresto = s_.percorso[indice];
-    if (!libera(arresto) && arresto.tipo != oggetto::arresto_stazione) {
+    if (!libera(arresto) && arresto.tipo != oggetto::arresto_stazione && avviso_ammesso(kOverwrittenObject)) {
       Diagnostic d;
       d.severity = Severity::kWarning;
       d.code = std::string(kOverwrittenObject);

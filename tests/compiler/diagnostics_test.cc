@@ -11,6 +11,8 @@
 #include "compiler/reader_fixture.h"
 #include "model/file_names.h"
 #include "run/compile.h"
+#include "scenario/line_description.h"
+#include "scenario/service_description.h"
 
 namespace scenario::testing {
 namespace {
@@ -210,6 +212,65 @@ TEST(Diagnostiche, WarningsChangeNoByteAndNoFaultNumber) {
   for (const char* nome : {"out/L_T.sim", "out/L_T.dat", "out/L_linea.dat"}) {
     ASSERT_EQ(pulito.count(nome), 1u) << nome;
     EXPECT_TRUE(pulito.at(nome) == con_avvisi.at(nome)) << nome;
+  }
+}
+
+TEST(Diagnostiche, TheEmbeddedScenarioDrawsNone) {
+  MemoryFileSystem fs;
+  ASSERT_FALSE(dati_linea(fs, kCartella, "L", "T"));
+  ASSERT_FALSE(dati_treno(fs, kCartella, "L", "T"));
+  stato_compilazione s;
+  s.nome_linea = "L";
+  s.nome_treno = "T";
+  opzioni_compilazione opzioni;
+  opzioni.cartella_sorgenti = kCartella;
+  opzioni.cartella_uscita = "out";
+  const esito_compilazione esito = memorizza_percorso(s, 1, fs, opzioni);
+  EXPECT_EQ(esito.scritti.size(), 3u);
+  std::string tutte;
+  for (const Diagnostic& d : s.diagnostiche) tutte += format_diagnostic(d) + "\n";
+  EXPECT_TRUE(s.diagnostiche.empty()) << tutte;
+}
+
+TEST(Diagnostiche, AFileOfBadRowsIsReportedInPart) {
+  // 300 unknown rows in a compile, 300 unreadable ones in a check: the
+  // report stops with a note, and a huge file cannot fill the memory.
+  std::string ignote = "[generale]\r\n";
+  std::string illeggibili = "[generale]\r\n";
+  for (int i = 0; i < 300; ++i) {
+    ignote += "nota " + std::to_string(i) + "\r\n";
+    illeggibili += "sabbia, x" + std::to_string(i) + "\r\n";
+  }
+  struct caso {
+    const std::string& treno;
+    bool verifica;
+    size_t avvisi, errori;
+  };
+  for (const caso& k : {caso{ignote, false, 50, 0}, caso{illeggibili, true, 0, 200}}) {
+    MemoryFileSystem fs;
+    fs.files[kFileLinea] = kLinea;
+    fs.files[kFileTreno] = k.treno + "[fine]\r\n";
+    stato_compilazione s;
+    s.nome_linea = "L";
+    s.nome_treno = "T";
+    if (k.verifica) {
+      verifica_sorgenti(s, 1, fs, kCartella, {});
+    } else {
+      opzioni_compilazione opzioni;
+      opzioni.cartella_sorgenti = kCartella;
+      opzioni.cartella_uscita = "out";
+      memorizza_percorso(s, 1, fs, opzioni);
+    }
+    size_t avvisi = 0, errori = 0;
+    for (const Diagnostic& d : s.diagnostiche) {
+      avvisi += d.severity == Severity::kWarning;
+      errori += d.severity == Severity::kError;
+    }
+    EXPECT_EQ(avvisi, k.avvisi);
+    EXPECT_EQ(errori, k.errori);
+    ASSERT_FALSE(s.diagnostiche.empty());
+    EXPECT_EQ(s.diagnostiche.back().severity, Severity::kNote);
+    EXPECT_NE(s.diagnostiche.back().message.find("are not reported"), std::string::npos);
   }
 }
 
