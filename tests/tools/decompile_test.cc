@@ -234,6 +234,25 @@ TEST(Decompila, DamagedFilesNameWhatCannotBeProducedAndClaimNothing) {
   }
 }
 
+TEST(Decompila, TunnelRowsThatCoverEachOtherAreNamedNotWrittenBack) {
+  // The second row covers the first one's markers with kind 1.
+  const std::string linea =
+      "[generale]\r\nlunghezza percorso, 20000\r\n[liste]\r\nmontagna, 3100, 3300, 11\r\n"
+      "montagna, 1300, 6400, 1\r\n[fine]\r\n";
+  const std::string servizio = "[generale]\r\nvelocita, 0, 100\r\n[fine]\r\n";
+  const auto c = compila_in_memoria(linea, servizio, kLinea, kTreno, true);
+  ASSERT_TRUE(c.guasti.empty());
+  const auto e = decompila(c.file, kLinea, kTreno);
+  EXPECT_FALSE(e.andata_ritorno);
+  bool nominato = false;
+  for (const auto& d : e.diagnostiche) {
+    nominato = nominato || (d.code == "decompile-unsupported" &&
+                            d.message.find("tunnel markers out of step") != std::string::npos);
+  }
+  EXPECT_TRUE(nominato) << elenca(e.diagnostiche);
+  EXPECT_EQ(roundtrip::verifica_andata_ritorno(linea, servizio, true), "");
+}
+
 TEST(Decompila, FilesThatDoNotFitTheLayoutAreRefusedWithTheOffset) {
   const sorgenti_testo src = incorporato();
   file_binari f = compila_in_memoria(src.linea, src.treno, kLinea, kTreno, false).file;

@@ -362,8 +362,23 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
       }
       int32_t b = c;
       while (b + 1 <= P && cella_di(b + 1).galleria == k) ++b;
+      // Markers stand on every fourth cell of a marked tunnel, counted from
+      // its first cell; one out of step comes from another tunnel row that
+      // this one covered, which one row per stretch cannot give back.
       bool segnata = false;
       for (int32_t m = c + 3; m <= b; m += 4) segnata = segnata || cella_di(m).tipo == 11;
+      for (int32_t m = c; m <= b; ++m) {
+        const bool al_passo = (m - c) % 4 == 3;
+        if ((cella_di(m).tipo == 11 && !al_passo) || (segnata && al_passo && cella_di(m).tipo == 0)) {
+          diag->push_back(avviso("decompile-unsupported", file_dat,
+                                 "cell " + std::to_string(m) +
+                                     ": tunnel markers out of step with the tunnel from " +
+                                     std::to_string(50 * c) +
+                                     " m; tunnel rows that cover each other are not written back",
+                                 50 * m));
+          break;
+        }
+      }
       riga_montagna r;
       r.inizio = 50 * c;
       r.fine = 50 * (b + 1);
@@ -482,6 +497,19 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
       default:
         codici_sconosciuti.push_back(c);
         break;
+    }
+  }
+  for (int32_t c = 0; c <= P; ++c) {
+    const cella& x = cella_di(c);
+    if ((x.tipo == 11 && x.galleria == 0) ||
+        (x.tipo == 10 && (x.dato2 || x.dato3 || x.dato4 || x.tempo))) {
+      diag->push_back(avviso("decompile-unsupported", file_dat,
+                             "cell " + std::to_string(c) +
+                                 (x.tipo == 11 ? ": a tunnel marker outside any tunnel"
+                                               : ": a station's stop point over the values of an "
+                                                 "earlier object") +
+                                 "; rows that cover each other are not written back",
+                             50 * c));
     }
   }
   for (int32_t c : codici_sconosciuti) {
@@ -1030,6 +1058,10 @@ std::string verifica_andata_ritorno(const std::string& linea, const std::string&
   if (!primo.scritto || !primo.guasti.empty()) return {};
   const esito_decompilazione e = decompila(primo.file, nome_linea, nome_treno);
   if (e.andata_ritorno) return {};
+  // Rows that cover one another are named as such and not written back.
+  for (const Diagnostic& d : e.diagnostiche) {
+    if (d.code == "decompile-unsupported") return {};
+  }
   std::string out = "compile, decompile, compile gave other bytes";
   for (const Diagnostic& d : e.diagnostiche) {
     if (d.code == "no-track-plan") continue;
