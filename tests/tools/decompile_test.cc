@@ -251,6 +251,9 @@ const copertura kCoperture[] = {
      "segnale, 3000, 1, 1,2,3, 0, 1, 1,2,3, 0\r\n"
      "stazione, 2900, 4, 400, 0, 0, 0, 0,0,0, 0,0,0, 0, 7, 0, 0, A\r\n",
      "cell 61: a station's stop point over the values of an earlier object"},
+    {"a stop point over a text board", "cartello_indicatore, 3000, (X)\r\n",
+     "stazione, 2900, 4, 400, 0, 0, 0, 0,0,0, 0,0,0, 0, 7, 0, 0, A\r\n",
+     "row 80: a board text that no text board names"},
 };
 
 TEST(Decompila, RowsThatCoverEachOtherAreNamedNotWrittenBack) {

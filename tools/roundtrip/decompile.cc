@@ -558,15 +558,31 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
   s.sabbia = t[riga_ripetizione].i1;
   s.orologio = {t[riga_ripetizione].i3, t[riga_ripetizione].i4, t[riga_ripetizione].i5};
 
+  // A row that holds only a text, and that no text board names, is the text
+  // of a board whose cell a station's stop point took over afterwards.
+  std::set<int32_t> righe_nominate;
+  for (const auto& [riga, c] : testi) righe_nominate.insert(riga);
+  auto solo_testo = [&](const record_sim& x) {
+    return x.tipo == 0 && x.inizio == 0 && x.fine == 0 && x.progressiva == 0 && x.b1 == 0 &&
+           x.i1 == 0 && x.i2 == 0 && x.i3 == 0 && x.i4 == 0 && x.i5 == 0 && x.b2 == 0 &&
+           x.b3 == 0 && x.b4 == 0 && x.b5 == 0 && x.orario == 0;
+  };
+  for (int32_t r = riga_prima_stazione; r <= riga_primo_testo; ++r) {
+    const record_sim& x = t[static_cast<size_t>(r)];
+    if (!x.testo.empty() && solo_testo(x) && !righe_nominate.count(r)) {
+      diag->push_back(avviso("decompile-unsupported", file_sim,
+                             "row " + std::to_string(r) +
+                                 ": a board text that no text board names (a station's stop point "
+                                 "took its cell); rows that cover each other are not written back"));
+      break;
+    }
+  }
+
   // Stations: rows 1 .. below the text rows, while they hold anything.
   for (int32_t r = riga_prima_stazione; r < std::min<int32_t>(riga_testo_minima, riga_primo_testo + 1);
        ++r) {
     const record_sim& x = t[static_cast<size_t>(r)];
-    const bool vuota = x.tipo == 0 && x.inizio == 0 && x.fine == 0 && x.progressiva == 0 &&
-                       x.b1 == 0 && x.testo.empty() && x.i1 == 0 && x.i2 == 0 && x.i3 == 0 &&
-                       x.i4 == 0 && x.i5 == 0 && x.b2 == 0 && x.b3 == 0 && x.b4 == 0 &&
-                       x.b5 == 0 && x.orario == 0;
-    if (vuota) break;
+    if (solo_testo(x)) break;
     const int32_t p = x.progressiva;
     int32_t lunghezza = 0;
     int32_t b4 = x.b4;
