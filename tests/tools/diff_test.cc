@@ -115,6 +115,25 @@ TEST(Confronta, StationTimesAndMovesReadAsAnAuthorSaysThem) {
   EXPECT_EQ(d[0].posizione, 25000);
 }
 
+TEST(Confronta, LongerRouteNamesItsLengthAndTheNewStretchOfEachProfile) {
+  MemoryFileSystem fs;
+  scrivi(fs, "a", nullptr);
+  const modifica lunga = {true, "lunghezza percorso,    88000", "lunghezza percorso,    89000", "", ""};
+  scrivi(fs, "b", &lunga);
+  Diagnostics diag;
+  const auto d = roundtrip::confronta(*roundtrip::carica(fs, "a", kLinea, kTreno, &diag),
+                                      *roundtrip::carica(fs, "b", kLinea, kTreno, &diag));
+  std::vector<std::string> righe;
+  for (const auto& x : d) righe.push_back(x.kind + ": " + x.testo);
+  // The cells the readers leave unfilled at the end hold no value, so the
+  // old end shows no change of its own.
+  EXPECT_EQ(righe, (std::vector<std::string>{
+                       "route length and zones: route length 88000 → 89000 m",
+                       "speed limits: km 45+900 (94900 m) to km 46+900 (95900 m): limit none → 30 km/h",
+                       "gradients: km 45+900 (94900 m) to km 46+900 (95900 m): gradient none → 0",
+                       "adhesion: km 45+900 (94900 m) to km 46+900 (95900 m): adhesion none → 100"}));
+}
+
 // The command on folders: binary files in one, sources in the other.
 class DiffComando : public ::testing::Test {
  protected:

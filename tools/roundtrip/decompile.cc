@@ -362,8 +362,23 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
       }
       int32_t b = c;
       while (b + 1 <= P && cella_di(b + 1).galleria == k) ++b;
+      // Markers stand on every fourth cell of a marked tunnel, counted from
+      // its first cell; one out of step comes from another tunnel row that
+      // this one covered, which one row per stretch cannot give back.
       bool segnata = false;
       for (int32_t m = c + 3; m <= b; m += 4) segnata = segnata || cella_di(m).tipo == 11;
+      for (int32_t m = c; m <= b; ++m) {
+        const bool al_passo = (m - c) % 4 == 3;
+        if ((cella_di(m).tipo == 11 && !al_passo) || (segnata && al_passo && cella_di(m).tipo == 0)) {
+          diag->push_back(avviso("decompile-unsupported", file_dat,
+                                 "cell " + std::to_string(m) +
+                                     ": tunnel markers out of step with the tunnel from " +
+                                     std::to_string(50 * c) +
+                                     " m; tunnel rows that cover each other are not written back",
+                                 50 * m));
+          break;
+        }
+      }
       riga_montagna r;
       r.inizio = 50 * c;
       r.fine = 50 * (b + 1);
@@ -484,6 +499,19 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
         break;
     }
   }
+  for (int32_t c = 0; c <= P; ++c) {
+    const cella& x = cella_di(c);
+    if ((x.tipo == 11 && x.galleria == 0) ||
+        (x.tipo == 10 && (x.dato2 || x.dato3 || x.dato4 || x.tempo))) {
+      diag->push_back(avviso("decompile-unsupported", file_dat,
+                             "cell " + std::to_string(c) +
+                                 (x.tipo == 11 ? ": a tunnel marker outside any tunnel"
+                                               : ": a station's stop point over the values of an "
+                                                 "earlier object") +
+                                 "; rows that cover each other are not written back",
+                             50 * c));
+    }
+  }
   for (int32_t c : codici_sconosciuti) {
     diag->push_back(avviso("decompile-mismatch", file_dat,
                            "cell " + std::to_string(c) + ": object code " +
@@ -530,15 +558,31 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
   s.sabbia = t[riga_ripetizione].i1;
   s.orologio = {t[riga_ripetizione].i3, t[riga_ripetizione].i4, t[riga_ripetizione].i5};
 
+  // A row that holds only a text, and that no text board names, is the text
+  // of a board whose cell a station's stop point took over afterwards.
+  std::set<int32_t> righe_nominate;
+  for (const auto& [riga, c] : testi) righe_nominate.insert(riga);
+  auto solo_testo = [&](const record_sim& x) {
+    return x.tipo == 0 && x.inizio == 0 && x.fine == 0 && x.progressiva == 0 && x.b1 == 0 &&
+           x.i1 == 0 && x.i2 == 0 && x.i3 == 0 && x.i4 == 0 && x.i5 == 0 && x.b2 == 0 &&
+           x.b3 == 0 && x.b4 == 0 && x.b5 == 0 && x.orario == 0;
+  };
+  for (int32_t r = riga_prima_stazione; r <= riga_primo_testo; ++r) {
+    const record_sim& x = t[static_cast<size_t>(r)];
+    if (!x.testo.empty() && solo_testo(x) && !righe_nominate.count(r)) {
+      diag->push_back(avviso("decompile-unsupported", file_sim,
+                             "row " + std::to_string(r) +
+                                 ": a board text that no text board names (a station's stop point "
+                                 "took its cell); rows that cover each other are not written back"));
+      break;
+    }
+  }
+
   // Stations: rows 1 .. below the text rows, while they hold anything.
   for (int32_t r = riga_prima_stazione; r < std::min<int32_t>(riga_testo_minima, riga_primo_testo + 1);
        ++r) {
     const record_sim& x = t[static_cast<size_t>(r)];
-    const bool vuota = x.tipo == 0 && x.inizio == 0 && x.fine == 0 && x.progressiva == 0 &&
-                       x.b1 == 0 && x.testo.empty() && x.i1 == 0 && x.i2 == 0 && x.i3 == 0 &&
-                       x.i4 == 0 && x.i5 == 0 && x.b2 == 0 && x.b3 == 0 && x.b4 == 0 &&
-                       x.b5 == 0 && x.orario == 0;
-    if (vuota) break;
+    if (solo_testo(x)) break;
     const int32_t p = x.progressiva;
     int32_t lunghezza = 0;
     int32_t b4 = x.b4;
@@ -1030,6 +1074,10 @@ std::string verifica_andata_ritorno(const std::string& linea, const std::string&
   if (!primo.scritto || !primo.guasti.empty()) return {};
   const esito_decompilazione e = decompila(primo.file, nome_linea, nome_treno);
   if (e.andata_ritorno) return {};
+  // Rows that cover one another are named as such and not written back.
+  for (const Diagnostic& d : e.diagnostiche) {
+    if (d.code == "decompile-unsupported") return {};
+  }
   std::string out = "compile, decompile, compile gave other bytes";
   for (const Diagnostic& d : e.diagnostiche) {
     if (d.code == "no-track-plan") continue;

@@ -178,7 +178,9 @@ esito_decompilazione decompila(const file_binari& f, const std::string& nome_lin
 
 // The round trip as a property of two sources that compile without faults:
 // compile, decompile, compile again, and compare the bytes. Empty when it
-// holds (or when the sources do not compile cleanly); otherwise what broke.
+// holds, when the sources do not compile cleanly, or when the decompile
+// names rows that covered one another ("decompile-unsupported": such
+// sources are not written back); otherwise what broke.
 std::string verifica_andata_ritorno(const std::string& linea, const std::string& servizio,
                                     bool genera_linea);
 

@@ -54,8 +54,9 @@ void stretch(raccolta& r, const char* kind, const std::vector<cella>& a, const s
              uint8_t cella::*campo, const char* nome, int32_t (*valore)(uint8_t),
              const char* unita) {
   const size_t celle = std::max(a.size(), b.size());
+  // The last three cells are left unfilled by the readers: no value there.
   auto val = [&](const std::vector<cella>& v, size_t c) -> std::optional<uint8_t> {
-    if (c >= v.size()) return std::nullopt;
+    if (c >= v.size() || (c + 3 >= v.size() && v[c].*campo == 0)) return std::nullopt;
     return v[c].*campo;
   };
   for (size_t c = 0; c < celle;) {
