@@ -320,7 +320,7 @@ std::vector<std::string> tratta_piana(const std::string& arrivo) {
 }
 
 const std::vector<std::string> kLineaPiana = {
-    "[generale]", "lunghezza percorso,    6000", "[fine]",
+    "[generale]", "lunghezza percorso,    6000", "[curve]", "[fine]",
 };
 
 TEST(Timetable, BoundAndEstimateOfAPlainStretch) {
@@ -418,7 +418,7 @@ TEST(DocumentsCommand, StatusOfWritingAndOfChecking) {
   const std::vector<std::string> base = {"documents", "--dir", dir.path(), "--line", kLinea, "--train", kTreno};
   const auto guasto = run_program("scenario-tool", base);
   EXPECT_EQ(guasto.status, 2);
-  EXPECT_NE(guasto.err.find("error 8"), std::string::npos) << guasto.err;
+  EXPECT_NE(guasto.err.find("error: station position 10225 m is not a multiple of 50 [E8]"), std::string::npos) << guasto.err;
   EXPECT_FALSE(file_exists(dir.file(nomi::scheda(kLinea, kTreno))));
 
   write_file(dir.file(nomi::treno_txt(kLinea, kTreno)), componi_testo(servizio_prova()));
