@@ -98,6 +98,10 @@ int cmd_decompile(const args_t& args) {
   for (const Diagnostic& d : r.diagnostiche) std::cerr << format_diagnostic(d) << '\n';
   if (!r.letto) return 1;
 
+  if (auto e = make_folder(out)) {
+    std::cerr << *e << '\n';
+    return 3;
+  }
   const std::string path_linea = join_path(out, nomi::linea_txt(linea));
   const std::string path_treno = join_path(out, nomi::treno_txt(linea, treno));
   if (auto e = publish(fs, {{path_linea, r.linea}, {path_treno, r.servizio}})) {
