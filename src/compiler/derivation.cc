@@ -50,7 +50,19 @@ class derivazione {
     z(c).dato1 = velocita_cartello;
     if (static_cast<size_t>(c) < s_.origine_cella.size() && static_cast<size_t>(causa) < s_.origine_cella.size()) {
       s_.origine_cella[static_cast<size_t>(c)] = s_.origine_cella[static_cast<size_t>(causa)];
+      if (s_.posizione_origine.size() == s_.origine_cella.size()) {
+        s_.posizione_origine[static_cast<size_t>(c)] = s_.posizione_origine[static_cast<size_t>(causa)];
+      }
     }
+  }
+  // "the slow-down at 1450 m (cell 30, metres 1500 to 1549)": the position
+  // as the row wrote it, when a row placed the object in cell c.
+  std::string oggetto_in(const char* che_cosa, int32_t c) const {
+    std::string out = std::string("the ") + che_cosa;
+    if (!origine(c).file.empty() && static_cast<size_t>(c) < s_.posizione_origine.size()) {
+      return out + " at " + std::to_string(s_.posizione_origine[static_cast<size_t>(c)]) + " m (" + metri(c) + ")";
+    }
+    return out + " in " + metri(c);
   }
   SourceLocation origine(int32_t c) const {
     return static_cast<size_t>(c) < s_.origine_cella.size() ? s_.origine_cella[static_cast<size_t>(c)]
@@ -89,7 +101,7 @@ class derivazione {
         std::vector<RelatedLocation> relative;
         if (!origine(i).file.empty()) relative.push_back({origine(i), "the slow-down of the warning board is here"});
         guasto(errori::cartello_prima_del_segnale, d * 50, d,
-               "no free cell for the speed board of 180 before the signal in " + metri(d) +
+               "no free cell for the speed board of 180 before " + oggetto_in("signal", d) +
                    ", which stands within 1 km before a slow-down warning board: the two cells before "
                    "it hold other objects",
                std::move(relative));
@@ -117,7 +129,7 @@ class derivazione {
       if (!posto) {
         guasto(errori::cartelli_prima_dell_inizio, i * 50, i,
                "no free cell for a speed board of 180 in cells " + std::to_string(i - f.primo - 2) + " to " +
-                   std::to_string(i - f.primo) + ", in front of the slow-down that starts in " + metri(i));
+                   std::to_string(i - f.primo) + ", in front of " + oggetto_in("slow-down", i));
       }
     }
   }
@@ -144,8 +156,8 @@ class derivazione {
         } else {
           // m stays past 8: no further board in this stretch.
           guasto(errori::cartello_nel_tratto, k * 50, i,
-                 "no free cell for a speed board of 180 around " + metri(k) +
-                     ", inside the slow stretch that starts in " + metri(i));
+                 "no free cell for a speed board of 180 around " + metri(k) + ", inside the stretch of " +
+                     oggetto_in("slow-down", i));
         }
       }
       if (z(k).tipo == fine_rallentamento) break;
@@ -181,7 +193,7 @@ class derivazione {
     } else {
       guasto(errori::cartello_nel_tratto, k * 50, i,
              "no free cell for the speed board of 180 before the signal in " + metri(q + 1) +
-                 ", the first after the slow stretch that starts in " + metri(i));
+                 ", the first after the stretch of " + oggetto_in("slow-down", i));
     }
   }
 

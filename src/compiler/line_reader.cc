@@ -495,7 +495,7 @@ bool lettore_linea::prolunga_fino(int32_t fino, Passo passo) {
 lettore_linea::passo lettore_linea::dopo_registratore(const esito_registro& e, int32_t posizione,
                                                       const char* che_cosa) {
   if (e.rifiutato()) return esito(rifiuta_registro(e, posizione, che_cosa));
-  origine(e);
+  origine(e, posizione);
   return passo::avanti;
 }
 
@@ -547,7 +547,7 @@ lettore_linea::passo lettore_linea::cartello() {
   controlla_testo(testo, "the board text");
   cl.tipo = oggetto::cartello_indicatore;
   cl.dato1 = static_cast<int16_t>(l_.riga_testi);
-  origine(c);
+  origine(c, p);
   s_.origine_riga[static_cast<std::size_t>(l_.riga_testi)] = qui_voce();
   s_.tabella_sim[static_cast<std::size_t>(l_.riga_testi)].testo = std::move(testo);
   --l_.riga_testi;

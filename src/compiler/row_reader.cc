@@ -111,7 +111,7 @@ bool lettore_righe::fallisci_voce(std::string motivo, int32_t posizione_scritta)
 }
 
 bool lettore_righe::rifiuta_registro(const esito_registro& e, int32_t x, const char* che_cosa) {
-  origine(e);
+  origine(e, x);
   if (e.numero == errori::lettura_fallita) return fallisci_voce(e.motivo, x);
   std::string messaggio = std::string(che_cosa) + " at " + std::to_string(x) + " m: " +
                           std::string(testo_errore(e.numero));
@@ -135,8 +135,8 @@ bool lettore_righe::oltre(int32_t x, int margine) {
   return true;
 }
 
-void lettore_righe::origine(const esito_registro& e) {
-  for (int i = 0; i < e.quante_poste; ++i) origine(e.poste[static_cast<std::size_t>(i)]);
+void lettore_righe::origine(const esito_registro& e, int32_t x) {
+  for (int i = 0; i < e.quante_poste; ++i) origine(e.poste[static_cast<std::size_t>(i)], x);
   avvisa_sovrascritte(e);
 }
 

@@ -90,11 +90,13 @@ class lettore_righe {
   // of this source.
   bool oltre(int32_t x, int margine);
 
-  // Notes the current row as the origin of the cells a recorder placed.
-  void origine(const esito_registro& e);
-  void origine(int64_t cella) {
+  // Notes the current row, whose first value is x, as the origin of the
+  // cells a recorder placed.
+  void origine(const esito_registro& e, int32_t x);
+  void origine(int64_t cella, int32_t x) {
     if (cella >= 0 && cella < static_cast<int64_t>(s_.origine_cella.size())) {
       s_.origine_cella[static_cast<std::size_t>(cella)] = qui_voce();
+      s_.posizione_origine[static_cast<std::size_t>(cella)] = x;
     }
   }
   // Where the object of a cell was written, as a related place; none when

@@ -242,7 +242,7 @@ lettore_treno::passo lettore_treno::aderenza() {
 lettore_treno::passo lettore_treno::dopo_registratore(const esito_registro& e, int32_t posizione,
                                                       const char* che_cosa) {
   if (e.rifiutato()) return esito(rifiuta_registro(e, posizione, che_cosa));
-  origine(e);
+  origine(e, posizione);
   // A number left by the line reader (its error 15) ends the reading here
   // too, as the compile reads; a check reads on.
   if (!verifica_ && s_.numero_errore > 0) {
@@ -294,7 +294,7 @@ lettore_treno::passo lettore_treno::abbattimento() {
   } else {
     c.tipo = oggetto::cartello_senza_velocita;
   }
-  origine(static_cast<int64_t>(indice));
+  origine(static_cast<int64_t>(indice), x);
   return passo::avanti;
 }
 
@@ -406,7 +406,7 @@ lettore_treno::passo lettore_treno::stazione() {
     }
     arresto.tipo = oggetto::arresto_stazione;
     arresto.dato1 = static_cast<int16_t>(j_);
-    origine(static_cast<int64_t>(indice));
+    origine(static_cast<int64_t>(indice), p);
   }
 
   if (j_ > 1 && int64_t{r.inizio} - 350 < s_.tabella_sim[j_ - 1].fine) {

@@ -235,6 +235,8 @@ struct stato_compilazione {
   // for a derived board the row that caused it. Sized with percorso; an
   // empty file means no object or no row.
   std::vector<SourceLocation> origine_cella;
+  // The first value of that row as written (its position in metres).
+  std::vector<int32_t> posizione_origine;
   // The row that filled each row of the scenario table.
   std::array<SourceLocation, righe_tabella_sim> origine_riga{};
 

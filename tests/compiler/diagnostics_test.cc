@@ -140,7 +140,8 @@ std::vector<caso> casi() {
        linea(3000, {indicatore(1200), indicatore(1150), indicatore(1100), indicatore(900), indicatore(850),
                     indicatore(800), indicatore(550), indicatore(500), indicatore(450)}),
        treno({"rallentamento, 1450, 120, 50, 0, 0, 0"}),
-       {{E, "E12", 'T', 2, 1, "in front of the slow-down that starts in cell 30"}}},
+       {{E, "E12", 'T', 2, 1, "in cells 23 to 25, in front of the slow-down at 1450 m (cell 30, metres 1500 "
+                             "to 1549)"}}},
   };
 }
 

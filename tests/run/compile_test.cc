@@ -138,7 +138,7 @@ TEST(Compile, TheDesignedCompileWritesAFaultyModelAndReportsErrorsThenWarnings) 
   EXPECT_EQ(err.str(),
             "line.txt:12:1: error: position beyond the end of the route [E15]\n"
             "error: no free cell for a speed board of 180 in cells 23 to 25, in front of the slow-down "
-            "that starts in cell 30, metres 1500 to 1549 [E12]\n"
+            "in cell 30, metres 1500 to 1549 [E12]\n"
             "line.txt:3:1: warning: 'pendanza' matches no keyword [unknown-keyword]\n");
 }
 
