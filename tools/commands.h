@@ -16,5 +16,6 @@ int cmd_compile(const args_t& args);
 int cmd_export(const args_t& args);
 int cmd_dump(const args_t& args);
 int cmd_plot(const args_t& args);
+int cmd_view(const args_t& args);
 
 }  // namespace scenario::tool

@@ -13,6 +13,7 @@ constexpr const char* kUsageText =
     "  export    write the embedded scenario's text files, to start from\n"
     "  dump      decode a .sim, .dat or _linea.dat file\n"
     "  plot      draw the route of compiled binary files as SVG\n"
+    "  view      show the route in the browser: an HTML page, or served live\n"
     "\n"
     "scenario-tool COMMAND --help describes each command.\n";
 
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
   if (command == "export") return cmd_export(args);
   if (command == "dump") return cmd_dump(args);
   if (command == "plot") return cmd_plot(args);
+  if (command == "view") return cmd_view(args);
   std::cerr << "scenario-tool: unknown command '" << command << "'\n" << kUsageText;
   return kUsage;
 }
