@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <cstdlib>
 #include <set>
 #include <sstream>
@@ -33,6 +34,7 @@ struct rapporto {
   int segnali = -1;
   int64_t da = -1, a = -1;
   std::set<std::string> visibili;  // "kind|name|metres"
+  std::map<std::string, std::string> letture;  // kind -> read-out of its first object
 };
 
 std::string senza_entita(std::string s) {
@@ -63,9 +65,17 @@ rapporto leggi_rapporto(const std::string& dom) {
     else if (auto v = dopo("signals: ")) r.segnali = std::atoi(v->c_str());
     else if (auto v = dopo("window: ")) std::istringstream(*v) >> r.da >> r.a;
     else if (auto v = dopo("visible: ")) r.visibili.insert(*v);
+    else if (auto v = dopo("readout: ")) r.letture[v->substr(0, v->find('|'))] = v->substr(v->find('|') + 1);
     else if (riga == "end") r.completo = true;
   }
   return r;
+}
+
+// 1234567 as "1,234,567".
+std::string con_virgole(int64_t n) {
+  std::string s = std::to_string(n);
+  for (int i = static_cast<int>(s.size()) - 3; i > (s[0] == '-' ? 1 : 0); i -= 3) s.insert(static_cast<size_t>(i), ",");
+  return s;
 }
 
 struct atteso {
@@ -165,6 +175,13 @@ class ViewBrowser : public ::testing::Test {
     }
     EXPECT_FALSE(attesi.empty());
     EXPECT_EQ(visti, attesi);
+    // Hovering the first station reads out its name, place, post and times.
+    const std::string& prima = r.letture["station"];
+    EXPECT_NE(prima.find("station " + att.stazioni.front().first), std::string::npos) << prima;
+    EXPECT_NE(prima.find(con_virgole(att.stazioni.front().second) + " m, post "), std::string::npos) << prima;
+    EXPECT_NE(prima.find("time"), std::string::npos) << prima;
+    // Boards of the derivation rules say so.
+    EXPECT_NE(r.letture["derived-board"].find("(derived)"), std::string::npos) << r.letture["derived-board"];
     fotografa(html, "0," + std::to_string(att.stazioni.back().second / 1000 + 1), nome + "-whole");
     fotografa(html, std::to_string(da / 1000.0) + "," + std::to_string(a / 1000.0), nome + "-window");
     fotografa(html, std::to_string(da / 1000.0) + "," + std::to_string(da / 1000.0 + 1.5), nome + "-close");

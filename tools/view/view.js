@@ -714,13 +714,23 @@
     var names = [];
     document.querySelectorAll('#stations li').forEach(function (li) { names.push(li.firstChild.textContent.trim()); });
     // One fact a line, for a program to read: "error: ...", "station: NAME",
-    // "signals: N", "window: FROM TO", "visible: KIND|NAME|METRES", "ready-ms: N".
+    // "signals: N", "window: FROM TO", "visible: KIND|NAME|METRES",
+    // "readout: KIND|TEXT", "ready-ms: N".
     var lines = [];
     window.__errors.forEach(function (e) { lines.push('error: ' + e); });
     names.forEach(function (n) { lines.push('station: ' + n); });
     lines.push('signals: ' + document.querySelectorAll('[data-kind="signal"]').length);
     lines.push('window: ' + Math.round(win.from) + ' ' + Math.round(win.to));
     visible().forEach(function (v) { lines.push('visible: ' + v.kind + '|' + v.name + '|' + v.metres); });
+    // The read-out that hovering over each kind's first object shows.
+    var seen = {};
+    D.objects.forEach(function (o) {
+      if (seen[o.k]) return;
+      seen[o.k] = true;
+      var box = document.createElement('div');
+      box.innerHTML = describe(o);
+      lines.push('readout: ' + o.k + '|' + box.textContent.replace(/\s+/g, ' '));
+    });
     // Milliseconds from the start of the page's loading to its first drawing.
     lines.push('ready-ms: ' + Math.round(window.performance.now()));
     lines.push('end');
