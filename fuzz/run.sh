@@ -5,8 +5,15 @@
 # much memory, or a broken property of the outputs. The input that caused it
 # is left in BUILD/findings/ (BUILD is $FUZZ_BUILD_DIR, default build-fuzz).
 #
-#   fuzz/run.sh 60
+# Each target starts from the minimised corpus kept in fuzz/corpus/TARGET,
+# the seeds and the kept regressions. With FUZZ_UPDATE_CORPUS=1 the corpus
+# grown by the run is minimised (libFuzzer's -merge) back into
+# fuzz/corpus/TARGET, to be committed.
+#
+#   fuzz/run.sh 60                            # the CI step
+#   FUZZ_UPDATE_CORPUS=1 fuzz/run.sh 3600     # a longer campaign
 #   FUZZ_BUILD_DIR=/tmp/fz fuzz/run.sh 600
+#   FUZZ_TARGETS=fuzz_compile fuzz/run.sh 60  # one target
 set -euo pipefail
 
 seconds=${1:-60}
@@ -24,11 +31,14 @@ cmake --build "$build" -j2 --target fuzz_compile fuzz_fields fuzz_seeds
 
 # Seeds: the embedded scenario, generated scenarios, worked rows and any text
 # fixtures of the tests; then every input kept from earlier findings.
-seeds=$build/seeds
+targets=${FUZZ_TARGETS:-fuzz_compile fuzz_fields}
+# One seed folder per set of targets, so that runs of single targets can go
+# on side by side.
+seeds=$build/seeds/${targets// /+}
 rm -rf "$seeds"
 mapfile -t fixtures < <(find "$root/tests" -name '*.txt' -type f | sort)
 "$build/bin/fuzz_seeds" "$seeds/fuzz_compile" "$seeds/fuzz_fields" "${fixtures[@]}"
-for target in fuzz_compile fuzz_fields; do
+for target in $targets; do
   if [ -d "$root/tests/hardening/regressions/$target" ]; then
     cp "$root/tests/hardening/regressions/$target"/* "$seeds/$target/" 2>/dev/null || true
   fi
@@ -37,14 +47,15 @@ done
 status=0
 passed=0
 failed=0
-for target in fuzz_compile fuzz_fields; do
+for target in $targets; do
   corpus=$build/corpus/$target
+  kept=$root/fuzz/corpus/$target
   findings=$build/findings
-  mkdir -p "$corpus" "$findings"
+  mkdir -p "$corpus" "$findings" "$kept"
   log=$build/$target.log
   echo "== $target: $seconds s"
   set +e
-  "$build/bin/$target" "$corpus" "$seeds/$target" \
+  "$build/bin/$target" "$corpus" "$kept" "$seeds/$target" \
     -dict="$root/fuzz/keywords.dict" \
     -max_total_time="$seconds" -timeout=25 -rss_limit_mb=3072 -max_len=65536 \
     -print_final_stats=1 -artifact_prefix="$findings/$target-" >"$log" 2>&1
@@ -59,6 +70,16 @@ for target in fuzz_compile fuzz_fields; do
     failed=$((failed + 1))
   else
     passed=$((passed + 1))
+    if [ "${FUZZ_UPDATE_CORPUS:-0}" = 1 ]; then
+      merged=$build/merged/$target
+      rm -rf "$merged"
+      mkdir -p "$merged"
+      "$build/bin/$target" -merge=1 -dict="$root/fuzz/keywords.dict" -timeout=25 \
+        -rss_limit_mb=3072 -max_len=65536 "$merged" "$kept" "$corpus" >"$build/$target.merge.log" 2>&1
+      rm -rf "$kept"
+      mv "$merged" "$kept"
+      echo "corpus of $target: $(find "$kept" -type f | wc -l) inputs kept in fuzz/corpus/$target"
+    fi
   fi
 done
 echo "fuzz: $passed passed, $failed failed"

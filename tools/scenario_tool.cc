@@ -14,6 +14,8 @@ constexpr const char* kUsageText =
     "  dump      decode a .sim, .dat or _linea.dat file\n"
     "  plot      draw the route of compiled binary files as SVG\n"
     "  view      show the route in the browser: an HTML page, or served live\n"
+    "  documents write or check the crew documents of a scenario's sources\n"
+    "  new       write a small scenario to start from, with its documents\n"
     "\n"
     "scenario-tool COMMAND --help describes each command.\n";
 
@@ -36,6 +38,8 @@ int main(int argc, char** argv) {
   if (command == "dump") return cmd_dump(args);
   if (command == "plot") return cmd_plot(args);
   if (command == "view") return cmd_view(args);
+  if (command == "documents") return cmd_documents(args);
+  if (command == "new") return cmd_new(args);
   std::cerr << "scenario-tool: unknown command '" << command << "'\n" << kUsageText;
   return kUsage;
 }

@@ -3,85 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "documents/layout.h"
 #include "model/file_names.h"
 #include "scenario/stations.h"
 
 namespace scenario {
 
 namespace {
-
-// The card above its timetable: two empty lines, the header boxes, an empty
-// line, the table's top rule and heads.
-const char* const testata_scheda[] = {
-    "",
-    "",
-    "  ___________________                                               ______________",
-    " |                   |                    SCHEDA                   |              |",
-    " |   TRENO n.27594   |                   da: BORGO VARN.           |    V150 B    |",
-    " |___________________|                    a: CALMEA                |     125%     |",
-    "                                                                   |______________|",
-    "  ___________________                ___________________",
-    " |  CLASSIFICAZIONE  |              |  MASSA BLOCCATA   |       ",
-    " |        REG        |              |      430T         |",
-    " |___________________|              |___________________|",
-    "",
-    "  ________________________________________________________________________________",
-    " | Vel.| Vel.| Progr Km |  No |   Localita' di  Servizio   |     Orario     | Rec |",
-    " | Lim.|Marc.|          |  Rs |                            |                |     |",
-};
-
-// The rule under the heads, repeated under the last row.
-const char* const riga_chiusura_scheda =
-    " |_____|_____|__________|_____|____________________________|________________|_____|";
-
-const char* const nota_scheda = " Nella colonna orario il simbolo '+' indica mezzo minuto";
-
-const char* const testata_rallentamenti[] = {
-    "",
-    "                               Modulo M. 3",
-    "                           ORDINE DI RALLENTAMENTO",
-    " ________________________________________________________________________________",
-    "  Linea  BORGO VARNELLO - CALMEA",
-    "",
-    "  Si ordina al macchinista del treno 27594 di effettuare i seguenti rallentamenti",
-    "  _______________________________________________________________________________",
-    " |   |                            |Inizio dopo |          |         |            |",
-    " | N.|      FRA LE STAZIONI       | il cippo   | Velocita'|Lunghezza|Prescrizioni|",
-    " |   |   (o nelle Stazioni di)    |chilometrico|          |   metri | specifiche |",
-    " |___|____________________________|____________|__________|_________|____________|",
-};
-
-const char* const riga_vuota_rallentamenti =
-    " |   |                            |            |          |         |            |";
-
-const char* const riga_chiusura_rallentamenti =
-    " |___|____________________________|____________|__________|_________|____________|";
-
-const char* const legenda_rallentamenti[] = {
-    "",
-    "              Prescrizioni specifiche",
-    " A - Da rispettare con tutto il treno (per i treni viaggiatori)",
-    " B - Interessa anche la stazione di.......",
-    " D - Rallentamneto N. ... e N. ...  sono contigui",
-    " C - Da rispettare dalle ore ....  alle ore ..... di tutti",
-    "     i giorni esclusi i seguenti:.........",
-};
-
-// Rows of the slow-down table under the filled one.
-constexpr int righe_vuote_rallentamenti = 25;
-
-// "h.mm"; seconds are dropped.
-std::string ore_minuti(int32_t secondi) {
-  return formato("%d.%02d", static_cast<int>(secondi / 3600), static_cast<int>(secondi / 60 % 60));
-}
-
-// The 16 characters of the Orario column: the arrival at 2 to 5, a passing
-// time at 7 to 10 with "+" at 11 for the half minute, the departure at 12
-// to 15.
-struct colonna_orario {
-  std::string testo = std::string(16, ' ');
-  void metti(size_t colonna, const std::string& valore) { testo.replace(colonna - 1, valore.size(), valore); }
-};
 
 struct riga_orario {
   int32_t posizione;  // where the row's kilometre post is read
@@ -92,29 +20,13 @@ struct riga_orario {
 };
 
 std::string orario_stazione(const stazione& s) {
-  colonna_orario c;
   switch (s.genere) {
-    case genere_fermata::partenza:
-      c.metti(12, ore_minuti(s.orario));
-      break;
-    case genere_fermata::fermata:
-      c.metti(2, ore_minuti(s.orario));
-      c.metti(12, ore_minuti(s.orario + s.sosta));
-      break;
-    case genere_fermata::arrivo:
-      c.metti(2, ore_minuti(s.orario));
-      break;
-    case genere_fermata::transito:
-      c.metti(7, ore_minuti(s.orario) + (s.orario % 60 >= 30 ? "+" : ""));
-      break;
+    case genere_fermata::partenza: return orario_partenza(s.orario);
+    case genere_fermata::fermata: return orario_fermata(s.orario, s.orario + s.sosta);
+    case genere_fermata::arrivo: return orario_arrivo(s.orario);
+    case genere_fermata::transito: break;
   }
-  return c.testo;
-}
-
-std::string orario_transito(int32_t orario) {
-  colonna_orario c;
-  c.metti(7, ore_minuti(orario) + (orario % 60 >= 30 ? "+" : ""));
-  return c.testo;
+  return orario_transito(s.orario);
 }
 
 // The timetable in running order: every station, the former station and the
@@ -153,42 +65,42 @@ std::vector<riga_orario> righe_orario() {
   return righe;
 }
 
-std::string velocita_scheda(int v) { return v > 0 ? formato("%4d ", v) : std::string(5, ' '); }
-
 std::string riga_scheda_orario(const riga_orario& r) {
-  return " |" + velocita_scheda(r.velocita) + "|" + velocita_scheda(r.marcia) + "|" +
-         formato("%9s ", testo_progressiva(r.posizione).c_str()) + "|     |" +
-         formato("%-28.28s", r.nome.c_str()) + "|" + r.orario + "|     |";
+  return componi_riga_scheda({r.velocita, r.marcia, testo_progressiva(r.posizione), r.nome, r.orario});
 }
 
 }  // namespace
 
 std::vector<std::string> tabella_note() { return {std::string(fine_del_file)}; }
 
+namespace {
+
+// The header boxes of the program's card, written by hand: the departure
+// station's name is shortened to fit, and the train's speed category and
+// mass are facts the service description does not hold.
+testata_scheda testata_incorporata() {
+  return {"27594", "BORGO VARN.", "CALMEA", "V150 B", "125%", "REG", "430T"};
+}
+
+}  // namespace
+
 std::vector<std::string> tabella_rallentamenti() {
-  std::vector<std::string> t(std::begin(testata_rallentamenti), std::end(testata_rallentamenti));
   const rallentamento& r = rallentamento_servizio();
   const auto [prima, dopo] = stazioni_attorno(r);
   std::string fra;
   if (prima != nullptr) fra += prima->nome;
   fra += '-';
   if (dopo != nullptr) fra += dopo->nome;
-  t.push_back(formato(" | 1 |%-28.28s|    %-8s|    %-6d|    %-5d|    -----   |", fra.c_str(),
-                      testo_progressiva(r.x).c_str(), r.v, r.l));
-  for (int i = 0; i < righe_vuote_rallentamenti; ++i) t.push_back(riga_vuota_rallentamenti);
-  t.push_back(riga_chiusura_rallentamenti);
-  t.insert(t.end(), std::begin(legenda_rallentamenti), std::end(legenda_rallentamenti));
+  std::vector<std::string> t = componi_rallentamenti(
+      "BORGO VARNELLO - CALMEA", "27594", {{1, fra, testo_progressiva(r.x), r.v, r.l}});
   t.push_back(std::string(fine_del_file));
   return t;
 }
 
 std::vector<std::string> tabella_scheda() {
-  std::vector<std::string> t(std::begin(testata_scheda), std::end(testata_scheda));
-  t.push_back(riga_chiusura_scheda);
-  for (const auto& r : righe_orario()) t.push_back(riga_scheda_orario(r));
-  t.push_back(riga_chiusura_scheda);
-  t.push_back(nota_scheda);
-  t.push_back("");
+  std::vector<std::string> righe;
+  for (const auto& r : righe_orario()) righe.push_back(riga_scheda_orario(r));
+  std::vector<std::string> t = componi_scheda(testata_incorporata(), righe);
   t.push_back(std::string(fine_del_file));
   return t;
 }

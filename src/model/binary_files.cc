@@ -6,31 +6,34 @@ namespace scenario {
 
 using namespace coding;
 
+static_assert(layout::sim_riga_vuota * righe_tabella_sim == 2958);
+
 std::string scrivi_tabella_sim(const stato_compilazione& s) {
   size_t size = layout::sim_riga_vuota * righe_tabella_sim;
   for (const auto& r : s.tabella_sim) size += r.testo.size();
   std::string out(size, '\0');
   char* p = out.data();
   for (const auto& r : s.tabella_sim) {
-    p = EncodeU8(p, r.tipo);
-    p = EncodeI32(p, r.inizio);
-    p = EncodeI32(p, r.fine);
-    p = EncodeI32(p, r.progressiva);
-    p = EncodeU8(p, r.b1);
+    EncodeU8(p + layout::sim_tipo, r.tipo);
+    EncodeI32(p + layout::sim_inizio, r.inizio);
+    EncodeI32(p + layout::sim_fine, r.fine);
+    EncodeI32(p + layout::sim_progressiva, r.progressiva);
+    EncodeU8(p + layout::sim_b1, r.b1);
     // Texts are bytes in the 8-bit code page already; the length is 16 bits.
-    p = EncodeU16(p, static_cast<uint16_t>(r.testo.size()));
-    std::memcpy(p, r.testo.data(), r.testo.size());
-    p += r.testo.size();
-    p = EncodeI16(p, r.i1);
-    p = EncodeI16(p, r.i2);
-    p = EncodeI16(p, r.i3);
-    p = EncodeI16(p, r.i4);
-    p = EncodeI16(p, r.i5);
-    p = EncodeU8(p, r.b2);
-    p = EncodeU8(p, r.b3);
-    p = EncodeU8(p, r.b4);
-    p = EncodeU8(p, r.b5);
-    p = EncodeI32(p, r.orario);
+    EncodeU16(p + layout::sim_lunghezza_testo, static_cast<uint16_t>(r.testo.size()));
+    std::memcpy(p + layout::sim_testo, r.testo.data(), r.testo.size());
+    char* coda = p + layout::sim_testo + r.testo.size();
+    EncodeI16(coda + layout::sim_i1, r.i1);
+    EncodeI16(coda + layout::sim_i2, r.i2);
+    EncodeI16(coda + layout::sim_i3, r.i3);
+    EncodeI16(coda + layout::sim_i4, r.i4);
+    EncodeI16(coda + layout::sim_i5, r.i5);
+    EncodeU8(coda + layout::sim_b2, r.b2);
+    EncodeU8(coda + layout::sim_b3, r.b3);
+    EncodeU8(coda + layout::sim_b4, r.b4);
+    EncodeU8(coda + layout::sim_b5, r.b5);
+    EncodeI32(coda + layout::sim_orario, r.orario);
+    p = coda + layout::sim_coda;
   }
   return out;
 }
@@ -39,17 +42,18 @@ std::string scrivi_percorso(const stato_compilazione& s) {
   std::string out(layout::dat_cella * s.percorso.size(), '\0');
   char* p = out.data();
   for (const auto& c : s.percorso) {
-    p = EncodeU8(p, c.tipo);
-    p = EncodeI16(p, c.dato1);
-    p = EncodeI16(p, c.dato2);
-    p = EncodeI16(p, c.dato3);
-    p = EncodeI16(p, c.dato4);
-    p = EncodeU8(p, c.tempo);
-    p = EncodeU8(p, c.avvicinamento);
-    p = EncodeU8(p, c.galleria);
-    p = EncodeU8(p, c.velocita);
-    p = EncodeU8(p, c.pendenza);
-    p = EncodeU8(p, c.aderenza);
+    EncodeU8(p + layout::dat_tipo, c.tipo);
+    EncodeI16(p + layout::dat_dato1, c.dato1);
+    EncodeI16(p + layout::dat_dato2, c.dato2);
+    EncodeI16(p + layout::dat_dato3, c.dato3);
+    EncodeI16(p + layout::dat_dato4, c.dato4);
+    EncodeU8(p + layout::dat_tempo, c.tempo);
+    EncodeU8(p + layout::dat_avvicinamento, c.avvicinamento);
+    EncodeU8(p + layout::dat_galleria, c.galleria);
+    EncodeU8(p + layout::dat_velocita, c.velocita);
+    EncodeU8(p + layout::dat_pendenza, c.pendenza);
+    EncodeU8(p + layout::dat_aderenza, c.aderenza);
+    p += layout::dat_cella;
   }
   return out;
 }
@@ -66,13 +70,13 @@ size_t misura_elemento(tipo_elemento t) {
 }
 
 char* scrivi_elemento(char* p, tipo_elemento t, double v) {
-  p = EncodeU16(p, static_cast<uint16_t>(t));
+  EncodeU16(p, static_cast<uint16_t>(t));
   switch (t) {
-    case tipo_elemento::intero: return EncodeI16(p, static_cast<int16_t>(v));
-    case tipo_elemento::doppio: return EncodeF64(p, v);
+    case tipo_elemento::intero: EncodeI16(p + layout::linea_tag, static_cast<int16_t>(v)); break;
+    case tipo_elemento::doppio: EncodeF64(p + layout::linea_tag, v); break;
     case tipo_elemento::vuoto: break;
   }
-  return p;
+  return p + misura_elemento(t);
 }
 
 // A plan whose points do not all hold their usual kinds, element by element.

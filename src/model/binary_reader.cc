@@ -1,7 +1,7 @@
 #include "model/binary_reader.h"
 
-#include "model/binary_files.h"
 #include "model/coding.h"
+#include "model/layout.h"
 
 namespace scenario {
 
@@ -57,7 +57,7 @@ std::optional<errore_binario> leggi_tabella_sim(
     p += layout::sim_riga_vuota + n;
   }
   if (p != fine) {
-    return errore(p, "too long: the 87 rows end at " + byte(p) + ", but " +
+    return errore(p, "too long: the " + std::to_string(righe_tabella_sim) + " rows end at " + byte(p) + ", but " +
                          std::to_string(fine - p) + " more bytes follow (the file ends at " +
                          byte(fine) + ")");
   }
@@ -78,7 +78,7 @@ std::optional<errore_binario> leggi_percorso(std::string_view dati, std::vector<
   const size_t celle = fine / layout::dat_cella;
   if (celle < celle_minime || celle > celle_massime) {
     return errore(fine, "not a route file: it holds " + std::to_string(celle) +
-                            " cells of 15 bytes, and a route has " +
+                            " cells of " + std::to_string(layout::dat_cella) + " bytes, and a route has " +
                             std::to_string(celle_minime) + " to " +
                             std::to_string(celle_massime) + " (the file ends at " + byte(fine) +
                             ")");

@@ -28,7 +28,7 @@ void matrice_punti::dimensiona(int32_t ultimo) {
   if (ultimo < 0) return;
   ultimo_ = ultimo;
   if (ultimo >= 3) {
-    meta_ = 10 * static_cast<size_t>(ultimo) - 18;
+    meta_ = layout::linea_meta(ultimo);
     // Zeroed memory is a plan of empty elements (tag 0, value 0).
     byte_ = memoria_azzerata(2 * meta_);
   }
@@ -67,8 +67,8 @@ void matrice_punti::imposta_intero(int32_t i, int16_t x, int16_t y) {
   if (i < 2 && ultimo_ >= 3) {
     // Points 0 and 1 are integers in a finished plan: their bytes go to
     // their place at the head of each half.
-    coding::EncodeI16(coding::EncodeU16(byte_.get() + 4 * static_cast<size_t>(i), intero), x);
-    coding::EncodeI16(coding::EncodeU16(byte_.get() + meta_ + 4 * static_cast<size_t>(i), intero), y);
+    coding::EncodeI16(coding::EncodeU16(byte_.get() + layout::linea_intero * static_cast<size_t>(i), intero), x);
+    coding::EncodeI16(coding::EncodeU16(byte_.get() + meta_ + layout::linea_intero * static_cast<size_t>(i), intero), y);
   }
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/coding.h"
+#include "model/layout.h"
 #include "platform/memory.h"
 
 namespace scenario {
@@ -129,7 +130,7 @@ class matrice_punti {
       char* pa = elemento(0, i);
       char* pb = elemento(1, i);
       int32_t nuovi = 0;
-      for (; i <= fine; ++i, pa += 10, pb += 10) {
+      for (; i <= fine; ++i, pa += layout::linea_doppio, pb += layout::linea_doppio) {
         double xn = 0, yn = 0;
         passo(x0, y0, x1, y1, xn, yn);
         nuovi += coding::DecodeU16(pa) != doppio;
@@ -152,10 +153,10 @@ class matrice_punti {
     return static_cast<tipo_elemento>(coding::DecodeU16(elemento(0, i)));
   }
   double x(int32_t i) const {
-    return centrale(i) ? coding::DecodeF64(elemento(0, i) + 2) : x_bordo_[bordo(i)];
+    return centrale(i) ? coding::DecodeF64(elemento(0, i) + layout::linea_tag) : x_bordo_[bordo(i)];
   }
   double y(int32_t i) const {
-    return centrale(i) ? coding::DecodeF64(elemento(1, i) + 2) : y_bordo_[bordo(i)];
+    return centrale(i) ? coding::DecodeF64(elemento(1, i) + layout::linea_tag) : y_bordo_[bordo(i)];
   }
 
   // The bytes of "_linea.dat" when every point holds the kind a finished plan
@@ -172,7 +173,7 @@ class matrice_punti {
   }
   // The element of point i in half h (0: first coordinates, 1: second).
   char* elemento(int h, int32_t i) const {
-    return byte_.get() + static_cast<size_t>(h) * meta_ + 8 + 10 * static_cast<size_t>(i - 2);
+    return byte_.get() + static_cast<size_t>(h) * meta_ + layout::linea_punto(i);
   }
   void imposta_bordo(int32_t i, tipo_elemento t, double x, double y);
 

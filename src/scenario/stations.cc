@@ -94,9 +94,10 @@ int32_t progressiva_km(int32_t posizione) {
 }
 
 std::string testo_progressiva(int32_t posizione) {
-  const int32_t metri = std::abs(progressiva_km(posizione));
+  const int32_t post = progressiva_km(posizione);
+  const int32_t metri = std::abs(post);
   char testo[24];
-  std::snprintf(testo, sizeof testo, "%d+%03d", static_cast<int>(metri / 1000),
+  std::snprintf(testo, sizeof testo, "%s%d+%03d", post < 0 ? "-" : "", static_cast<int>(metri / 1000),
                 static_cast<int>(metri % 1000));
   return testo;
 }

@@ -29,7 +29,10 @@ std::span<const zona_chilometrica> zone_chilometriche();
 
 // Metres shown by the kilometre post at `posizione`, by the zone it lies in.
 int32_t progressiva_km(int32_t posizione);
-// The post as the card prints it: kilometres, "+", three digits of metres.
+// The post as the card prints it: kilometres, "+", three digits of metres,
+// a negative post with its sign. These tables are written before anything is
+// compiled, so they keep the zones as the line description states them; the
+// tests hold this rule to the one read from the compiled chainage rows.
 std::string testo_progressiva(int32_t posizione);
 
 // Seconds after midnight.

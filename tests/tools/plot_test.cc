@@ -4,7 +4,7 @@
 // matches its golden copy, and clear refusals.
 //
 // The golden copy is tests/golden/plot/small.svg; run the tests with
-// SCENARIO_REGENERATE_GOLDEN=1 to write it afresh after a deliberate change
+// SCENARIO_UPDATE_GOLDEN=1 to write it afresh after a deliberate change
 // of the drawing, and look at it before committing it.
 #include <gtest/gtest.h>
 
@@ -291,14 +291,14 @@ TEST_F(PlotTest, MatchesGoldenDrawing) {
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string svg = read_file(dir.file("small.svg"));
   const std::string golden = std::string(SCENARIO_SOURCE_DIR) + "/tests/golden/plot/small.svg";
-  if (const char* again = std::getenv("SCENARIO_REGENERATE_GOLDEN"); again && *again) {
+  if (const char* again = std::getenv("SCENARIO_UPDATE_GOLDEN"); again && *again) {
     write_file(golden, svg);
     GTEST_SKIP() << "wrote " << golden;
   }
-  ASSERT_TRUE(file_exists(golden)) << golden << " is missing: run with SCENARIO_REGENERATE_GOLDEN=1";
+  ASSERT_TRUE(file_exists(golden)) << golden << " is missing: run with SCENARIO_UPDATE_GOLDEN=1";
   EXPECT_TRUE(svg == read_file(golden))
       << "the drawing differs from " << golden
-      << "; if the change is meant, regenerate it with SCENARIO_REGENERATE_GOLDEN=1 and look at it";
+      << "; if the change is meant, regenerate it with SCENARIO_UPDATE_GOLDEN=1 and look at it";
 }
 
 // Plans that a compile does not make, or that are damaged, still give a

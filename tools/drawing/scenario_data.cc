@@ -1,5 +1,7 @@
 #include "drawing/scenario_data.h"
 
+#include <cstdio>
+
 #include "compiler/codes.h"
 #include "compiler/reader.h"
 #include "model/binary_reader.h"
@@ -18,6 +20,15 @@ Diagnostic avviso(std::string codice, std::string messaggio, std::string file = 
   d.where.file = std::move(file);
   d.message = std::move(messaggio);
   return d;
+}
+
+// "E" and the fault number, the stable code of a compile fault. Written
+// into a buffer: GCC 12 at -O3 mistakes "E" + std::to_string(n) for an
+// overlapping copy.
+std::string codice_guasto(int32_t numero) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "E%d", static_cast<int>(numero));
+  return buf;
 }
 
 }  // namespace
@@ -134,7 +145,7 @@ bool compila_sorgenti(FileSystem& fs, const std::string& cartella, const std::st
   for (const guasto& g : c.guasti) {
     Diagnostic d;
     d.severity = Severity::kError;
-    d.code = "E" + std::to_string(g.numero);
+    d.code = codice_guasto(g.numero);
     d.where.file = g.file;
     d.where.line = g.riga;
     d.message = std::string(testo_errore(g.numero));
@@ -145,7 +156,7 @@ bool compila_sorgenti(FileSystem& fs, const std::string& cartella, const std::st
   }
   if (esito.errore_guardia) {
     Diagnostic d;
-    d.code = "E" + std::to_string(*esito.errore_guardia);
+    d.code = codice_guasto(*esito.errore_guardia);
     d.message = "the header guard refused the compile: nothing would be written";
     s->diagnostiche.push_back(std::move(d));
   } else if (esito.nulla_da_scrivere) {

@@ -1,0 +1,122 @@
+// The product's bytes, pinned: the one-shot run's outputs compared with the
+// files kept in tests/golden/embedded/. The ".sim" and ".dat" files are kept
+// as their field-by-field dump, so that a change shows as the row or cell and
+// the field that moved; the track plan is kept as its size and a digest; the
+// two text sources and the three crew documents are kept whole.
+//
+// After an intended change of the embedded scenario or of the compiler,
+// regenerate the kept files and review their diff before committing:
+//   SCENARIO_UPDATE_GOLDEN=1 ctest --test-dir build -R Golden
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/file_names.h"
+#include "platform/file_system.h"
+#include "run/run.h"
+#include "scenario/line_description.h"
+#include "scenario/service_description.h"
+#include "scenario/text_writer.h"
+#include "support/test_support.h"
+
+namespace scenario::testing {
+namespace {
+
+const std::string kCartellaGolden = std::string(SCENARIO_SOURCE_DIR) + "/tests/golden/embedded/";
+
+bool rigenera() {
+  const char* v = std::getenv("SCENARIO_UPDATE_GOLDEN");
+  return v != nullptr && std::string(v) == "1";
+}
+
+std::vector<std::string> righe(const std::string& testo) {
+  std::vector<std::string> out;
+  std::istringstream in(testo);
+  for (std::string r; std::getline(in, r);) out.push_back(r);
+  return out;
+}
+
+// Where two dump lines part: the thing the line is about (the text before
+// its first ": ") and the first field that differs.
+std::string differenza(const std::string& atteso, const std::string& ottenuto) {
+  const size_t due_punti = atteso.find(": ");
+  const std::string soggetto = atteso.substr(0, due_punti);
+  std::istringstream a(atteso.substr(due_punti == std::string::npos ? 0 : due_punti + 2));
+  std::istringstream b(ottenuto.substr(due_punti == std::string::npos ? 0 : due_punti + 2));
+  std::string ta, tb;
+  while (true) {
+    const bool ha = static_cast<bool>(a >> ta), hb = static_cast<bool>(b >> tb);
+    if (!ha && !hb) break;
+    if (!ha) ta = "(nothing)";
+    if (!hb) tb = "(nothing)";
+    if (ta != tb) return soggetto + ": kept " + ta + ", now " + tb;
+  }
+  return soggetto + ": kept \"" + atteso + "\", now \"" + ottenuto + "\"";
+}
+
+// Compares `ottenuto` with the kept file `nome` line by line (or rewrites
+// the kept file when regenerating) and names the first difference.
+void confronta(const std::string& nome, const std::string& ottenuto) {
+  const std::string percorso = kCartellaGolden + nome;
+  if (rigenera()) {
+    write_file(percorso, ottenuto);
+    return;
+  }
+  ASSERT_TRUE(file_exists(percorso)) << percorso << " is missing; see the head of this test";
+  const std::string atteso = read_file(percorso);
+  if (atteso == ottenuto) return;
+  const auto ra = righe(atteso), ro = righe(ottenuto);
+  for (size_t i = 0; i < std::max(ra.size(), ro.size()); ++i) {
+    const std::string a = i < ra.size() ? ra[i] : "(end of file)";
+    const std::string o = i < ro.size() ? ro[i] : "(end of file)";
+    if (a != o) {
+      ADD_FAILURE() << nome << " line " << i + 1 << ": " << differenza(a, o);
+      return;
+    }
+  }
+  ADD_FAILURE() << nome << " differs in its line ends";
+}
+
+// FNV-1a, 64 bits: enough to notice any change of the plan's bytes.
+std::string impronta(const std::string& dati) {
+  uint64_t h = 14695981039346656037ull;
+  for (unsigned char c : dati) {
+    h ^= c;
+    h *= 1099511628211ull;
+  }
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%zu bytes, fnv1a64 %016llx\n", dati.size(),
+                static_cast<unsigned long long>(h));
+  return buf;
+}
+
+std::string dump(const TempDir& dir, const std::string& file) {
+  const ProcessResult r = run_program("scenario-tool", {"dump", file}, dir.path());
+  EXPECT_EQ(r.status, 0) << r.err;
+  return r.out;
+}
+
+TEST(Golden, LeUsciteDellEsecuzioneSonoQuelleConservate) {
+  TempDir dir;
+  PosixFileSystem fs;
+  std::ostringstream err;
+  ASSERT_EQ(esegui(fs, dir.path(), err), 0) << err.str();
+
+  const std::string linea = nome_linea_incorporata, treno = nome_treno_incorporato;
+  confronta("table.sim.txt", dump(dir, nomi::sim(linea, treno)));
+  confronta("route.dat.txt", dump(dir, nomi::dat(linea, treno)));
+  confronta("track_plan.digest", impronta(read_file(dir.file(nomi::linea_dat(linea)))));
+  confronta("line_description.txt", componi_testo(tabella_linea()));
+  confronta("service_description.txt", componi_testo(tabella_treno()));
+  confronta("timetable_card.txt", read_file(dir.file(nomi::scheda(linea, treno))));
+  confronta("slowdown_order.txt", read_file(dir.file(nomi::rallentamenti(linea, treno))));
+  confronta("notes_sheet.txt", read_file(dir.file(nomi::note(linea, treno))));
+}
+
+}  // namespace
+}  // namespace scenario::testing

@@ -1,0 +1,191 @@
+// scenario-tool documents: the timetable card and the slow-down order of an
+// author's own scenario, or, with --verify, the check of the ones beside the
+// sources against it.
+#include <algorithm>
+#include <iostream>
+#include <sstream>
+
+#include "commands.h"
+#include "crew/documents.h"
+#include "crew/feasibility.h"
+#include "crew/verify.h"
+#include "model/file_names.h"
+#include "platform/file_system.h"
+#include "run/compile.h"
+#include "tool_support.h"
+
+namespace scenario::tool {
+
+namespace {
+
+constexpr const char* kHelp =
+    "usage: scenario-tool documents --dir DIR --line NAME --train NAME [--out DIR]\n"
+    "                               [--verify] [--json]\n"
+    "                               [--acceleration A] [--braking B]\n"
+    "\n"
+    "Reads the line and service descriptions in DIR (never changing them) and\n"
+    "writes, into --out (default DIR), the crew documents laid out as the\n"
+    "program's own:\n"
+    "  LINE_TRAIN_scheda_treno.txt    the timetable card\n"
+    "  LINE_TRAIN_rallentamenti.txt   the slow-down order\n"
+    "  LINE_TRAIN_note.txt            an empty notes sheet, unless one exists\n"
+    "\n"
+    "The card has one row per station in running order (the first timed one\n"
+    "departs, the last timed one arrives, the others stop; a station without\n"
+    "a time is a passing row) and one row wherever the speed limit changes,\n"
+    "with the new speed. Its kilometre posts follow the line's chainage zones.\n"
+    "The order has one row per slow-down: the stations on either side, its\n"
+    "post, speed and length.\n"
+    "\n"
+    "With --verify nothing is written: the card and the order found in DIR are\n"
+    "read and every row that disagrees with the scenario is reported (a\n"
+    "missing or extra station, a name or time that differs, a post more than\n"
+    "100 m off, a speed that is not the limit in force, a slow-down that is\n"
+    "not in the service description, ...).\n"
+    "\n"
+    "Both modes check the timetable between consecutive timed stations:\n"
+    "  error    timetable-infeasible  less time than the stretch needs at the\n"
+    "                                 speed limits (slow-downs included), with\n"
+    "                                 no time to accelerate or brake\n"
+    "  note     timetable-tight       less time than the estimate that starts\n"
+    "                                 and stops at each timed station,\n"
+    "                                 accelerating and braking at constant rates\n"
+    "  warning  timetable-backwards   a station reached before the previous\n"
+    "                                 one is left\n"
+    "\n"
+    "options:\n"
+    "  --dir DIR           folder of the two text files (and, with --verify, of\n"
+    "                      the documents to check)\n"
+    "  --line NAME         line name\n"
+    "  --train NAME        train name\n"
+    "  --out DIR           folder for the documents (default: --dir)\n"
+    "  --verify            check the documents in DIR instead of writing\n"
+    "  --json              print {\"diagnostics\": [...], \"running_times\": {...}}\n"
+    "                      on standard output\n"
+    "  --acceleration A    m/s2 for the estimate (default 0.5)\n"
+    "  --braking B         m/s2 for the estimate (default 0.5)\n"
+    "  --help              this text\n"
+    "\n"
+    "Diagnostics are printed on standard error as\n"
+    "  FILE:LINE:COL: severity: message [code]\n"
+    "\n"
+    "exit status:\n"
+    "  0   documents written; with --verify, no error or warning\n"
+    "  1   with --verify, an error or a warning; without it, an infeasible\n"
+    "      timetable (the documents are still written)\n"
+    "  2   the sources have faults (printed); nothing written\n"
+    "  3   a file could not be read or written; the message names it\n"
+    "  64  bad usage\n";
+
+std::optional<double> tasso(const std::string& testo) {
+  try {
+    size_t usati = 0;
+    const double v = std::stod(testo, &usati);
+    if (usati != testo.size() || !(v > 0) || v > 20) return std::nullopt;
+    return v;
+  } catch (...) {
+    return std::nullopt;
+  }
+}
+
+std::string diagnostiche_json(const Diagnostics& d) {
+  std::ostringstream o;
+  o << "[";
+  for (size_t i = 0; i < d.size(); ++i) {
+    const Diagnostic& x = d[i];
+    o << (i ? ", " : "") << "{\"severity\": \"" << severity_name(x.severity)
+      << "\", \"code\": " << stringa_json(x.code) << ", \"file\": " << stringa_json(x.where.file)
+      << ", \"line\": " << x.where.line << ", \"column\": " << x.where.column
+      << ", \"message\": " << stringa_json(x.message) << "}";
+  }
+  o << "]";
+  return o.str();
+}
+
+}  // namespace
+
+int cmd_documents(const args_t& args) {
+  opzioni_comando o;
+  if (auto e = analizza_opzioni(args, {"--dir", "--line", "--train", "--out", "--acceleration", "--braking"},
+                                {"--verify", "--json"}, &o)) {
+    std::cerr << "scenario-tool documents: " << *e << "\n\n" << kHelp;
+    return kUsage;
+  }
+  if (o.aiuto) {
+    std::cout << kHelp;
+    return 0;
+  }
+  if (!o.posizionali.empty()) {
+    std::cerr << "scenario-tool documents: unexpected argument '" << o.posizionali.front() << "'\n\n"
+              << kHelp;
+    return kUsage;
+  }
+  for (const char* richiesta : {"--dir", "--line", "--train"}) {
+    if (o.valore(richiesta).empty()) {
+      std::cerr << "scenario-tool documents: " << richiesta << " is required\n\n" << kHelp;
+      return kUsage;
+    }
+  }
+  crew::parametri_marcia marcia;
+  for (auto [nome, campo] : {std::pair{"--acceleration", &marcia.accelerazione},
+                             std::pair{"--braking", &marcia.decelerazione}}) {
+    if (o.valori.count(nome) == 0) continue;
+    const auto v = tasso(o.valore(nome));
+    if (!v) {
+      std::cerr << "scenario-tool documents: " << nome
+                << " takes a rate in m/s2 above 0 and at most 20\n";
+      return kUsage;
+    }
+    *campo = *v;
+  }
+
+  const std::string cartella = o.valore("--dir");
+  stato_compilazione s;
+  s.nome_linea = o.valore("--line");
+  s.nome_treno = o.valore("--train");
+  PosixFileSystem fs;
+  if (auto e = crew::leggi_sorgenti(s, fs, cartella)) {
+    std::cerr << e->path << ": " << e->reason << '\n';
+    return 3;
+  }
+  if (!s.guasti.empty() || !s.dimensionato()) {
+    esito_compilazione vuoto;
+    vuoto.nulla_da_scrivere = !s.dimensionato();
+    riporta(std::cerr, vuoto, s);
+    std::cerr << "scenario-tool documents: the sources have faults; no document written\n";
+    return 2;
+  }
+
+  const crew::servizio sv(s);
+  const std::string file_treno = join_path(cartella, nomi::treno_txt(s.nome_linea, s.nome_treno));
+  std::string testo_treno;
+  (void)fs.read(file_treno, &testo_treno);
+  const crew::esito_fattibilita orario = crew::verifica_orario(sv, marcia, file_treno, testo_treno);
+
+  Diagnostics d;
+  if (o.ha("--verify")) d = crew::verifica_documenti(s, fs, cartella);
+  d.insert(d.end(), orario.diagnostiche.begin(), orario.diagnostiche.end());
+  for (const auto& x : d) std::cerr << format_diagnostic(x) << '\n';
+  if (o.ha("--json")) {
+    std::cout << "{\"diagnostics\": " << diagnostiche_json(d)
+              << ", \"running_times\": " << crew::tabella_json(orario, marcia) << "}\n";
+  }
+  const bool errore = std::any_of(d.begin(), d.end(), [](const Diagnostic& x) { return x.severity == Severity::kError; });
+  if (o.ha("--verify")) {
+    const bool avviso = std::any_of(d.begin(), d.end(), [](const Diagnostic& x) { return x.severity != Severity::kNote; });
+    return avviso ? 1 : 0;
+  }
+
+  const std::string uscita = o.valore("--out", cartella);
+  const crew::documenti_scritti scritti = crew::scrivi_documenti(s, fs, uscita);
+  if (scritti.errore_io) {
+    std::cerr << scritti.errore_io->path << ": " << scritti.errore_io->reason << '\n';
+    return 3;
+  }
+  if (!o.ha("--json")) {
+    for (const auto& n : scritti.scritti) std::cout << join_path(uscita, n) << '\n';
+  }
+  return errore ? 1 : 0;
+}
+
+}  // namespace scenario::tool
