@@ -181,7 +181,10 @@ std::vector<oggetto> oggetti_percorso(const scenario_letto& s) {
         std::string testo;
         if (x.dato1 >= 0 && x.dato1 < righe_tabella_sim) {
           const auto r = static_cast<size_t>(x.dato1);
-          for (const auto& g : gruppi(s.tabella[r].testo)) testo += (testo.empty() ? "" : " ") + g;
+          for (const auto& g : gruppi(s.tabella[r].testo)) {
+            if (!testo.empty()) testo += ' ';
+            testo += g;
+          }
           if (o.origine.empty()) o.origine = luogo(s.origine_riga[r]);
         }
         o.nome = testo;

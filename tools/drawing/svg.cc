@@ -94,7 +94,10 @@ std::string pagina::tracciato(double da, double a) const {
     return punto{sx_ + scala_ * q.x, sy_ - scala_ * q.y};
   });
   std::string d;
-  for (const punto& p : punti) d += (d.empty() ? "M" : " L") + f1(p.x) + "," + f1(p.y);
+  for (const punto& p : punti) {
+    d += d.empty() ? "M" : " L";
+    d += f1(p.x) + "," + f1(p.y);
+  }
   return d;
 }
 
@@ -179,8 +182,10 @@ void pagina::segno(const oggetto& o) {
     }
     case genere::galleria:
     case genere::rallentamento: {
-      b_ << "<path class=\"" << cls << "\" d=\""
-         << tracciato(o.metro, std::max<double>(o.metro_fine, o.metro + 1)) << "\"><title>"
+      // Cut to the stretch drawn.
+      const double da = std::max<double>(o.metro, da_);
+      const double a = std::max(da + 1, std::min<double>(o.metro_fine, fine_piano_));
+      b_ << "<path class=\"" << cls << "\" d=\"" << tracciato(da, a) << "\"><title>"
          << testo_xml(std::string(descrizione_genere(o.tipo)) + (o.nome.empty() ? "" : " " + o.nome) +
                       ", " + metri(o.metro) + " - " + metri(o.metro_fine))
          << "</title></path>\n";
@@ -308,7 +313,9 @@ double pagina::disegna_profili(double alto) {
   };
   double lungo = 0;
   for (const oggetto& o : oggetti_) {
-    if (o.tipo == genere::stazione) lungo = std::max(lungo, larghezza_testo(o.nome, 9.5));
+    if (o.tipo == genere::stazione && o.metro >= da_ && o.metro <= fine_piano_) {
+      lungo = std::max(lungo, larghezza_testo(o.nome, 9.5));
+    }
   }
   const double nomi = alto + std::min(lungo, 200.0);
   const double vel_alto = nomi + 26, vel_basso = vel_alto + 140;
@@ -345,7 +352,8 @@ double pagina::disegna_profili(double alto) {
     std::string d;
     for (size_t c = c0; c < c1; ++c) {
       const double yy = y(valore(celle[c]));
-      d += (d.empty() ? "M" : " L") + f1(x_cella(c)) + "," + f1(yy) + " L" + f1(x_cella(c + 1)) +
+      d += d.empty() ? "M" : " L";
+      d += f1(x_cella(c)) + "," + f1(yy) + " L" + f1(x_cella(c + 1)) +
            "," + f1(yy);
     }
     return d;
@@ -503,7 +511,7 @@ esito_svg pagina::disegna() {
   voce("<line x1=\"5\" y1=\"-4\" x2=\"5\" y2=\"4\" stroke=\"#1f5fbf\" stroke-width=\"1.2\"/>", "approach mark", 100);
   y += 18;
   lx = kMargine;
-  voce("<line x1=\"-6\" y1=\"0\" x2=\"14\" y2=\"0\" stroke=\"#999\" stroke-width=\"1.5\" stroke-dasharray=\"5 4\"/>",
+  if (fine_piano_ > lunghezza_) voce("<line x1=\"-6\" y1=\"0\" x2=\"14\" y2=\"0\" stroke=\"#999\" stroke-width=\"1.5\" stroke-dasharray=\"5 4\"/>",
        "track beyond the end of the route: the first " + f1(kCorsaMostrata / 1000) + " km of " +
            f1((piano_.ultimo() - lunghezza_) / 1000) + " km of run-off",
        400);

@@ -81,9 +81,14 @@ std::string dati_vista(const scenario_letto& s, const opzioni_vista& o) {
   std::string v, g, a;
   for (size_t c = 0; c < n; ++c) {
     const char* sep = c ? "," : "";
-    v += sep + std::to_string(velocita_kmh(s.celle[c]));
-    g += sep + std::to_string(pendenza_per_mille(s.celle[c]));
-    a += sep + std::to_string(s.celle[c].aderenza);
+    // Appended piece by piece: GCC 12 at -O3 takes a text prepended to a
+    // temporary string for an overlapping copy.
+    v += sep;
+    v += std::to_string(velocita_kmh(s.celle[c]));
+    g += sep;
+    g += std::to_string(pendenza_per_mille(s.celle[c]));
+    a += sep;
+    a += std::to_string(s.celle[c].aderenza);
   }
   j += ",\"profiles\":{\"step\":50,\"speed\":[" + v + "],\"gradient\":[" + g + "],\"adhesion\":[" + a + "]}";
 
@@ -91,7 +96,8 @@ std::string dati_vista(const scenario_letto& s, const opzioni_vista& o) {
   j += ",\"posts\":[";
   bool primo = true;
   for (const auto& t : tratti_chilometrici(km, 0, std::max<int64_t>(lunghezza, 1) + 7000)) {
-    j += (primo ? "[" : ",[") + std::to_string(t.inizio) + "," + std::to_string(t.fine) + "," +
+    j += primo ? "[" : ",[";
+    j += std::to_string(t.inizio) + "," + std::to_string(t.fine) + "," +
          std::to_string(t.post_inizio) + "," + std::to_string(t.verso) + "]";
     primo = false;
   }
@@ -111,7 +117,8 @@ std::string dati_vista(const scenario_letto& s, const opzioni_vista& o) {
     if (x.tipo != genere::avvicinamento && x.tipo != genere::preavviso) {
       j += ",\"v\":[";
       for (size_t i = 0; i < x.valori.size(); ++i) {
-        j += (i ? ",[" : "[") + stringa_json(x.valori[i].first) + "," +
+        j += i ? ",[" : "[";
+        j += stringa_json(x.valori[i].first) + "," +
              stringa_json(x.valori[i].second) + "]";
       }
       j += "]";
@@ -124,7 +131,8 @@ std::string dati_vista(const scenario_letto& s, const opzioni_vista& o) {
   primo = true;
   for (const Diagnostics* l : {&o.altre_diagnostiche, &s.diagnostiche}) {
     for (const Diagnostic& d : *l) {
-      j += (primo ? "" : ",") + diagnostica_json(d);
+      if (!primo) j += ',';
+      j += diagnostica_json(d);
       primo = false;
     }
   }
