@@ -187,7 +187,7 @@ TEST(OggettiPercorso, EveryKindAtItsPosition) {
   scenario_letto s;
   s.tabella = st.tabella_sim;
   s.celle = st.percorso;
-  const auto oggetti = oggetti_percorso(s);
+  const auto oggetti = elementi_percorso(s);
   std::map<std::string, std::vector<std::string>> per_genere;
   for (const auto& o : oggetti) {
     per_genere[nome_genere(o.tipo)].push_back(std::to_string(o.metro) + (o.nome.empty() ? "" : " " + o.nome));
@@ -209,7 +209,7 @@ TEST(OggettiPercorso, EveryKindAtItsPosition) {
   s.derivata.assign(s.celle.size(), false);
   s.derivata[80] = true;
   std::set<int32_t> derivati;
-  for (const auto& o : oggetti_percorso(s)) {
+  for (const auto& o : elementi_percorso(s)) {
     if (o.tipo == genere::tabella_derivata) derivati.insert(o.metro);
   }
   EXPECT_EQ(derivati, (std::set<int32_t>{4000}));

@@ -101,8 +101,8 @@ std::string coppia(int v) {
 
 }  // namespace
 
-std::vector<oggetto> oggetti_percorso(const scenario_letto& s) {
-  std::vector<oggetto> out;
+std::vector<elemento> elementi_percorso(const scenario_letto& s) {
+  std::vector<elemento> out;
   const auto& celle = s.celle;
   const size_t n = celle.size();
   auto origine = [&](size_t c) {
@@ -119,7 +119,7 @@ std::vector<oggetto> oggetti_percorso(const scenario_letto& s) {
 
   for (size_t c = 0; c < n; ++c) {
     const cella& x = celle[c];
-    oggetto o;
+    elemento o;
     o.cella = static_cast<int32_t>(c);
     o.origine = origine(c);
     switch (x.tipo) {
@@ -196,7 +196,7 @@ std::vector<oggetto> oggetti_percorso(const scenario_letto& s) {
     }
     if (o.cella >= 0) out.push_back(std::move(o));
     if (x.avvicinamento != 0) {
-      oggetto a;
+      elemento a;
       a.tipo = genere::avvicinamento;
       a.cella = static_cast<int32_t>(c);
       a.metro = a.metro_fine = in(c);
@@ -217,7 +217,7 @@ std::vector<oggetto> oggetti_percorso(const scenario_letto& s) {
     }
     size_t e = c;
     while (e + 1 < n && celle[e + 1].galleria != 0) ++e;
-    oggetto o;
+    elemento o;
     o.tipo = genere::galleria;
     o.cella = static_cast<int32_t>(c);
     o.metro = in(c);
@@ -241,7 +241,7 @@ std::vector<oggetto> oggetti_percorso(const scenario_letto& s) {
 
   for (int r : righe_stazioni(s)) {
     const record_sim& row = s.tabella[static_cast<size_t>(r)];
-    oggetto o;
+    elemento o;
     o.tipo = genere::stazione;
     o.metro = o.metro_fine = row.progressiva;
     o.nome = rifila(row.testo);
@@ -254,7 +254,7 @@ std::vector<oggetto> oggetti_percorso(const scenario_letto& s) {
     out.push_back(std::move(o));
   }
   std::stable_sort(out.begin(), out.end(),
-                   [](const oggetto& a, const oggetto& b) { return a.metro < b.metro; });
+                   [](const elemento& a, const elemento& b) { return a.metro < b.metro; });
   return out;
 }
 

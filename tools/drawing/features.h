@@ -56,7 +56,7 @@ const char* nome_genere(genere g);
 // Its caption, for legends and read-outs.
 const char* descrizione_genere(genere g);
 
-struct oggetto {
+struct elemento {
   genere tipo = genere::segnale;
   int32_t metro = 0;       // route position
   int32_t metro_fine = 0;  // end of a stretch (tunnel, slow-down); = metro for a point
@@ -69,7 +69,7 @@ struct oggetto {
 
 // Every object, sorted by position (stations by their position, stretches by
 // their start). Texts are as stored (8-bit); positions are metres.
-std::vector<oggetto> oggetti_percorso(const scenario_letto& s);
+std::vector<elemento> elementi_percorso(const scenario_letto& s);
 
 // Rows 1 .. 80 that hold a station: neither a text-board row nor empty.
 std::vector<int> righe_stazioni(const scenario_letto& s);

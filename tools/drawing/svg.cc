@@ -51,7 +51,7 @@ class pagina {
   std::string tracciato(double da, double a) const;
   void prepara_piano(double alto);
   void disegna_piano();
-  void segno(const oggetto& o);
+  void segno(const elemento& o);
   void etichette(std::vector<std::pair<double, etichetta>> v, bool obbligatorie);
   bool pianta(double metro, const etichetta& e, bool lontano, const char* classe = nullptr);
   void striscia_stazioni(double nomi, double alto, double basso);
@@ -65,7 +65,7 @@ class pagina {
   piano_girato piano_;
   occupazione occ_;
   chilometrica km_;
-  std::vector<oggetto> oggetti_;
+  std::vector<elemento> elementi_;
   double lunghezza_ = 0, da_ = 0, a_ = 0, fine_piano_ = 0;
   double scala_ = 1, sx_ = 0, sy_ = 0;
   double piano_alto_ = 0, piano_basso_ = 0;
@@ -117,7 +117,7 @@ void pagina::prepara_piano(double alto) {
   occ_ = occupazione({kMargine / 3, piano_alto_, kLarghezza - kMargine / 3, piano_basso_});
 }
 
-void pagina::segno(const oggetto& o) {
+void pagina::segno(const elemento& o) {
   const punto p = sul_piano(o.metro);
   const punto n = normale(o.metro);
   const std::string titolo = "<title>" + testo_xml(std::string(descrizione_genere(o.tipo)) +
@@ -208,7 +208,7 @@ void pagina::disegna_piano() {
   std::vector<std::pair<double, etichetta>> nomi, secondarie, segnali;
   // Stretches first, point marks over them, stations last on top.
   for (int passata = 0; passata < 3; ++passata) {
-    for (const oggetto& o : oggetti_) {
+    for (const elemento& o : elementi_) {
       const bool tratto = o.tipo == genere::galleria || o.tipo == genere::rallentamento;
       const int mia = tratto ? 0 : o.tipo == genere::stazione ? 2 : 1;
       if (mia != passata) continue;
@@ -286,7 +286,7 @@ void pagina::striscia_stazioni(double nomi, double alto, double basso) {
   // each at its position, with a faint line down through the charts; a name
   // that would touch the previous one is left out and counted.
   double ultimo = -1e9;
-  for (const oggetto& o : oggetti_) {
+  for (const elemento& o : elementi_) {
     if (o.tipo != genere::stazione || o.metro < da_ || o.metro > fine_piano_) continue;
     const double x = x_profilo(o.metro);
     if (x - ultimo >= 12) {
@@ -312,7 +312,7 @@ double pagina::disegna_profili(double alto) {
     return x_profilo(std::clamp(50.0 * static_cast<double>(c), da_, a_));
   };
   double lungo = 0;
-  for (const oggetto& o : oggetti_) {
+  for (const elemento& o : elementi_) {
     if (o.tipo == genere::stazione && o.metro >= da_ && o.metro <= fine_piano_) {
       lungo = std::max(lungo, larghezza_testo(o.nome, 9.5));
     }
@@ -336,7 +336,7 @@ double pagina::disegna_profili(double alto) {
        << "<text class=\"tick\" x=\"" << sinistra - 6 << "\" y=\"" << f1(y_vel(v) + 3)
        << "\" text-anchor=\"end\">" << v << "</text>\n";
   }
-  for (const oggetto& o : oggetti_) {
+  for (const elemento& o : elementi_) {
     if (o.tipo != genere::rallentamento || o.metro_fine < da_ || o.metro > fine_piano_) continue;
     const double x0 = x_profilo(std::max<double>(o.metro, da_));
     const double x1 = std::max(x0 + 2, x_profilo(std::min<double>(o.metro_fine, fine_piano_)));
@@ -450,7 +450,7 @@ esito_svg pagina::disegna() {
   lunghezza_ = s_.lunghezza();
   km_ = chilometrica(s_.tabella);
   piano_ = piano_girato(s_.piano, static_cast<int32_t>(lunghezza_));
-  oggetti_ = oggetti_percorso(s_);
+  elementi_ = elementi_percorso(s_);
   const double fine_corsa =
       piano_.vuoto() ? lunghezza_ : std::min<double>(piano_.ultimo(), lunghezza_ + kCorsaMostrata);
   da_ = std::clamp<double>(o_.da.value_or(0), 0, lunghezza_);
@@ -462,7 +462,7 @@ esito_svg pagina::disegna() {
   fine_piano_ = std::max(fine_piano_, da_);
 
   int conta[numero_generi] = {};
-  for (const oggetto& o : oggetti_) {
+  for (const elemento& o : elementi_) {
     if (o.metro_fine >= da_ && o.metro <= fine_piano_) ++conta[static_cast<int>(o.tipo)];
   }
   double y = 34;

@@ -105,7 +105,7 @@ std::string dati_vista(const scenario_letto& s, const opzioni_vista& o) {
 
   j += ",\"objects\":[";
   primo = true;
-  for (const oggetto& x : oggetti_percorso(s)) {
+  for (const elemento& x : elementi_percorso(s)) {
     j += primo ? "{" : ",{";
     primo = false;
     j += "\"k\":\"" + std::string(nome_genere(x.tipo)) + "\",\"m\":" + std::to_string(x.metro);
