@@ -13,9 +13,10 @@
 //   scenario_misura vuoto             does nothing: the memory of a bare process
 //   scenario_misura tempi N CMD ARGS  runs CMD N times; prints the median wall
 //                                     time, CPU time and peak resident memory
-//   scenario_misura confronta N A... -- B...
-//                                     runs A and B by turns, N times each;
-//                                     prints the same three medians of each
+//   scenario_misura confronta N A... -- B... [-- C...]
+//                                     runs A, B (and C...) by turns, N times
+//                                     each; prints the same three medians of
+//                                     each, one command after the other
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -43,7 +44,7 @@ int uso() {
   std::fprintf(stderr,
                "usage: scenario_misura prepara KM DIR | compila DIR | pavimento REF DIR | sorgenti DIR |"
                " vuoto |"
-               " tempi N CMD [ARGS...] | confronta N A [ARGS...] -- B [ARGS...]\n");
+               " tempi N CMD [ARGS...] | confronta N A [ARGS...] -- B [ARGS...] [-- C [ARGS...]]...\n");
   return 64;
 }
 
@@ -60,7 +61,7 @@ int compila(const std::string& dir) {
   PosixFileSystem fs;
   stato_compilazione s = stato_nuovo();
   const esito_compilazione e = memorizza_percorso(s, 1, fs, opzioni_in(dir));
-  return e.scritti.size() == 3 && s.guasti.empty() ? 0 : 1;
+  return e.scritti.size() == 3 && !has_errors(s.diagnostiche) ? 0 : 1;
 }
 
 int pavimento(const std::string& rif, const std::string& dir) {
@@ -150,20 +151,20 @@ int tempi(int volte, char** comando) {
   return 0;
 }
 
-// Runs A and B by turns, so that both meet the same load of the machine.
-int confronta(int volte, char** a, char** b) {
-  serie sa;
-  serie sb;
+// Runs the commands by turns, so that all meet the same load of the machine.
+int confronta(int volte, const std::vector<char**>& comandi) {
+  std::vector<serie> s(comandi.size());
   for (int i = 0; i < volte; ++i) {
-    misura_figlio m;
-    if (!esegui_figlio(a, &m)) return 1;
-    sa.aggiungi(m);
-    if (!esegui_figlio(b, &m)) return 1;
-    sb.aggiungi(m);
+    for (size_t k = 0; k < comandi.size(); ++k) {
+      misura_figlio m;
+      if (!esegui_figlio(comandi[k], &m)) return 1;
+      s[k].aggiungi(m);
+    }
   }
-  sa.stampa();
-  std::printf(" ");
-  sb.stampa();
+  for (size_t k = 0; k < s.size(); ++k) {
+    if (k > 0) std::printf(" ");
+    s[k].stampa();
+  }
   std::printf("\n");
   return 0;
 }
@@ -182,12 +183,18 @@ int main(int argc, char** argv) {
     if (modo == "vuoto" && argc == 2) return 0;
     if (modo == "tempi" && argc >= 4) return tempi(std::atoi(argv[2]), argv + 3);
     if (modo == "confronta" && argc >= 6) {
-      // confronta N A [ARGS...] -- B [ARGS...]
-      char** b = argv + 3;
-      while (*b && std::string(*b) != "--") ++b;
-      if (*b == nullptr || b == argv + 3 || b[1] == nullptr) return uso();
-      *b = nullptr;
-      return confronta(std::atoi(argv[2]), argv + 3, b + 1);
+      // confronta N A [ARGS...] -- B [ARGS...] [-- C [ARGS...]]...
+      std::vector<char**> comandi{argv + 3};
+      for (char** p = argv + 3; *p != nullptr; ++p) {
+        if (std::string(*p) != "--") continue;
+        *p = nullptr;
+        comandi.push_back(p + 1);
+      }
+      for (char** c : comandi) {
+        if (*c == nullptr) return uso();
+      }
+      if (comandi.size() < 2) return uso();
+      return confronta(std::atoi(argv[2]), comandi);
     }
     return uso();
   } catch (const std::exception& e) {

@@ -110,7 +110,7 @@ std::vector<file_uscita> uscite_compilazione(const sorgenti_generate& g) {
   scrivi_sorgenti(fs, "c", g);
   stato_compilazione s = stato_nuovo();
   const esito_compilazione e = memorizza_percorso(s, 1, fs, opzioni_in("c"));
-  if (e.errore_io || e.errore_guardia || e.nulla_da_scrivere || !s.guasti.empty()) {
+  if (e.errore_io || e.errore_guardia || e.nulla_da_scrivere || has_errors(s.diagnostiche)) {
     std::ostringstream msg;
     riporta(msg, e, s);
     throw std::runtime_error("the generated scenario does not compile clean:\n" + msg.str());

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "compiler/fields.h"
+#include "roundtrip/decompile.h"
 #include "support/compile_check.h"
 
 namespace {
@@ -135,7 +136,10 @@ bool modifica_numero(std::string& riga, std::minstd_rand& rng) {
   }
   if (numeri.empty()) return false;
   const auto [inizio, lunghezza] = numeri[rng() % numeri.size()];
-  int64_t v = std::strtoll(riga.c_str() + inizio, nullptr, 10);
+  // A run of digits may be far beyond 64 bits: kept within 2^40, so that the
+  // edits below cannot overflow.
+  constexpr int64_t limite = int64_t{1} << 40;
+  int64_t v = std::clamp<int64_t>(std::strtoll(riga.c_str() + inizio, nullptr, 10), -limite, limite);
   switch (rng() % 8) {
     case 0: v = valori_notevoli[rng() % std::size(valori_notevoli)]; break;
     case 1: v += static_cast<int64_t>(rng() % 7) - 3; break;
@@ -229,6 +233,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (const std::string violazione = verifica_compilazione(data, size); !violazione.empty()) {
     std::fprintf(stderr, "property broken: %s\n", violazione.c_str());
     std::abort();
+  }
+  // Inputs that compile without faults decompile to sources of the same bytes.
+  if (r.stato_uscita == 0 && in.treno) {
+    const auto v = scenario::roundtrip::verifica_andata_ritorno(in.linea, *in.treno, in.genera_linea);
+    if (!v.empty()) {
+      std::fprintf(stderr, "round trip broken: %s\n", v.c_str());
+      std::abort();
+    }
   }
   return 0;
 }

@@ -1,15 +1,18 @@
 // scenario-tool compile: a scenario author's own text files compiled into
 // the binary files, exactly as the one-shot run compiles its own; the
 // sources are only read, never deleted or changed.
+#include <filesystem>
 #include <iostream>
+#include <system_error>
 #include <sstream>
 #include <string>
 
 #include "commands.h"
+#include "diagnostic_output.h"
 #include "model/model.h"
 #include "platform/file_system.h"
+#include "platform/folder_lock.h"
 #include "run/compile.h"
-#include "run/errors.h"
 #include "tool_support.h"
 
 namespace scenario::tool {
@@ -18,7 +21,8 @@ namespace {
 
 constexpr const char* kCompileHelp =
     "usage: scenario-tool compile --dir DIR --line NAME --train NAME [--out DIR]\n"
-    "                             [--no-track-plan] [--json]\n"
+    "                             [--no-track-plan] [--write-faulty] [--json]\n"
+    "                             [--allow CODE]... [--Werror]\n"
     "\n"
     "Compiles a line description and a service description into the binary\n"
     "files the simulator loads, as the scenario program does.\n"
@@ -27,7 +31,7 @@ constexpr const char* kCompileHelp =
     "  DIR/NAME_linea.txt        the line description (NAME from --line)\n"
     "  DIR/LINE_TRAIN-.txt       the service description (LINE from --line,\n"
     "                            TRAIN from --train)\n"
-    "Writes, into --out (default DIR):\n"
+    "Writes, into --out (default DIR; created when missing):\n"
     "  LINE_linea.dat            the track plan (not with --no-track-plan)\n"
     "  LINE_TRAIN.sim            the scenario table\n"
     "  LINE_TRAIN.dat            the route cells\n"
@@ -38,28 +42,40 @@ constexpr const char* kCompileHelp =
     "  --train NAME      train name\n"
     "  --out DIR         folder for the binary files (default: --dir)\n"
     "  --no-track-plan   build and write no track plan\n"
+    "  --write-faulty    write the binary files even when the compile records a\n"
+    "                    fault, exactly as the scenario program does\n"
+    "  --allow CODE      do not report the warning CODE (may be repeated)\n"
+    "  --Werror          count every warning as an error\n"
     "  --json            print the result as one JSON object on standard output\n"
     "  --help            this text\n"
     "\n"
-    "Every fault met is printed in order on standard error as\n"
-    "  FILE:LINE: error N: text (at P m)\n"
-    "the position only where the fault has one, the line only where a row of a\n"
-    "text file caused it. Faults do not stop the compile: the files are written\n"
-    "from what was read. A header guard refusal prints \" Errore n. 1250\" or\n"
-    "\" Errore n. 1251\" and writes nothing.\n"
+    "The reading stops at the first fault, as the scenario program reads. That\n"
+    "fault is printed on standard error, then every warning, each as\n"
+    "  FILE:LINE:COL: severity: message [code]\n"
+    "with notes for the places that explain it. A fault of the derivation rules\n"
+    "points at the row whose object caused it. When the compile records a fault\n"
+    "(or a warning under --Werror) no binary file is written and older ones are\n"
+    "left as they were, unless --write-faulty is given. A header guard refusal\n"
+    "prints \" Errore n. 1250\" or \" Errore n. 1251\" and writes nothing.\n"
+    "scenario-tool check reports every problem of the two files in one run.\n"
     "\n"
     "With --json, standard output holds:\n"
     "  {\"numero_errore\": N, \"posizione_errore\": N, \"guard_error\": null|1250|1251,\n"
-    "   \"written\": [file names], \"faults\": [{\"numero\": N, \"posizione\": N|null,\n"
-    "   \"file\": \"...\", \"line\": N|null, \"message\": \"...\"}]}\n"
-    "numero_errore and posizione_errore are the last fault's number and position\n"
-    "(0 when none); \"file\" is empty for faults of the derivation rules.\n"
+    "   \"written\": [file names], \"kept_older_files\": true|false,\n"
+    "   \"faults\": [{\"numero\": N, \"posizione\": N|null, \"file\": \"...\",\n"
+    "   \"line\": N|null, \"column\": N|null, \"code\": \"EN\", \"message\": \"...\"}],\n"
+    "   \"diagnostics\": [{\"severity\", \"code\", \"file\", \"line\", \"column\",\n"
+    "   \"source_text\", \"message\", \"fault_number\", \"position\", \"related\"}]}\n"
+    "numero_errore is the number of the last fault (0 when none); posizione_errore\n"
+    "is the position of the last fault that carried one, which may be an earlier\n"
+    "fault than the last (0 when none did). \"file\" is empty for a fault of the\n"
+    "derivation rules whose object no row placed.\n"
     "\n"
     "exit status:\n"
-    "  0   compiled without faults\n"
+    "  0   compiled without faults (warnings may have been printed)\n"
     "  1   refused by a header guard, or nothing to write (no route length);\n"
     "      no file written\n"
-    "  2   written, with faults\n"
+    "  2   faults recorded: nothing written, or written with --write-faulty\n"
     "  3   a file could not be read or written; the message names it\n"
     "  64  bad usage\n";
 
@@ -76,24 +92,32 @@ std::string json(const esito_compilazione& esito, const stato_compilazione& s) {
   for (std::size_t i = 0; i < esito.scritti.size(); ++i) {
     o << (i ? ", " : "") << stringa_json(esito.scritti[i]);
   }
-  o << "], \"faults\": [";
-  for (std::size_t i = 0; i < s.guasti.size(); ++i) {
-    const guasto& g = s.guasti[i];
-    o << (i ? ", " : "") << "{\"numero\": " << g.numero << ", \"posizione\": ";
-    if (g.posizione) {
-      o << *g.posizione;
+  o << "], \"kept_older_files\": " << (esito.trattenuto ? "true" : "false") << ", \"faults\": [";
+  bool primo = true;
+  for (const Diagnostic& d : s.diagnostiche) {
+    if (!d.fault_number) continue;
+    o << (primo ? "" : ", ") << "{\"numero\": " << *d.fault_number << ", \"posizione\": ";
+    primo = false;
+    if (d.position) {
+      o << *d.position;
     } else {
       o << "null";
     }
-    o << ", \"file\": " << stringa_json(g.file) << ", \"line\": ";
-    if (g.riga > 0) {
-      o << g.riga;
+    o << ", \"file\": " << stringa_json(d.where.file) << ", \"line\": ";
+    if (d.where.line > 0) {
+      o << d.where.line;
     } else {
       o << "null";
     }
-    o << ", \"message\": " << stringa_json(testo_errore(g.numero)) << "}";
+    o << ", \"column\": ";
+    if (d.where.column > 0) {
+      o << d.where.column;
+    } else {
+      o << "null";
+    }
+    o << ", \"code\": " << stringa_json(d.code) << ", \"message\": " << stringa_json(d.message) << "}";
   }
-  o << "]}";
+  o << "], \"diagnostics\": " << json_diagnostiche(s.diagnostiche) << "}";
   return o.str();
 }
 
@@ -101,8 +125,8 @@ std::string json(const esito_compilazione& esito, const stato_compilazione& s) {
 
 int cmd_compile(const args_t& args) {
   opzioni_comando opzioni;
-  if (auto errore = analizza_opzioni(args, {"--dir", "--line", "--train", "--out"},
-                                     {"--no-track-plan", "--json"}, &opzioni)) {
+  if (auto errore = analizza_opzioni(args, {"--dir", "--line", "--train", "--out", "--allow"},
+                                     {"--no-track-plan", "--json", "--write-faulty", "--Werror"}, &opzioni)) {
     std::cerr << "scenario-tool compile: " << *errore << "\n\n" << kCompileHelp;
     return kUsage;
   }
@@ -122,19 +146,37 @@ int cmd_compile(const args_t& args) {
       return kUsage;
     }
   }
+  opzioni_compilazione compilazione;
+  if (auto errore = politica_avvisi(opzioni, &compilazione.avvisi)) {
+    std::cerr << "scenario-tool compile: " << *errore << "\n";
+    return kUsage;
+  }
 
   stato_compilazione s;
   s.nome_linea = opzioni.valore("--line");
   s.nome_treno = opzioni.valore("--train");
-  opzioni_compilazione compilazione;
   compilazione.cartella_sorgenti = opzioni.valore("--dir");
   compilazione.cartella_uscita = opzioni.valore("--out", compilazione.cartella_sorgenti);
   compilazione.elimina_sorgenti = false;
+  compilazione.scrivi_con_guasti = opzioni.ha("--write-faulty");
   const int32_t j = opzioni.ha("--no-track-plan") ? 0 : 1;
 
+  if (opzioni.valori.count("--out") != 0) {
+    std::error_code errore;
+    std::filesystem::create_directories(compilazione.cartella_uscita, errore);
+    if (errore) {
+      std::cerr << compilazione.cartella_uscita << ": cannot create the folder: " << errore.message() << '\n';
+      return 3;
+    }
+  }
   PosixFileSystem fs;
+  const FolderLock lock(compilazione.cartella_uscita, &std::cerr);  // one writer per --out folder
   const esito_compilazione esito = memorizza_percorso(s, j, fs, compilazione);
   riporta(std::cerr, esito, s);
+  if (esito.trattenuto) {
+    std::cerr << "no binary file written: the compile recorded a fault, and older files in "
+              << compilazione.cartella_uscita << " are left as they were (--write-faulty writes them)\n";
+  }
   if (opzioni.ha("--json")) std::cout << json(esito, s) << '\n';
   return stato_uscita(esito, s);
 }

@@ -11,6 +11,7 @@
 #include "crew/verify.h"
 #include "model/file_names.h"
 #include "platform/file_system.h"
+#include "platform/folder_lock.h"
 #include "run/compile.h"
 #include "tool_support.h"
 
@@ -148,7 +149,7 @@ int cmd_documents(const args_t& args) {
     std::cerr << e->path << ": " << e->reason << '\n';
     return 3;
   }
-  if (!s.guasti.empty() || !s.dimensionato()) {
+  if (ha_errori(s) || !s.dimensionato()) {
     esito_compilazione vuoto;
     vuoto.nulla_da_scrivere = !s.dimensionato();
     riporta(std::cerr, vuoto, s);
@@ -177,6 +178,11 @@ int cmd_documents(const args_t& args) {
   }
 
   const std::string uscita = o.valore("--out", cartella);
+  if (auto e = make_folder(uscita)) {
+    std::cerr << *e << '\n';
+    return 3;
+  }
+  const FolderLock lock(uscita, &std::cerr);  // one writer per folder at a time
   const crew::documenti_scritti scritti = crew::scrivi_documenti(s, fs, uscita);
   if (scritti.errore_io) {
     std::cerr << scritti.errore_io->path << ": " << scritti.errore_io->reason << '\n';

@@ -101,18 +101,18 @@ void dump_sim(const std::string& path, const std::array<record_sim, righe_tabell
 
 const char* nome_oggetto(uint8_t tipo) {
   switch (tipo) {
-    case 0: return "nothing";
-    case 1: return "signal";
-    case 2: return "slow-down end";
-    case 3: return "slow-down start";
-    case 4: return "slow-down warning board";
-    case 5: return "slow-down advance mark";
-    case 6: return "speed indicator board";
-    case 10: return "station stop point";
-    case 11: return "tunnel marker";
-    case 12: return "speed board";
-    case 13: return "board without speed";
-    case 14: return "text board";
+    case oggetto::nulla: return "nothing";
+    case oggetto::segnale: return "signal";
+    case oggetto::fine_rallentamento: return "slow-down end";
+    case oggetto::inizio_rallentamento: return "slow-down start";
+    case oggetto::avviso_rallentamento: return "slow-down warning board";
+    case oggetto::preavviso_rallentamento: return "slow-down advance mark";
+    case oggetto::indicatore_v_max: return "speed indicator board";
+    case oggetto::arresto_stazione: return "station stop point";
+    case oggetto::marcatore_galleria: return "tunnel marker";
+    case oggetto::cartello_velocita: return "speed board";
+    case oggetto::cartello_senza_velocita: return "board without speed";
+    case oggetto::cartello_indicatore: return "text board";
     default: return "unknown object";
   }
 }
@@ -138,7 +138,7 @@ void dump_dat(const std::string& path, const std::vector<cella>& celle, bool jso
   for (size_t i = 0; i < celle.size(); ++i) {
     const cella& c = celle[i];
     std::string riga;
-    if (c.tipo != 0) {
+    if (c.tipo != oggetto::nulla) {
       riga += std::string(" ") + nome_oggetto(c.tipo) + ": tipo=" + std::to_string(c.tipo) +
               " dato1=" + std::to_string(c.dato1) + " dato2=" + std::to_string(c.dato2) +
               " dato3=" + std::to_string(c.dato3) + " dato4=" + std::to_string(c.dato4);

@@ -2,15 +2,10 @@
 // documents, written by the same writers as the one-shot run, so that an
 // author starts from files the compiler is known to accept.
 #include <iostream>
-#include <utility>
 
 #include "commands.h"
-#include "documents/documents.h"
-#include "model/file_names.h"
 #include "platform/file_system.h"
 #include "run/run.h"
-#include "scenario/line_description.h"
-#include "scenario/service_description.h"
 #include "tool_support.h"
 
 namespace scenario::tool {
@@ -20,7 +15,7 @@ namespace {
 constexpr const char* kHelp =
     "usage: scenario-tool export --out DIR [--line NAME] [--train NAME]\n"
     "\n"
-    "Writes the embedded scenario as text into DIR (which must exist):\n"
+    "Writes the embedded scenario as text into DIR (made when it does not exist):\n"
     "  NAME_linea.txt                 the line description\n"
     "  NAME_TRAIN-.txt                the service description\n"
     "  NAME_TRAIN_note.txt            the notes sheet\n"
@@ -69,20 +64,17 @@ int cmd_export(const args_t& args) {
     return kUsage;
   }
 
+  if (auto error = make_folder(cartella)) {
+    std::cerr << *error << '\n';
+    return 3;
+  }
   PosixFileSystem fs;
-  const std::pair<scrittore_testo, std::string> uscite[] = {
-      {dati_linea, nomi::linea_txt(linea)},
-      {dati_treno, nomi::treno_txt(linea, treno)},
-      {dati_note, nomi::note(linea, treno)},
-      {dati_rallentamenti, nomi::rallentamenti(linea, treno)},
-      {dati_scheda, nomi::scheda(linea, treno)},
-  };
-  for (const auto& [writer, nome] : uscite) {
-    if (auto error = writer(fs, cartella, linea, treno)) {
+  for (const auto& testo : testi_incorporati()) {
+    if (auto error = testo.scrivi(fs, cartella, linea, treno)) {
       std::cerr << error->path << ": " << error->reason << '\n';
       return 3;
     }
-    std::cout << join_path(cartella, nome) << '\n';
+    std::cout << join_path(cartella, testo.nome(linea, treno)) << '\n';
   }
   return 0;
 }

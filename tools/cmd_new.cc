@@ -70,6 +70,10 @@ int cmd_new(const args_t& args) {
     return kUsage;
   }
 
+  if (auto e = make_folder(cartella)) {
+    std::cerr << *e << '\n';
+    return 3;
+  }
   PosixFileSystem fs;
   const std::string linea = join_path(cartella, nomi::linea_txt(s.nome_linea));
   const std::string treno = join_path(cartella, nomi::treno_txt(s.nome_linea, s.nome_treno));
@@ -97,7 +101,7 @@ int cmd_new(const args_t& args) {
   }
   // The scenario is fixed and known to compile; a fault here is a fault of
   // this program.
-  if (!s.guasti.empty()) {
+  if (!s.diagnostiche.empty()) {
     riporta(std::cerr, esito_compilazione{}, s);
     return 2;
   }

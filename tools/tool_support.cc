@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace scenario::tool {
 
@@ -13,6 +15,14 @@ bool opzioni_comando::ha(const std::string& interruttore) const {
 std::string opzioni_comando::valore(const std::string& nome, const std::string& predefinito) const {
   auto it = valori.find(nome);
   return it == valori.end() ? predefinito : it->second;
+}
+
+std::vector<std::string> opzioni_comando::valori_di(const std::string& nome) const {
+  std::vector<std::string> tutti;
+  for (const auto& [n, v] : in_ordine) {
+    if (n == nome) tutti.push_back(v);
+  }
+  return tutti;
 }
 
 std::optional<std::string> analizza_opzioni(const args_t& args,
@@ -42,12 +52,21 @@ std::optional<std::string> analizza_opzioni(const args_t& args,
       } else {
         return "option " + nome + " needs a value";
       }
+      out->in_ordine.emplace_back(nome, out->valori[nome]);
     } else if (contiene(interruttori, a)) {
       out->interruttori.push_back(a);
     } else {
       return "unknown option '" + a + "'";
     }
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> make_folder(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+  if (ec) return path + ": " + ec.message();
+  if (!std::filesystem::is_directory(path, ec)) return path + ": Not a directory";
   return std::nullopt;
 }
 

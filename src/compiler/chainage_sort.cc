@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include "compiler/kilometre_posts.h"
 
@@ -14,6 +15,7 @@ struct terna {
   int32_t inizio = 0;       // route chainage where the system begins
   int32_t scostamento = 0;  // offset
   int32_t flag = 0;         // 1 asks for the 100 m adjustment
+  SourceLocation origine;   // the row that wrote it; it moves with the values
 };
 
 }  // namespace
@@ -24,7 +26,7 @@ void progressive_ordina(stato_compilazione& s) {
   std::array<terna, 3> r{};
   for (size_t j = 0; j < 3; ++j) {
     const record_sim& row = s.tabella_sim[static_cast<size_t>(righe[j])];
-    r[j] = {row.inizio, row.fine, row.progressiva};
+    r[j] = {row.inizio, row.fine, row.progressiva, s.origine_riga[static_cast<size_t>(righe[j])]};
   }
 
   std::array<terna, 3> o{};  // all zero unless an order is found
@@ -51,6 +53,7 @@ void progressive_ordina(stato_compilazione& s) {
     row.inizio = t.inizio;
     row.fine = t.scostamento;
     row.progressiva = t.flag;
+    s.origine_riga[static_cast<size_t>(righe[j])] = std::move(t.origine);
   }
 }
 

@@ -1,8 +1,9 @@
 #include "compiler/derivation.h"
 
 #include <cstdint>
-
-#include "run/errors.h"
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace scenario {
 
@@ -12,11 +13,15 @@ constexpr int16_t velocita_cartello = 180;
 // A slow-down below this speed gets boards every 400 m along its stretch.
 constexpr int16_t velocita_tratto_lento = 110;
 
-constexpr uint8_t segnale = 1;
-constexpr uint8_t fine_rallentamento = 2;
-constexpr uint8_t inizio_rallentamento = 3;
-constexpr uint8_t avviso_rallentamento = 4;
-constexpr uint8_t cartello_velocita = 12;
+using oggetto::avviso_rallentamento;
+using oggetto::cartello_velocita;
+using oggetto::fine_rallentamento;
+using oggetto::inizio_rallentamento;
+using oggetto::segnale;
+
+std::string metri(int32_t c) {
+  return "cell " + std::to_string(c) + ", metres " + std::to_string(c * 50) + " to " + std::to_string(c * 50 + 49);
+}
 
 class derivazione {
  public:
@@ -30,7 +35,7 @@ class derivazione {
         cartelli_prima_dell_inizio(i);
         const int32_t fine = z(i).dato1 < velocita_tratto_lento ? cartelli_nel_tratto(i)
                                                                 : fine_del_tratto(i);
-        cartello_dopo_il_tratto(fine);
+        cartello_dopo_il_tratto(fine, i);
       }
     }
   }
@@ -39,9 +44,30 @@ class derivazione {
   cella& z(int32_t c) { return s_.percorso[static_cast<size_t>(c)]; }
   bool dentro(int32_t c) const { return c >= 0 && c <= ultima_; }
   bool libera_in(int32_t c) { return dentro(c) && libera(z(c)); }
-  void poni_cartello(int32_t c) {
+  // A board of 180 on cell c, placed because of the object in cell `causa`.
+  void poni_cartello(int32_t c, int32_t causa) {
     z(c).tipo = cartello_velocita;
     z(c).dato1 = velocita_cartello;
+    if (static_cast<size_t>(c) < s_.origine_cella.size() && static_cast<size_t>(causa) < s_.origine_cella.size()) {
+      s_.origine_cella[static_cast<size_t>(c)] = s_.origine_cella[static_cast<size_t>(causa)];
+    }
+  }
+  SourceLocation origine(int32_t c) const {
+    return static_cast<size_t>(c) < s_.origine_cella.size() ? s_.origine_cella[static_cast<size_t>(c)]
+                                                            : SourceLocation{};
+  }
+  // A fault of the rules, charged to the row that wrote the object in
+  // `causa`. The same fault met again at once (three windows of one start)
+  // is told once.
+  void guasto(int32_t numero, int32_t posizione, int32_t causa, std::string messaggio,
+              std::vector<RelatedLocation> relative = {}) {
+    if (!s_.diagnostiche.empty()) {
+      const Diagnostic& ultima = s_.diagnostiche.back();
+      if (ultima.fault_number == numero && ultima.position == posizione) return;
+    }
+    Diagnostic d = diagnostica_errore(numero, posizione, origine(causa), std::move(messaggio));
+    d.related = std::move(relative);
+    aggiungi_diagnostica(s_, std::move(d));
   }
   void abbassa(int32_t c) { z(c).dato1 = static_cast<int16_t>(minimo(velocita_cartello, z(c).dato1)); }
 
@@ -52,15 +78,21 @@ class derivazione {
       const int32_t d = i - k;
       if (z(d).tipo != segnale) continue;
       if (libera(z(d - 1))) {
-        poni_cartello(d - 1);
+        poni_cartello(d - 1, i);
       } else if (libera(z(d - 2))) {
-        poni_cartello(d - 2);
+        poni_cartello(d - 2, i);
       } else if (z(d - 1).tipo == cartello_velocita) {
         abbassa(d - 1);
       } else if (z(d - 2).tipo == cartello_velocita) {
         abbassa(d - 2);
       } else {
-        segnala_guasto(s_, 11, d * 50);
+        std::vector<RelatedLocation> relative;
+        if (!origine(i).file.empty()) relative.push_back({origine(i), "the slow-down of the warning board is here"});
+        guasto(errori::cartello_prima_del_segnale, d * 50, d,
+               "no free cell for the speed board of 180 before the signal in " + metri(d) +
+                   ", which stands within 1 km before a slow-down warning board: the two cells before "
+                   "it hold other objects",
+               std::move(relative));
       }
     }
   }
@@ -78,11 +110,15 @@ class derivazione {
       for (int32_t j = 0; j < 3 && !posto; ++j) {
         const int32_t c = i - f.primo - j;
         if (libera(z(c))) {
-          poni_cartello(c);
+          poni_cartello(c, i);
           posto = true;
         }
       }
-      if (!posto) segnala_guasto(s_, 12, i * 50);
+      if (!posto) {
+        guasto(errori::cartelli_prima_dell_inizio, i * 50, i,
+               "no free cell for a speed board of 180 in cells " + std::to_string(i - f.primo - 2) + " to " +
+                   std::to_string(i - f.primo) + ", in front of the slow-down that starts in " + metri(i));
+      }
     }
   }
 
@@ -97,17 +133,19 @@ class derivazione {
       ++m;
       if (m == 8) {
         if (libera(z(k))) {
-          poni_cartello(k);
+          poni_cartello(k, i);
           m = 0;
         } else if (libera(z(k - 1))) {
-          poni_cartello(k - 1);
+          poni_cartello(k - 1, i);
           m = 1;
         } else if (libera_in(k + 1)) {
-          poni_cartello(k + 1);
+          poni_cartello(k + 1, i);
           m = -1;
         } else {
           // m stays past 8: no further board in this stretch.
-          segnala_guasto(s_, 13, k * 50);
+          guasto(errori::cartello_nel_tratto, k * 50, i,
+                 "no free cell for a speed board of 180 around " + metri(k) +
+                     ", inside the slow stretch that starts in " + metri(i));
         }
       }
       if (z(k).tipo == fine_rallentamento) break;
@@ -127,7 +165,7 @@ class derivazione {
   }
 
   // Rule D: a board just before the first signal within 600 m after the end.
-  void cartello_dopo_il_tratto(int32_t k) {
+  void cartello_dopo_il_tratto(int32_t k, int32_t i) {
     int32_t q = 0;
     for (int32_t n = k; n <= k + 12 && n <= ultima_; ++n) {
       if (z(n).tipo == segnale) {
@@ -137,11 +175,13 @@ class derivazione {
     }
     if (q <= 0) return;
     if (libera(z(q))) {
-      poni_cartello(q);
+      poni_cartello(q, i);
     } else if (libera(z(q - 1))) {
-      poni_cartello(q - 1);
+      poni_cartello(q - 1, i);
     } else {
-      segnala_guasto(s_, 13, k * 50);
+      guasto(errori::cartello_nel_tratto, k * 50, i,
+             "no free cell for the speed board of 180 before the signal in " + metri(q + 1) +
+                 ", the first after the slow stretch that starts in " + metri(i));
     }
   }
 

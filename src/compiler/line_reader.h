@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "compiler/reader.h"
 #include "model/model.h"
@@ -34,14 +35,13 @@ struct lettura {
 bool chiudi_linea(lettura& l);
 bool chiudi_treno(lettura& l);
 
-// The failure handler of both readers: records error 25 against `file` and
-// `riga` (0 when no line), then closes both sources, deleting those not yet
-// deleted when the caller asked for deletion.
-void fallimento_lettura(lettura& l, const std::string& file, int riga);
+// The failure handler of both readers: records `d` (a failure of the
+// reading), then closes both sources, deleting those not yet deleted when
+// the caller asked for deletion.
+void fallimento_lettura(lettura& l, Diagnostic d);
 
-// Records a refusal of the reader against the row at `riga` of `file`.
-void rifiuto_lettura(lettura& l, int32_t numero, std::optional<int32_t> posizione,
-                     const std::string& file, int riga);
+// Records a refusal of the reader, with the places that explain it.
+void rifiuto_lettura(lettura& l, Diagnostic d, std::vector<RelatedLocation> relative);
 
 // Range check of a row whose first value is x: true when (x + margine) / 50,
 // computed in floating point, lies beyond P, the last cell.

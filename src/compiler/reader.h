@@ -19,10 +19,15 @@ struct sorgenti {
   // The first file-system failure met (other than a missing source); the
   // compile stops there and the run reports it.
   std::optional<IoError> errore_io;
+  // Read on after a fault at the line after its row, as if the row were
+  // absent, so that one reading reports every problem. The compile reads
+  // as designed and stops at the first fault.
+  bool prosegui_dopo_errori = false;
 };
 
 // Reads the line description, then the service description, into the model.
-// Faults are recorded in s (numero_errore, posizione_errore, guasti).
+// Faults and warnings are recorded in s.diagnostiche (which also sets
+// numero_errore and posizione_errore).
 void memorizza_dati(stato_compilazione& s, sorgenti& src);
 
 }  // namespace scenario

@@ -1,30 +1,49 @@
 // What the two text readers share: the field stream of one source, the row
-// being read, and the ways a row ends the reading of that source.
+// being read, the ways a row ends the reading of that source, and what an
+// author is told about a row.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "compiler/fields.h"
 #include "compiler/line_reader.h"
+#include "compiler/recorders.h"
 
 namespace scenario {
+
+// A text as quoted in a message: a very long one is cut, so that a field of
+// megabytes makes a message of a line.
+inline constexpr std::size_t lunghezza_citata = 80;
+inline std::string breve(std::string_view s) {
+  if (s.size() <= lunghezza_citata) return std::string(s);
+  return std::string(s.substr(0, lunghezza_citata)) + "...";
+}
 
 class lettore_righe {
  protected:
   // `chiudi` closes this reader's source (deleting it when asked).
   lettore_righe(lettura& l, std::string testo, const std::string& file, bool (*chiudi)(lettura&))
-      : l_(l), s_(l.s), campi_(std::move(testo)), file_(file), chiudi_(chiudi) {}
+      : l_(l), s_(l.s), campi_(std::move(testo)), verifica_(l.src.prosegui_dopo_errori),
+        file_(file), chiudi_(chiudi) {}
 
   // Reads a keyword field; it becomes the current row.
   bool chiave(campo_chiave& f) {
     if (!campi_.leggi_testo(s_.riga)) return false;
+    campo_taciuto_ = campi_da_tacere_ > 0;
+    if (campo_taciuto_) --campi_da_tacere_;
     f.imposta(s_.riga);
     riga_voce_ = campi_.riga();
+    colonna_voce_ = campi_.colonna();
+    pos_voce_ = campi_.inizio_campo();
     return true;
   }
   template <std::size_t N>
@@ -43,39 +62,101 @@ class lettore_righe {
     return true;
   }
 
-  // The failure handler, charged to the field that failed to read.
-  bool fallisci_campo() {
-    fallimento_lettura(l_, file_, campi_.riga_difetto());
-    return false;
-  }
-  // The failure handler, charged to the field just read.
-  bool fallisci_qui() {
-    fallimento_lettura(l_, file_, campi_.riga());
-    return false;
-  }
-  // The failure handler, charged to the current row.
-  bool fallisci_voce() {
-    fallimento_lettura(l_, file_, riga_voce_);
-    return false;
-  }
+  // The place of the current row, and of the field last read.
+  SourceLocation qui_voce() const { return {file_, riga_voce_, colonna_voce_}; }
+  SourceLocation qui_campo() const { return {file_, campi_.riga(), campi_.colonna()}; }
+
+  // The failure handler, charged to the field that failed to read, with
+  // the reason the stream met.
+  bool fallisci_campo();
+  // The failure handler for a value just read that does not fit its field.
+  bool fallisci_intervallo(int64_t minimo, int64_t massimo);
+  // The failure handler, charged to the current row, for `motivo`.
+  bool fallisci_voce(std::string motivo);
+  bool fallisci_voce(std::string motivo, int32_t posizione_scritta);
+
   // A refusal that closes the source and ends the reading of both files.
-  bool rifiuta(int32_t numero, std::optional<int32_t> posizione = std::nullopt) {
-    rifiuto_lettura(l_, numero, posizione, file_, riga_voce_);
+  bool rifiuta(int32_t numero, std::optional<int32_t> posizione = std::nullopt,
+               std::string messaggio = {}, std::vector<RelatedLocation> relative = {}) {
+    rifiuto_lettura(l_, diagnostica_errore(numero, posizione, qui_voce(), std::move(messaggio)),
+                    std::move(relative));
     chiudi_(l_);
     return false;
   }
+  // The refusal of a recorder for the row whose first value is x.
+  bool rifiuta_registro(const esito_registro& e, int32_t x, const char* che_cosa);
+
   // Range check of a row whose first value is x: error 15 ends the reading
   // of this source.
-  bool oltre(int32_t x, int margine) {
-    if (!oltre_percorso(s_, x, margine)) return false;
-    rifiuto_lettura(l_, 15, x, file_, riga_voce_);
+  bool oltre(int32_t x, int margine);
+
+  // Notes the current row as the origin of the cells a recorder placed.
+  void origine(const esito_registro& e);
+  void origine(int64_t cella) {
+    if (cella >= 0 && cella < static_cast<int64_t>(s_.origine_cella.size())) {
+      s_.origine_cella[static_cast<std::size_t>(cella)] = qui_voce();
+    }
+  }
+  // Where the object of a cell was written, as a related place; none when
+  // no row is known for it.
+  std::vector<RelatedLocation> detentore(int64_t cella) const;
+  void avvisa_sovrascritte(const esito_registro& e);
+
+  // A warning for the current row (or `dove`).
+  void avvisa(std::string_view codice, std::string messaggio, std::string scritto = {},
+              std::optional<SourceLocation> dove = std::nullopt);
+
+  // After a row's values: anything left on its line is read as the next
+  // keyword field, which an author rarely means.
+  void controlla_resto();
+  // A keyword field that no entry took. `parole` are the keywords of the
+  // place it stands in, for a "did you mean".
+  void nessuna_voce(const campo_chiave& f, std::span<const std::string_view> parole,
+                    std::string_view dove);
+  // A position that goes back from the row before in a list whose order
+  // decides the result.
+  void controlla_ordine(int64_t x, std::optional<int64_t>& precedente, SourceLocation& dove_prima,
+                        const char* che_cosa);
+  // A text that reads as UTF-8 rather than Windows-1252.
+  void controlla_testo(std::string_view testo, const char* che_cosa);
+
+  // After a fault, when the whole file is being checked: goes on at the line
+  // after the current row, as if the row were absent. False when the
+  // reading is to stop, as the compile reads.
+  bool riprendi() {
+    if (!verifica_) return false;
+    // A file of nothing but bad rows is reported in part, not in full.
+    if (++errori_letti_ >= massimo_errori_per_file) {
+      avvisa_limite("errors");
+      return false;
+    }
+    campi_.riprendi_dopo_la_riga(pos_voce_, riga_voce_);
+    taciuta_ = riga_voce_;
     return true;
   }
 
   lettura& l_;
   stato_compilazione& s_;
   flusso_campi campi_;
+  const bool verifica_;  // read on after a fault, to report every problem
   int riga_voce_ = 0;
+  int colonna_voce_ = 0;
+  std::size_t pos_voce_ = 0;
+  int taciuta_ = 0;  // a line already reported: its further fields are not
+  // At most this many warnings of one code, and errors, per file.
+  static constexpr int massimo_avvisi_per_codice = 50;
+  static constexpr int massimo_errori_per_file = 200;
+  int errori_letti_ = 0;
+  std::vector<std::pair<std::string_view, int>> avvisi_per_codice_;
+  // True when another warning of `codice` may still be told.
+  bool avviso_ammesso(std::string_view codice);
+  // The note that ends the report of this file's warnings or errors.
+  void avvisa_limite(const std::string& che_cosa);
+  // Fields still to be passed over without a word, however they read (the
+  // values of a row the reader does not take), and whether the field in
+  // hand is one of them.
+  int campi_da_tacere_ = 0;
+  bool campo_taciuto_ = false;
 
  private:
   const std::string& file_;

@@ -1,6 +1,9 @@
 #include "compiler/service_reader.h"
 
 #include <array>
+#include <initializer_list>
+#include <optional>
+#include <string_view>
 #include <limits>
 #include <string>
 #include <utility>
@@ -35,7 +38,7 @@ class lettore_treno : lettore_righe {
   passo rallentamento();
   passo abbattimento();
   passo stazione();
-  passo dopo_registratore(int32_t numero, int32_t posizione);
+  passo dopo_registratore(const esito_registro& e, int32_t posizione, const char* che_cosa);
   void fine_lettura();
   bool riempi_velocita();
   void riempi_aderenza();
@@ -45,7 +48,7 @@ class lettore_treno : lettore_righe {
   bool byte(uint8_t& destinazione) {
     int32_t v = 0;
     if (!campi_.leggi_numero(v)) return fallisci_campo();
-    if (v < 0 || v > 255) return fallisci_qui();
+    if (v < 0 || v > 255) return fallisci_intervallo(0, 255);
     destinazione = static_cast<uint8_t>(v);
     return true;
   }
@@ -53,7 +56,7 @@ class lettore_treno : lettore_righe {
     int32_t v = 0;
     if (!campi_.leggi_numero(v)) return fallisci_campo();
     if (v < std::numeric_limits<int16_t>::min() || v > std::numeric_limits<int16_t>::max()) {
-      return fallisci_qui();
+      return fallisci_intervallo(std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max());
     }
     destinazione = static_cast<int16_t>(v);
     return true;
@@ -64,10 +67,17 @@ class lettore_treno : lettore_righe {
   int32_t j_ = riga_prima_stazione;  // row of the next station
   int32_t indice_velocita_ = 0;
   int32_t velocita_corrente_ = 0;
-  int riga_velocita_ = 0;  // row that set the current speed
   int32_t indice_aderenza_ = 0;
   int32_t aderenza_corrente_ = 0;
+  SourceLocation dove_velocita_;  // the row that set the current speed
+  std::optional<int64_t> ultima_velocita_, ultima_aderenza_, ultima_stazione_;
+  SourceLocation dove_ultima_velocita_, dove_ultima_aderenza_, dove_ultima_stazione_;
 };
+
+// The keywords of the file, as an author writes them, for a "did you mean".
+constexpr std::array<std::string_view, 10> parole{
+    "numero vetture", "percentuale massa frenata", "velocita", "aderenza", "orologio",
+    "sabbia", "segnale", "rallentamento", "abbattimento", "stazione"};
 
 void lettore_treno::esegui() {
   if (!cerca_generale()) return;
@@ -88,8 +98,14 @@ void lettore_treno::esegui() {
       }
     }
     const passo p = voci(f);
-    if (p == passo::fermati) return;
-    if (p == passo::fine_lettura) break;
+    if (p == passo::fermati) {
+      if (riprendi()) continue;
+      return;
+    }
+    if (p == passo::fine_lettura) {
+      if (riprendi()) continue;
+      break;
+    }
   }
   fine_lettura();
 }
@@ -98,39 +114,82 @@ bool lettore_treno::cerca_generale() {
   campo_chiave f;
   for (;;) {
     if (!chiave(f)) return fallisci_campo();
-    if (f.contiene("[generale]") || campi_.fine()) return true;
+    if (f.contiene("[generale]")) return true;
+    if (campi_.fine()) {
+      avvisa(kNoGeneralSection,
+             "the service description has no \"[generale]\" field: nothing in it is read, so the "
+             "scenario has no stations, no speeds and no adhesion",
+             {}, SourceLocation{l_.file_treno, 0, 0});
+      return true;
+    }
   }
 }
 
 lettore_treno::passo lettore_treno::voci(const campo_chiave& f) {
   auto& tab = s_.tabella_sim;
+  auto& origini = s_.origine_riga;
   passo p = passo::avanti;
+  bool presa = false;
   if (f.contiene("frenata") && f.contiene("massa")) {
+    presa = true;
+    origini[riga_treno] = qui_voce();
     if (!numero(tab[riga_treno].inizio)) return esito(fallisci_campo());
   }
   if (f.contiene("vetture")) {
+    presa = true;
+    origini[riga_treno] = qui_voce();
     if (!numero(tab[riga_treno].progressiva)) return esito(fallisci_campo());
   }
-  if (f.contiene("velocit") && (p = velocita()) != passo::avanti) return p;
-  if (f.contiene("aderenza") && (p = aderenza()) != passo::avanti) return p;
+  if (f.contiene("velocit")) {
+    presa = true;
+    if ((p = velocita()) != passo::avanti) return p;
+  }
+  if (f.contiene("aderenza")) {
+    presa = true;
+    if ((p = aderenza()) != passo::avanti) return p;
+  }
   if (f.contiene("orologio")) {
+    presa = true;
     record_sim& r = tab[riga_ripetizione];
+    origini[riga_ripetizione] = qui_voce();
     if (!intero16(r.i3) || !intero16(r.i4) || !intero16(r.i5)) return passo::fermati;
   }
   if (f.contiene("sabbia")) {
+    presa = true;
+    origini[riga_ripetizione] = qui_voce();
     if (!intero16(tab[riga_ripetizione].i1)) return passo::fermati;
   }
-  if (f.contiene("segnale") && (p = segnale()) != passo::avanti) return p;
-  if (f.contiene("rallentamento") && (p = rallentamento()) != passo::avanti) return p;
-  if (f.contiene("abbattimento") && (p = abbattimento()) != passo::avanti) return p;
-  if (f.contiene("stazione") && (p = stazione()) != passo::avanti) return p;
+  if (f.contiene("segnale")) {
+    presa = true;
+    if ((p = segnale()) != passo::avanti) return p;
+  }
+  if (f.contiene("rallentamento")) {
+    presa = true;
+    if ((p = rallentamento()) != passo::avanti) return p;
+  }
+  if (f.contiene("abbattimento")) {
+    presa = true;
+    if ((p = abbattimento()) != passo::avanti) return p;
+  }
+  if (f.contiene("stazione")) {
+    presa = true;
+    if ((p = stazione()) != passo::avanti) return p;
+  }
+  if (presa) {
+    controlla_resto();
+  } else {
+    nessuna_voce(f, parole, "of the service description");
+  }
   return passo::avanti;
 }
 
 bool lettore_treno::riempi_velocita() {
   const double v = near(velocita_corrente_ / 5.0);
   if (v < 0 || v > 255) {
-    fallimento_lettura(l_, l_.file_treno, riga_velocita_);
+    Diagnostic d = diagnostica_errore(errori::lettura_fallita, std::nullopt, dove_velocita_,
+                                      "the speed " + std::to_string(velocita_corrente_) +
+                                          " km/h does not fit its cell field (0 to 1275 km/h)");
+    fallimento_lettura(l_, std::move(d));
     return false;
   }
   s_.percorso[indice_velocita_].velocita = static_cast<uint8_t>(v);
@@ -151,7 +210,8 @@ lettore_treno::passo lettore_treno::velocita() {
   std::array<int32_t, 2> v{};
   if (!numeri(v)) return esito(fallisci_campo());
   if (oltre(v[0], 100)) return passo::fine_lettura;
-  if (v[0] < 0) return esito(fallisci_voce());
+  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  controlla_ordine(v[0], ultima_velocita_, dove_ultima_velocita_, "a speed row");
   const double n = near(v[0] / 50.0);
   if (n > 0) {
     do {
@@ -160,7 +220,7 @@ lettore_treno::passo lettore_treno::velocita() {
     } while (indice_velocita_ < n);
   }
   velocita_corrente_ = v[1];
-  riga_velocita_ = riga_voce_;
+  dove_velocita_ = qui_voce();
   return passo::avanti;
 }
 
@@ -168,7 +228,8 @@ lettore_treno::passo lettore_treno::aderenza() {
   std::array<int32_t, 2> v{};
   if (!numeri(v)) return esito(fallisci_campo());
   if (oltre(v[0], 100)) return passo::fine_lettura;
-  if (v[0] < 0) return esito(fallisci_voce());
+  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  controlla_ordine(v[0], ultima_aderenza_, dove_ultima_aderenza_, "an adhesion row");
   const double n = near(v[0] / 50.0);
   if (n > 0) {
     do riempi_aderenza();
@@ -178,11 +239,18 @@ lettore_treno::passo lettore_treno::aderenza() {
   return passo::avanti;
 }
 
-lettore_treno::passo lettore_treno::dopo_registratore(int32_t numero, int32_t posizione) {
-  if (numero == 25) return esito(fallisci_voce());
-  // A number left by the line reader (its error 15) ends the reading here too.
-  if (numero == 0 && s_.numero_errore > 0) numero = s_.numero_errore;
-  if (numero > 0) return esito(rifiuta(numero, posizione));
+lettore_treno::passo lettore_treno::dopo_registratore(const esito_registro& e, int32_t posizione,
+                                                      const char* che_cosa) {
+  if (e.rifiutato()) return esito(rifiuta_registro(e, posizione, che_cosa));
+  origine(e);
+  // A number left by the line reader (its error 15) ends the reading here
+  // too, as the compile reads; a check reads on.
+  if (!verifica_ && s_.numero_errore > 0) {
+    return esito(rifiuta(s_.numero_errore, posizione,
+                         "the reading of the service description stops at this row: the line "
+                         "description's error " +
+                             std::to_string(s_.numero_errore) + " is still recorded"));
+  }
   return passo::avanti;
 }
 
@@ -190,17 +258,19 @@ lettore_treno::passo lettore_treno::segnale() {
   std::array<int32_t, 11> v{};
   if (!numeri(v)) return esito(fallisci_campo());
   if (oltre(v[0], 100)) return passo::fine_lettura;
-  if (v[0] < 0) return esito(fallisci_voce());
+  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
   return dopo_registratore(
-      memo_segnale(s_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]), v[0]);
+      memo_segnale(s_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]), v[0],
+      "a signal");
 }
 
 lettore_treno::passo lettore_treno::rallentamento() {
   std::array<int32_t, 6> v{};
   if (!numeri(v)) return esito(fallisci_campo());
   if (oltre(v[0], 100)) return passo::fine_lettura;
-  if (v[0] < 0) return esito(fallisci_voce());
-  return dopo_registratore(memo_rallentamento(s_, v[0], v[1], v[2], v[3], v[4], v[5]), v[0]);
+  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  return dopo_registratore(memo_rallentamento(s_, v[0], v[1], v[2], v[3], v[4], v[5]), v[0],
+                           "a slow-down");
 }
 
 lettore_treno::passo lettore_treno::abbattimento() {
@@ -209,15 +279,22 @@ lettore_treno::passo lettore_treno::abbattimento() {
   const int32_t x = v[0];
   const int32_t w = v[1];
   if (oltre(x, 100)) return passo::fine_lettura;
-  if (x < 0) return esito(fallisci_voce());
-  cella& c = s_.percorso[static_cast<std::size_t>(near(x / 50.0))];
-  if (!libera(c)) return esito(rifiuta(7, x));
+  if (x < 0) return esito(fallisci_voce("position is negative", x));
+  const auto indice = static_cast<std::size_t>(near(x / 50.0));
+  cella& c = s_.percorso[indice];
+  if (!libera(c)) {
+    return esito(rifiuta(errori::abbattimento_occupato, x,
+                         "an abbattimento at " + std::to_string(x) + " m: cell " + std::to_string(indice) +
+                             " already holds a " + nome_oggetto(c.tipo),
+                         detentore(static_cast<int64_t>(indice))));
+  }
   if (w > 0) {
-    c.tipo = 12;
+    c.tipo = oggetto::cartello_velocita;
     c.dato1 = static_cast<int16_t>(w);
   } else {
-    c.tipo = 13;
+    c.tipo = oggetto::cartello_senza_velocita;
   }
+  origine(static_cast<int64_t>(indice));
   return passo::avanti;
 }
 
@@ -226,16 +303,24 @@ lettore_treno::passo lettore_treno::stazione() {
   int32_t p = 0;
   if (!numero(p)) return esito(fallisci_campo());
   r.progressiva = p;
+  s_.origine_riga[static_cast<std::size_t>(j_)] = qui_voce();
   if (oltre(p, 800)) return passo::fine_lettura;
-  if (p < 0) return esito(fallisci_voce());
-  if (p % 50 != 0) return esito(rifiuta(8, p));
+  if (p < 0) return esito(fallisci_voce("position is negative", p));
+  if (p % 50 != 0) {
+    return esito(rifiuta(errori::stazione_non_multipla, p,
+                         "station position " + std::to_string(p) + " m is not a multiple of 50"));
+  }
+  controlla_ordine(p, ultima_stazione_, dove_ultima_stazione_, "a station");
 
   if (!byte(r.tipo)) return passo::fermati;
   const int32_t t = r.tipo;
   int32_t lunghezza = 0;
   if (!numero(lunghezza)) return esito(fallisci_campo());
-  if (lunghezza % 100 != 0) return esito(rifiuta(9, p));
-  if (lunghezza < 0) return esito(fallisci_voce());
+  if (lunghezza % 100 != 0) {
+    return esito(rifiuta(errori::lunghezza_stazione, p,
+                         "station length " + std::to_string(lunghezza) + " m is not a multiple of 100"));
+  }
+  if (lunghezza < 0) return esito(fallisci_voce("the station length " + std::to_string(lunghezza) + " m is negative"));
   if (!byte(r.b1) || !byte(r.b5) || !byte(r.b4) || !intero16(r.i1) || !intero16(r.i2) ||
       !byte(r.b2) || !intero16(r.i3) || !intero16(r.i4) || !intero16(r.i5) || !byte(r.b3)) {
     return passo::fermati;
@@ -243,12 +328,16 @@ lettore_treno::passo lettore_treno::stazione() {
   std::array<int32_t, 3> ora{};
   if (!numeri(ora)) return esito(fallisci_campo());
   const int64_t orario = (int64_t{ora[0]} * 60 + ora[1]) * 60 + ora[2];
-  if (!in_32_bit(orario)) return esito(fallisci_voce());
+  if (!in_32_bit(orario)) return esito(fallisci_voce("the station time does not fit 32 bits"));
   r.orario = static_cast<int32_t>(orario);
   std::string nome;
   if (!campi_.leggi_testo(nome)) return esito(fallisci_campo());
   // The table file stores a text's length in 16 bits.
-  if (nome.size() > lunghezza_massima_testo) return esito(fallisci_voce());
+  if (nome.size() > lunghezza_massima_testo) {
+    return esito(fallisci_voce("the station name is " + std::to_string(nome.size()) +
+                               " bytes long, more than the 65535 a text can hold"));
+  }
+  controlla_testo(nome, "the station name");
   r.testo = std::move(nome);
 
   // The stop area.
@@ -266,7 +355,7 @@ lettore_treno::passo lettore_treno::stazione() {
     inizio = static_cast<int64_t>(near(p - lunghezza / 2.0));
     fine = static_cast<int64_t>(r.b4 != 0 ? near(p + lunghezza / 2.0 + 50) : near(p + lunghezza / 2.0));
   }
-  if (!in_32_bit(inizio) || !in_32_bit(fine)) return esito(fallisci_voce());
+  if (!in_32_bit(inizio) || !in_32_bit(fine)) return esito(fallisci_voce("the stop area does not fit 32 bits"));
   r.inizio = static_cast<int32_t>(inizio);
   r.fine = static_cast<int32_t>(fine);
   if (lunghezza < 600) r.b5 = 0;
@@ -278,24 +367,62 @@ lettore_treno::passo lettore_treno::stazione() {
   const double e = r.fine;
   if (t < 25) {
     // A stop area reaching past the route has no cell for its stop point.
-    if (near(e / 50 - 1) > s_.ultima_cella()) return esito(fallisci_voce());
+    if (near(e / 50 - 1) > s_.ultima_cella()) {
+      return esito(fallisci_voce("the stop area ends at " + std::to_string(r.fine) +
+                                 " m, past the end of the route", p));
+    }
     if (t != 5 && t != 6) {
       for (int k = 1; k <= 4; ++k) {
         const double q = e / 50 - k - 1;
-        if (q > 1) s_.percorso[static_cast<std::size_t>(near(q))].avvicinamento = static_cast<uint8_t>(80 + k);
+        if (q > 1) {
+          const auto indice = static_cast<std::size_t>(near(q));
+          uint8_t& segno = s_.percorso[indice].avvicinamento;
+          const auto nuovo = static_cast<uint8_t>(80 + k);
+          if (segno != 0 && segno != nuovo) {
+            avvisa(kOverwrittenObject, "the station's approach mark " + std::to_string(nuovo) +
+                                           " replaces the approach mark " + std::to_string(segno) +
+                                           " already in cell " + std::to_string(indice));
+          }
+          segno = nuovo;
+        }
       }
     }
-    if (e / 50 - 1 <= 1) return esito(rifiuta(24));
-    cella& arresto = s_.percorso[static_cast<std::size_t>(near(e / 50 - 1))];
-    arresto.tipo = 10;
+    if (e / 50 - 1 <= 1) {
+      return esito(rifiuta(errori::arresto_in_testa, std::nullopt,
+                           "the station's stop point would fall in cell 1 or before (its stop area ends at " +
+                               std::to_string(r.fine) + " m)"));
+    }
+    const auto indice = static_cast<std::size_t>(near(e / 50 - 1));
+    cella& arresto = s_.percorso[indice];
+    if (!libera(arresto) && arresto.tipo != oggetto::arresto_stazione && avviso_ammesso(kOverwrittenObject)) {
+      Diagnostic d;
+      d.severity = Severity::kWarning;
+      d.code = std::string(kOverwrittenObject);
+      d.where = qui_voce();
+      d.message = "the station's stop point replaces the " + std::string(nome_oggetto(arresto.tipo)) +
+                  " in cell " + std::to_string(indice);
+      d.related = detentore(static_cast<int64_t>(indice));
+      aggiungi_diagnostica(s_, std::move(d));
+    }
+    arresto.tipo = oggetto::arresto_stazione;
     arresto.dato1 = static_cast<int16_t>(j_);
+    origine(static_cast<int64_t>(indice));
   }
 
   if (j_ > 1 && int64_t{r.inizio} - 350 < s_.tabella_sim[j_ - 1].fine) {
-    return esito(rifiuta(22, p));
+    return esito(rifiuta(errori::stazioni_vicine, p,
+                         "the station's stop area starts at " + std::to_string(r.inizio) +
+                             " m, less than 350 m after the previous one ends at " +
+                             std::to_string(s_.tabella_sim[j_ - 1].fine) + " m",
+                         {{s_.origine_riga[static_cast<std::size_t>(j_ - 1)], "the previous station is here"}}));
   }
   ++j_;
-  if (j_ >= l_.riga_testi) return esito(rifiuta(10));
+  if (j_ >= l_.riga_testi) {
+    return esito(rifiuta(errori::stazioni_oltre_i_testi, std::nullopt,
+                         "no row of the scenario table is left for another station: " +
+                             std::to_string(j_ - 1) + " stations and " +
+                             std::to_string(riga_primo_testo - l_.riga_testi) + " text boards fill them"));
+  }
   return passo::avanti;
 }
 
@@ -315,7 +442,12 @@ void lettore_treno::fine_lettura() {
   const auto& tab = s_.tabella_sim;
   for (int i : {riga_progressiva_tre, riga_progressiva_due, riga_progressiva_uno}) {
     if (tab[i].inizio % 50 != 0 || tab[i].fine % 50 != 0) {
-      segnala_guasto(s_, 2, std::nullopt, l_.file_linea, 0);
+      SourceLocation dove = s_.origine_riga[static_cast<std::size_t>(i)];
+      if (dove.file.empty()) dove.file = l_.file_linea;
+      aggiungi_diagnostica(s_, diagnostica_errore(errori::progressiva_non_multipla, std::nullopt, dove,
+                                                  "the chainage row's start " + std::to_string(tab[i].inizio) +
+                                                      " m or offset " + std::to_string(tab[i].fine) +
+                                                      " m is not a multiple of 50"));
       break;
     }
   }
@@ -328,10 +460,16 @@ void leggi_treno(lettura& l) {
   if (auto errore = l.src.fs.read(l.file_treno, &testo)) {
     if (errore->missing) {
       l.treno_chiuso = true;
-      fallimento_lettura(l, l.file_treno, 0);
+      fallimento_lettura(l, diagnostica_errore(errori::lettura_fallita, std::nullopt, {l.file_treno, 0, 0},
+                                               "the service description " + l.file_treno + " does not exist"));
     } else if (!l.src.errore_io) {
       l.src.errore_io = std::move(*errore);
     }
+    return;
+  }
+  if (testo.empty()) {
+    fallimento_lettura(l, diagnostica_errore(errori::lettura_fallita, std::nullopt, {l.file_treno, 1, 0},
+                                             "the service description " + l.file_treno + " is empty"));
     return;
   }
   lettore_treno lettore(l, std::move(testo));

@@ -11,6 +11,35 @@ const char* severity_name(Severity s) {
   return "error";
 }
 
+bool is_warning_code(std::string_view code) {
+  for (std::string_view c : kWarningCodes) {
+    if (c == code) return true;
+  }
+  return false;
+}
+
+bool has_errors(const Diagnostics& diagnostics) {
+  for (const Diagnostic& d : diagnostics) {
+    if (d.severity == Severity::kError) return true;
+  }
+  return false;
+}
+
+void apply_policy(Diagnostics& diagnostics, const WarningPolicy& policy) {
+  Diagnostics kept;
+  kept.reserve(diagnostics.size());
+  for (Diagnostic& d : diagnostics) {
+    if (d.severity == Severity::kWarning) {
+      bool allowed = false;
+      for (const std::string& a : policy.allowed) allowed = allowed || a == d.code;
+      if (allowed) continue;
+      if (policy.warnings_are_errors) d.severity = Severity::kError;
+    }
+    kept.push_back(std::move(d));
+  }
+  diagnostics = std::move(kept);
+}
+
 namespace {
 
 std::string place(const SourceLocation& w) {

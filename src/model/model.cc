@@ -81,11 +81,51 @@ std::optional<std::string_view> matrice_punti::immagine() const {
 
 void dimensiona(stato_compilazione& s, int32_t lunghezza) {
   s.percorso.assign(static_cast<size_t>(celle_da_lunghezza(lunghezza)) + 1, cella{});
+  s.origine_cella.assign(s.percorso.size(), SourceLocation{});
   if (s.genera_linea != 0) s.matrice_linea.dimensiona(punti_da_lunghezza(lunghezza));
 }
 
 void azzera_tabella(stato_compilazione& s) {
   for (auto& r : s.tabella_sim) r = record_sim{};
+  for (auto& o : s.origine_riga) o = SourceLocation{};
+}
+
+const char* nome_oggetto(uint8_t tipo) {
+  switch (tipo) {
+    case oggetto::nulla: return "nothing";
+    case oggetto::segnale: return "signal";
+    case oggetto::fine_rallentamento: return "end of a slow-down";
+    case oggetto::inizio_rallentamento: return "start of a slow-down";
+    case oggetto::avviso_rallentamento: return "slow-down warning board";
+    case oggetto::preavviso_rallentamento: return "mark before a slow-down warning board";
+    case oggetto::indicatore_v_max: return "maximum-speed indicator board";
+    case oggetto::arresto_stazione: return "station stop point";
+    case oggetto::marcatore_galleria: return "tunnel marker";
+    case oggetto::cartello_velocita: return "speed board";
+    case oggetto::cartello_senza_velocita: return "board without a speed";
+    case oggetto::cartello_indicatore: return "text board";
+    default: return "object of unknown code";
+  }
+}
+
+void aggiungi_diagnostica(stato_compilazione& s, Diagnostic d) {
+  if (d.fault_number) {
+    s.numero_errore = *d.fault_number;
+    if (d.position) s.posizione_errore = *d.position;
+  }
+  s.diagnostiche.push_back(std::move(d));
+}
+
+Diagnostic diagnostica_errore(int32_t numero, std::optional<int32_t> posizione, SourceLocation dove,
+                              std::string messaggio) {
+  Diagnostic d;
+  d.severity = Severity::kError;
+  d.code = codice_errore(numero);
+  d.where = std::move(dove);
+  d.message = messaggio.empty() ? std::string(testo_errore(numero)) : std::move(messaggio);
+  d.fault_number = numero;
+  d.position = posizione;
+  return d;
 }
 
 }  // namespace scenario

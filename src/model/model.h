@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "model/coding.h"
+#include "model/diagnostics.h"
+#include "model/faults.h"
 #include "model/layout.h"
 #include "platform/memory.h"
 
@@ -21,9 +23,33 @@ namespace scenario {
 // mode of the floating-point unit).
 inline double near(double y) { return std::nearbyint(y); }
 
+// y when x > y, otherwise x (equal values give x).
+inline int32_t minimo(int32_t x, int32_t y) { return x > y ? y : x; }
+
+// Object codes of a cell's `tipo`.
+namespace oggetto {
+enum codice : uint8_t {
+  nulla = 0,
+  segnale = 1,
+  fine_rallentamento = 2,
+  inizio_rallentamento = 3,
+  avviso_rallentamento = 4,
+  preavviso_rallentamento = 5,  // the four cells just before a warning board
+  indicatore_v_max = 6,
+  arresto_stazione = 10,
+  marcatore_galleria = 11,      // counts as free
+  cartello_velocita = 12,
+  cartello_senza_velocita = 13,
+  cartello_indicatore = 14,     // text board
+};
+}  // namespace oggetto
+
+// What an object code stands for, in plain words ("signal", "text board").
+const char* nome_oggetto(uint8_t tipo);
+
 // One 50 m cell of the route. Cell c covers metres 50·c to 50·c + 49.
 struct cella {
-  uint8_t tipo = 0;  // object code; 0 = nothing, 11 = tunnel marker (free)
+  uint8_t tipo = oggetto::nulla;  // an oggetto::codice
   int16_t dato1 = 0;
   int16_t dato2 = 0;
   int16_t dato3 = 0;
@@ -37,7 +63,9 @@ struct cella {
 };
 
 // A cell accepts a point object when it holds nothing or a tunnel marker.
-inline bool libera(const cella& c) { return c.tipo == 0 || c.tipo == 11; }
+inline bool libera(const cella& c) {
+  return c.tipo == oggetto::nulla || c.tipo == oggetto::marcatore_galleria;
+}
 
 // One row of the scenario table.
 struct record_sim {
@@ -186,14 +214,6 @@ class matrice_punti {
   std::array<double, 4> y_bordo_{};
 };
 
-// One compile fault, kept in the order it was met.
-struct guasto {
-  int32_t numero = 0;
-  std::optional<int32_t> posizione;  // metres, where the number has one
-  std::string file;                  // text file of the row that caused it; empty for the rules
-  int riga = 0;                      // its line number (from 1); 0 when none
-};
-
 struct stato_compilazione {
   std::string nome_linea;
   std::string nome_treno;
@@ -207,21 +227,36 @@ struct stato_compilazione {
   int32_t numero_montagne = 0;
   int32_t numero_errore = 0;
   int32_t posizione_errore = 0;
-  std::vector<guasto> guasti;  // every fault in order; numero_errore is the last
+  // Every error, warning and note of the compile, in the order met. The
+  // errors that carry a fault number are the only source of numero_errore
+  // and posizione_errore (see aggiungi_diagnostica).
+  Diagnostics diagnostiche;
+  // Where each cell's point object was written: the row that placed it, or
+  // for a derived board the row that caused it. Sized with percorso; an
+  // empty file means no object or no row.
+  std::vector<SourceLocation> origine_cella;
+  // The row that filled each row of the scenario table.
+  std::array<SourceLocation, righe_tabella_sim> origine_riga{};
 
   bool dimensionato() const { return !percorso.empty(); }
   // P, the last cell; -1 while unsized.
   int32_t ultima_cella() const { return static_cast<int32_t>(percorso.size()) - 1; }
 };
 
-// Records a compile fault: sets numero_errore (and posizione_errore when the
-// number carries a position) and appends it to the log.
-inline void segnala_guasto(stato_compilazione& s, int32_t numero,
-                           std::optional<int32_t> posizione = std::nullopt,
-                           std::string file = {}, int riga = 0) {
-  s.numero_errore = numero;
-  if (posizione) s.posizione_errore = *posizione;
-  s.guasti.push_back(guasto{numero, posizione, std::move(file), riga});
+// Adds a diagnostic. One that carries a fault number sets numero_errore to
+// it, and posizione_errore to its position when it has one: a later fault
+// replaces the number, and the position stays from the last fault that set
+// one.
+void aggiungi_diagnostica(stato_compilazione& s, Diagnostic d);
+
+// A fault of the compile as a diagnostic: code "E" and the number, the
+// table's text when `messaggio` is empty.
+Diagnostic diagnostica_errore(int32_t numero, std::optional<int32_t> posizione,
+                              SourceLocation dove, std::string messaggio = {});
+
+// True when the compile recorded an error.
+inline bool ha_errori(const stato_compilazione& s) {
+  return s.numero_errore != 0 || has_errors(s.diagnostiche);
 }
 
 // Lengths derived from the route length: L = lunghezza + 7000 and

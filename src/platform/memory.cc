@@ -16,7 +16,7 @@ constexpr std::size_t pagina_grande = std::size_t{2} << 20;
 }  // namespace
 
 memoria_azzerata::memoria_azzerata(std::size_t size) {
-  if (size < pagina_grande) {
+  if (size < memoria_mappata_da) {
     p_ = static_cast<char*>(std::calloc(size == 0 ? 1 : size, 1));
     if (p_ == nullptr) throw std::bad_alloc();
     return;

@@ -38,6 +38,23 @@ class sorgenti_della_corsa final : public FileSystem {
   FileSystem& fs_;
 };
 
+// The file system of a check: sources are read, nothing is written,
+// renamed, linked or deleted.
+class sola_lettura final : public FileSystem {
+ public:
+  explicit sola_lettura(FileSystem& fs) : fs_(fs) {}
+  std::optional<IoError> read(const std::string& path, std::string* data) override {
+    return fs_.read(path, data);
+  }
+  std::optional<IoError> write(const std::string&, std::string_view) override { return std::nullopt; }
+  std::optional<IoError> rename(const std::string&, const std::string&) override { return std::nullopt; }
+  std::optional<IoError> remove(const std::string&) override { return std::nullopt; }
+  std::optional<IoError> link(const std::string&, const std::string&) override { return std::nullopt; }
+
+ private:
+  FileSystem& fs_;
+};
+
 }  // namespace
 
 esito_compilazione memorizza_percorso(stato_compilazione& s, int32_t j, FileSystem& fs,
@@ -49,25 +66,53 @@ esito_compilazione memorizza_percorso(stato_compilazione& s, int32_t j, FileSyst
 
   sorgenti_della_corsa della_corsa(fs);
   FileSystem& fs_sorgenti = opzioni.elimina_sorgenti ? della_corsa : fs;
-  sorgenti src{fs_sorgenti, opzioni.cartella_sorgenti, opzioni.elimina_sorgenti, std::nullopt};
+  sorgenti src{fs_sorgenti, opzioni.cartella_sorgenti, opzioni.elimina_sorgenti, std::nullopt,
+               opzioni.prosegui_dopo_errori};
   memorizza_dati(s, src);
   if (src.errore_io) {
     esito.errore_io = src.errore_io;
+    apply_policy(s.diagnostiche, opzioni.avvisi);
     return esito;
   }
   // Cell 1 receives the stamps: a route without it has nothing to write.
   if (s.percorso.size() < 2) {
     esito.nulla_da_scrivere = true;
+    apply_policy(s.diagnostiche, opzioni.avvisi);
     return esito;
   }
 
-  concludi_compilazione(s, fs, opzioni.cartella_uscita, esito);
+  concludi_compilazione(s, fs, opzioni, esito);
   return esito;
 }
 
 void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const std::string& cartella_uscita,
                            esito_compilazione& esito) {
+  opzioni_compilazione opzioni;
+  opzioni.cartella_uscita = cartella_uscita;
+  concludi_compilazione(s, fs, opzioni, esito);
+}
+
+esito_compilazione verifica_sorgenti(stato_compilazione& s, int32_t j, FileSystem& fs,
+                                     const std::string& cartella_sorgenti, const WarningPolicy& avvisi) {
+  // Nothing is written: the check runs the compile on a file system whose
+  // writes go nowhere, after the rules and the guards have had their say.
+  opzioni_compilazione opzioni;
+  opzioni.cartella_sorgenti = cartella_sorgenti;
+  opzioni.elimina_sorgenti = false;
+  opzioni.scrivi_con_guasti = false;
+  opzioni.prosegui_dopo_errori = true;
+  opzioni.avvisi = avvisi;
+  sola_lettura lettura(fs);
+  esito_compilazione esito = memorizza_percorso(s, j, lettura, opzioni);
+  esito.scritti.clear();
+  return esito;
+}
+
+void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const opzioni_compilazione& opzioni,
+                           esito_compilazione& esito) {
+  const std::string& cartella_uscita = opzioni.cartella_uscita;
   deriva_percorso(s);
+  apply_policy(s.diagnostiche, opzioni.avvisi);
 
   record_sim& testata = s.tabella_sim[riga_linea];
   cella& prima = s.percorso[1];
@@ -83,6 +128,14 @@ void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const std::str
   }
   testata.orario = codice_gara_st(s);
   prima.dato2 = static_cast<int16_t>(codice_gara_og(s));
+
+  // An author's older files are worth more than files compiled with a
+  // fault; a check writes nothing in any case.
+  if (!opzioni.scrivi_con_guasti && ha_errori(s)) {
+    esito.trattenuto = true;
+    return;
+  }
+  if (opzioni.prosegui_dopo_errori) return;
 
   // All outputs are built first, then replace their older files together.
   // A finished track plan is already in its file form and is written from
@@ -111,23 +164,26 @@ void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const std::str
 int stato_uscita(const esito_compilazione& e, const stato_compilazione& s) {
   if (e.errore_io) return 3;
   if (e.errore_guardia || e.nulla_da_scrivere) return 1;
-  if (s.numero_errore != 0 || !s.guasti.empty()) return 2;
+  if (ha_errori(s)) return 2;
   return 0;
 }
 
 void riporta(std::ostream& err, const esito_compilazione& e, const stato_compilazione& s) {
-  for (const guasto& g : s.guasti) err << descrivi_guasto(g) << '\n';
-  // A number recorded without a log entry still reaches the user.
-  if (s.guasti.empty() && s.numero_errore != 0) {
-    guasto g;
-    g.numero = s.numero_errore;
-    err << descrivi_guasto(g) << '\n';
+  for (const Diagnostic& d : s.diagnostiche) {
+    if (d.severity == Severity::kError) err << format_diagnostic(d) << '\n';
+  }
+  // A number recorded without a diagnostic still reaches the user.
+  if (s.numero_errore != 0 && !has_errors(s.diagnostiche)) {
+    err << format_diagnostic(diagnostica_errore(s.numero_errore, std::nullopt, {})) << '\n';
+  }
+  for (const Diagnostic& d : s.diagnostiche) {
+    if (d.severity != Severity::kError) err << format_diagnostic(d) << '\n';
   }
   if (e.errore_io) {
     err << e.errore_io->path << ": " << e.errore_io->reason << '\n';
   } else if (e.errore_guardia) {
     errore(err, std::to_string(*e.errore_guardia));
-  } else if (e.nulla_da_scrivere) {
+  } else if (e.nulla_da_scrivere && !ha_errori(s)) {
     err << "nothing to write: the line description gave no route length\n";
   }
 }

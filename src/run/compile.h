@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "model/diagnostics.h"
 #include "model/model.h"
 #include "platform/file_system.h"
 
@@ -16,6 +17,14 @@ struct opzioni_compilazione {
   std::string cartella_sorgenti;  // holds the two text sources
   std::string cartella_uscita;    // receives the binary files
   bool elimina_sorgenti = false;  // delete the sources once read
+  // Write the binary files also when the compile recorded a fault, as the
+  // one-shot run does. Otherwise a fault leaves older files as they were.
+  bool scrivi_con_guasti = true;
+  // Warnings silenced or counted as errors.
+  WarningPolicy avvisi;
+  // Read on after a fault to report every problem (a check: nothing is
+  // written then).
+  bool prosegui_dopo_errori = false;
 };
 
 struct esito_compilazione {
@@ -23,6 +32,7 @@ struct esito_compilazione {
   bool nulla_da_scrivere = false;     // the route was never sized: nothing was written
   std::optional<IoError> errore_io;   // a file could not be read, written or deleted
   std::vector<std::string> scritti;   // names of the binary files written, in order
+  bool trattenuto = false;            // a fault kept the files from being written
 };
 
 // Clears the table, reads the two sources, applies the derivation rules,
@@ -37,13 +47,24 @@ esito_compilazione memorizza_percorso(stato_compilazione& s, int32_t j, FileSyst
 // `cartella_uscita` as one set.
 void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const std::string& cartella_uscita,
                            esito_compilazione& esito);
+// The same, writing nothing when the compile recorded an error and
+// `opzioni` asks so; the warning policy is applied after the rules.
+void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const opzioni_compilazione& opzioni,
+                           esito_compilazione& esito);
 
-// Exit status of a compile: 0 clean, 1 refused (guard or nothing to write),
-// 2 written with faults, 3 file-system failure.
+// A check of the two sources: read with every problem reported, the rules
+// applied and the header slots tested, nothing written or deleted. The
+// diagnostics are in s.diagnostiche; further checks append theirs there.
+esito_compilazione verifica_sorgenti(stato_compilazione& s, int32_t j, FileSystem& fs,
+                                     const std::string& cartella_sorgenti, const WarningPolicy& avvisi);
+
+// Exit status of a compile: 0 clean (warnings allowed), 1 refused (guard or
+// nothing to write), 2 faults (written or not), 3 file-system failure.
 int stato_uscita(const esito_compilazione& e, const stato_compilazione& s);
 
-// Prints what the user must know on `err`: the guard error, the file-system
-// failure, or nothing to write; then every compile fault in order.
+// Prints what the user must know on `err`: every error of the compile in
+// order, then the warnings and notes; then the file-system failure, the
+// guard error, or nothing to write (unless an error already said why).
 void riporta(std::ostream& err, const esito_compilazione& e, const stato_compilazione& s);
 
 }  // namespace scenario

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "compiler/reader_fixture.h"
+#include "support/faults_seen.h"
 
 namespace scenario::testing {
 namespace {
@@ -145,9 +146,9 @@ TEST_P(Ripetizione, StoresTheCodeCountOrRefuses) {
   // After 3, 4 and 5 the service file is neither read nor deleted.
   EXPECT_EQ(r->treno_presente(), GetParam().numero != 0);
   if (GetParam().numero != 0) {
-    ASSERT_EQ(r->s.guasti.size(), 1u);
-    EXPECT_FALSE(r->s.guasti[0].posizione.has_value());
-    EXPECT_EQ(r->s.guasti[0].riga, 3);
+    ASSERT_EQ(guasti_di(r->s).size(), 1u);
+    EXPECT_FALSE(guasti_di(r->s)[0].posizione.has_value());
+    EXPECT_EQ(guasti_di(r->s)[0].riga, 3);
   }
 }
 
@@ -197,7 +198,7 @@ TEST(LetturaLinea, LastFieldIsNeverActedOn) {
   const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", "[x]", "cartello_indicatore"}),
                        treno());
   EXPECT_EQ(r->s.numero_errore, 0);
-  EXPECT_TRUE(r->s.guasti.empty());
+  EXPECT_TRUE(guasti_di(r->s).empty());
   // The general section may end with the file: the lists are empty.
   const auto g = leggi(righe({"[generale]", "lunghezza percorso, 3000", "sfondo uno, 2"}), treno());
   EXPECT_EQ(g->s.numero_errore, 0);
@@ -342,7 +343,7 @@ TEST(LetturaLinea, CurvesAreNotEntriesWithoutTheTrackPlan) {
   // so a curve without a class digit is no fault.
   const auto r = leggi(linea(kLunghezza, {"curva, 100, 50", "curvad4, 99999999, 1"}), treno(), true, 0);
   EXPECT_EQ(r->s.numero_errore, 0);
-  EXPECT_TRUE(r->s.guasti.empty());
+  EXPECT_TRUE(guasti_di(r->s).empty());
 }
 
 TEST(LetturaLinea, CurveBeyondTheRouteIsError15AndTheFileIsStillFinished) {

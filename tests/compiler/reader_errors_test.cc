@@ -11,6 +11,7 @@
 #include "compiler/reader_fixture.h"
 #include "run/errors.h"
 #include "support/test_support.h"
+#include "support/faults_seen.h"
 
 namespace scenario::testing {
 namespace {
@@ -95,7 +96,7 @@ std::vector<caso_errore> casi() {
       {"E20", kLinea, treno({"segnale, 700, 0,0,0,0,0,0,0,0,0,0", "rallentamento, 2000, 40, 300, 0, 1, 40"}),
        20, 2000, T, 3, false, false},
       {"E2", righe({"[generale]", "lunghezza percorso, 3000", "progressiva chilometrica uno, 25, 0, 0", "[x]"}),
-       kTreno, 2, std::nullopt, L, 0, false, false},
+       kTreno, 2, std::nullopt, L, 3, false, false},
       {"E25ServiceMissing", kLinea, std::nullopt, 25, std::nullopt, T, 0, false, false},
       {"E25ServiceEmpty", kLinea, "", 25, std::nullopt, T, 1, false, false},
       {"E25ServiceCutShort", kLinea, "[generale]\r\nsegnale, 100, 2\r\n", 25, std::nullopt, T, 2, false,
@@ -115,8 +116,9 @@ TEST_P(ErroriLettura, NumberPositionRowAndFiles) {
   EXPECT_FALSE(r->errore_io.has_value());
   EXPECT_EQ(r->s.numero_errore, c.numero);
   EXPECT_EQ(r->s.posizione_errore, c.posizione.value_or(0));
-  ASSERT_EQ(r->s.guasti.size(), c.guasti);
-  const guasto& g = r->s.guasti.back();
+  ASSERT_EQ(guasti_di(r->s).size(), c.guasti);
+  const auto guasti = guasti_di(r->s);
+  const auto& g = guasti.back();
   EXPECT_EQ(g.numero, c.numero);
   EXPECT_EQ(g.posizione, c.posizione);
   EXPECT_EQ(g.file, c.file == quale::linea ? kFileLinea : kFileTreno);
@@ -161,8 +163,8 @@ TEST(ErroriLettura, FifteenInTheServiceFileStillRunsTheEndSteps) {
   // The chainage-row check replaces 15 with 2.
   EXPECT_EQ(r->s.numero_errore, 2);
   EXPECT_EQ(r->s.posizione_errore, 9901);
-  ASSERT_EQ(r->s.guasti.size(), 2u);
-  EXPECT_EQ(r->s.guasti[0].numero, 15);
+  ASSERT_EQ(guasti_di(r->s).size(), 2u);
+  EXPECT_EQ(guasti_di(r->s)[0].numero, 15);
   EXPECT_EQ(r->s.percorso[197].velocita, 10);
 }
 
@@ -193,14 +195,16 @@ TEST(ErroriLettura, AnUnreadableSourceIsAFileSystemFailure) {
   memorizza_dati(s, src);
   ASSERT_TRUE(src.errore_io.has_value());
   EXPECT_EQ(src.errore_io->path, dir.file("L_linea.txt"));
-  EXPECT_TRUE(s.guasti.empty());
+  EXPECT_TRUE(guasti_di(s).empty());
   EXPECT_TRUE(file_exists(dir.file("L_linea.txt")));
 }
 
 TEST(ErroriLettura, FaultLinesReadAsTheUserSeesThem) {
   const auto r = leggi(kLinea, treno({"abbattimento, 1000, 60", "abbattimento, 1000, 60"}));
-  ASSERT_EQ(r->s.guasti.size(), 1u);
-  EXPECT_EQ(descrivi_guasto(r->s.guasti[0]), "d/L_T-.txt:3: error 7: abbattimento on an occupied cell (at 1000 m)");
+  ASSERT_EQ(r->s.diagnostiche.size(), 1u);
+  EXPECT_EQ(format_diagnostic(r->s.diagnostiche[0]),
+            "d/L_T-.txt:3:1: error: an abbattimento at 1000 m: cell 20 already holds a speed board [E7]\n"
+            "d/L_T-.txt:2:1: note: the cell is held by the speed board written here");
 }
 
 }  // namespace

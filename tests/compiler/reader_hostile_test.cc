@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "compiler/reader_fixture.h"
+#include "support/faults_seen.h"
 
 namespace scenario::testing {
 namespace {
@@ -120,7 +121,7 @@ TEST_P(LetturaOstile, IsRefusedAndChangesNothingOutsideTheArrays) {
   const auto k = leggi(c.linea_controllo, c.treno_controllo);
   EXPECT_EQ(r->s.numero_errore, c.numero);
   EXPECT_EQ(k->s.numero_errore, c.numero) << "the control must end the same way";
-  EXPECT_EQ(r->s.guasti.size(), k->s.guasti.size());
+  EXPECT_EQ(guasti_di(r->s).size(), guasti_di(k->s).size());
   EXPECT_EQ(r->linea_presente(), k->linea_presente());
   EXPECT_EQ(r->treno_presente(), k->treno_presente());
 

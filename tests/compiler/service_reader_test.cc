@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "compiler/reader_fixture.h"
+#include "support/faults_seen.h"
 
 namespace scenario::testing {
 namespace {
@@ -237,9 +238,9 @@ TEST_P(MisuraDeiCampi, ValuesMustFitTheirFields) {
   const auto r = leggi(kLinea, treno({GetParam().riga, "velocita, 100, 0"}));
   EXPECT_EQ(r->s.numero_errore, GetParam().accettata ? 0 : 25);
   if (!GetParam().accettata) {
-    ASSERT_EQ(r->s.guasti.size(), 1u);
-    EXPECT_EQ(r->s.guasti[0].file, kFileTreno);
-    EXPECT_EQ(r->s.guasti[0].riga, 2);
+    ASSERT_EQ(guasti_di(r->s).size(), 1u);
+    EXPECT_EQ(guasti_di(r->s)[0].file, kFileTreno);
+    EXPECT_EQ(guasti_di(r->s)[0].riga, 2);
     EXPECT_FALSE(r->treno_presente());
   }
 }
@@ -267,9 +268,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(LetturaTreno, SpeedThatDoesNotFitFailsInTheEndFill) {
   const auto r = leggi(kLinea, treno({"velocita, 0, 30", "velocita, 100, 2000", "sabbia, 4"}));
   EXPECT_EQ(r->s.numero_errore, 25);
-  ASSERT_EQ(r->s.guasti.size(), 1u);
+  ASSERT_EQ(guasti_di(r->s).size(), 1u);
   // Charged to the row that set the speed.
-  EXPECT_EQ(r->s.guasti[0].riga, 3);
+  EXPECT_EQ(guasti_di(r->s)[0].riga, 3);
   EXPECT_EQ(r->s.tabella_sim[riga_ripetizione].i1, 4);
   EXPECT_EQ(r->s.percorso[1].velocita, 6);
   EXPECT_EQ(r->s.percorso[2].velocita, 0);

@@ -189,7 +189,7 @@ TEST_F(Relazioni, ExStazioneEBivioSonoQuelliDeiCartelli) {
     const auto [pos, nome] = cartello(testa);
     ASSERT_FALSE(nome.empty()) << testa;
     const auto c = std::find_if(card.begin(), card.end(),
-                                [&](auto& r) { return r.nome == voce + nome; });
+                                [&, v = voce, n = nome](auto& r) { return r.nome == v + n; });
     ASSERT_NE(c, card.end()) << voce << nome;
     EXPECT_FALSE(c->transito.empty()) << c->nome;
     EXPECT_LE(std::abs(c->km - km(pos)), 100) << c->nome;

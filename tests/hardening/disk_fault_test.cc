@@ -23,6 +23,7 @@
 
 #include "model/file_names.h"
 #include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 #include "run/run.h"
 #include "support/test_support.h"
 
@@ -213,26 +214,21 @@ INSTANTIATE_TEST_SUITE_P(Posti, CartellaAlPosto, ::testing::ValuesIn(posti_occup
 
 // ---- A source removed between its writing and its reading.
 
-class DiscoCheSvuota final : public FileSystem {
+PosixFileSystem& disco() {
+  static PosixFileSystem disco;
+  return disco;
+}
+
+class DiscoCheSvuota final : public ForwardingFileSystem {
  public:
-  explicit DiscoCheSvuota(std::string vittima) : vittima_(std::move(vittima)) {}
+  explicit DiscoCheSvuota(std::string vittima)
+      : ForwardingFileSystem(disco()), vittima_(std::move(vittima)) {}
   std::optional<IoError> read(const std::string& path, std::string* data) override {
     if (path == vittima_) ::unlink(path.c_str());
-    return disk_.read(path, data);
-  }
-  std::optional<IoError> write(const std::string& path, std::string_view data) override {
-    return disk_.write(path, data);
-  }
-  std::optional<IoError> rename(const std::string& from, const std::string& to) override {
-    return disk_.rename(from, to);
-  }
-  std::optional<IoError> remove(const std::string& path) override { return disk_.remove(path); }
-  std::optional<IoError> link(const std::string& from, const std::string& to) override {
-    return disk_.link(from, to);
+    return ForwardingFileSystem::read(path, data);
   }
 
  private:
-  PosixFileSystem disk_;
   std::string vittima_;
 };
 

@@ -23,6 +23,7 @@
 #include "run/errors.h"
 #include "support/compile_check.h"
 #include "support/test_support.h"
+#include "support/faults_seen.h"
 
 namespace scenario::testing {
 namespace {
@@ -118,7 +119,7 @@ misura compila_su_disco(const std::string& linea, const std::string& treno) {
     opzioni.cartella_uscita = dir.path();
     const auto esito = memorizza_percorso(s, 1, disk, opzioni);
     m.numero_errore = s.numero_errore;
-    for (const auto& g : s.guasti) m.guasti.push_back(g.numero);
+    for (const auto& g : guasti_di(s)) m.guasti.push_back(g.numero);
     m.scritto = !esito.scritti.empty();
     if (esito.errore_io) m.violazione = "file-system failure: " + esito.errore_io->path;
   }

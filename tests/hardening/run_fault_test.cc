@@ -12,6 +12,7 @@
 
 #include "model/file_names.h"
 #include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 #include "run/run.h"
 #include "support/test_support.h"
 
@@ -113,27 +114,16 @@ TEST(RunWithAFailingChange, EveryChangeOfTheRunFailsCleanly) {
 }
 
 // Removes a source just before it is read, as another program might.
-class FileSystemCheSvuota final : public FileSystem {
+class FileSystemCheSvuota final : public ForwardingFileSystem {
  public:
   FileSystemCheSvuota(FileSystem& inner, std::string vittima)
-      : inner_(inner), vittima_(std::move(vittima)) {}
+      : ForwardingFileSystem(inner), vittima_(std::move(vittima)) {}
   std::optional<IoError> read(const std::string& path, std::string* data) override {
-    if (path == vittima_) inner_.remove(path);
-    return inner_.read(path, data);
-  }
-  std::optional<IoError> write(const std::string& path, std::string_view data) override {
-    return inner_.write(path, data);
-  }
-  std::optional<IoError> rename(const std::string& from, const std::string& to) override {
-    return inner_.rename(from, to);
-  }
-  std::optional<IoError> remove(const std::string& path) override { return inner_.remove(path); }
-  std::optional<IoError> link(const std::string& from, const std::string& to) override {
-    return inner_.link(from, to);
+    if (path == vittima_) inner().remove(path);
+    return ForwardingFileSystem::read(path, data);
   }
 
  private:
-  FileSystem& inner_;
   std::string vittima_;
 };
 

@@ -9,8 +9,8 @@
 namespace scenario {
 namespace {
 
-// Sizes below, at and above the 2 MB where blocks come from the system
-// rather than the heap.
+// Sizes below, at and above the size from which blocks come from the system
+// rather than the heap, and around one huge page.
 class MemoriaAzzerata : public ::testing::TestWithParam<std::size_t> {};
 
 TEST_P(MemoriaAzzerata, IsZeroedWritableToItsEndAndMovable) {
@@ -24,7 +24,7 @@ TEST_P(MemoriaAzzerata, IsZeroedWritableToItsEndAndMovable) {
   memoria_azzerata spostata(std::move(m));
   EXPECT_FALSE(m);
   EXPECT_EQ(spostata.get()[n - 1], 0x5a);
-  if (n >= (std::size_t{2} << 20)) {
+  if (n >= memoria_mappata_da) {
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(spostata.get()) % (std::size_t{2} << 20), 0u);
   }
   // Assigning over a held block gives it back (a heap block left behind
@@ -35,6 +35,8 @@ TEST_P(MemoriaAzzerata, IsZeroedWritableToItsEndAndMovable) {
 
 INSTANTIATE_TEST_SUITE_P(Misure, MemoriaAzzerata,
                          ::testing::Values(std::size_t{1}, std::size_t{4096},
+                                           memoria_mappata_da - 1, memoria_mappata_da,
+                                           std::size_t{1900000},
                                            (std::size_t{2} << 20) - 1, std::size_t{2} << 20,
                                            (std::size_t{2} << 20) * 10 + 12345));
 

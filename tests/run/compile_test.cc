@@ -105,20 +105,88 @@ TEST(Compile, WithoutTrackPlanNeitherCreatesNorTouchesIt) {
   EXPECT_EQ(disk.files.size(), 3u);
 }
 
-TEST(Compile, AFaultIsWrittenAllTheSameAndReported) {
+// A model read with a fault of the reader, a warning and a fault of the
+// rules (a slow-down start at cell 30 with all three windows before it full).
+stato_compilazione model_with_faults() {
   stato_compilazione s = read_model(1);
-  segnala_guasto(s, 15, 99000, "line.txt", 12);
-  segnala_guasto(s, 12, 1500);
+  aggiungi_diagnostica(s, diagnostica_errore(15, 99000, {"line.txt", 12, 1}));
+  Diagnostic avviso;
+  avviso.severity = Severity::kWarning;
+  avviso.code = "unknown-keyword";
+  avviso.where = {"line.txt", 3, 1};
+  avviso.message = "'pendanza' matches no keyword";
+  aggiungi_diagnostica(s, avviso);
+  s.percorso[30].tipo = oggetto::inizio_rallentamento;
+  s.percorso[30].dato1 = 120;
+  s.percorso[32].tipo = oggetto::fine_rallentamento;
+  for (int c : {25, 24, 23, 19, 18, 17, 12, 11, 10}) s.percorso[static_cast<size_t>(c)].tipo = oggetto::segnale;
+  return s;
+}
+
+TEST(Compile, TheDesignedCompileWritesAFaultyModelAndReportsErrorsThenWarnings) {
+  stato_compilazione s = model_with_faults();
   MemoryFileSystem disk;
   esito_compilazione esito;
   concludi_compilazione(s, disk, "out", esito);
   EXPECT_EQ(esito.scritti.size(), 3u);
+  EXPECT_FALSE(esito.trattenuto);
   EXPECT_EQ(stato_uscita(esito, s), 2);
+  EXPECT_EQ(s.numero_errore, 12);
+  EXPECT_EQ(s.posizione_errore, 1500);
   std::ostringstream err;
   riporta(err, esito, s);
   EXPECT_EQ(err.str(),
-            "line.txt:12: error 15: position beyond the end of the route (at 99000 m)\n"
-            "error 12: no free cell for a speed board in front of a slow-down start (at 1500 m)\n");
+            "line.txt:12:1: error: position beyond the end of the route [E15]\n"
+            "error: no free cell for a speed board of 180 in cells 23 to 25, in front of the slow-down "
+            "that starts in cell 30, metres 1500 to 1549 [E12]\n"
+            "line.txt:3:1: warning: 'pendanza' matches no keyword [unknown-keyword]\n");
+}
+
+TEST(Compile, AFaultKeepsTheOlderFilesByteForByteUnlessAskedToWrite) {
+  for (const bool scrivi : {false, true}) {
+    stato_compilazione s = model_with_faults();
+    MemoryFileSystem disk = disk_with_older_outputs();
+    const auto before = disk.files;
+    opzioni_compilazione opzioni;
+    opzioni.cartella_uscita = "out";
+    opzioni.scrivi_con_guasti = scrivi;
+    esito_compilazione esito;
+    concludi_compilazione(s, disk, opzioni, esito);
+    EXPECT_EQ(stato_uscita(esito, s), 2) << scrivi;
+    EXPECT_EQ(esito.trattenuto, !scrivi);
+    EXPECT_EQ(esito.scritti.size(), scrivi ? 3u : 0u);
+    EXPECT_EQ(disk.files == before, !scrivi) << "older files " << (scrivi ? "replaced" : "kept");
+  }
+}
+
+TEST(Compile, WarningsAloneWriteUnlessCountedAsErrors) {
+  struct caso {
+    WarningPolicy politica;
+    bool scritto;
+    int stato;
+    size_t diagnostiche;
+  };
+  const caso casi[] = {{{}, true, 0, 1},
+                       {{{"unknown-keyword"}, true}, true, 0, 0},
+                       {{{}, true}, false, 2, 1}};
+  for (const caso& k : casi) {
+    stato_compilazione s = read_model(1);
+    Diagnostic avviso;
+    avviso.severity = Severity::kWarning;
+    avviso.code = "unknown-keyword";
+    aggiungi_diagnostica(s, avviso);
+    MemoryFileSystem disk = disk_with_older_outputs();
+    opzioni_compilazione opzioni;
+    opzioni.cartella_uscita = "out";
+    opzioni.scrivi_con_guasti = false;
+    opzioni.avvisi = k.politica;
+    esito_compilazione esito;
+    concludi_compilazione(s, disk, opzioni, esito);
+    EXPECT_EQ(!esito.scritti.empty(), k.scritto);
+    EXPECT_EQ(stato_uscita(esito, s), k.stato);
+    EXPECT_EQ(s.diagnostiche.size(), k.diagnostiche);
+    EXPECT_EQ(s.numero_errore, 0) << "a warning never sets a fault number";
+  }
 }
 
 TEST(Compile, UnsizedRouteWritesNothing) {
@@ -126,7 +194,9 @@ TEST(Compile, UnsizedRouteWritesNothing) {
   s.nome_linea = kLinea;
   s.nome_treno = kTreno;
   MemoryFileSystem disk;  // no sources at all
-  opzioni_compilazione opzioni{"in", "out", false};
+  opzioni_compilazione opzioni;
+  opzioni.cartella_sorgenti = "in";
+  opzioni.cartella_uscita = "out";
   esito_compilazione esito = memorizza_percorso(s, 1, disk, opzioni);
   EXPECT_TRUE(esito.nulla_da_scrivere);
   EXPECT_TRUE(disk.files.empty());

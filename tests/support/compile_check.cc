@@ -12,6 +12,7 @@
 #include "run/compile.h"
 #include "run/errors.h"
 #include "run/run.h"
+#include "support/faults_seen.h"
 
 namespace scenario::testing {
 
@@ -73,14 +74,14 @@ std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
   const int stato = stato_uscita(e, s);
   if (stato < 0 || stato > 2) return "exit status " + std::to_string(stato);
 
-  for (const guasto& g : s.guasti) {
+  for (const auto& g : guasti_di(s)) {
     if (testo_errore(g.numero) == testo_errore(-1)) {
       return "unknown fault number " + std::to_string(g.numero);
     }
   }
-  if (!s.guasti.empty() && s.numero_errore != s.guasti.back().numero) {
+  if (!guasti_di(s).empty() && s.numero_errore != guasti_di(s).back().numero) {
     return "numero_errore " + std::to_string(s.numero_errore) + " is not the last fault logged (" +
-           std::to_string(s.guasti.back().numero) + ")";
+           std::to_string(guasti_di(s).back().numero) + ")";
   }
 
   for (const auto& [path, data] : c.fs.files) {
@@ -172,21 +173,59 @@ std::string componi_ingresso(const ingresso_compilazione& in) {
   return out;
 }
 
+// A check of the same author's sources writes and deletes nothing, and
+// agrees with the compile up to the compile's first error: the same
+// diagnostics in the same order, that error included (the two read alike
+// until then).
+std::string verifica_controllo(const ingresso_compilazione& in, const compilazione& prima) {
+  if (in.elimina || !in.genera_linea) return {};
+  MemoryFileSystem fs;
+  fs.files[join_path(cartella_sorgenti, nomi::linea_txt(nome_linea_incorporata))] = in.linea;
+  if (in.treno) {
+    fs.files[join_path(cartella_sorgenti, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato))] =
+        *in.treno;
+  }
+  const auto file_prima = fs.files;
+  stato_compilazione s;
+  s.nome_linea = nome_linea_incorporata;
+  s.nome_treno = nome_treno_incorporato;
+  const esito_compilazione e = verifica_sorgenti(s, 1, fs, cartella_sorgenti, {});
+  if (e.errore_io) return "a check met a file-system failure in memory: " + e.errore_io->path;
+  if (fs.files != file_prima || !e.scritti.empty()) return "a check changed or wrote files";
+  const Diagnostics& compilate = prima.stato.diagnostiche;
+  size_t n = compilate.size();
+  for (size_t i = 0; i < compilate.size(); ++i) {
+    if (compilate[i].severity == Severity::kError) {
+      n = i + 1;
+      break;
+    }
+  }
+  if (s.diagnostiche.size() < n) return "a check reported less than the compile";
+  for (size_t i = 0; i < n; ++i) {
+    if (format_diagnostic(s.diagnostiche[i]) != format_diagnostic(compilate[i])) {
+      return "a check and the compile part at diagnostic " + std::to_string(i) + ": " +
+             format_diagnostic(s.diagnostiche[i]) + " / " + format_diagnostic(compilate[i]);
+    }
+  }
+  return {};
+}
+
 esito_verificato compila_e_verifica(const ingresso_compilazione& in, bool ripeti) {
   esito_verificato r;
   compilazione prima;
   compila(in, &prima);
   r.violazione = verifica(in, prima);
+  if (r.violazione.empty()) r.violazione = verifica_controllo(in, prima);
   r.stato_uscita = stato_uscita(prima.esito, prima.stato);
   r.numero_errore = prima.stato.numero_errore;
-  r.guasti = prima.stato.guasti.size();
+  r.guasti = guasti_di(prima.stato).size();
   const auto scritte = uscite(prima.fs);
   if (r.violazione.empty() && ripeti) {
     compilazione seconda;
     compila(in, &seconda);
     if (uscite(seconda.fs) != scritte) {
       r.violazione = "a second compile of the same input wrote other bytes";
-    } else if (seconda.stato.guasti.size() != r.guasti ||
+    } else if (guasti_di(seconda.stato).size() != r.guasti ||
                seconda.stato.numero_errore != r.numero_errore) {
       r.violazione = "a second compile of the same input logged other faults";
     }

@@ -1,7 +1,9 @@
 // Compiles a line and a service description held in memory and checks what
 // must hold for any input whatsoever: no file-system failure, the outputs
 // complete and consistent with each other (or none at all), no temporary
-// left, the author's sources untouched, the same bytes on a second compile.
+// left, the author's sources untouched, the same bytes on a second compile,
+// and a check of the same sources that writes nothing and agrees with the
+// compile up to its first error.
 // The fuzz targets and the regression tests share these checks.
 #pragma once
 

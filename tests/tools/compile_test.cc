@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "model/file_names.h"
+#include "platform/file_system.h"
+#include "run/compile.h"
 #include "support/test_support.h"
 #include "tools/json_check.h"
 
@@ -91,12 +94,14 @@ TEST_F(CompilaTool, FaultsArePrintedWithFileLineAndPosition) {
   scrivi(crlf({"[generale]", "lunghezza percorso, 3000", "[pendenze]", "pendenza, 0, 0", "", "pendenza, 9950, 1",
                "[fine]"}),
          crlf({"[generale]", "abbattimento, 1000, 60", "abbattimento", "  1000, 60", "[fine]"}));
-  const auto r = compila({"--json"});
+  const auto r = compila({"--json", "--write-faulty"});
   EXPECT_EQ(r.status, 2);
   const std::string linea = dir.file(kFileLinea);
   const std::string treno = dir.file(kFileTreno);
-  EXPECT_EQ(r.err, linea + ":6: error 15: position beyond the end of the route (at 9950 m)\n" + treno +
-                       ":3: error 7: abbattimento on an occupied cell (at 1000 m)\n");
+  EXPECT_EQ(r.err, linea + ":6:1: error: position 9950 m of the row 'pendenza' lies beyond the end of the route "
+                           "(at most 9900 m here) [E15]\n" +
+                       treno + ":3:1: error: an abbattimento at 1000 m: cell 20 already holds a speed board [E7]\n" +
+                       treno + ":2:1: note: the cell is held by the speed board written here\n");
   ASSERT_TRUE(json_check(r.out).valid()) << r.out;
   EXPECT_EQ(valore(r.out, "numero_errore"), "7");
   EXPECT_EQ(valore(r.out, "posizione_errore"), "1000");
@@ -109,29 +114,86 @@ TEST_F(CompilaTool, FaultsArePrintedWithFileLineAndPosition) {
   EXPECT_EQ(valore(r.out, "file"), "\"" + linea + "\"");
   EXPECT_EQ(valore(r.out, "file", secondo), "\"" + treno + "\"");
   EXPECT_EQ(valore(r.out, "line", secondo), "3");
-  EXPECT_EQ(valore(r.out, "message", secondo), "\"abbattimento on an occupied cell\"");
-  // Written with faults; the sources stay.
+  EXPECT_EQ(valore(r.out, "code", secondo), "\"E7\"");
+  EXPECT_EQ(valore(r.out, "message", secondo), "\"an abbattimento at 1000 m: cell 20 already holds a speed board\"");
+  // Written with faults, as asked; the sources stay.
   EXPECT_EQ(valore(r.out, "written"), "[\"Val_Prova_linea.dat\", \"Val_Prova_R 7.sim\", \"Val_Prova_R 7.dat\"]");
+  EXPECT_EQ(valore(r.out, "kept_older_files"), "false");
   EXPECT_TRUE(file_exists(linea));
   EXPECT_TRUE(file_exists(treno));
+}
+
+TEST_F(CompilaTool, AFaultKeepsTheOlderFilesUnlessWriteFaultyWritesTheDesignedOnes) {
+  // Older outputs of a good compile.
+  scrivi(kLineaBuona, kTrenoBuono);
+  ASSERT_EQ(compila().status, 0);
+  const std::vector<std::string> binari{"Val_Prova_R 7.dat", "Val_Prova_R 7.sim", "Val_Prova_linea.dat"};
+  std::vector<std::string> vecchi;
+  for (const auto& b : binari) vecchi.push_back(read_file(dir.file(b)));
+
+  // The author breaks a row: a signal on the cell of the station's stop point.
+  const std::string treno_rotto =
+      crlf({"[generale]", "numero vetture,    7", "velocita,   0,    30", "velocita,  800,  110",
+            "aderenza,   0,    100", "stazione,   1000, 4,  800,  0, 0, 0,  0,0,0,  5,1,1,   60,   7, 4, 0, PRIMA",
+            "segnale, 1300, 2, 2, 3, 0, 0, 2, 2,1,0, 0", "[fine]"});
+  write_file(dir.file(kFileTreno), treno_rotto);
+  const auto r = compila({"--json"});
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_NE(r.err.find("[E16]"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("note: the cell is held by the station stop point written here"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("no binary file written"), std::string::npos) << r.err;
+  EXPECT_EQ(valore(r.out, "written"), "[]");
+  EXPECT_EQ(valore(r.out, "kept_older_files"), "true");
+  EXPECT_EQ(valore(r.out, "numero_errore"), "16");
+  EXPECT_EQ(valore(r.out, "posizione_errore"), "1300");
+  for (size_t i = 0; i < binari.size(); ++i) {
+    EXPECT_TRUE(read_file(dir.file(binari[i])) == vecchi[i]) << binari[i] << " changed";
+  }
+
+  // --write-faulty writes what the scenario program's compile writes from
+  // the same sources, byte for byte.
+  TempDir atteso;
+  {
+    MemoryFileSystem memoria;
+    memoria.files[join_path("in", kFileLinea)] = kLineaBuona;
+    memoria.files[join_path("in", kFileTreno)] = treno_rotto;
+    stato_compilazione s;
+    s.nome_linea = kLinea;
+    s.nome_treno = kTreno;
+    opzioni_compilazione opzioni;
+    opzioni.cartella_sorgenti = "in";
+    opzioni.cartella_uscita = "out";
+    const esito_compilazione esito = memorizza_percorso(s, 1, memoria, opzioni);
+    ASSERT_EQ(esito.scritti.size(), 3u);
+    EXPECT_EQ(s.numero_errore, 16);
+    for (const auto& b : binari) write_file(atteso.file(b), memoria.files[join_path("out", b)]);
+  }
+  const auto scritti = compila({"--write-faulty"});
+  EXPECT_EQ(scritti.status, 2);
+  for (const auto& b : binari) {
+    EXPECT_TRUE(read_file(dir.file(b)) == read_file(atteso.file(b))) << b;
+  }
 }
 
 TEST_F(CompilaTool, FaultWithoutPositionOrLineGivesNulls) {
   scrivi(kLineaBuona, "");
   const auto r = compila({"--json"});
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err, dir.file(kFileTreno) + ":1: error 25: " +
-                       "unreadable entry: not a number, a number too large for its field, "
-                       "a read past the end of the file, or a value that cannot be placed\n");
+  EXPECT_EQ(r.err, dir.file(kFileTreno) + ":1: error: the service description " + dir.file(kFileTreno) +
+                       " is empty [E25]\nno binary file written: the compile recorded a fault, and older files in " +
+                       dir.path() + " are left as they were (--write-faulty writes them)\n");
   EXPECT_EQ(valore(r.out, "posizione"), "null");
+  EXPECT_EQ(valore(r.out, "column"), "null");
 
+  // A chainage row's fault points at the row itself.
   write_file(dir.file(kFileTreno), kTrenoBuono);
   write_file(dir.file(kFileLinea), crlf({"[generale]", "lunghezza percorso, 3000",
                                          "progressiva chilometrica uno, 25, 0, 0", "[fine]"}));
   const auto due = compila({"--json"});
   EXPECT_EQ(due.status, 2);
   EXPECT_EQ(valore(due.out, "numero"), "2");
-  EXPECT_EQ(valore(due.out, "line"), "null");
+  EXPECT_EQ(valore(due.out, "posizione"), "null");
+  EXPECT_EQ(valore(due.out, "line"), "3");
 }
 
 TEST_F(CompilaTool, OutFolderAndNoTrackPlan) {
@@ -147,9 +209,9 @@ TEST_F(CompilaTool, MissingLineFileWritesNothing) {
   write_file(dir.file(kFileTreno), kTrenoBuono);
   const auto r = compila({"--json"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find(dir.file(kFileLinea) + ": error 101: line description file not found\n"), std::string::npos)
-      << r.err;
-  EXPECT_NE(r.err.find("nothing to write"), std::string::npos);
+  EXPECT_EQ(r.err, dir.file(kFileLinea) + ": error: the line description " + dir.file(kFileLinea) +
+                       " does not exist [E101]\n")
+      << "the fault says why, without a second contradicting line";
   EXPECT_EQ(valore(r.out, "written"), "[]");
   EXPECT_EQ(valore(r.out, "numero_errore"), "101");
   EXPECT_EQ(list_dir(dir.path()), (std::vector<std::string>{kFileTreno}));
@@ -167,11 +229,21 @@ TEST_F(CompilaTool, HeaderGuardRefusesToWrite) {
   EXPECT_EQ(list_dir(dir.path()).size(), 2u);
 }
 
+TEST_F(CompilaTool, OutFolderIsCreatedWhenMissing) {
+  scrivi(kLineaBuona, kTrenoBuono);
+  const std::string nuova = dir.file("nuova/binari");
+  const auto r = compila({"--out", nuova});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(list_dir(nuova),
+            (std::vector<std::string>{"Val_Prova_R 7.dat", "Val_Prova_R 7.sim", "Val_Prova_linea.dat"}));
+}
+
 TEST_F(CompilaTool, FileSystemFailures) {
   scrivi(kLineaBuona, kTrenoBuono);
-  const auto r = compila({"--out", dir.file("missing")});
+  // A folder cannot be made below a plain file.
+  const auto r = compila({"--out", dir.file(kFileLinea) + "/sotto"});
   EXPECT_EQ(r.status, 3);
-  EXPECT_NE(r.err.find(dir.file("missing")), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(dir.file(kFileLinea) + "/sotto"), std::string::npos) << r.err;
 
   TempDir altra;
   write_file(altra.file(kFileLinea), kLineaBuona);
@@ -196,7 +268,7 @@ TEST(CompilaToolUso, BadUsageAndHelp) {
   const auto aiuto = run_program("scenario-tool", {"compile", "--help"});
   EXPECT_EQ(aiuto.status, 0);
   for (const char* parola : {"--dir", "--line", "--train", "--out", "--no-track-plan", "--json", "_linea.txt",
-                             "-.txt", "guard_error", "faults", "64"}) {
+                             "-.txt", "guard_error", "faults", "64", "--write-faulty", "--allow", "--Werror"}) {
     EXPECT_NE(aiuto.out.find(parola), std::string::npos) << parola;
   }
 }

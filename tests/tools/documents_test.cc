@@ -83,7 +83,7 @@ stato_compilazione leggi(const TempDir& dir, const std::vector<std::string>& lin
   s.nome_linea = nome_linea;
   s.nome_treno = nome_treno;
   EXPECT_FALSE(crew::leggi_sorgenti(s, fs, dir.path()));
-  for (const auto& g : s.guasti) ADD_FAILURE() << "fault " << g.numero << " at line " << g.riga;
+  for (const auto& d : s.diagnostiche) ADD_FAILURE() << format_diagnostic(d);
   return s;
 }
 
@@ -176,11 +176,11 @@ TEST(CrewDocuments, EmbeddedDocumentsDifferOnlyWhereTheSourcesAreSilent) {
   const auto programma = senza_fine(tabella_scheda());
   ASSERT_EQ(generata.size(), programma.size());
   for (size_t i = 0; i < programma.size(); ++i) {
-    const int riga = static_cast<int>(i) + 1;
-    if (proprie.count(riga)) {
-      EXPECT_NE(generata[i], programma[i]) << "line " << riga << " (" << proprie.at(riga) << ")";
+    const int line = static_cast<int>(i) + 1;
+    if (proprie.count(line)) {
+      EXPECT_NE(generata[i], programma[i]) << "line " << line << " (" << proprie.at(line) << ")";
     } else {
-      EXPECT_EQ(generata[i], programma[i]) << "line " << riga;
+      EXPECT_EQ(generata[i], programma[i]) << "line " << line;
     }
   }
   // On every station row the name, the times and (but the first) the post
@@ -230,7 +230,7 @@ struct guasto_documento {
   bool scheda;  // else the order
   std::string cerca, metti;
   std::set<std::string> codici;
-  int riga = 0;  // line (from 1) of the first diagnostic; 0 when it has none
+  int line = 0;  // line (from 1) of the first diagnostic; 0 when it has none
 };
 
 void PrintTo(const guasto_documento& g, std::ostream* os) { *os << g.nome; }
@@ -262,7 +262,7 @@ TEST_P(HandKeptDocument, TheCheckNamesTheFault) {
   }
   EXPECT_EQ(codici, g.codici);
   ASSERT_FALSE(d.empty());
-  EXPECT_EQ(d.front().where.line, g.riga) << format_diagnostic(d.front());
+  EXPECT_EQ(d.front().where.line, g.line) << format_diagnostic(d.front());
 }
 
 // Rows of the golden card (lines 17 to 24) and order (line 13, 14).
@@ -320,14 +320,14 @@ std::vector<std::string> tratta_piana(const std::string& arrivo) {
 }
 
 const std::vector<std::string> kLineaPiana = {
-    "[generale]", "lunghezza percorso,    6000", "[fine]",
+    "[generale]", "lunghezza percorso,    6000", "[curve]", "[fine]",
 };
 
 TEST(Timetable, BoundAndEstimateOfAPlainStretch) {
   TempDir dir;
   const auto e = crew::verifica_orario(leggi(dir, kLineaPiana, tratta_piana("8, 3, 0")), {});
   ASSERT_EQ(e.tratte.size(), 1u);
-  EXPECT_DOUBLE_EQ(e.tratte[0].minimo, 80.0);
+  EXPECT_DOUBLE_EQ(e.tratte[0].tempo_minimo, 80.0);
   EXPECT_NEAR(e.tratte[0].stima, 130.0, 0.1);
   EXPECT_EQ(e.tratte[0].previsto, 180);
   // At 0.25 m/s2 the train never reaches the limit: it accelerates to
@@ -386,7 +386,7 @@ TEST(Timetable, SlowDownsCountInTheBound) {
   treno.insert(treno.end() - 1, "rallentamento,   2000,    30,  300, 0,  0,  0");
   const auto e = crew::verifica_orario(leggi(dir, kLineaPiana, treno), {});
   ASSERT_EQ(e.tratte.size(), 1u);
-  EXPECT_NEAR(e.tratte[0].minimo, 80.0 + 28.0, 0.01);
+  EXPECT_NEAR(e.tratte[0].tempo_minimo, 80.0 + 28.0, 0.01);
 }
 
 
@@ -418,7 +418,7 @@ TEST(DocumentsCommand, StatusOfWritingAndOfChecking) {
   const std::vector<std::string> base = {"documents", "--dir", dir.path(), "--line", kLinea, "--train", kTreno};
   const auto guasto = run_program("scenario-tool", base);
   EXPECT_EQ(guasto.status, 2);
-  EXPECT_NE(guasto.err.find("error 8"), std::string::npos) << guasto.err;
+  EXPECT_NE(guasto.err.find("error: station position 10225 m is not a multiple of 50 [E8]"), std::string::npos) << guasto.err;
   EXPECT_FALSE(file_exists(dir.file(nomi::scheda(kLinea, kTreno))));
 
   write_file(dir.file(nomi::treno_txt(kLinea, kTreno)), componi_testo(servizio_prova()));

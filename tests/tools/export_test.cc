@@ -85,12 +85,27 @@ TEST(Export, BadUsageAndUnwritableFolder) {
     EXPECT_EQ(r.status, c.status) << c.in_err;
     EXPECT_NE(r.err.find(c.in_err), std::string::npos) << r.err;
   }
+  // A folder that cannot be made (a file stands where it would go) is a
+  // file-system failure naming the path, on one line, and nothing is written.
   TempDir dir;
-  const std::string missing = dir.file("missing");
-  const auto r = run_program("scenario-tool", {"export", "--out", missing});
+  write_file(dir.file("plain"), "x");
+  const std::string blocked = dir.file("plain") + "/out";
+  const auto r = run_program("scenario-tool", {"export", "--out", blocked});
   EXPECT_EQ(r.status, 3);
-  EXPECT_EQ(r.err.rfind(missing + "/" + nomi::linea_txt(kLinea), 0), 0u) << r.err;
+  EXPECT_EQ(r.err.rfind(blocked + ": ", 0), 0u) << r.err;
   EXPECT_EQ(r.err.find('\n'), r.err.size() - 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(list_dir(dir.path()), std::vector<std::string>{"plain"});
+}
+
+// A folder that does not exist yet is made, with any missing folder above it.
+TEST(Export, MakesTheFolder) {
+  TempDir dir;
+  const std::string out = dir.file("new/deeper");
+  const auto r = run_program("scenario-tool", {"export", "--out", out});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(list_dir(out).size(), 5u);
+  EXPECT_EQ(r.out.rfind(out + "/" + nomi::linea_txt(kLinea) + "\n", 0), 0u) << r.out;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "compiler/codes.h"
 #include "model/file_names.h"
+#include "platform/file_system.h"
 #include "run/run.h"
 #include "support/test_support.h"
 #include "tools/json_check.h"
@@ -65,6 +66,11 @@ TEST(ViewPage, SourcesGiveFaultsAndDerivedBoards) {
   // The three boards the derivation rules add around the slow-down.
   EXPECT_EQ(count_of(pulita, "\"k\":\"derived-board\""), 3u);
   EXPECT_EQ(count_of(pulita, "\"d\":1"), 3u);
+  // Every station and signal, and the derived boards, name the row of the
+  // service description that placed them (or, for a derived board, caused it).
+  const std::string servizio_o = "\"o\":\"" + join_path(dir.path(), nomi::treno_txt(linea, treno)) + ":";
+  EXPECT_NE(pulita.find("\"n\":\"BORGO VARNELLO\"," + servizio_o), std::string::npos);
+  EXPECT_GE(count_of(pulita, servizio_o), 34u + 43u + 3u);
 
   // Sources changed since the compile, with a fault: both reach the banner.
   const std::string servizio = dir.file(nomi::treno_txt(linea, treno));

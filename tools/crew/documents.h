@@ -34,7 +34,7 @@ std::vector<std::string> genera_scheda(const servizio& sv);
 std::vector<std::string> genera_rallentamenti(const servizio& sv);
 
 // Reads the author's two sources in `cartella` into `s` (named from
-// s.nome_linea and s.nome_treno), never deleting them. Faults go to s.guasti;
+// s.nome_linea and s.nome_treno), never deleting them. Faults and warnings go to s.diagnostiche;
 // a file-system failure other than a missing source is returned.
 std::optional<IoError> leggi_sorgenti(stato_compilazione& s, FileSystem& fs,
                                       const std::string& cartella);

@@ -19,7 +19,7 @@ double metri_al_secondo(int kmh) { return kmh / 3.6; }
 
 // Seconds to run [da, a] with every cell at its limit. A cell without a
 // limit adds nothing, so the bound stays one no train can beat.
-double tempo_minimo(const servizio& sv, int32_t da, int32_t a) {
+double tempo_ai_limiti(const servizio& sv, int32_t da, int32_t a) {
   double t = 0;
   for (int32_t c = da / 50; c * 50 < a; ++c) {
     const int32_t tratto = std::min(a, c * 50 + 50) - std::max(da, c * 50);
@@ -66,8 +66,8 @@ double tempo_stimato(const servizio& sv, int32_t da, int32_t a, const parametri_
 
 // Line (from 1) of the station row of `nome` in the service description:
 // a line whose first field holds "stazione" and whose last field is the name.
-int riga_stazione(const std::string& testo, const std::string& nome) {
-  int riga = 1;
+int station_line(const std::string& testo, const std::string& nome) {
+  int line = 1;
   size_t inizio = 0;
   while (inizio <= testo.size()) {
     size_t fine = testo.find_first_of("\r\n", inizio);
@@ -80,11 +80,11 @@ int riga_stazione(const std::string& testo, const std::string& nome) {
       std::string ultimo = l.substr(virgola + 1);
       ultimo.erase(0, ultimo.find_first_not_of(" \t"));
       ultimo.erase(ultimo.find_last_not_of(" \t") + 1);
-      if (ultimo == nome) return riga;
+      if (ultimo == nome) return line;
     }
     if (fine == testo.size()) break;
     inizio = fine + (testo.compare(fine, 2, "\r\n") == 0 ? 2 : 1);
-    ++riga;
+    ++line;
   }
   return 0;
 }
@@ -110,11 +110,11 @@ esito_fattibilita verifica_orario(const servizio& sv, const parametri_marcia& p,
     t.inizio = da.punto_fermata;
     t.fine = a.punto_fermata;
     t.previsto = a.arrivo - da.partenza;
-    t.minimo = tempo_minimo(sv, t.inizio, t.fine);
+    t.tempo_minimo = tempo_ai_limiti(sv, t.inizio, t.fine);
     t.stima = tempo_stimato(sv, t.inizio, t.fine, p);
 
     Diagnostic d;
-    d.where = {file_servizio, testo_servizio.empty() ? 0 : riga_stazione(testo_servizio, a.nome), 0};
+    d.where = {file_servizio, testo_servizio.empty() ? 0 : station_line(testo_servizio, a.nome), 0};
     d.position = a.posizione;
     const std::string tratto = "from " + da.nome + " to " + a.nome;
     if (t.previsto < 0) {
@@ -123,12 +123,12 @@ esito_fattibilita verifica_orario(const servizio& sv, const parametri_marcia& p,
       d.code = "timetable-backwards";
       d.message = "times go backwards at " + a.nome + ": it arrives at " + ore_minuti(a.arrivo) +
                   ", before the departure from " + da.nome + " at " + ore_minuti(da.partenza);
-    } else if (t.previsto < t.minimo) {
+    } else if (t.previsto < t.tempo_minimo) {
       t.giudizio = tratta::esito::impossibile;
       d.severity = Severity::kError;
       d.code = "timetable-infeasible";
       d.message = "infeasible " + tratto + ": " + durata(t.previsto) + " scheduled, at least " +
-                  durata(std::ceil(t.minimo)) + " needed at the speed limits";
+                  durata(std::ceil(t.tempo_minimo)) + " needed at the speed limits";
     } else if (t.previsto < t.stima) {
       t.giudizio = tratta::esito::stretto;
       d.severity = Severity::kNote;
@@ -175,7 +175,7 @@ std::string tabella_json(const esito_fattibilita& e, const parametri_marcia& p) 
     o += (i ? ", " : "") + std::string("{\"from\": ") + tool::stringa_json(t.da) +
          ", \"to\": " + tool::stringa_json(t.a) + ", \"start\": " + std::to_string(t.inizio) +
          ", \"end\": " + std::to_string(t.fine) + ", \"scheduled\": " + std::to_string(t.previsto) +
-         ", \"bound\": " + decimale(t.minimo) + ", \"estimate\": " + decimale(t.stima) +
+         ", \"bound\": " + decimale(t.tempo_minimo) + ", \"estimate\": " + decimale(t.stima) +
          ", \"verdict\": \"" + nome_giudizio(t.giudizio) + "\"}";
   }
   return o + "]}";
@@ -189,7 +189,7 @@ std::string tabella_testo(const esito_fattibilita& e) {
   o += b;
   for (const auto& t : e.tratte) {
     std::snprintf(b, sizeof b, "%-28.28s %-28.28s %7d %9d %7.0f %8.0f  %s\n", t.da.c_str(), t.a.c_str(),
-                  t.fine - t.inizio, t.previsto, t.minimo, t.stima, nome_giudizio(t.giudizio));
+                  t.fine - t.inizio, t.previsto, t.tempo_minimo, t.stima, nome_giudizio(t.giudizio));
     o += b;
   }
   return o;

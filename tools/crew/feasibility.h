@@ -27,7 +27,7 @@ struct tratta {
   std::string da, a;
   int32_t inizio = 0, fine = 0;  // where the train stands at either end, metres
   int32_t previsto = 0;          // scheduled seconds: arrival at `a` minus departure from `da`
-  double minimo = 0;             // the bound, seconds
+  double tempo_minimo = 0;       // the bound, seconds
   double stima = 0;              // the estimate, seconds
   enum class esito { ok, stretto, impossibile, indietro } giudizio = esito::ok;
 };

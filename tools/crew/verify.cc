@@ -35,20 +35,20 @@ bool nome_in_colonna(const std::string& letto, const std::string& atteso, size_t
 }
 
 // The lines of a text, CR LF, CR or LF ended.
-std::vector<std::string> righe_testo(const std::string& t) {
-  std::vector<std::string> righe;
-  std::string riga;
+std::vector<std::string> text_lines(const std::string& t) {
+  std::vector<std::string> lines;
+  std::string line;
   for (size_t i = 0; i < t.size(); ++i) {
     if (t[i] == '\r' || t[i] == '\n') {
-      righe.push_back(riga);
-      riga.clear();
+      lines.push_back(line);
+      line.clear();
       if (t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n') ++i;
     } else {
-      riga += t[i];
+      line += t[i];
     }
   }
-  if (!riga.empty()) righe.push_back(riga);
-  return righe;
+  if (!line.empty()) lines.push_back(line);
+  return lines;
 }
 
 // A field between two "|" of a ruled row, with the column it starts at.
@@ -57,12 +57,12 @@ struct campo {
   int colonna = 0;  // from 1
 };
 
-std::vector<campo> campi_riga(const std::string& riga) {
+std::vector<campo> fields_of_line(const std::string& line) {
   std::vector<campo> campi;
   size_t inizio = 0;
-  for (size_t i = 0; i <= riga.size(); ++i) {
-    if (i == riga.size() || riga[i] == '|') {
-      campi.push_back({riga.substr(inizio, i - inizio), static_cast<int>(inizio) + 1});
+  for (size_t i = 0; i <= line.size(); ++i) {
+    if (i == line.size() || line[i] == '|') {
+      campi.push_back({line.substr(inizio, i - inizio), static_cast<int>(inizio) + 1});
       inizio = i + 1;
     }
   }
@@ -70,31 +70,31 @@ std::vector<campo> campi_riga(const std::string& riga) {
 }
 
 // A rule: "|", "_" and blanks only, with at least one of each bar.
-bool riga_regola(const std::string& r) {
+bool is_rule(const std::string& r) {
   return r.find('|') != std::string::npos && r.find('_') != std::string::npos &&
          r.find_first_not_of("|_ ") == std::string::npos;
 }
 
 // The rows of a document's table: the lines between the first rule that
 // holds "|" and the last, that have at least `barre` bars.
-struct riga_tabella {
-  int numero = 0;  // line number, from 1
+struct table_row {
+  int line = 0;  // from 1
   std::vector<campo> campi;
 };
 
-std::vector<riga_tabella> righe_tabella(const std::string& testo, size_t barre) {
-  const auto righe = righe_testo(testo);
+std::vector<table_row> table_rows(const std::string& testo, size_t barre) {
+  const auto lines = text_lines(testo);
   int prima = -1, ultima = -1;
-  for (size_t i = 0; i < righe.size(); ++i) {
-    if (!riga_regola(righe[i])) continue;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (!is_rule(lines[i])) continue;
     if (prima < 0) prima = static_cast<int>(i);
     ultima = static_cast<int>(i);
   }
-  std::vector<riga_tabella> tabella;
+  std::vector<table_row> tabella;
   for (int i = prima + 1; i < ultima; ++i) {
-    const auto& r = righe[static_cast<size_t>(i)];
+    const auto& r = lines[static_cast<size_t>(i)];
     if (static_cast<size_t>(std::count(r.begin(), r.end(), '|')) < barre) continue;
-    tabella.push_back({i + 1, campi_riga(r)});
+    tabella.push_back({i + 1, fields_of_line(r)});
   }
   return tabella;
 }
@@ -167,19 +167,19 @@ std::string descrivi(const orari& o) {
   return d.empty() ? "no time" : d;
 }
 
-Diagnostic diagnostica(Severity sev, const char* codice, const std::string& file, int riga,
+Diagnostic diagnostica(Severity sev, const char* codice, const std::string& file, int line,
                        int colonna, std::string messaggio) {
   Diagnostic d;
   d.severity = sev;
   d.code = codice;
-  d.where = {file, riga, colonna};
+  d.where = {file, line, colonna};
   d.message = std::move(messaggio);
   return d;
 }
 
 // A row of the card as read.
-struct riga_scheda_letta {
-  int numero = 0;
+struct card_row {
+  int line = 0;
   int velocita = 0;
   std::optional<int64_t> post;
   std::string nome;
@@ -189,11 +189,24 @@ struct riga_scheda_letta {
   bool usata = false;
 };
 
-// Where the route first shows `post` at or after `da`: the start of the
-// first 50 m cell whose post is within 25 m of it.
+// Where the route first shows `post` at or after `da`. Posts run at one
+// metre a metre, up or down, within each chainage zone (and before the first
+// one), so each stretch is solved once instead of searched cell by cell.
 std::optional<int32_t> posizione_del_post(const servizio& sv, int64_t post, int32_t da) {
-  for (int32_t c = std::max(0, da / 50); c <= sv.ultima_cella(); ++c) {
-    if (std::llabs(sv.post(c * 50) - post) <= 25) return c * 50;
+  std::vector<int64_t> confini = {0};
+  for (const auto& z : sv.km().zone()) {
+    if (z.inizio > 0) confini.push_back(z.inizio);
+  }
+  const int64_t fine_percorso = static_cast<int64_t>(sv.ultima_cella()) * 50 + 50;
+  confini.push_back(fine_percorso);
+  for (size_t k = 0; k + 1 < confini.size(); ++k) {
+    const int64_t a = std::max<int64_t>(confini[k], da);
+    const int64_t b = std::min(confini[k + 1], fine_percorso);
+    if (a >= b) continue;
+    const int64_t verso = sv.km().post(a + 1) - sv.km().post(a);
+    if (verso != 1 && verso != -1) continue;
+    const int64_t p = a + (post - sv.km().post(a)) * verso;
+    if (p >= a - 25 && p < b + 25) return static_cast<int32_t>(std::clamp<int64_t>(p, a, b - 1));
   }
   return std::nullopt;
 }
@@ -208,11 +221,11 @@ Diagnostics verifica_scheda(const servizio& sv, const documento_letto& scheda) {
                             "no timetable card beside the sources; `documents` writes one"));
     return d;
   }
-  std::vector<riga_scheda_letta> letta;
-  for (auto& r : righe_tabella(*scheda.testo, 8)) {
+  std::vector<card_row> letta;
+  for (auto& r : table_rows(*scheda.testo, 8)) {
     if (r.campi.size() < 8) continue;
-    riga_scheda_letta x;
-    x.numero = r.numero;
+    card_row x;
+    x.line = r.line;
     x.velocita = numero(r.campi[1].testo).value_or(0);
     x.post = post_metri(r.campi[3].testo);
     x.nome = pulito(r.campi[5].testo);
@@ -220,7 +233,7 @@ Diagnostics verifica_scheda(const servizio& sv, const documento_letto& scheda) {
     x.campi = std::move(r.campi);
     letta.push_back(std::move(x));
   }
-  const auto colonna = [](const riga_scheda_letta& r, size_t k) { return r.campi[k].colonna; };
+  const auto colonna = [](const card_row& r, size_t k) { return r.campi[k].colonna; };
 
   const std::vector<riga_generata> attese = righe_scheda(sv);
   // Stations first, in running order: by name, else by post.
@@ -229,7 +242,7 @@ Diagnostics verifica_scheda(const servizio& sv, const documento_letto& scheda) {
     if (a.fermata == nullptr) continue;
     const fermata_servizio& f = *a.fermata;
     const int64_t post = sv.post(f.posizione);
-    riga_scheda_letta* trovata = nullptr;
+    card_row* trovata = nullptr;
     for (size_t i = cursore; i < letta.size() && !trovata; ++i) {
       if (!letta[i].usata && nome_in_colonna(letta[i].nome, f.nome, 28)) trovata = &letta[i];
     }
@@ -244,7 +257,7 @@ Diagnostics verifica_scheda(const servizio& sv, const documento_letto& scheda) {
         });
         if (altra) continue;
         trovata = &r;
-        d.push_back(diagnostica(Severity::kWarning, "card-name", file, r.numero, colonna(r, 5),
+        d.push_back(diagnostica(Severity::kWarning, "card-name", file, r.line, colonna(r, 5),
                                 "the row at " + testo_post(*r.post) + " names '" + r.nome +
                                     "'; the service's station there is '" + f.nome + "'"));
         break;
@@ -256,7 +269,7 @@ Diagnostics verifica_scheda(const servizio& sv, const documento_letto& scheda) {
                                   ") has no row on the card"));
       continue;
     }
-    riga_scheda_letta& r = *trovata;
+    card_row& r = *trovata;
     r.usata = true;
     r.posizione = f.posizione;
     cursore = static_cast<size_t>(&r - letta.data()) + 1;
@@ -271,7 +284,7 @@ Diagnostics verifica_scheda(const servizio& sv, const documento_letto& scheda) {
     const bool al_post = r.post && (std::llabs(*r.post - post) <= scarto_post ||
                                     (inizio_velocita && std::llabs(*r.post - *inizio_velocita) <= scarto_post));
     if (!al_post) {
-      d.push_back(diagnostica(Severity::kWarning, "card-post", file, r.numero, colonna(r, 3),
+      d.push_back(diagnostica(Severity::kWarning, "card-post", file, r.line, colonna(r, 3),
                               "'" + f.nome + "' is at post " + sv.testo_post(f.posizione) +
                                   "; the card says " + pulito(r.campi[3].testo)));
     }
@@ -291,7 +304,7 @@ Diagnostics verifica_scheda(const servizio& sv, const documento_letto& scheda) {
                                            !r.tempi.passaggio.empty())
                                         : r.tempi.fermata();
     if (diversi) {
-      d.push_back(diagnostica(Severity::kWarning, "card-time", file, r.numero, colonna(r, 6),
+      d.push_back(diagnostica(Severity::kWarning, "card-time", file, r.line, colonna(r, 6),
                               "'" + f.nome + "': the card has " + descrivi(r.tempi) +
                                   "; the service has " + descrivi(attesi)));
     }
@@ -302,7 +315,7 @@ Diagnostics verifica_scheda(const servizio& sv, const documento_letto& scheda) {
     if (r.usata || !r.tempi.qualcuno()) continue;
     const bool fermata = r.tempi.fermata();
     d.push_back(diagnostica(fermata ? Severity::kWarning : Severity::kNote, "card-extra-station",
-                            file, r.numero, colonna(r, 5),
+                            file, r.line, colonna(r, 5),
                             fermata ? "'" + r.nome + "' has a stop time but is no station of the service"
                                     : "passing time for '" + r.nome +
                                           "', which is no station of the service"));
@@ -323,7 +336,7 @@ Diagnostics verifica_scheda(const servizio& sv, const documento_letto& scheda) {
   for (const auto& r : letta) {
     if (r.velocita == 0 || !r.posizione) continue;
     if (!in_vigore_vicino(*r.posizione, r.velocita)) {
-      d.push_back(diagnostica(Severity::kWarning, "card-speed", file, r.numero, colonna(r, 1),
+      d.push_back(diagnostica(Severity::kWarning, "card-speed", file, r.line, colonna(r, 1),
                               "the card gives " + std::to_string(r.velocita) + " km/h at " +
                                   pulito(r.campi[3].testo) + "; the limit in force there is " +
                                   std::to_string(sv.velocita(*r.posizione)) + " km/h"));
@@ -356,7 +369,7 @@ Diagnostics verifica_rallentamenti(const servizio& sv, const documento_letto& or
   }
   const auto& attesi = sv.rallentamenti();
   std::vector<bool> trovato(attesi.size(), false);
-  for (const auto& r : righe_tabella(*ordine.testo, 7)) {
+  for (const auto& r : table_rows(*ordine.testo, 7)) {
     if (r.campi.size() < 7 || pulito(r.campi[1].testo).empty()) continue;
     const auto& c = r.campi;
     const auto post = post_metri(c[3].testo);
@@ -370,19 +383,19 @@ Diagnostics verifica_rallentamenti(const servizio& sv, const documento_letto& or
       }
     }
     if (uguale == nullptr) {
-      d.push_back(diagnostica(Severity::kWarning, "order-unknown-slowdown", file, r.numero, c[3].colonna,
+      d.push_back(diagnostica(Severity::kWarning, "order-unknown-slowdown", file, r.line, c[3].colonna,
                               "slow-down " + pulito(c[1].testo) + " at " + pulito(c[3].testo) +
                                   " is not in the service description"));
       continue;
     }
     if (velocita != uguale->velocita) {
-      d.push_back(diagnostica(Severity::kWarning, "order-speed", file, r.numero, c[4].colonna,
+      d.push_back(diagnostica(Severity::kWarning, "order-speed", file, r.line, c[4].colonna,
                               "slow-down at " + pulito(c[3].testo) + ": the order gives " +
                                   pulito(c[4].testo) + " km/h, the service " +
                                   std::to_string(uguale->velocita) + " km/h"));
     }
     if (std::abs(lunghezza - uguale->lunghezza) >= 50) {
-      d.push_back(diagnostica(Severity::kWarning, "order-length", file, r.numero, c[5].colonna,
+      d.push_back(diagnostica(Severity::kWarning, "order-length", file, r.line, c[5].colonna,
                               "slow-down at " + pulito(c[3].testo) + ": the order gives " +
                                   pulito(c[5].testo) + " m, the service " +
                                   std::to_string(uguale->lunghezza) + " m"));
@@ -395,7 +408,7 @@ Diagnostics verifica_rallentamenti(const servizio& sv, const documento_letto& or
     std::string atteso = fra.substr(0, 28);
     atteso.erase(std::remove(atteso.begin(), atteso.end(), ' '), atteso.end());
     if (!stesso_nome(scritto, atteso)) {
-      d.push_back(diagnostica(Severity::kWarning, "order-stations", file, r.numero, c[2].colonna,
+      d.push_back(diagnostica(Severity::kWarning, "order-stations", file, r.line, c[2].colonna,
                               "slow-down at " + pulito(c[3].testo) + " lies between " + fra +
                                   "; the order says " + pulito(c[2].testo)));
     }

@@ -67,7 +67,7 @@ size_t celle_profilo(const scenario_letto& s) {
 std::vector<int> righe_stazioni(const scenario_letto& s) {
   std::vector<bool> testi(righe_tabella_sim, false);
   for (const cella& c : s.celle) {
-    if (c.tipo == 14 && c.dato1 >= 0 && c.dato1 < righe_tabella_sim) testi[static_cast<size_t>(c.dato1)] = true;
+    if (c.tipo == oggetto::cartello_indicatore && c.dato1 >= 0 && c.dato1 < righe_tabella_sim) testi[static_cast<size_t>(c.dato1)] = true;
   }
   std::vector<int> out;
   for (int r = riga_prima_stazione; r <= riga_primo_testo; ++r) {
@@ -110,7 +110,7 @@ std::vector<elemento> elementi_percorso(const scenario_letto& s) {
   };
   auto derivata = [&](size_t c) {
     if (!s.derivata.empty()) return c < s.derivata.size() && s.derivata[c];
-    return celle[c].tipo == 12 && celle[c].dato1 == 180;
+    return celle[c].tipo == oggetto::cartello_velocita && celle[c].dato1 == 180;
   };
   // Signals, boards and slow-down marks sit one cell after the cell that
   // holds their position; speed boards and stretches in that cell.
@@ -123,21 +123,21 @@ std::vector<elemento> elementi_percorso(const scenario_letto& s) {
     o.cella = static_cast<int32_t>(c);
     o.origine = origine(c);
     switch (x.tipo) {
-      case 1: {
+      case oggetto::segnale: {
         o.tipo = genere::segnale;
         o.metro = o.metro_fine = dopo(c);
         o.valori = {{"s1/d1", coppia(x.dato1)},
                     {"s2/d2", coppia(x.dato2)},
                     {"s3/d3", coppia(x.dato3)},
-                    {"rapp·10 + sx·3 + dx", std::to_string(x.dato4)},
+                    {"rapp*10 + sx*3 + dx", std::to_string(x.dato4)},
                     {"tempo", std::to_string(x.tempo)}};
         break;
       }
-      case 3: {
+      case oggetto::inizio_rallentamento: {
         o.tipo = genere::rallentamento;
         o.metro = dopo(c);
         size_t e = c + 1;
-        while (e < n && celle[e].tipo != 2) ++e;
+        while (e < n && celle[e].tipo != oggetto::fine_rallentamento) ++e;
         o.metro_fine = e < n ? dopo(e) : o.metro;
         o.nome = std::to_string(x.dato1) + " km/h";
         o.valori = {{"speed", std::to_string(x.dato1) + " km/h"},
@@ -146,19 +146,19 @@ std::vector<elemento> elementi_percorso(const scenario_letto& s) {
                     {"dato3", std::to_string(x.dato3)}};
         break;
       }
-      case 4:
+      case oggetto::avviso_rallentamento:
         o.tipo = genere::avviso;
         o.metro = o.metro_fine = dopo(c);
         o.nome = std::to_string(x.dato1) + " km/h";
         o.valori = {{"speed ahead", std::to_string(x.dato1) + " km/h"}};
         break;
-      case 5:
+      case oggetto::preavviso_rallentamento:
         o.tipo = genere::preavviso;
         o.metro = o.metro_fine = in(c);
         o.nome = std::to_string(x.dato1);
         o.valori = {{"mark", std::to_string(x.dato1)}};
         break;
-      case 6:
+      case oggetto::indicatore_v_max:
         o.tipo = genere::indicatore_velocita;
         o.metro = o.metro_fine = dopo(c);
         o.nome = std::to_string(x.dato1) + " " + std::to_string(x.dato2) + " " + std::to_string(x.dato3);
@@ -167,15 +167,15 @@ std::vector<elemento> elementi_percorso(const scenario_letto& s) {
                     {"dato3", std::to_string(x.dato3)},
                     {"stripes", std::to_string(x.dato4)}};
         break;
-      case 12:
-      case 13:
-        o.tipo = x.tipo == 12 && derivata(c) ? genere::tabella_derivata : genere::abbattimento;
+      case oggetto::cartello_velocita:
+      case oggetto::cartello_senza_velocita:
+        o.tipo = x.tipo == oggetto::cartello_velocita && derivata(c) ? genere::tabella_derivata : genere::abbattimento;
         o.derivato = o.tipo == genere::tabella_derivata;
         o.metro = o.metro_fine = in(c);
-        o.nome = x.tipo == 12 ? std::to_string(x.dato1) : "no speed";
-        o.valori = {{"speed", x.tipo == 12 ? std::to_string(x.dato1) + " km/h" : "none"}};
+        o.nome = x.tipo == oggetto::cartello_velocita ? std::to_string(x.dato1) : "no speed";
+        o.valori = {{"speed", x.tipo == oggetto::cartello_velocita ? std::to_string(x.dato1) + " km/h" : "none"}};
         break;
-      case 14: {
+      case oggetto::cartello_indicatore: {
         o.tipo = genere::cartello;
         o.metro = o.metro_fine = dopo(c);
         std::string testo;
@@ -225,7 +225,7 @@ std::vector<elemento> elementi_percorso(const scenario_letto& s) {
     o.origine = origine(c);
     std::string nome;
     for (size_t k = c > 4 ? c - 4 : 0; k <= c + 1 && k < n; ++k) {
-      if (celle[k].tipo != 14) continue;
+      if (celle[k].tipo != oggetto::cartello_indicatore) continue;
       const int riga = celle[k].dato1;
       if (riga < 0 || riga >= righe_tabella_sim) continue;
       const auto g = gruppi(s.tabella[static_cast<size_t>(riga)].testo);

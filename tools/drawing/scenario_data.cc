@@ -7,7 +7,6 @@
 #include "model/binary_reader.h"
 #include "model/file_names.h"
 #include "run/compile.h"
-#include "run/errors.h"
 
 namespace scenario::disegno {
 
@@ -115,7 +114,7 @@ bool compila_sorgenti(FileSystem& fs, const std::string& cartella, const std::st
   c.genera_linea = 1;
   c.numero_errore = 0;
   azzera_tabella(c);
-  sorgenti src{memoria, cartella, false, std::nullopt};
+  sorgenti src{memoria, cartella, false, std::nullopt, false};
   memorizza_dati(c, src);
   esito_compilazione esito;
   std::vector<cella> prima;
@@ -142,18 +141,11 @@ bool compila_sorgenti(FileSystem& fs, const std::string& cartella, const std::st
     const cella& b = s->celle[i];
     s->derivata[i] = a.tipo != b.tipo || a.dato1 != b.dato1;
   }
-  for (const guasto& g : c.guasti) {
-    Diagnostic d;
-    d.severity = Severity::kError;
-    d.code = codice_guasto(g.numero);
-    d.where.file = g.file;
-    d.where.line = g.riga;
-    d.message = std::string(testo_errore(g.numero));
-    if (g.posizione) d.message += " (at " + std::to_string(*g.posizione) + " m)";
-    d.fault_number = g.numero;
-    d.position = g.posizione;
-    s->diagnostiche.push_back(std::move(d));
-  }
+  // The compile's own errors, warnings and notes, and where each object
+  // and table row came from (a derived board: the row that caused it).
+  s->diagnostiche.insert(s->diagnostiche.end(), c.diagnostiche.begin(), c.diagnostiche.end());
+  s->origine_cella = c.origine_cella;
+  s->origine_riga = c.origine_riga;
   if (esito.errore_guardia) {
     Diagnostic d;
     d.code = codice_guasto(*esito.errore_guardia);

@@ -1,0 +1,1089 @@
+#include "roundtrip/decompile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <queue>
+#include <set>
+#include <sstream>
+
+#include "compiler/chainage_sort.h"
+#include "compiler/kilometre_posts.h"
+#include "model/binary_files.h"
+#include "model/binary_reader.h"
+#include "model/file_names.h"
+#include "platform/file_system.h"
+#include "run/compile.h"
+#include "run/errors.h"
+
+namespace scenario::roundtrip {
+
+namespace {
+
+// Values are split the way an author reads them: floor division, so that
+// q * d + r gives the value back for negative values too.
+int32_t div_giu(int32_t a, int32_t d) { return a / d - ((a % d != 0) && ((a < 0) != (d < 0))); }
+int32_t mod_giu(int32_t a, int32_t d) { return a - d * div_giu(a, d); }
+
+Diagnostic avviso(std::string codice, std::string file, std::string messaggio,
+                  std::optional<int32_t> posizione = std::nullopt) {
+  Diagnostic d;
+  d.severity = Severity::kWarning;
+  d.code = std::move(codice);
+  d.where.file = std::move(file);
+  d.message = std::move(messaggio);
+  d.position = posizione;
+  return d;
+}
+
+Diagnostic errore_diag(std::string codice, std::string file, std::string messaggio) {
+  Diagnostic d = avviso(std::move(codice), std::move(file), std::move(messaggio));
+  d.severity = Severity::kError;
+  return d;
+}
+
+// The faults of a compile, one line each. The compiler's fault log is read
+// here and nowhere else in the round-trip code.
+std::vector<std::string> guasti_di(const stato_compilazione& s) {
+  std::vector<std::string> out;
+  for (const Diagnostic& d : s.diagnostiche) {
+    if (d.severity == Severity::kError) out.push_back(format_diagnostic(d));
+  }
+  if (out.empty() && s.numero_errore != 0) {
+    out.push_back(format_diagnostic(diagnostica_errore(s.numero_errore, std::nullopt, {})));
+  }
+  return out;
+}
+
+// --- Profiles ---------------------------------------------------------------
+
+// The rows of a profile (gradient, speed, adhesion) that fill `byte` as the
+// readers do: each row fills from where the last one stopped up to its own
+// cell (at least one cell), the last value runs to cell P − 3. One row where
+// the value changes; none at 0 when the value there is the reader's starting
+// one. Cells from P − 2 on are filled only when rows stand at the last
+// position a row may have; those rows are added when the cells hold anything.
+std::vector<riga_profilo> profilo(const std::vector<cella>& celle, uint8_t cella::*campo,
+                                  uint8_t iniziale, int32_t (*valore)(uint8_t)) {
+  std::vector<riga_profilo> righe;
+  const int32_t P = static_cast<int32_t>(celle.size()) - 1;
+  const int32_t ultima_normale = P - 3;
+  auto byte = [&](int32_t c) { return celle[static_cast<size_t>(c)].*campo; };
+  uint8_t corrente = iniziale;
+  for (int32_t c = 0; c <= ultima_normale; ++c) {
+    if (byte(c) != corrente) {
+      righe.push_back({50 * c, valore(byte(c))});
+      corrente = byte(c);
+    }
+  }
+  int32_t z = -1;
+  for (int32_t c = std::max(0, P - 2); c <= P; ++c) {
+    if (byte(c) != 0) z = c;
+  }
+  if (z >= 0 && P >= 2) {
+    for (int32_t t = P - 2; t <= z; ++t) righe.push_back({50 * (P - 2), valore(byte(t))});
+  }
+  return righe;
+}
+
+int32_t da_pendenza(uint8_t b) { return int32_t{b} - 100; }
+int32_t da_velocita(uint8_t b) { return int32_t{b} * 5; }
+int32_t da_aderenza(uint8_t b) { return int32_t{b}; }
+
+// --- Track plan ---------------------------------------------------------------
+
+constexpr double curvature[6] = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
+
+bool stessi_bit(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Curves from the heading change of each step: every point 2 .. L − 2 is
+// either straight on from the two before it or turned by one of the twelve
+// curvatures; runs of one curvature are one curve row each.
+std::vector<riga_curva> curve_da(const matrice_punti& m, const std::string& file, Diagnostics* diag) {
+  std::vector<riga_curva> out;
+  const int32_t L = m.ultimo();
+  int corrente = 0;  // 0 straight, 1..6 right, -1..-6 left
+  int32_t inizio_corsa = 0;
+  int32_t punti_non_riprodotti = 0;
+  int32_t primo_non_riprodotto = -1;
+  auto chiudi = [&](int32_t fine_esclusa) {
+    if (corrente != 0) {
+      riga_curva r;
+      r.inizio = inizio_corsa - 1;
+      r.lunghezza = fine_esclusa - inizio_corsa;
+      r.classe = corrente > 0 ? corrente : -corrente;
+      r.sinistra = corrente < 0;
+      out.push_back(r);
+    }
+  };
+  for (int32_t i = 2; i <= L - 2; ++i) {
+    if (m.tipo(i) != tipo_elemento::doppio || m.tipo(i - 1) == tipo_elemento::vuoto ||
+        m.tipo(i - 2) == tipo_elemento::vuoto) {
+      continue;
+    }
+    const double x0 = m.x(i - 2), y0 = m.y(i - 2), x1 = m.x(i - 1), y1 = m.y(i - 1);
+    const double xi = m.x(i), yi = m.y(i);
+    int trovato = 99;
+    if (stessi_bit(x1 + (x1 - x0), xi) && stessi_bit(y1 + (y1 - y0), yi)) {
+      trovato = 0;
+    } else {
+      const double dx = x1 - x0;
+      const double dy = y1 - y0;
+      double migliore = -1;
+      int vicino = 0;
+      for (int c = 1; c <= 6 && trovato == 99; ++c) {
+        for (int segno : {1, -1}) {
+          const double k = segno * curvature[c - 1];
+          const double x = x1 + (dx + k * dy);
+          const double y = y1 + (dy - k * dx);
+          if (stessi_bit(x, xi) && stessi_bit(y, yi)) {
+            trovato = segno * c;
+            break;
+          }
+          const double errore = std::abs(x - xi) + std::abs(y - yi);
+          if (migliore < 0 || errore < migliore) {
+            migliore = errore;
+            vicino = segno * c;
+          }
+        }
+      }
+      if (trovato == 99) {
+        const double errore_retta = std::abs(x1 + (x1 - x0) - xi) + std::abs(y1 + (y1 - y0) - yi);
+        trovato = errore_retta <= migliore ? 0 : vicino;
+        if (punti_non_riprodotti++ == 0) primo_non_riprodotto = i;
+      }
+    }
+    if (trovato != corrente) {
+      chiudi(i);
+      corrente = trovato;
+      inizio_corsa = i;
+    }
+  }
+  chiudi(L - 1);
+  if (punti_non_riprodotti > 0) {
+    diag->push_back(avviso("decompile-track-plan", file,
+                           std::to_string(punti_non_riprodotti) +
+                               " track plan point(s) follow neither a straight step nor any curve "
+                               "class, the first at point " +
+                               std::to_string(primo_non_riprodotto) +
+                               "; the nearest curve is written for each"));
+  }
+  return out;
+}
+
+// --- Chainage rows ------------------------------------------------------------
+
+using terna = std::array<int32_t, 3>;
+
+std::array<terna, 3> ordina(const std::array<terna, 3>& righe_81_83) {
+  stato_compilazione s;
+  for (int i = 0; i < 3; ++i) {
+    record_sim& r = s.tabella_sim[static_cast<size_t>(riga_progressiva_tre + i)];
+    r.inizio = righe_81_83[static_cast<size_t>(i)][0];
+    r.fine = righe_81_83[static_cast<size_t>(i)][1];
+    r.progressiva = righe_81_83[static_cast<size_t>(i)][2];
+  }
+  progressive_ordina(s);
+  std::array<terna, 3> out{};
+  for (int i = 0; i < 3; ++i) {
+    const record_sim& r = s.tabella_sim[static_cast<size_t>(riga_progressiva_tre + i)];
+    out[static_cast<size_t>(i)] = {r.inizio, r.fine, r.progressiva};
+  }
+  return out;
+}
+
+// --- Approach-mark order -------------------------------------------------------
+
+struct scrittura {
+  int32_t cella = 0;
+  uint8_t valore = 0;
+};
+
+}  // namespace
+
+// --- Decoding -----------------------------------------------------------------
+
+std::optional<scenario_decodificato> decodifica(const file_binari& f, const std::string& nome_linea,
+                                                const std::string& nome_treno, Diagnostics* diag) {
+  scenario_decodificato d;
+  bool ok = true;
+  if (auto e = leggi_tabella_sim(f.sim, &d.tabella)) {
+    diag->push_back(errore_diag("decompile-unreadable", nomi::sim(nome_linea, nome_treno),
+                                "not a scenario table at byte " + std::to_string(e->posizione) +
+                                    ": " + e->testo));
+    ok = false;
+  }
+  if (auto e = leggi_percorso(f.dat, &d.percorso)) {
+    diag->push_back(errore_diag("decompile-unreadable", nomi::dat(nome_linea, nome_treno),
+                                "not a route file at byte " + std::to_string(e->posizione) + ": " +
+                                    e->testo));
+    ok = false;
+  }
+  if (f.linea) {
+    matrice_punti m;
+    if (auto e = leggi_matrice_linea(*f.linea, &m)) {
+      diag->push_back(errore_diag("decompile-unreadable", nomi::linea_dat(nome_linea),
+                                  "not a track plan at byte " + std::to_string(e->posizione) +
+                                      ": " + e->testo));
+      ok = false;
+    } else {
+      d.matrice = std::move(m);
+    }
+  }
+  if (!ok) return std::nullopt;
+  return d;
+}
+
+// --- Rows from the model --------------------------------------------------------
+
+sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string& nome_linea,
+                               const std::string& nome_treno, Diagnostics* diag) {
+  sorgenti_scenario s;
+  const std::string file_sim = nomi::sim(nome_linea, nome_treno);
+  const std::string file_dat = nomi::dat(nome_linea, nome_treno);
+  const auto& t = d.tabella;
+  // Cell 1's first two values are the header stamps, put there after the
+  // rules: the rows are read from the cell as it was before them.
+  std::vector<cella> celle = d.percorso;
+  if (celle.size() > 1) {
+    celle[1].dato1 = 0;
+    celle[1].dato2 = 0;
+  }
+  const int32_t P = static_cast<int32_t>(celle.size()) - 1;
+  auto cella_di = [&](int32_t c) -> const cella& { return celle[static_cast<size_t>(c)]; };
+
+  // Route length.
+  s.lunghezza = t[riga_treno].fine;
+  if (s.lunghezza < 0 || s.lunghezza > 1'000'000 || celle_da_lunghezza(s.lunghezza) != P) {
+    const int32_t da_celle = std::max(0, 50 * P - 7000);
+    diag->push_back(avviso("decompile-mismatch", file_sim,
+                           "row 84: route length " + std::to_string(s.lunghezza) +
+                               " m does not give the route file's " + std::to_string(P + 1) +
+                               " cells; " + std::to_string(da_celle) + " m is written"));
+    s.lunghezza = da_celle;
+  }
+  if (d.matrice && d.matrice->ultimo() != punti_da_lunghezza(s.lunghezza)) {
+    diag->push_back(avviso("decompile-mismatch", nomi::linea_dat(nome_linea),
+                           "the track plan has points 0 .. " + std::to_string(d.matrice->ultimo()) +
+                               ", the route length gives 0 .. " +
+                               std::to_string(punti_da_lunghezza(s.lunghezza))));
+  }
+
+  // Chainage rows: the arrangement of "tre", "due", "uno" that the sort
+  // turns into the stored rows 81, 82, 83, rows of three zeros left out.
+  {
+    std::array<terna, 3> salvate{};
+    for (int i = 0; i < 3; ++i) {
+      const record_sim& r = t[static_cast<size_t>(riga_progressiva_tre + i)];
+      salvate[static_cast<size_t>(i)] = {r.inizio, r.fine, r.progressiva};
+    }
+    std::array<int, 3> perm{0, 1, 2};
+    bool trovata = false;
+    std::array<terna, 3> scelta{};
+    do {
+      std::array<terna, 3> prova{};
+      for (size_t i = 0; i < 3; ++i) {
+        terna v = salvate[static_cast<size_t>(perm[i])];
+        if (v[2] == 1) v[1] -= aggiunta_zona_decrescente;
+        prova[i] = v;
+      }
+      if (ordina(prova) == salvate) {
+        scelta = prova;
+        trovata = true;
+        break;
+      }
+    } while (std::next_permutation(perm.begin(), perm.end()));
+    if (!trovata) {
+      diag->push_back(avviso("decompile-mismatch", file_sim,
+                             "rows 81 to 83: no three chainage rows sort into the stored kilometre "
+                             "zones; they are written as stored"));
+      for (size_t i = 0; i < 3; ++i) {
+        scelta[i] = salvate[i];
+        if (scelta[i][2] == 1) scelta[i][1] -= aggiunta_zona_decrescente;
+      }
+    }
+    // Row 81 is read from "tre", 82 from "due", 83 from "uno".
+    for (size_t i = 0; i < 3; ++i) {
+      const terna& v = scelta[2 - i];
+      if (v[0] == 0 && v[1] == 0 && v[2] == 0) continue;
+      s.progressive[i] = riga_progressiva{v[0], v[1], v[2]};
+    }
+  }
+
+  s.sfondi = {t[riga_linea].inizio, t[riga_linea].progressiva, t[riga_linea].fine};
+
+  // Signal repetition.
+  {
+    const record_sim& r = t[riga_ripetizione];
+    s.ripetizione_inizio = r.inizio;
+    s.ripetizione_fine = r.fine;
+    if (r.fine != 0) {
+      s.ripetizione_codici = r.progressiva == 9 ? 9 : 4;
+      if (r.progressiva != 4 && r.progressiva != 9) {
+        diag->push_back(avviso("decompile-mismatch", file_sim,
+                               "row 86: code count " + std::to_string(r.progressiva) +
+                                   " is neither 4 nor 9; 4 is written"));
+      }
+    } else {
+      s.ripetizione_codici = r.inizio != 0 ? 4 : 0;
+      if (r.progressiva != 0) {
+        diag->push_back(avviso("decompile-mismatch", file_sim,
+                               "row 86: a code count without a repetition end cannot be produced"));
+      }
+    }
+  }
+
+  // Profiles of the line and the service.
+  if (P >= 0) {
+    s.pendenze = profilo(celle, &cella::pendenza, 100, da_pendenza);
+    s.velocita = profilo(celle, &cella::velocita, 0, da_velocita);
+    s.aderenze = profilo(celle, &cella::aderenza, 0, da_aderenza);
+  }
+
+  // Curves.
+  if (d.matrice) {
+    s.curve_note = true;
+    s.curve = curve_da(*d.matrice, nomi::linea_dat(nome_linea), diag);
+  }
+
+  // Tunnels: one row per run of one kind; markers, where any survives, ask
+  // for a kind above 10. A run that follows the previous one within 150 m
+  // becomes kind 3 whatever its row says: other kinds there need positions
+  // off the 50 m grid, which are used only then.
+  {
+    int32_t c = 0;
+    while (c <= P) {
+      const uint8_t k = cella_di(c).galleria;
+      if (k == 0) {
+        ++c;
+        continue;
+      }
+      int32_t b = c;
+      while (b + 1 <= P && cella_di(b + 1).galleria == k) ++b;
+      // Markers stand on every fourth cell of a marked tunnel, counted from
+      // its first cell; one out of step comes from another tunnel row that
+      // this one covered, which one row per stretch cannot give back.
+      bool segnata = false;
+      for (int32_t m = c + 3; m <= b; m += 4) segnata = segnata || cella_di(m).tipo == 11;
+      for (int32_t m = c; m <= b; ++m) {
+        const bool al_passo = (m - c) % 4 == 3;
+        if ((cella_di(m).tipo == 11 && !al_passo) || (segnata && al_passo && cella_di(m).tipo == 0)) {
+          diag->push_back(avviso("decompile-unsupported", file_dat,
+                                 "cell " + std::to_string(m) +
+                                     ": tunnel markers out of step with the tunnel from " +
+                                     std::to_string(50 * c) +
+                                     " m; tunnel rows that cover each other are not written back",
+                                 50 * m));
+          break;
+        }
+      }
+      riga_montagna r;
+      r.inizio = 50 * c;
+      r.fine = 50 * (b + 1);
+      r.tipo = segnata ? k + 10 : (k <= 10 ? k : k - 256);
+      if (!s.montagne.empty() && r.inizio - s.montagne.back().fine <= 150 && k != 3) {
+        s.montagne.back().fine -= 24;
+        r.inizio += 24;
+      }
+      s.montagne.push_back(r);
+      c = b + 1;
+    }
+  }
+
+  // Point objects of the route.
+  int32_t riga_testo_minima = riga_primo_testo + 1;
+  std::vector<std::pair<int32_t, int32_t>> testi;  // (row, cell)
+  std::set<int32_t> fini_usate;
+  std::vector<int32_t> codici_sconosciuti;
+  for (int32_t c = 0; c <= P; ++c) {
+    const cella& x = cella_di(c);
+    const int32_t pos = 50 * (c - 1);
+    switch (x.tipo) {
+      case 0:
+      case 2:
+      case 4:
+      case 5:
+      case 10:
+      case 11:
+        break;
+      case 1: {
+        riga_segnale r;
+        // dato4 = rapp * 10 + q, with q = sx * 3 + dx; the approach marks
+        // carry q * 10 + k in 8 bits, which tells a q of 10 or more apart.
+        int32_t q = mod_giu(x.dato4, 10);
+        int migliori = -1;
+        for (int32_t prova = q - 250; prova <= q + 250; prova += 10) {
+          int uguali = 0;
+          for (int k = 1; k <= 4; ++k) {
+            if (c - 2 * k < 0) continue;
+            uguali += cella_di(c - 2 * k).avvicinamento == static_cast<uint8_t>(prova * 10 + k);
+          }
+          const auto distanza = [&](int32_t v) { return std::abs(v - mod_giu(x.dato4, 10)); };
+          if (uguali > migliori || (uguali == migliori && distanza(prova) < distanza(q))) {
+            migliori = uguali;
+            q = prova;
+          }
+        }
+        const int32_t rapp = div_giu(static_cast<int32_t>(x.dato4) - q, 10);
+        int32_t sx = div_giu(q, 3), dx = mod_giu(q, 3);
+        if (x.tempo != 0) {
+          sx = 2;
+          dx = q - 6;
+        }
+        int32_t tempo = 0;
+        if (sx == 2) tempo = x.tempo >= 1 && x.tempo <= 100 ? x.tempo + 256 : x.tempo;
+        r.valori = {pos,
+                    sx,
+                    div_giu(x.dato1, 10),
+                    div_giu(x.dato2, 10),
+                    div_giu(x.dato3, 10),
+                    rapp,
+                    dx,
+                    mod_giu(x.dato1, 10),
+                    mod_giu(x.dato2, 10),
+                    mod_giu(x.dato3, 10),
+                    tempo};
+        s.segnali.push_back(r);
+        break;
+      }
+      case 3: {
+        riga_rallentamento r;
+        const int32_t x0 = pos;
+        int32_t e = c;
+        for (int32_t k = c + 1; k <= P; ++k) {
+          const cella& y = cella_di(k);
+          if (y.tipo == 2 && y.dato1 == x.dato1 && y.dato3 == x.dato3 && y.dato2 == x.dato2 &&
+              !fini_usate.count(k)) {
+            e = k;
+            break;
+          }
+        }
+        if (e != c) fini_usate.insert(e);
+        int32_t f_ta = 0;
+        if (x0 > 1500 && c - 25 >= 0 && cella_di(c - 25).tipo == 5) f_ta = 1;
+        // A d_v whose low 16 bits are 0 still numbers the advance marks.
+        int32_t d_v = x.dato2;
+        if (d_v == 0 && f_ta && cella_di(c - 25).dato2 == 1) d_v = 65536;
+        r.valori = {x0, x.dato1, 50 * (e - c), x.dato3, f_ta, d_v};
+        s.rallentamenti.push_back(r);
+        break;
+      }
+      case 6: {
+        riga_indicatore r;
+        r.posizione = pos;
+        const int16_t v[3] = {x.dato1, x.dato2, x.dato3};
+        for (size_t i = 0; i < 3; ++i) {
+          r.valori[i] = div_giu(v[i], 20);
+          r.valori[4 + i] = mod_giu(v[i], 20) * 5;
+        }
+        r.valori[3] = div_giu(x.dato4, 10);
+        r.valori[7] = mod_giu(x.dato4, 10);
+        s.indicatori.push_back(r);
+        break;
+      }
+      case 12:
+        // Boards of 180 are told apart from the derivation's in decompila.
+        if (x.dato1 != 180) s.abbattimenti.push_back({50 * c, x.dato1});
+        break;
+      case 13:
+        s.abbattimenti.push_back({50 * c, 0});
+        break;
+      case 14:
+        testi.emplace_back(x.dato1, c);
+        riga_testo_minima = std::min<int32_t>(riga_testo_minima, x.dato1);
+        break;
+      default:
+        codici_sconosciuti.push_back(c);
+        break;
+    }
+  }
+  for (int32_t c = 0; c <= P; ++c) {
+    const cella& x = cella_di(c);
+    if ((x.tipo == 11 && x.galleria == 0) ||
+        (x.tipo == 10 && (x.dato2 || x.dato3 || x.dato4 || x.tempo))) {
+      diag->push_back(avviso("decompile-unsupported", file_dat,
+                             "cell " + std::to_string(c) +
+                                 (x.tipo == 11 ? ": a tunnel marker outside any tunnel"
+                                               : ": a station's stop point over the values of an "
+                                                 "earlier object") +
+                                 "; rows that cover each other are not written back",
+                             50 * c));
+    }
+  }
+  for (int32_t c : codici_sconosciuti) {
+    diag->push_back(avviso("decompile-mismatch", file_dat,
+                           "cell " + std::to_string(c) + ": object code " +
+                               std::to_string(cella_di(c).tipo) + " is placed by no source row",
+                           50 * c));
+  }
+  for (int32_t c = 0; c <= P; ++c) {
+    if (cella_di(c).tipo == 2 && !fini_usate.count(c)) {
+      diag->push_back(avviso("decompile-mismatch", file_dat,
+                             "cell " + std::to_string(c) +
+                                 ": a slow-down end without a start cannot be produced",
+                             50 * c));
+    }
+  }
+  for (const auto& a : s.abbattimenti) {
+    const int16_t v = cella_di(a.posizione / 50).dato1;
+    if (cella_di(a.posizione / 50).tipo == 12 && v <= 0) {
+      diag->push_back(avviso("decompile-mismatch", file_dat,
+                             "cell " + std::to_string(a.posizione / 50) + ": a speed board of " +
+                                 std::to_string(v) + " km/h cannot be produced",
+                             a.posizione));
+    }
+  }
+
+  // Text boards in the order of their table rows, row 80 first.
+  std::sort(testi.begin(), testi.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (size_t i = 0; i < testi.size(); ++i) {
+    const auto [riga, c] = testi[i];
+    riga_cartello r;
+    r.posizione = 50 * (c - 1);
+    if (riga >= 0 && riga < righe_tabella_sim) r.testo = t[static_cast<size_t>(riga)].testo;
+    if (riga != riga_primo_testo - static_cast<int32_t>(i)) {
+      diag->push_back(avviso("decompile-mismatch", file_dat,
+                             "cell " + std::to_string(c) + ": the text board names row " +
+                                 std::to_string(riga) + ", but text boards fill rows 80 downwards",
+                             r.posizione));
+    }
+    s.cartelli.push_back(std::move(r));
+  }
+
+  // Service: the train, the clock.
+  s.massa_frenata = t[riga_treno].inizio;
+  s.vetture = t[riga_treno].progressiva;
+  s.sabbia = t[riga_ripetizione].i1;
+  s.orologio = {t[riga_ripetizione].i3, t[riga_ripetizione].i4, t[riga_ripetizione].i5};
+
+  // A row that holds only a text, and that no text board names, is the text
+  // of a board whose cell a station's stop point took over afterwards.
+  std::set<int32_t> righe_nominate;
+  for (const auto& [riga, c] : testi) righe_nominate.insert(riga);
+  auto solo_testo = [&](const record_sim& x) {
+    return x.tipo == 0 && x.inizio == 0 && x.fine == 0 && x.progressiva == 0 && x.b1 == 0 &&
+           x.i1 == 0 && x.i2 == 0 && x.i3 == 0 && x.i4 == 0 && x.i5 == 0 && x.b2 == 0 &&
+           x.b3 == 0 && x.b4 == 0 && x.b5 == 0 && x.orario == 0;
+  };
+  for (int32_t r = riga_prima_stazione; r <= riga_primo_testo; ++r) {
+    const record_sim& x = t[static_cast<size_t>(r)];
+    if (!x.testo.empty() && solo_testo(x) && !righe_nominate.count(r)) {
+      diag->push_back(avviso("decompile-unsupported", file_sim,
+                             "row " + std::to_string(r) +
+                                 ": a board text that no text board names (a station's stop point "
+                                 "took its cell); rows that cover each other are not written back"));
+      break;
+    }
+  }
+
+  // Stations: rows 1 .. below the text rows, while they hold anything.
+  for (int32_t r = riga_prima_stazione; r < std::min<int32_t>(riga_testo_minima, riga_primo_testo + 1);
+       ++r) {
+    const record_sim& x = t[static_cast<size_t>(r)];
+    if (solo_testo(x)) break;
+    const int32_t p = x.progressiva;
+    int32_t lunghezza = 0;
+    int32_t b4 = x.b4;
+    if (x.tipo == 5 || x.tipo == 6 || x.tipo == 7 || x.tipo == 8) {
+      lunghezza = p - x.inizio;
+      b4 = 0;
+    } else {
+      lunghezza = 2 * (p - x.inizio);
+      if (r == riga_prima_stazione) b4 = x.fine == p + lunghezza / 2 + 50 ? 1 : 0;
+    }
+    riga_stazione st;
+    const int32_t ore = x.orario / 3600;
+    const int32_t resto = x.orario - ore * 3600;
+    st.valori = {p,    x.tipo, lunghezza, x.b1, x.b5, b4,   x.i1,        x.i2,
+                 x.b2, x.i3,   x.i4,      x.i5, x.b3, ore,  resto / 60,  resto % 60};
+    st.nome = x.testo;
+    s.stazioni.push_back(std::move(st));
+  }
+
+  // Rows of the table that nothing of the sources fills.
+  if (!t[0].testo.empty() || t[0].tipo || t[0].progressiva || t[0].orario) {
+    if (testi.size() < 81) {
+      diag->push_back(avviso("decompile-mismatch", file_sim,
+                             "row 0 holds values, but only the 81st text board fills it"));
+    }
+  }
+  if (t[riga_linea].testo != nome_linea) {
+    diag->push_back(avviso("decompile-mismatch", file_sim,
+                           "row 85 names the line \"" + t[riga_linea].testo +
+                               "\", the files are named for \"" + nome_linea + "\""));
+  }
+  if (t[riga_ripetizione].testo != nome_treno) {
+    diag->push_back(avviso("decompile-mismatch", file_sim,
+                           "row 86 names the train \"" + t[riga_ripetizione].testo +
+                               "\", the files are named for \"" + nome_treno + "\""));
+  }
+
+  // Order of stations and signals where their approach marks share a cell:
+  // the row whose mark the cell holds goes after the others.
+  {
+    const size_t ns = s.stazioni.size();
+    const size_t n = ns + s.segnali.size();
+    std::vector<std::vector<scrittura>> segni(n);
+    for (size_t j = 0; j < ns; ++j) {
+      const int32_t tipo = s.stazioni[j].valori[1];
+      if (tipo >= 25 || tipo == 5 || tipo == 6) continue;
+      const double e = t[j + 1].fine;
+      for (int k = 1; k <= 4; ++k) {
+        const double q = e / 50 - k - 1;
+        if (q > 1 && near(q) <= P) segni[j].push_back({static_cast<int32_t>(near(q)), static_cast<uint8_t>(80 + k)});
+      }
+    }
+    for (size_t i = 0; i < s.segnali.size(); ++i) {
+      const auto& v = s.segnali[i].valori;
+      const int32_t c = v[0] / 50 + 1;
+      for (int k = 1; k <= 4; ++k) {
+        if (c - 2 * k >= 0) {
+          segni[ns + i].push_back({c - 2 * k, static_cast<uint8_t>((v[1] * 3 + v[6]) * 10 + k)});
+        }
+      }
+    }
+    std::map<int32_t, std::vector<std::pair<size_t, uint8_t>>> per_cella;
+    for (size_t w = 0; w < n; ++w) {
+      for (const auto& sc : segni[w]) per_cella[sc.cella].emplace_back(w, sc.valore);
+    }
+    std::vector<std::set<size_t>> dopo(n);  // edges: w must come before each of dopo[w]
+    std::vector<int> entranti(n, 0);
+    auto arco = [&](size_t da, size_t a) {
+      if (da != a && dopo[da].insert(a).second) ++entranti[a];
+    };
+    for (size_t j = 0; j + 1 < ns; ++j) arco(j, j + 1);
+    bool serve = false;
+    for (const auto& [c, scrittori] : per_cella) {
+      if (scrittori.size() < 2) continue;
+      const uint8_t visto = cella_di(c).avvicinamento;
+      size_t vincitore = n;
+      for (const auto& [w, v] : scrittori) {
+        if (v == visto) vincitore = w;  // the latest of them in the usual order
+      }
+      if (vincitore == n) continue;
+      for (const auto& [w, v] : scrittori) {
+        if (v != visto) {
+          arco(w, vincitore);
+          if (w > vincitore) serve = true;
+        }
+      }
+    }
+    if (serve) {
+      std::priority_queue<size_t, std::vector<size_t>, std::greater<size_t>> pronti;
+      for (size_t w = 0; w < n; ++w) {
+        if (entranti[w] == 0) pronti.push(w);
+      }
+      std::vector<bool> fatto(n, false);
+      while (!pronti.empty()) {
+        const size_t w = pronti.top();
+        pronti.pop();
+        fatto[w] = true;
+        s.ordine.push_back({w < ns, w < ns ? w : w - ns});
+        for (size_t a : dopo[w]) {
+          if (--entranti[a] == 0) pronti.push(a);
+        }
+      }
+      for (size_t w = 0; w < n; ++w) {
+        if (!fatto[w]) s.ordine.push_back({w < ns, w < ns ? w : w - ns});
+      }
+    }
+  }
+  return s;
+}
+
+// --- Writing the sources --------------------------------------------------------
+
+namespace {
+
+void riga(std::string& out, const std::string& testo) {
+  out += testo;
+  out += "\r\n";
+}
+
+std::string numeri(std::initializer_list<int32_t> v) {
+  std::string out;
+  for (int32_t x : v) {
+    out += ", ";
+    out += std::to_string(x);
+  }
+  return out;
+}
+
+template <size_t N>
+std::string numeri(const std::array<int32_t, N>& v) {
+  std::string out;
+  for (int32_t x : v) {
+    out += ", ";
+    out += std::to_string(x);
+  }
+  return out;
+}
+
+// A text value as the field reader gives it back: quoted when it holds a
+// comma, begins with a quote or a blank, or ends with a blank.
+std::string campo_testo(const std::string& t) {
+  const bool quota = t.find(',') != std::string::npos ||
+                     (!t.empty() && (t.front() == '"' || t.front() == ' ' || t.front() == '\t' ||
+                                     t.back() == ' ' || t.back() == '\t'));
+  return quota ? "\"" + t + "\"" : t;
+}
+
+}  // namespace
+
+std::string testo_linea(const sorgenti_scenario& s) {
+  std::string out;
+  riga(out, "[generale]");
+  riga(out, "lunghezza percorso" + numeri({s.lunghezza}));
+  const char* nomi_zone[3] = {"uno", "due", "tre"};
+  for (size_t i = 0; i < 3; ++i) {
+    if (!s.progressive[i]) continue;
+    const auto& z = *s.progressive[i];
+    riga(out, std::string("progressiva chilometrica ") + nomi_zone[i] +
+                  numeri({z.inizio, z.scostamento, z.flag}));
+  }
+  for (size_t i = 0; i < 3; ++i) {
+    if (s.sfondi[i] != 0) riga(out, std::string("sfondo ") + nomi_zone[i] + numeri({s.sfondi[i]}));
+  }
+  if (s.ripetizione_codici != 0) {
+    riga(out, "ripetizione segnali " + std::to_string(s.ripetizione_codici) + " codici" +
+                  numeri({s.ripetizione_inizio, s.ripetizione_fine}));
+  }
+  riga(out, "[curve]");
+  for (const auto& c : s.curve) {
+    riga(out, std::string("curva") + (c.sinistra ? "s" : "d") + std::to_string(c.classe) +
+                  numeri({c.inizio, c.lunghezza}));
+  }
+  riga(out, "[pendenze]");
+  for (const auto& p : s.pendenze) riga(out, "pendenza" + numeri({p.posizione, p.valore}));
+  riga(out, "[montagne]");
+  for (const auto& m : s.montagne) riga(out, "montagna" + numeri({m.inizio, m.fine, m.tipo}));
+  riga(out, "[cartelli]");
+  for (const auto& c : s.cartelli) {
+    riga(out, "cartello_indicatore" + numeri({c.posizione}) + ", " + campo_testo(c.testo));
+  }
+  riga(out, "[indicazioni]");
+  for (const auto& b : s.indicatori) {
+    riga(out, "indicatori_vmax" + numeri({b.posizione}) + numeri(b.valori));
+  }
+  riga(out, "[fine]");
+  return out;
+}
+
+std::string testo_servizio(const sorgenti_scenario& s) {
+  std::string out;
+  riga(out, "[generale]");
+  if (s.vetture != 0) riga(out, "numero vetture" + numeri({s.vetture}));
+  if (s.massa_frenata != 0) riga(out, "percentuale massa frenata" + numeri({s.massa_frenata}));
+  if (s.sabbia != 0) riga(out, "sabbia" + numeri({s.sabbia}));
+  if (s.orologio != std::array<int32_t, 3>{}) riga(out, "orologio" + numeri(s.orologio));
+  riga(out, "[aderenze]");
+  for (const auto& a : s.aderenze) riga(out, "aderenza" + numeri({a.posizione, a.valore}));
+  riga(out, "[vel_limite]");
+  for (const auto& v : s.velocita) riga(out, "velocita" + numeri({v.posizione, v.valore}));
+  auto stazione = [&](const riga_stazione& st) {
+    riga(out, "stazione" + numeri(st.valori) + ", " + campo_testo(st.nome));
+  };
+  auto segnale = [&](const riga_segnale& sg) { riga(out, "segnale" + numeri(sg.valori)); };
+  riga(out, "[stazioni]");
+  if (s.ordine.empty()) {
+    for (const auto& st : s.stazioni) stazione(st);
+  } else {
+    // Stations and signals interleaved: the order decides which approach
+    // mark a shared cell keeps.
+    for (const auto& o : s.ordine) {
+      if (o.stazione) {
+        stazione(s.stazioni[o.indice]);
+      } else {
+        segnale(s.segnali[o.indice]);
+      }
+    }
+  }
+  riga(out, "[rallentamenti]");
+  for (const auto& r : s.rallentamenti) riga(out, "rallentamento" + numeri(r.valori));
+  riga(out, "[segnali]");
+  if (s.ordine.empty()) {
+    for (const auto& sg : s.segnali) segnale(sg);
+  }
+  riga(out, "[abbattimenti]");
+  for (const auto& a : s.abbattimenti) riga(out, "abbattimento" + numeri({a.posizione, a.valore}));
+  riga(out, "[fine]");
+  return out;
+}
+
+// --- Compiling in memory ----------------------------------------------------------
+
+compilato compila_in_memoria(const std::string& linea, const std::string& servizio,
+                             const std::string& nome_linea, const std::string& nome_treno,
+                             bool genera_linea) {
+  compilato out;
+  MemoryFileSystem fs;
+  fs.files[join_path("in", nomi::linea_txt(nome_linea))] = linea;
+  fs.files[join_path("in", nomi::treno_txt(nome_linea, nome_treno))] = servizio;
+  stato_compilazione s;
+  s.nome_linea = nome_linea;
+  s.nome_treno = nome_treno;
+  opzioni_compilazione o;
+  o.cartella_sorgenti = "in";
+  o.cartella_uscita = "out";
+  const esito_compilazione e = memorizza_percorso(s, genera_linea ? 1 : 0, fs, o);
+  out.guasti = guasti_di(s);
+  if (e.errore_guardia) out.guasti.push_back("header guard " + std::to_string(*e.errore_guardia));
+  if (e.nulla_da_scrivere) out.guasti.push_back("nothing to write: no route length");
+  if (e.errore_io) out.guasti.push_back(e.errore_io->path + ": " + e.errore_io->reason);
+  const auto trova = [&](const std::string& nome) -> std::optional<std::string> {
+    auto it = fs.files.find(join_path("out", nome));
+    if (it == fs.files.end()) return std::nullopt;
+    return it->second;
+  };
+  auto sim = trova(nomi::sim(nome_linea, nome_treno));
+  auto dat = trova(nomi::dat(nome_linea, nome_treno));
+  if (sim && dat) {
+    out.scritto = true;
+    out.file.sim = std::move(*sim);
+    out.file.dat = std::move(*dat);
+    if (genera_linea) out.file.linea = trova(nomi::linea_dat(nome_linea));
+  }
+  return out;
+}
+
+// --- The round trip ---------------------------------------------------------------
+
+namespace {
+
+const char* nome_ruolo(int r) {
+  switch (r) {
+    case 0: return "row 0";
+    case riga_progressiva_tre:
+    case riga_progressiva_due:
+    case riga_progressiva_uno: return "kilometre zone row";
+    case riga_treno: return "train row";
+    case riga_linea: return "line and header row";
+    case riga_ripetizione: return "repetition and clock row";
+    default: return "station or text row";
+  }
+}
+
+// One warning per row of the table that differs, naming its fields.
+void confronta_tabelle(const std::array<record_sim, righe_tabella_sim>& a,
+                       const std::array<record_sim, righe_tabella_sim>& b, const std::string& file,
+                       Diagnostics* diag) {
+  for (int r = 0; r < righe_tabella_sim; ++r) {
+    const record_sim& x = a[static_cast<size_t>(r)];
+    const record_sim& y = b[static_cast<size_t>(r)];
+    std::string campi;
+    auto campo = [&](const char* nome, auto u, auto v) {
+      if (u == v) return;
+      std::ostringstream o;
+      o << (campi.empty() ? "" : ", ") << nome << " " << +u << " in the file, " << +v
+        << " from the sources";
+      campi += o.str();
+    };
+    campo("tipo", x.tipo, y.tipo);
+    campo("inizio", x.inizio, y.inizio);
+    campo("fine", x.fine, y.fine);
+    campo("progressiva", x.progressiva, y.progressiva);
+    campo("b1", x.b1, y.b1);
+    if (x.testo != y.testo) {
+      campi += std::string(campi.empty() ? "" : ", ") + "testo \"" + x.testo +
+               "\" in the file, \"" + y.testo + "\" from the sources";
+    }
+    campo("i1", x.i1, y.i1);
+    campo("i2", x.i2, y.i2);
+    campo("i3", x.i3, y.i3);
+    campo("i4", x.i4, y.i4);
+    campo("i5", x.i5, y.i5);
+    campo("b2", x.b2, y.b2);
+    campo("b3", x.b3, y.b3);
+    campo("b4", x.b4, y.b4);
+    campo("b5", x.b5, y.b5);
+    campo("orario", x.orario, y.orario);
+    if (!campi.empty()) {
+      diag->push_back(avviso("decompile-mismatch", file,
+                             "row " + std::to_string(r) + " (" + nome_ruolo(r) +
+                                 ") cannot be produced: " + campi));
+    }
+  }
+}
+
+void confronta_celle(const std::vector<cella>& a, const std::vector<cella>& b,
+                     const chilometrica& posti, const std::string& file, Diagnostics* diag) {
+  if (a.size() != b.size()) {
+    diag->push_back(avviso("decompile-mismatch", file,
+                           std::to_string(a.size()) + " cells in the file, " +
+                               std::to_string(b.size()) + " from the sources"));
+  }
+  const size_t n = std::min(a.size(), b.size());
+  constexpr size_t massimo = 200;
+  size_t contate = 0;
+  for (size_t c = 0; c < n; ++c) {
+    const cella& x = a[c];
+    const cella& y = b[c];
+    std::string campi;
+    auto campo = [&](const char* nome, auto u, auto v) {
+      if (u == v) return;
+      std::ostringstream o;
+      o << (campi.empty() ? "" : ", ") << nome << " " << +u << " in the file, " << +v
+        << " from the sources";
+      campi += o.str();
+    };
+    campo("tipo", x.tipo, y.tipo);
+    campo("dato1", x.dato1, y.dato1);
+    campo("dato2", x.dato2, y.dato2);
+    campo("dato3", x.dato3, y.dato3);
+    campo("dato4", x.dato4, y.dato4);
+    campo("tempo", x.tempo, y.tempo);
+    campo("avvicinamento", x.avvicinamento, y.avvicinamento);
+    campo("galleria", x.galleria, y.galleria);
+    campo("velocita", x.velocita, y.velocita);
+    campo("pendenza", x.pendenza, y.pendenza);
+    campo("aderenza", x.aderenza, y.aderenza);
+    if (campi.empty()) continue;
+    if (++contate > massimo) continue;
+    const int32_t metri = static_cast<int32_t>(50 * c);
+    diag->push_back(avviso("decompile-mismatch", file,
+                           "cell " + std::to_string(c) + " (km " + testo_post(posti.post(metri)) +
+                               ", " + std::to_string(metri) + " m) cannot be produced: " + campi,
+                           metri));
+  }
+  if (contate > massimo) {
+    diag->push_back(avviso("decompile-mismatch", file,
+                           std::to_string(contate - massimo) + " more cells differ"));
+  }
+}
+
+void confronta_matrici(const std::string& a, const std::string& b, const std::string& file,
+                       Diagnostics* diag) {
+  matrice_punti x, y;
+  if (leggi_matrice_linea(a, &x) || leggi_matrice_linea(b, &y) || x.ultimo() != y.ultimo()) {
+    diag->push_back(avviso("decompile-mismatch", file,
+                           "the track plan from the sources has another size (" +
+                               std::to_string(b.size()) + " bytes, the file " +
+                               std::to_string(a.size()) + ")"));
+    return;
+  }
+  int32_t corse = 0;
+  for (int32_t i = 0; i <= x.ultimo(); ++i) {
+    const bool uguale = x.tipo(i) == y.tipo(i) && stessi_bit(x.x(i), y.x(i)) &&
+                        stessi_bit(x.y(i), y.y(i));
+    if (uguale) continue;
+    int32_t j = i;
+    while (j + 1 <= x.ultimo() &&
+           !(x.tipo(j + 1) == y.tipo(j + 1) && stessi_bit(x.x(j + 1), y.x(j + 1)) &&
+             stessi_bit(x.y(j + 1), y.y(j + 1)))) {
+      ++j;
+    }
+    if (++corse <= 50) {
+      diag->push_back(avviso("decompile-mismatch", file,
+                             "track plan points " + std::to_string(i) + " .. " + std::to_string(j) +
+                                 " cannot be produced",
+                             i));
+    }
+    i = j;
+  }
+}
+
+}  // namespace
+
+esito_decompilazione decompila(const file_binari& f, const std::string& nome_linea,
+                               const std::string& nome_treno) {
+  esito_decompilazione out;
+  const auto d = decodifica(f, nome_linea, nome_treno, &out.diagnostiche);
+  if (!d) return out;
+  out.letto = true;
+  const std::string file_linea = nomi::linea_dat(nome_linea);
+  const std::string file_sim = nomi::sim(nome_linea, nome_treno);
+  const std::string file_dat = nomi::dat(nome_linea, nome_treno);
+  if (!d->matrice) {
+    out.diagnostiche.push_back(avviso(
+        "no-track-plan", file_linea,
+        "no track plan: the curves cannot be recovered and none is written; the sources give "
+        "back the scenario table and the route file when compiled without a track plan"));
+  }
+  out.sorgenti = ricostruisci(*d, nome_linea, nome_treno, &out.diagnostiche);
+  sorgenti_scenario& s = out.sorgenti;
+  const bool genera = d->matrice.has_value();
+
+  // The derivation's boards of 180 are not rows. Compile without them, then
+  // write as rows only the boards of 180 that the compile did not put back.
+  compilato c;
+  for (int giro = 0; giro < 8; ++giro) {
+    c = compila_in_memoria(testo_linea(s), testo_servizio(s), nome_linea, nome_treno, genera);
+    if (!c.scritto) break;
+    std::vector<cella> rifatte;
+    if (leggi_percorso(c.file.dat, &rifatte)) break;
+    bool aggiunte = false;
+    std::set<int32_t> gia;
+    for (const auto& a : s.abbattimenti) gia.insert(a.posizione);
+    for (size_t k = 0; k < d->percorso.size() && k < rifatte.size(); ++k) {
+      const cella& x = d->percorso[k];
+      const cella& y = rifatte[k];
+      if (x.tipo == 12 && x.dato1 == 180 && !(y.tipo == 12 && y.dato1 == 180) &&
+          !gia.count(static_cast<int32_t>(50 * k))) {
+        s.abbattimenti.push_back({static_cast<int32_t>(50 * k), 180});
+        aggiunte = true;
+      }
+    }
+    if (!aggiunte) break;
+    std::sort(s.abbattimenti.begin(), s.abbattimenti.end(),
+              [](const auto& a, const auto& b) { return a.posizione < b.posizione; });
+  }
+  out.linea = testo_linea(s);
+  out.servizio = testo_servizio(s);
+
+  // The claim is only made on the bytes.
+  for (const std::string& g : c.guasti) {
+    out.diagnostiche.push_back(avviso("decompile-fault", nomi::linea_txt(nome_linea),
+                                      "the written sources compile with a fault: " + g));
+  }
+  if (!c.scritto) {
+    out.diagnostiche.push_back(
+        avviso("decompile-mismatch", file_sim, "the written sources give no binary files"));
+    return out;
+  }
+  const bool uguali = c.file.sim == f.sim && c.file.dat == f.dat &&
+                      (!genera || (c.file.linea && *c.file.linea == *f.linea));
+  if (uguali && c.guasti.empty()) {
+    out.andata_ritorno = true;
+    return out;
+  }
+  if (c.file.sim != f.sim) {
+    std::array<record_sim, righe_tabella_sim> rifatta{};
+    if (!leggi_tabella_sim(c.file.sim, &rifatta)) {
+      confronta_tabelle(d->tabella, rifatta, file_sim, &out.diagnostiche);
+    }
+  }
+  if (c.file.dat != f.dat) {
+    std::vector<cella> rifatte;
+    if (!leggi_percorso(c.file.dat, &rifatte)) {
+      confronta_celle(d->percorso, rifatte, chilometrica(d->tabella), file_dat, &out.diagnostiche);
+    }
+  }
+  if (genera && c.file.linea && *c.file.linea != *f.linea) {
+    confronta_matrici(*f.linea, *c.file.linea, file_linea, &out.diagnostiche);
+  }
+  return out;
+}
+
+std::string verifica_andata_ritorno(const std::string& linea, const std::string& servizio,
+                                    bool genera_linea) {
+  const std::string nome_linea = "Andata";
+  const std::string nome_treno = "Ritorno";
+  const compilato primo = compila_in_memoria(linea, servizio, nome_linea, nome_treno, genera_linea);
+  if (!primo.scritto || !primo.guasti.empty()) return {};
+  const esito_decompilazione e = decompila(primo.file, nome_linea, nome_treno);
+  if (e.andata_ritorno) return {};
+  // Rows that cover one another are named as such and not written back.
+  for (const Diagnostic& d : e.diagnostiche) {
+    if (d.code == "decompile-unsupported") return {};
+  }
+  std::string out = "compile, decompile, compile gave other bytes";
+  for (const Diagnostic& d : e.diagnostiche) {
+    if (d.code == "no-track-plan") continue;
+    out += "\n" + format_diagnostic(d);
+  }
+  return out;
+}
+
+}  // namespace scenario::roundtrip

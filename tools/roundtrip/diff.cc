@@ -1,0 +1,470 @@
+#include "roundtrip/diff.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <set>
+
+#include "compiler/kilometre_posts.h"
+#include "model/binary_reader.h"
+#include "model/file_names.h"
+#include "tool_support.h"
+
+namespace scenario::roundtrip {
+
+namespace {
+
+std::string n(int64_t v) { return std::to_string(v); }
+
+std::string freccia(int64_t a, int64_t b) { return n(a) + " → " + n(b); }
+
+class raccolta {
+ public:
+  raccolta(const chilometrica& a, const chilometrica& b) : a_(a), b_(b) {}
+
+  // "km 12+350 (12350 m)" by the posts of the first scenario, or of the
+  // second for what only the second has.
+  std::string dove(int64_t metri, bool solo_b = false) const {
+    return "km " + testo_post((solo_b ? b_ : a_).post(metri)) + " (" + n(metri) + " m)";
+  }
+  std::string post(int64_t metri, bool solo_b = false) const {
+    return testo_post((solo_b ? b_ : a_).post(metri));
+  }
+
+  void aggiungi(const char* kind, std::optional<int32_t> posizione, std::string testo,
+                bool solo_b = false) {
+    differenza d;
+    d.kind = kind;
+    d.posizione = posizione;
+    if (posizione) d.post = post(*posizione, solo_b);
+    d.testo = std::move(testo);
+    out.push_back(std::move(d));
+  }
+
+  std::vector<differenza> out;
+
+ private:
+  const chilometrica& a_;
+  const chilometrica& b_;
+};
+
+// Runs of cells where a stretch value differs, with the same pair of values
+// over the run: one line each.
+void stretch(raccolta& r, const char* kind, const std::vector<cella>& a, const std::vector<cella>& b,
+             uint8_t cella::*campo, const char* nome, int32_t (*valore)(uint8_t),
+             const char* unita) {
+  const size_t celle = std::max(a.size(), b.size());
+  // The last three cells are left unfilled by the readers: no value there.
+  auto val = [&](const std::vector<cella>& v, size_t c) -> std::optional<uint8_t> {
+    if (c >= v.size() || (c + 3 >= v.size() && v[c].*campo == 0)) return std::nullopt;
+    return v[c].*campo;
+  };
+  for (size_t c = 0; c < celle;) {
+    const auto x = val(a, c), y = val(b, c);
+    if (x == y) {
+      ++c;
+      continue;
+    }
+    size_t e = c;
+    while (e + 1 < celle && val(a, e + 1) == x && val(b, e + 1) == y) ++e;
+    const auto testo = [&](std::optional<uint8_t> v) {
+      return v ? n(valore(*v)) : std::string("none");
+    };
+    const int64_t da = 50 * static_cast<int64_t>(c), fino = 50 * static_cast<int64_t>(e + 1);
+    r.aggiungi(kind, static_cast<int32_t>(da),
+               r.dove(da) + " to " + r.dove(fino) + ": " + nome + " " + testo(x) + " → " +
+                   testo(y) + unita);
+    c = e + 1;
+  }
+}
+
+int32_t pendenza_di(uint8_t v) { return int32_t{v} - 100; }
+int32_t velocita_di(uint8_t v) { return int32_t{v} * 5; }
+int32_t aderenza_di(uint8_t v) { return int32_t{v}; }
+
+// Rows keyed by position: added, removed, or changed field by field.
+template <class R, class Pos, class Desc, class Campi>
+void per_posizione(raccolta& r, const char* kind, const char* nome, const std::vector<R>& a,
+                   const std::vector<R>& b, Pos pos, Desc descrivi, Campi campi) {
+  std::multimap<int32_t, const R*> ma, mb;
+  for (const R& x : a) ma.emplace(pos(x), &x);
+  for (const R& x : b) mb.emplace(pos(x), &x);
+  std::set<int32_t> chiavi;
+  for (const auto& [k, v] : ma) chiavi.insert(k);
+  for (const auto& [k, v] : mb) chiavi.insert(k);
+  std::vector<std::pair<int32_t, std::string>> tolte, messe;
+  for (int32_t k : chiavi) {
+    auto [a0, a1] = ma.equal_range(k);
+    auto [b0, b1] = mb.equal_range(k);
+    for (; a0 != a1 && b0 != b1; ++a0, ++b0) {
+      const std::string c = campi(*a0->second, *b0->second);
+      if (!c.empty()) r.aggiungi(kind, k, r.dove(k) + ": " + nome + " " + c);
+    }
+    for (; a0 != a1; ++a0) tolte.emplace_back(k, descrivi(*a0->second));
+    for (; b0 != b1; ++b0) messe.emplace_back(k, descrivi(*b0->second));
+  }
+  // A row that is gone from one place and found with the same values at
+  // another was moved.
+  std::vector<bool> presa(messe.size(), false);
+  for (const auto& [k, d] : tolte) {
+    size_t migliore = messe.size();
+    for (size_t j = 0; j < messe.size(); ++j) {
+      if (presa[j] || messe[j].second != d) continue;
+      if (migliore == messe.size() ||
+          std::llabs(int64_t{messe[j].first} - k) < std::llabs(int64_t{messe[migliore].first} - k)) {
+        migliore = j;
+      }
+    }
+    if (migliore < messe.size()) {
+      presa[migliore] = true;
+      r.aggiungi(kind, k, r.dove(k) + ": " + nome + " moved to " + r.dove(messe[migliore].first, true) +
+                              " (" + d + ")");
+    } else {
+      r.aggiungi(kind, k, r.dove(k) + ": " + nome + " removed (" + d + ")");
+    }
+  }
+  for (size_t j = 0; j < messe.size(); ++j) {
+    if (presa[j]) continue;
+    r.aggiungi(kind, messe[j].first,
+               r.dove(messe[j].first, true) + ": " + nome + " added (" + messe[j].second + ")", true);
+  }
+}
+
+template <size_t N>
+std::string elenco(const std::array<int32_t, N>& v, const char* const (&nomi)[N], size_t da = 0) {
+  std::string out;
+  for (size_t i = da; i < N; ++i) out += (out.empty() ? "" : ", ") + std::string(nomi[i]) + " " + n(v[i]);
+  return out;
+}
+
+template <size_t N>
+std::string cambi(const std::array<int32_t, N>& a, const std::array<int32_t, N>& b,
+                  const char* const (&nomi)[N], size_t da = 0) {
+  std::string out;
+  for (size_t i = da; i < N; ++i) {
+    if (a[i] != b[i]) out += (out.empty() ? "" : ", ") + std::string(nomi[i]) + " " + freccia(a[i], b[i]);
+  }
+  return out;
+}
+
+const char* const nomi_segnale[11] = {"position", "sx", "s1", "s2", "s3", "rapp",
+                                      "dx",       "d1", "d2", "d3", "tempo"};
+const char* const nomi_rallentamento[6] = {"x", "speed", "length", "f_tt", "f_ta", "d_v"};
+const char* const nomi_indicatore[8] = {"vas", "vbs", "vcs", "strisces",
+                                        "vad", "vbd", "vcd", "strisced"};
+const char* const nomi_stazione[16] = {"position", "type",  "length", "value 4", "value 5",
+                                       "value 6",  "value 7", "value 8", "value 9", "value 10",
+                                       "value 11", "value 12", "value 13", "hours", "minutes",
+                                       "seconds"};
+
+std::string orario(int64_t secondi) {
+  const int64_t h = secondi / 3600, m = (secondi % 3600) / 60, s = secondi % 60;
+  std::string out = n(h) + ":" + (m < 10 ? "0" : "") + n(m) + ":" + (s < 10 ? "0" : "") + n(s);
+  return out;
+}
+
+int32_t secondi_di(const riga_stazione& s) {
+  return (s.valori[13] * 60 + s.valori[14]) * 60 + s.valori[15];
+}
+
+std::string curva_testo(const riga_curva& c) {
+  return std::string(c.sinistra ? "left" : "right") + " class " + n(c.classe) + ", " +
+         n(c.lunghezza) + " m";
+}
+
+}  // namespace
+
+std::optional<scenario_confrontato> carica(FileSystem& fs, const std::string& cartella,
+                                           const std::string& nome_linea,
+                                           const std::string& nome_treno, Diagnostics* diag) {
+  scenario_confrontato out;
+  std::string sim, dat, piano;
+  const auto e_sim = fs.read(join_path(cartella, nomi::sim(nome_linea, nome_treno)), &sim);
+  const auto e_dat = fs.read(join_path(cartella, nomi::dat(nome_linea, nome_treno)), &dat);
+  auto errore = [&](const std::string& file, const std::string& testo) {
+    Diagnostic d;
+    d.code = "diff-input";
+    d.where.file = file;
+    d.message = testo;
+    diag->push_back(std::move(d));
+  };
+  if (!e_sim && !e_dat) {
+    out.file.sim = std::move(sim);
+    out.file.dat = std::move(dat);
+    const auto e = fs.read(join_path(cartella, nomi::linea_dat(nome_linea)), &piano);
+    if (!e) {
+      out.file.linea = std::move(piano);
+    } else if (!e->missing) {
+      errore(e->path, e->reason);
+      return std::nullopt;
+    }
+  } else {
+    if ((e_sim && !e_sim->missing) || (e_dat && !e_dat->missing)) {
+      const IoError& e = e_sim && !e_sim->missing ? *e_sim : *e_dat;
+      errore(e.path, e.reason);
+      return std::nullopt;
+    }
+    std::string linea, servizio;
+    const std::string path_linea = join_path(cartella, nomi::linea_txt(nome_linea));
+    const std::string path_treno = join_path(cartella, nomi::treno_txt(nome_linea, nome_treno));
+    for (auto [path, dati] : {std::pair{path_linea, &linea}, std::pair{path_treno, &servizio}}) {
+      if (auto e = fs.read(path, dati)) {
+        errore(e->path, e->missing ? "neither the binary files nor this source are there"
+                                   : e->reason);
+        return std::nullopt;
+      }
+    }
+    compilato c = compila_in_memoria(linea, servizio, nome_linea, nome_treno, true);
+    for (const std::string& g : c.guasti) {
+      Diagnostic d;
+      d.severity = Severity::kWarning;
+      d.code = "diff-compile-fault";
+      d.where.file = cartella;
+      d.message = "compiling the sources: " + g;
+      diag->push_back(std::move(d));
+    }
+    if (!c.scritto) {
+      errore(cartella, "the sources give no binary files");
+      return std::nullopt;
+    }
+    out.file = std::move(c.file);
+  }
+  Diagnostics interne;
+  auto dec = decodifica(out.file, nome_linea, nome_treno, &interne);
+  if (!dec) {
+    diag->insert(diag->end(), interne.begin(), interne.end());
+    return std::nullopt;
+  }
+  out.decodificato = std::move(*dec);
+  // The rows as decompiling finds them; its own warnings about bytes that no
+  // row gives do not stop a comparison.
+  out.sorgenti = decompila(out.file, nome_linea, nome_treno).sorgenti;
+  return out;
+}
+
+std::vector<differenza> confronta(const scenario_confrontato& a, const scenario_confrontato& b) {
+  const chilometrica ka(a.decodificato.tabella), kb(b.decodificato.tabella);
+  raccolta r(ka, kb);
+  const sorgenti_scenario& x = a.sorgenti;
+  const sorgenti_scenario& y = b.sorgenti;
+  const auto& ta = a.decodificato.tabella;
+  const auto& tb = b.decodificato.tabella;
+
+  // Route length and zones.
+  const char* k = "route length and zones";
+  if (x.lunghezza != y.lunghezza) {
+    r.aggiungi(k, std::nullopt, "route length " + freccia(x.lunghezza, y.lunghezza) + " m");
+  }
+  for (int i = 0; i < 3; ++i) {
+    const record_sim& u = ta[static_cast<size_t>(riga_progressiva_tre + i)];
+    const record_sim& v = tb[static_cast<size_t>(riga_progressiva_tre + i)];
+    if (u.inizio != v.inizio || u.fine != v.fine || u.progressiva != v.progressiva) {
+      auto zona = [](const record_sim& z) {
+        return "from " + n(z.inizio) + " m, offset " + n(z.fine) + (z.progressiva == 1 ? ", counting down" : "");
+      };
+      r.aggiungi(k, std::nullopt,
+                 "kilometre zone " + n(i + 1) + " (in sorted order): " + zona(u) + " → " + zona(v));
+    }
+  }
+
+  const auto& ca = a.decodificato.percorso;
+  const auto& cb = b.decodificato.percorso;
+  stretch(r, "speed limits", ca, cb, &cella::velocita, "limit", velocita_di, " km/h");
+  stretch(r, "gradients", ca, cb, &cella::pendenza, "gradient", pendenza_di, "");
+  stretch(r, "adhesion", ca, cb, &cella::aderenza, "adhesion", aderenza_di, "");
+
+  // Curves.
+  if (x.curve_note != y.curve_note) {
+    r.aggiungi("curves", std::nullopt,
+               std::string("track plan ") + (x.curve_note ? "only in the first scenario" : "only in the second scenario") +
+                   ": curves are compared only where both have one");
+  } else if (x.curve_note) {
+    per_posizione(
+        r, "curves", "curve", x.curve, y.curve, [](const riga_curva& c) { return c.inizio; },
+        curva_testo, [](const riga_curva& u, const riga_curva& v) -> std::string {
+          if (u.classe == v.classe && u.sinistra == v.sinistra && u.lunghezza == v.lunghezza) return {};
+          return curva_testo(u) + " → " + curva_testo(v);
+        });
+  }
+
+  // Tunnels.
+  per_posizione(
+      r, "tunnels", "tunnel", x.montagne, y.montagne, [](const riga_montagna& m) { return m.inizio; },
+      [](const riga_montagna& m) { return "to " + n(m.fine) + " m, kind " + n(m.tipo); },
+      [](const riga_montagna& u, const riga_montagna& v) -> std::string {
+        std::string out;
+        if (u.fine != v.fine) out += "end " + freccia(u.fine, v.fine) + " m";
+        if (u.tipo != v.tipo) out += (out.empty() ? "" : ", ") + std::string("kind ") + freccia(u.tipo, v.tipo);
+        return out;
+      });
+
+  // Boards: maximum-speed boards, text boards, speed-board points.
+  per_posizione(
+      r, "boards", "maximum-speed board", x.indicatori, y.indicatori,
+      [](const riga_indicatore& b) { return b.posizione; },
+      [](const riga_indicatore& b) { return elenco(b.valori, nomi_indicatore); },
+      [](const riga_indicatore& u, const riga_indicatore& v) { return cambi(u.valori, v.valori, nomi_indicatore); });
+  per_posizione(
+      r, "boards", "text board", x.cartelli, y.cartelli, [](const riga_cartello& c) { return c.posizione; },
+      [](const riga_cartello& c) { return "\"" + tool::in_utf8(c.testo) + "\""; },
+      [](const riga_cartello& u, const riga_cartello& v) -> std::string {
+        if (u.testo == v.testo) return {};
+        return "\"" + tool::in_utf8(u.testo) + "\" → \"" + tool::in_utf8(v.testo) + "\"";
+      });
+  per_posizione(
+      r, "boards", "speed board", x.abbattimenti, y.abbattimenti,
+      [](const riga_abbattimento& b) { return b.posizione; },
+      [](const riga_abbattimento& b) { return b.valore > 0 ? n(b.valore) + " km/h" : std::string("no speed"); },
+      [](const riga_abbattimento& u, const riga_abbattimento& v) -> std::string {
+        if (u.valore == v.valore) return {};
+        return freccia(u.valore, v.valore) + " km/h";
+      });
+
+  // Signals.
+  per_posizione(
+      r, "signals", "signal", x.segnali, y.segnali, [](const riga_segnale& s) { return s.valori[0]; },
+      [](const riga_segnale& s) { return elenco(s.valori, nomi_segnale, 1); },
+      [](const riga_segnale& u, const riga_segnale& v) { return cambi(u.valori, v.valori, nomi_segnale, 1); });
+
+  // Slow-downs.
+  per_posizione(
+      r, "slow-downs", "slow-down", x.rallentamenti, y.rallentamenti,
+      [](const riga_rallentamento& s) { return s.valori[0]; },
+      [](const riga_rallentamento& s) { return elenco(s.valori, nomi_rallentamento, 1); },
+      [](const riga_rallentamento& u, const riga_rallentamento& v) {
+        return cambi(u.valori, v.valori, nomi_rallentamento, 1);
+      });
+
+  // Stations: matched by name, then by their place in the list.
+  {
+    const char* ks = "stations and times";
+    std::vector<bool> usata_b(y.stazioni.size(), false);
+    std::vector<int> coppia(x.stazioni.size(), -1);
+    for (size_t i = 0; i < x.stazioni.size(); ++i) {
+      for (size_t j = 0; j < y.stazioni.size(); ++j) {
+        if (!usata_b[j] && y.stazioni[j].nome == x.stazioni[i].nome) {
+          coppia[i] = static_cast<int>(j);
+          usata_b[j] = true;
+          break;
+        }
+      }
+    }
+    for (size_t i = 0; i < x.stazioni.size(); ++i) {
+      if (coppia[i] < 0 && i < y.stazioni.size() && !usata_b[i]) {
+        coppia[i] = static_cast<int>(i);
+        usata_b[i] = true;
+      }
+    }
+    for (size_t i = 0; i < x.stazioni.size(); ++i) {
+      const riga_stazione& u = x.stazioni[i];
+      const int32_t p = u.valori[0];
+      if (coppia[i] < 0) {
+        r.aggiungi(ks, p, "station " + tool::in_utf8(u.nome) + " at " + r.dove(p) + " removed");
+        continue;
+      }
+      const riga_stazione& v = y.stazioni[static_cast<size_t>(coppia[i])];
+      const std::string chi = "station " + tool::in_utf8(u.nome);
+      if (u.nome != v.nome) r.aggiungi(ks, p, chi + " at " + r.dove(p) + ": renamed " + tool::in_utf8(v.nome));
+      if (u.valori[0] != v.valori[0]) {
+        r.aggiungi(ks, p, chi + ": moved from " + r.dove(u.valori[0]) + " to " + r.dove(v.valori[0]));
+      }
+      const int32_t sa = secondi_di(u), sb = secondi_di(v);
+      if (sa != sb) {
+        const int32_t d = sb - sa;
+        const int32_t ad = std::abs(d);
+        const std::string quanto = ad % 60 == 0 ? n(ad / 60) + " min" : n(ad) + " s";
+        std::string testo = chi + ": time " + orario(sa) + " → " + orario(sb);
+        if (sa != 0 && sb != 0) testo += ", " + quanto + (d > 0 ? " later" : " earlier");
+        r.aggiungi(ks, p, testo);
+      }
+      std::array<int32_t, 16> uu = u.valori, vv = v.valori;
+      for (size_t f : {size_t{0}, size_t{13}, size_t{14}, size_t{15}}) uu[f] = vv[f] = 0;
+      const std::string c = cambi(uu, vv, nomi_stazione);
+      if (!c.empty()) r.aggiungi(ks, p, chi + " at " + r.dove(p) + ": " + c);
+    }
+    for (size_t j = 0; j < y.stazioni.size(); ++j) {
+      if (usata_b[j]) continue;
+      const int32_t p = y.stazioni[j].valori[0];
+      r.aggiungi(ks, p, "station " + tool::in_utf8(y.stazioni[j].nome) + " added at " + r.dove(p, true) + ", time " +
+                            orario(secondi_di(y.stazioni[j])),
+                 true);
+    }
+  }
+
+  // Header values of the author.
+  {
+    const char* kh = "header values";
+    const char* nomi_sfondi[3] = {"background one", "background two", "background three"};
+    for (size_t i = 0; i < 3; ++i) {
+      if (x.sfondi[i] != y.sfondi[i]) r.aggiungi(kh, std::nullopt, std::string(nomi_sfondi[i]) + " " + freccia(x.sfondi[i], y.sfondi[i]));
+    }
+    if (x.ripetizione_inizio != y.ripetizione_inizio || x.ripetizione_fine != y.ripetizione_fine ||
+        x.ripetizione_codici != y.ripetizione_codici) {
+      auto rip = [](const sorgenti_scenario& s) {
+        return s.ripetizione_fine == 0 ? std::string("none")
+                                       : n(s.ripetizione_inizio) + " to " + n(s.ripetizione_fine) + " m, " +
+                                             n(s.ripetizione_codici) + " codes";
+      };
+      r.aggiungi(kh, std::nullopt, "signal repetition " + rip(x) + " → " + rip(y));
+    }
+    if (ta[riga_linea].testo != tb[riga_linea].testo) {
+      r.aggiungi(kh, std::nullopt, "line name \"" + tool::in_utf8(ta[riga_linea].testo) + "\" → \"" +
+                                       tool::in_utf8(tb[riga_linea].testo) + "\"");
+    }
+    if (ta[riga_ripetizione].testo != tb[riga_ripetizione].testo) {
+      r.aggiungi(kh, std::nullopt, "train name \"" + tool::in_utf8(ta[riga_ripetizione].testo) +
+                                       "\" → \"" + tool::in_utf8(tb[riga_ripetizione].testo) + "\"");
+    }
+    if (x.vetture != y.vetture) r.aggiungi(kh, std::nullopt, "cars " + freccia(x.vetture, y.vetture));
+    if (x.massa_frenata != y.massa_frenata) {
+      r.aggiungi(kh, std::nullopt, "braked mass " + freccia(x.massa_frenata, y.massa_frenata) + " %");
+    }
+    if (x.sabbia != y.sabbia) r.aggiungi(kh, std::nullopt, "sand " + freccia(x.sabbia, y.sabbia));
+    if (x.orologio != y.orologio) {
+      r.aggiungi(kh, std::nullopt,
+                 "clock at the start " + orario(int64_t{x.orologio[0]} * 3600 + x.orologio[1] * 60 + x.orologio[2]) +
+                     " → " + orario(int64_t{y.orologio[0]} * 3600 + y.orologio[1] * 60 + y.orologio[2]));
+    }
+  }
+
+  // Whatever the rows do not show: the bytes still decide.
+  const bool stessi = a.file.sim == b.file.sim && a.file.dat == b.file.dat &&
+                      (!a.file.linea || !b.file.linea || *a.file.linea == *b.file.linea);
+  if (r.out.empty() && !stessi) {
+    std::string quali;
+    if (a.file.sim != b.file.sim) quali += "scenario table";
+    if (a.file.dat != b.file.dat) quali += std::string(quali.empty() ? "" : ", ") + "route file";
+    if (a.file.linea && b.file.linea && *a.file.linea != *b.file.linea) {
+      quali += std::string(quali.empty() ? "" : ", ") + "track plan";
+    }
+    size_t c = 0;
+    auto uguali = [](const cella& u, const cella& v) {
+      return u.tipo == v.tipo && u.dato1 == v.dato1 && u.dato2 == v.dato2 && u.dato3 == v.dato3 &&
+             u.dato4 == v.dato4 && u.tempo == v.tempo && u.avvicinamento == v.avvicinamento &&
+             u.galleria == v.galleria && u.velocita == v.velocita && u.pendenza == v.pendenza &&
+             u.aderenza == v.aderenza;
+    };
+    while (c < ca.size() && c < cb.size() && uguali(ca[c], cb[c])) ++c;
+    r.aggiungi("other bytes", std::nullopt,
+               "the " + quali + " differ where no source row shows it" +
+                   (a.file.dat != b.file.dat && c < std::min(ca.size(), cb.size())
+                        ? " (first at cell " + n(static_cast<int64_t>(c)) + ")"
+                        : std::string()));
+  }
+
+  // Grouped by kind, in the order of `kinds`, then along the route.
+  std::stable_sort(r.out.begin(), r.out.end(), [](const differenza& p, const differenza& q) {
+    auto indice = [](const std::string& kind) {
+      for (size_t i = 0; i < std::size(kinds); ++i) {
+        if (kind == kinds[i]) return i;
+      }
+      return std::size(kinds);
+    };
+    const size_t ip = indice(p.kind), iq = indice(q.kind);
+    if (ip != iq) return ip < iq;
+    return p.posizione.value_or(-1) < q.posizione.value_or(-1);
+  });
+  return std::move(r.out);
+}
+
+}  // namespace scenario::roundtrip
