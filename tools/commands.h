@@ -17,6 +17,7 @@ int cmd_check(const args_t& args);
 int cmd_export(const args_t& args);
 int cmd_dump(const args_t& args);
 int cmd_plot(const args_t& args);
+int cmd_view(const args_t& args);
 int cmd_documents(const args_t& args);
 int cmd_new(const args_t& args);
 int cmd_decompile(const args_t& args);

@@ -15,6 +15,7 @@ constexpr const char* kUsageText =
     "  export    write the embedded scenario's text files, to start from\n"
     "  dump      decode a .sim, .dat or _linea.dat file\n"
     "  plot      draw the route of compiled binary files as SVG\n"
+    "  view      show the route in the browser: an HTML page, or served live\n"
     "  documents write or check the crew documents of a scenario's sources\n"
     "  new       write a small scenario to start from, with its documents\n"
     "  decompile write the sources that compile to given binary files\n"
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
   if (command == "export") return cmd_export(args);
   if (command == "dump") return cmd_dump(args);
   if (command == "plot") return cmd_plot(args);
+  if (command == "view") return cmd_view(args);
   if (command == "documents") return cmd_documents(args);
   if (command == "new") return cmd_new(args);
   if (command == "decompile") return cmd_decompile(args);

@@ -1,14 +1,22 @@
 // scenario-tool plot, run as a program: a well-formed SVG page with one
-// marker per station, signal, tunnel and slow-down, and clear refusals.
+// marker per object placed, every signal's post written or listed, a
+// stretch of the route on request, warnings for faulty files, a drawing that
+// matches its golden copy, and clear refusals.
+//
+// The golden copy is tests/golden/plot/small.svg; run the tests with
+// SCENARIO_UPDATE_GOLDEN=1 to write it afresh after a deliberate change
+// of the drawing, and look at it before committing it.
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "compiler/codes.h"
 #include "model/binary_files.h"
 #include "model/file_names.h"
 #include "platform/file_system.h"
@@ -104,12 +112,60 @@ size_t markers(const std::string& svg, const std::string& cls) {
   return count_of(svg, "class=\"" + cls + "\"");
 }
 
+// The test scenario with the integrity codes a finished compile stores.
+stato_compilazione stato_timbrato() {
+  stato_compilazione s = stato_di_prova();
+  s.tabella_sim[riga_linea].orario = codice_gara_st(s);
+  s.percorso[1].dato2 = static_cast<int16_t>(codice_gara_og(s));
+  return s;
+}
+
+// The height the page gives itself.
+double altezza(const std::string& svg) {
+  const size_t p = svg.find("height=\"");
+  return p == std::string::npos ? -1 : std::atof(svg.c_str() + p + 8);
+}
+
+// The posts written beside signals on the plan, and those listed under it.
+std::vector<std::string> posti_dei_segnali(const std::string& svg) {
+  std::vector<std::string> out;
+  for (size_t p = svg.find("class=\"label-signal\""); p != std::string::npos;
+       p = svg.find("class=\"label-signal\"", p + 1)) {
+    const size_t a = svg.find('>', p) + 1;
+    out.push_back(svg.substr(a, svg.find('<', a) - a));
+  }
+  const std::string elenco = "Signals at posts (no room on the plan): ";
+  size_t p = svg.find(elenco);
+  if (p == std::string::npos) return out;
+  p += elenco.size();
+  // The list runs over lines of text until a text ends without a comma.
+  for (;;) {
+    const size_t fine = svg.find('<', p);
+    std::string riga = svg.substr(p, fine - p);
+    size_t q = 0;
+    while (q < riga.size()) {
+      const size_t v = riga.find(", ", q);
+      const std::string pezzo = riga.substr(q, v == std::string::npos ? std::string::npos : v - q);
+      if (!pezzo.empty() && pezzo != ",") out.push_back(pezzo.back() == ',' ? pezzo.substr(0, pezzo.size() - 1) : pezzo);
+      if (v == std::string::npos) break;
+      q = v + 2;
+    }
+    if (riga.empty() || riga.back() != ' ') break;
+    p = svg.find("class=\"legend\"", fine);
+    if (p == std::string::npos) break;
+    p = svg.find('>', p) + 1;
+  }
+  return out;
+}
+
 class PlotTest : public ::testing::Test {
  protected:
-  void SetUp() override { scrivi_binari(dir.path(), stato_di_prova()); }
-  ProcessResult plot(const std::string& out) const {
-    return run_program("scenario-tool", {"plot", "--dir", dir.path(), "--line", kLineaProva,
-                                         "--train", kTrenoProva, "--out", out});
+  void SetUp() override { scrivi_binari(dir.path(), stato_timbrato()); }
+  ProcessResult plot(const std::string& out, std::vector<std::string> extra = {}) const {
+    std::vector<std::string> args = {"plot", "--dir", dir.path(), "--line", kLineaProva,
+                                     "--train", kTrenoProva, "--out", out};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return run_program("scenario-tool", args);
   }
   TempDir dir;
 };
@@ -134,6 +190,115 @@ TEST_F(PlotTest, DrawsOneMarkerPerObjectWithItsLabel) {
   // Kilometre posts: the zone counting down from 12 km, then the one from 6 km.
   EXPECT_NE(svg.find(">12+000<"), std::string::npos);
   EXPECT_NE(svg.find(">0+000<"), std::string::npos);
+}
+
+// Every kind of object an author or the derivation places has its marker.
+TEST_F(PlotTest, DrawsEveryKindOfObject) {
+  stato_compilazione s = stato_timbrato();
+  auto metti = [&](int c, uint8_t tipo, int16_t d1) {
+    s.percorso[static_cast<size_t>(c)].tipo = tipo;
+    s.percorso[static_cast<size_t>(c)].dato1 = d1;
+  };
+  metti(61, 14, 79);
+  s.tabella_sim[79].testo = "(P.L.)(km 3+000)";
+  metti(71, 6, 1800);
+  metti(80, 12, 60);
+  metti(81, 13, 0);
+  metti(140, 12, 180);
+  metti(126, 4, 40);
+  metti(125, 5, 1);
+  s.percorso[99].avvicinamento = 81;
+  scrivi_binari(dir.path(), s);
+  const auto r = plot(dir.file("all.svg"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string svg = read_file(dir.file("all.svg"));
+  EXPECT_EQ(xml_fault(svg), "");
+  const struct {
+    const char* cls;
+    size_t n;
+  } casi[] = {{"text-board", 2},   {"speed-indicator", 1}, {"abbattimento", 2}, {"derived-board", 1},
+              {"warning-board", 1}, {"advance-mark", 1},    {"approach-mark", 1}};
+  for (const auto& c : casi) EXPECT_EQ(markers(svg, c.cls), c.n) << c.cls;
+  EXPECT_NE(svg.find(">P.L. km 3+000<"), std::string::npos);
+}
+
+// Each signal's post is written beside it or, where there is no room, in the
+// list under the plan: never lost.
+TEST(PlotEmbedded, EverySignalPostWrittenOrListed) {
+  TempDir dir;
+  PosixFileSystem fs;
+  std::ostringstream err;
+  ASSERT_EQ(esegui(fs, dir.path(), err), 0) << err.str();
+  const auto r = run_program("scenario-tool",
+                             {"plot", "--dir", dir.path(), "--line", nome_linea_incorporata,
+                              "--train", nome_treno_incorporato, "--out", dir.file("route.svg")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string svg = read_file(dir.file("route.svg"));
+  const auto posti = posti_dei_segnali(svg);
+  EXPECT_EQ(posti.size(), 43u);
+  for (const auto& p : posti) EXPECT_NE(p.find('+'), std::string::npos) << p;
+  // The profiles carry the station names too.
+  EXPECT_EQ(markers(svg, "profile-station") , 34u);
+  // The gradient has its unit, the run-off its length.
+  EXPECT_NE(svg.find("Gradient (\u2030"), std::string::npos);
+  EXPECT_NE(svg.find("the first 1.5 km of 7.0 km of run-off"), std::string::npos);
+}
+
+TEST_F(PlotTest, DrawsAStretch) {
+  const struct {
+    std::vector<std::string> extra;
+    int status;
+    size_t stations;
+  } casi[] = {
+      {{"--from", "4", "--to", "6"}, 0, 1},
+      {{"--from", "11+500", "--to", "8+000"}, 0, 1},  // posts counting down: 500 m to 4,000 m
+      {{"--from", "6.5"}, 0, 1},
+      {{"--from", "6", "--to", "4"}, 64, 0},
+      {{"--from", "40"}, 64, 0},
+      {{"--to", "x"}, 64, 0},
+  };
+  for (const auto& c : casi) {
+    std::remove(dir.file("s.svg").c_str());
+    const auto r = plot(dir.file("s.svg"), c.extra);
+    ASSERT_EQ(r.status, c.status) << c.extra[0] << " " << c.extra[1] << ": " << r.err;
+    if (c.status != 0) continue;
+    const std::string svg = read_file(dir.file("s.svg"));
+    EXPECT_EQ(xml_fault(svg), "");
+    EXPECT_EQ(markers(svg, "station"), c.stations) << c.extra[0] << " " << c.extra[1];
+    EXPECT_NE(svg.find(", drawn from "), std::string::npos);
+  }
+}
+
+// A route from a faulty compile says so on the page and on standard error.
+TEST_F(PlotTest, WarnsOfFaultyFiles) {
+  stato_compilazione s = stato_timbrato();
+  for (int r = 1; r <= 3; ++r) s.tabella_sim[static_cast<size_t>(r)] = record_sim{};
+  s.percorso[1].dato1 = 0;  // no stamp either
+  scrivi_binari(dir.path(), s);
+  const auto r = plot(dir.file("f.svg"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string svg = read_file(dir.file("f.svg"));
+  EXPECT_EQ(xml_fault(svg), "");
+  for (const char* code : {"[no-stations]", "[no-stamps]"}) {
+    EXPECT_NE(svg.find(code), std::string::npos) << code;
+    EXPECT_NE(r.err.find(code), std::string::npos) << code;
+  }
+  EXPECT_EQ(markers(svg, "banner"), 2u);
+}
+
+TEST_F(PlotTest, MatchesGoldenDrawing) {
+  const auto r = plot(dir.file("small.svg"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string svg = read_file(dir.file("small.svg"));
+  const std::string golden = std::string(SCENARIO_SOURCE_DIR) + "/tests/golden/plot/small.svg";
+  if (const char* again = std::getenv("SCENARIO_UPDATE_GOLDEN"); again && *again) {
+    write_file(golden, svg);
+    GTEST_SKIP() << "wrote " << golden;
+  }
+  ASSERT_TRUE(file_exists(golden)) << golden << " is missing: run with SCENARIO_UPDATE_GOLDEN=1";
+  EXPECT_TRUE(svg == read_file(golden))
+      << "the drawing differs from " << golden
+      << "; if the change is meant, regenerate it with SCENARIO_UPDATE_GOLDEN=1 and look at it";
 }
 
 // Plans that a compile does not make, or that are damaged, still give a
@@ -164,6 +329,30 @@ TEST_F(PlotTest, OddPlansStillDraw) {
     EXPECT_EQ(svg.find("inf"), std::string::npos) << c.name;
     EXPECT_EQ(markers(svg, "station"), 3u) << c.name;
   }
+}
+
+// The frame takes the route's shape: a straight route gets a low one, a
+// winding one a tall one.
+TEST(PlotEmbedded, FrameFollowsTheRoutesShape) {
+  TempDir dir;
+  stato_compilazione s = stato_di_prova();
+  for (int32_t i = 2; i <= s.matrice_linea.ultimo() - 2; ++i) s.matrice_linea.imposta_doppio(i, 0, i);
+  scrivi_binari(dir.path(), s);
+  auto altezza_di = [&](const std::string& out) {
+    const auto r = run_program("scenario-tool", {"plot", "--dir", dir.path(), "--line", kLineaProva,
+                                                 "--train", kTrenoProva, "--out", out});
+    EXPECT_EQ(r.status, 0) << r.err;
+    return altezza(read_file(out));
+  };
+  const double dritta = altezza_di(dir.file("straight.svg"));
+  // A route that doubles back: the plan is as tall as it is wide.
+  for (int32_t i = 2; i <= s.matrice_linea.ultimo() - 2; ++i) {
+    const double a = i * 3.14159265 / 10000;
+    s.matrice_linea.imposta_doppio(i, 3000 * (1 - std::cos(a)), 3000 * std::sin(a));
+  }
+  scrivi_binari(dir.path(), s);
+  const double curva = altezza_di(dir.file("bend.svg"));
+  EXPECT_GT(curva, dritta + 300);
 }
 
 TEST_F(PlotTest, RefusesFilesThatDoNotBelongTogether) {
