@@ -5,7 +5,10 @@
 #include <string>
 
 #include "commands.h"
+#include "crew/feasibility.h"
+#include "crew/verify.h"
 #include "diagnostic_output.h"
+#include "model/file_names.h"
 #include "model/model.h"
 #include "platform/file_system.h"
 #include "run/compile.h"
@@ -25,6 +28,14 @@ constexpr const char* kCheckHelp =
     "in error were absent, so later rows are still checked. The derivation\n"
     "rules and the header guards are then applied to what was read.\n"
     "\n"
+    "When the sources have no error, the timetable is checked too: between two\n"
+    "consecutive timed stations, a time below what the stretch needs at its\n"
+    "speed limits is an error (timetable-infeasible), below an estimate that\n"
+    "accelerates and brakes at 0.5 m/s2 a note (timetable-tight), times going\n"
+    "backwards a warning (timetable-backwards); and a timetable card and a\n"
+    "slow-down order kept beside the sources are checked against them\n"
+    "(codes card-* and order-*; see scenario-tool documents --help).\n"
+    "\n"
     "Reads:\n"
     "  DIR/NAME_linea.txt        the line description (NAME from --line)\n"
     "  DIR/LINE_TRAIN-.txt       the service description\n"
@@ -35,7 +46,9 @@ constexpr const char* kCheckHelp =
     "  --train NAME      train name\n"
     "  --allow CODE      do not report the warning CODE (may be repeated)\n"
     "  --Werror          count every warning as an error\n"
-    "  --json            print {\"diagnostics\": [...]} on standard output\n"
+    "  --json            print {\"diagnostics\": [...], \"running_times\": {...}}\n"
+    "                    on standard output (running_times is null when the\n"
+    "                    sources have errors)\n"
     "  --help            this text\n"
     "\n"
     "Each problem is printed on standard error, in the order met, as\n"
@@ -48,9 +61,25 @@ constexpr const char* kCheckHelp =
     "  3   a file could not be read; the message names it\n"
     "  64  bad usage\n";
 
-// Further checks of the two files append their diagnostics here, after the
-// reading, the rules and the guards.
-void controlli_aggiuntivi(const stato_compilazione&, Diagnostics&) {}
+// The checks that need a scenario read without error: the timetable
+// against the route, and the crew documents kept beside the sources.
+// Returns the running-time table as JSON, or "null" when they were not run.
+std::string controlli_aggiuntivi(const stato_compilazione& s, FileSystem& fs,
+                                 const std::string& cartella, Diagnostics& d) {
+  if (ha_errori(s) || !s.dimensionato()) return "null";
+  const crew::parametri_marcia marcia;
+  const std::string file_treno = join_path(cartella, nomi::treno_txt(s.nome_linea, s.nome_treno));
+  std::string testo_treno;
+  (void)fs.read(file_treno, &testo_treno);
+  const crew::esito_fattibilita orario = crew::verifica_orario(s, marcia, file_treno, testo_treno);
+  d.insert(d.end(), orario.diagnostiche.begin(), orario.diagnostiche.end());
+  // Documents are checked only where the author keeps them: a scenario
+  // without a card or an order is not a problem of its sources.
+  for (Diagnostic& x : crew::verifica_documenti(s, fs, cartella)) {
+    if (x.code != "card-absent" && x.code != "order-absent") d.push_back(std::move(x));
+  }
+  return crew::tabella_json(orario, marcia);
+}
 
 }  // namespace
 
@@ -91,14 +120,15 @@ int cmd_check(const args_t& args) {
     s.diagnostiche.push_back(diagnostica_errore(*esito.errore_guardia, std::nullopt, {}));
   }
   Diagnostics aggiunte;
-  controlli_aggiuntivi(s, aggiunte);
+  const std::string tempi = controlli_aggiuntivi(s, fs, opzioni.valore("--dir"), aggiunte);
   apply_policy(aggiunte, politica);
   for (Diagnostic& d : aggiunte) s.diagnostiche.push_back(std::move(d));
 
   std::cerr << righe_diagnostiche(s.diagnostiche);
   if (esito.errore_io) std::cerr << esito.errore_io->path << ": " << esito.errore_io->reason << '\n';
   if (opzioni.ha("--json")) {
-    std::cout << "{\"diagnostics\": " << json_diagnostiche(s.diagnostiche) << "}\n";
+    std::cout << "{\"diagnostics\": " << json_diagnostiche(s.diagnostiche)
+              << ", \"running_times\": " << tempi << "}\n";
   }
   if (esito.errore_io) return 3;
   return has_errors(s.diagnostiche) ? 2 : 0;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "commands.h"
+#include "crew/documents.h"
 #include "diagnostic_output.h"
 #include "model/model.h"
 #include "platform/file_system.h"
@@ -21,7 +22,8 @@ namespace {
 
 constexpr const char* kCompileHelp =
     "usage: scenario-tool compile --dir DIR --line NAME --train NAME [--out DIR]\n"
-    "                             [--no-track-plan] [--write-faulty] [--json]\n"
+    "                             [--no-track-plan] [--write-faulty] [--documents]\n"
+    "                             [--json]\n"
     "                             [--allow CODE]... [--Werror]\n"
     "\n"
     "Compiles a line description and a service description into the binary\n"
@@ -42,6 +44,10 @@ constexpr const char* kCompileHelp =
     "  --train NAME      train name\n"
     "  --out DIR         folder for the binary files (default: --dir)\n"
     "  --no-track-plan   build and write no track plan\n"
+    "  --documents       also write the timetable card and the slow-down order\n"
+    "                    (and an empty notes sheet unless one exists) into the\n"
+    "                    same folder, as scenario-tool documents does; only\n"
+    "                    when the compile records no fault\n"
     "  --write-faulty    write the binary files even when the compile records a\n"
     "                    fault, exactly as the scenario program does\n"
     "  --allow CODE      do not report the warning CODE (may be repeated)\n"
@@ -126,7 +132,7 @@ std::string json(const esito_compilazione& esito, const stato_compilazione& s) {
 int cmd_compile(const args_t& args) {
   opzioni_comando opzioni;
   if (auto errore = analizza_opzioni(args, {"--dir", "--line", "--train", "--out", "--allow"},
-                                     {"--no-track-plan", "--json", "--write-faulty", "--Werror"}, &opzioni)) {
+                                     {"--no-track-plan", "--json", "--write-faulty", "--Werror", "--documents"}, &opzioni)) {
     std::cerr << "scenario-tool compile: " << *errore << "\n\n" << kCompileHelp;
     return kUsage;
   }
@@ -171,8 +177,17 @@ int cmd_compile(const args_t& args) {
   }
   PosixFileSystem fs;
   const FolderLock lock(compilazione.cartella_uscita, &std::cerr);  // one writer per --out folder
-  const esito_compilazione esito = memorizza_percorso(s, j, fs, compilazione);
+  esito_compilazione esito = memorizza_percorso(s, j, fs, compilazione);
   riporta(std::cerr, esito, s);
+  if (opzioni.ha("--documents") && stato_uscita(esito, s) == 0) {
+    const crew::documenti_scritti documenti =
+        crew::scrivi_documenti(s, fs, compilazione.cartella_uscita);
+    if (documenti.errore_io) {
+      std::cerr << documenti.errore_io->path << ": " << documenti.errore_io->reason << '\n';
+      return 3;
+    }
+    esito.scritti.insert(esito.scritti.end(), documenti.scritti.begin(), documenti.scritti.end());
+  }
   if (esito.trattenuto) {
     std::cerr << "no binary file written: the compile recorded a fault, and older files in "
               << compilazione.cartella_uscita << " are left as they were (--write-faulty writes them)\n";

@@ -5,6 +5,7 @@
 #include "compiler/reader.h"
 #include "model/binary_files.h"
 #include "model/file_names.h"
+#include "platform/forwarding_file_system.h"
 #include "run/errors.h"
 
 namespace scenario {
@@ -15,44 +16,25 @@ namespace {
 // by then was removed behind the run's back. That is a failure of the file
 // system, reported with its path, not the scenario fault that a missing file
 // is for an author's own compile.
-class sorgenti_della_corsa final : public FileSystem {
+class sorgenti_della_corsa final : public ForwardingFileSystem {
  public:
-  explicit sorgenti_della_corsa(FileSystem& fs) : fs_(fs) {}
+  using ForwardingFileSystem::ForwardingFileSystem;
   std::optional<IoError> read(const std::string& path, std::string* data) override {
-    auto error = fs_.read(path, data);
+    auto error = inner().read(path, data);
     if (error) error->missing = false;
     return error;
   }
-  std::optional<IoError> write(const std::string& path, std::string_view data) override {
-    return fs_.write(path, data);
-  }
-  std::optional<IoError> rename(const std::string& from, const std::string& to) override {
-    return fs_.rename(from, to);
-  }
-  std::optional<IoError> remove(const std::string& path) override { return fs_.remove(path); }
-  std::optional<IoError> link(const std::string& from, const std::string& to) override {
-    return fs_.link(from, to);
-  }
-
- private:
-  FileSystem& fs_;
 };
 
 // The file system of a check: sources are read, nothing is written,
 // renamed, linked or deleted.
-class sola_lettura final : public FileSystem {
+class sola_lettura final : public ForwardingFileSystem {
  public:
-  explicit sola_lettura(FileSystem& fs) : fs_(fs) {}
-  std::optional<IoError> read(const std::string& path, std::string* data) override {
-    return fs_.read(path, data);
-  }
+  using ForwardingFileSystem::ForwardingFileSystem;
   std::optional<IoError> write(const std::string&, std::string_view) override { return std::nullopt; }
   std::optional<IoError> rename(const std::string&, const std::string&) override { return std::nullopt; }
   std::optional<IoError> remove(const std::string&) override { return std::nullopt; }
   std::optional<IoError> link(const std::string&, const std::string&) override { return std::nullopt; }
-
- private:
-  FileSystem& fs_;
 };
 
 }  // namespace

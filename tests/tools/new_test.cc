@@ -61,5 +61,43 @@ TEST(New, LeavesExistingSourcesAlone) {
   EXPECT_NE(read_file(dir.file(nomi::treno_txt(kLinea, kTreno))), "mio\r\n");
 }
 
+// The one-stop path of an author: `new` into a folder that does not exist
+// yet, `compile --documents` into another, `check` of both. The card that
+// compile writes is the one `new` wrote; a time changed by hand in the card
+// is reported by `check`, which also gives the running-time table.
+TEST(New, CompileWritesTheDocumentsAndCheckReadsThem) {
+  TempDir radice;
+  const std::string dir = radice.file("nuova/cartella"), uscita = radice.file("uscita");
+  const std::vector<std::string> nomi_scenario = {"--line", kLinea, "--train", kTreno};
+  auto con = [&](std::vector<std::string> a) {
+    a.insert(a.end(), nomi_scenario.begin(), nomi_scenario.end());
+    return a;
+  };
+  ASSERT_EQ(run_program("scenario-tool", con({"new", "--out", dir})).status, 0);
+
+  const auto compilato = run_program("scenario-tool", con({"compile", "--dir", dir, "--out", uscita, "--documents"}));
+  ASSERT_EQ(compilato.status, 0) << compilato.err;
+  const std::string scheda = nomi::scheda(kLinea, kTreno);
+  EXPECT_EQ(read_file(uscita + "/" + scheda), read_file(dir + "/" + scheda));
+  EXPECT_TRUE(file_exists(uscita + "/" + nomi::rallentamenti(kLinea, kTreno)));
+
+  const auto pulito = run_program("scenario-tool", con({"check", "--dir", dir, "--json"}));
+  EXPECT_EQ(pulito.status, 0);
+  EXPECT_EQ(pulito.err, "");
+  EXPECT_NE(pulito.out.find("\"running_times\": {\"acceleration\""), std::string::npos) << pulito.out;
+
+  std::string testo = read_file(dir + "/" + scheda);
+  const size_t riga = testo.find("|CASALE ");
+  ASSERT_NE(riga, std::string::npos);
+  const size_t ora = testo.find("| 7.", riga);  // "| 7.21      7.22 |"
+  ASSERT_NE(ora, std::string::npos);
+  testo[ora + 5] = static_cast<char>('0' + (testo[ora + 5] - '0' + 1) % 10);  // a minute later
+  write_file(dir + "/" + scheda, testo);
+  const auto avvisato = run_program("scenario-tool", con({"check", "--dir", dir}));
+  EXPECT_EQ(avvisato.status, 0) << "a warning alone does not fail check";
+  EXPECT_NE(avvisato.err.find("[card-time]"), std::string::npos) << avvisato.err;
+  EXPECT_EQ(run_program("scenario-tool", con({"check", "--dir", dir, "--Werror"})).status, 2);
+}
+
 }  // namespace
 }  // namespace scenario::testing
