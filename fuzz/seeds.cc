@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  // Rows of the readers' worked examples, each in a small scenario.
+  // Rows that exercise each reader rule on its own, each in a small scenario.
   const std::string linea_piccola = crlf({
       "[generale]", "lunghezza percorso,    88000",
       "progressiva chilometrica uno,    0,    46000,    1",

@@ -82,7 +82,9 @@ constexpr const char* kCompileHelp =
     "  1   refused by a header guard, or nothing to write (no route length);\n"
     "      no file written\n"
     "  2   faults recorded: nothing written, or written with --write-faulty\n"
-    "  3   a file could not be read or written; the message names it\n"
+    "  3   a file could not be created, written or deleted, or an existing one\n"
+    "      could not be read; the message names it (a missing source is a\n"
+    "      fault: E101 for the line description, E25 for the service one)\n"
     "  64  bad usage\n";
 
 std::string json(const esito_compilazione& esito, const stato_compilazione& s) {

@@ -83,7 +83,7 @@ class derivazione {
   }
   void abbassa(int32_t c) { z(c).dato1 = static_cast<int16_t>(minimo(velocita_cartello, z(c).dato1)); }
 
-  // Rule A: every signal in the 1 km before a warning board gets a board of
+  // Signals before a warning board: every signal in the 1 km before a warning board gets a board of
   // 180 just before it, or has the board already there capped at 180.
   void segnali_prima_dell_avviso(int32_t i) {
     for (int32_t k = 1; k <= 20 && i - k >= 3; ++k) {
@@ -109,7 +109,7 @@ class derivazione {
     }
   }
 
-  // Rule B: boards about 300 m, 600 m and 950 m before a slow-down start.
+  // Boards before a slow-down: about 300 m, 600 m and 950 m before its start.
   void cartelli_prima_dell_inizio(int32_t i) {
     struct finestra {
       int32_t da_oltre;  // applies when i is above this
@@ -134,7 +134,7 @@ class derivazione {
     }
   }
 
-  // Rule C: a board every 8 cells through a slow stretch, spaced from where
+  // Boards through a slow stretch: one every 8 cells, spaced from where
   // the previous board landed. Returns the cell where the walk stopped: the
   // end of the slow-down, or the last cell of the route when none follows.
   int32_t cartelli_nel_tratto(int32_t i) {
@@ -165,8 +165,9 @@ class derivazione {
     return k;
   }
 
-  // The end cell of a stretch that rule C does not walk (110 km/h or more),
-  // so that rule D looks after this slow-down and not after an older one.
+  // The end cell of a stretch that is not walked for boards (110 km/h or
+  // more), so that the board after the stretch looks after this slow-down
+  // and not after an older one.
   int32_t fine_del_tratto(int32_t i) {
     int32_t k = i;
     while (k < ultima_) {
@@ -176,7 +177,8 @@ class derivazione {
     return k;
   }
 
-  // Rule D: a board just before the first signal within 600 m after the end.
+  // The board after a slow stretch: just before the first signal within
+  // 600 m after its end.
   void cartello_dopo_il_tratto(int32_t k, int32_t i) {
     int32_t q = 0;
     for (int32_t n = k; n <= k + 12 && n <= ultima_; ++n) {

@@ -11,7 +11,7 @@
 
 namespace scenario {
 
-// Reports an error number the way the message box did: " Errore n. " then
+// Reports an error number as the program's one message: " Errore n. " then
 // the number. The caller ends the run with status 1.
 void errore(std::ostream& err, std::string_view a);
 

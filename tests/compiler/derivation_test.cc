@@ -97,7 +97,7 @@ std::string nome_caso(const ::testing::TestParamInfo<caso_derivazione>& info) {
   return info.param.nome;
 }
 
-// Rule A: signals up to 20 cells before a warning board.
+// Signals before a warning board: those up to 20 cells before it.
 INSTANTIATE_TEST_SUITE_P(
     RegolaA, Derivazione,
     ::testing::Values(
@@ -133,8 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
                          {avviso(200), avviso(205), segnale(190)}, {b(189), b(188)}}),
     nome_caso);
 
-// Rule B: one board in each of three windows before a slow-down start. The
-// stretches here are fast, so rule C walks none of them.
+// Boards before a slow-down: one in each of three windows before its start.
+// The stretches here are fast, so none of them is walked for boards.
 INSTANTIATE_TEST_SUITE_P(
     RegolaB, Derivazione,
     ::testing::Values(
@@ -166,10 +166,10 @@ INSTANTIATE_TEST_SUITE_P(
                          {b(16), b(10), b(3)}}),
     nome_caso);
 
-// The rule B boards of a slow-down starting at cell 100.
+// The boards before a slow-down starting at cell 100.
 const std::vector<oggetto> kDavanti100 = {b(95), b(89), b(82)};
 
-// Rule C: a board every 8 cells through a stretch below 110, from the start
+// Boards through a slow stretch: one every 8 cells through a stretch below 110, from the start
 // at cell 100 to the end at cell 130 unless the case says otherwise.
 INSTANTIATE_TEST_SUITE_P(
     RegolaC, Derivazione,
@@ -207,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 const std::vector<oggetto> kLento100 = {b(95), b(89), b(82), b(108), b(116), b(124)};
 
-// Rule D: a board before the first signal from the end cell to 12 cells after.
+// The board after a slow stretch: before the first signal from the end cell to 12 cells after.
 INSTANTIATE_TEST_SUITE_P(
     RegolaD, Derivazione,
     ::testing::Values(
