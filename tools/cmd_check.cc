@@ -85,25 +85,10 @@ std::string controlli_aggiuntivi(const stato_compilazione& s, FileSystem& fs,
 
 int cmd_check(const args_t& args) {
   opzioni_comando opzioni;
-  if (auto errore = analizza_opzioni(args, {"--dir", "--line", "--train", "--allow"}, {"--json", "--Werror"},
-                                     &opzioni)) {
-    std::cerr << "scenario-tool check: " << *errore << "\n\n" << kCheckHelp;
-    return kUsage;
-  }
-  if (opzioni.aiuto) {
-    std::cout << kCheckHelp;
-    return 0;
-  }
-  if (!opzioni.posizionali.empty()) {
-    std::cerr << "scenario-tool check: unexpected argument '" << opzioni.posizionali.front() << "'\n\n"
-              << kCheckHelp;
-    return kUsage;
-  }
-  for (const char* richiesta : {"--dir", "--line", "--train"}) {
-    if (opzioni.valore(richiesta).empty()) {
-      std::cerr << "scenario-tool check: " << richiesta << " is required\n\n" << kCheckHelp;
-      return kUsage;
-    }
+  if (auto fine = read_command({"check", kCheckHelp, {"--dir", "--line", "--train", "--allow"},
+                                {"--json", "--Werror"}, {"--dir", "--line", "--train"}},
+                               args, &opzioni)) {
+    return *fine;
   }
   WarningPolicy politica;
   if (auto errore = politica_avvisi(opzioni, &politica)) {

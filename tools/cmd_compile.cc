@@ -133,26 +133,10 @@ std::string json(const esito_compilazione& esito, const stato_compilazione& s) {
 
 int cmd_compile(const args_t& args) {
   opzioni_comando opzioni;
-  if (auto errore = analizza_opzioni(args, {"--dir", "--line", "--train", "--out", "--allow"},
-                                     {"--no-track-plan", "--json", "--write-faulty", "--Werror", "--documents"}, &opzioni)) {
-    std::cerr << "scenario-tool compile: " << *errore << "\n\n" << kCompileHelp;
-    return kUsage;
-  }
-  if (opzioni.aiuto) {
-    std::cout << kCompileHelp;
-    return 0;
-  }
-  if (!opzioni.posizionali.empty()) {
-    std::cerr << "scenario-tool compile: unexpected argument '" << opzioni.posizionali.front()
-              << "'\n\n"
-              << kCompileHelp;
-    return kUsage;
-  }
-  for (const char* richiesta : {"--dir", "--line", "--train"}) {
-    if (opzioni.valore(richiesta).empty()) {
-      std::cerr << "scenario-tool compile: " << richiesta << " is required\n\n" << kCompileHelp;
-      return kUsage;
-    }
+  if (auto fine = read_command({"compile", kCompileHelp, {"--dir", "--line", "--train", "--out", "--allow"},
+                                {"--no-track-plan", "--json", "--write-faulty", "--Werror", "--documents"}, {"--dir", "--line", "--train"}},
+                               args, &opzioni)) {
+    return *fine;
   }
   opzioni_compilazione compilazione;
   if (auto errore = politica_avvisi(opzioni, &compilazione.avvisi)) {

@@ -50,25 +50,10 @@ constexpr const char* kHelp =
 
 int cmd_decompile(const args_t& args) {
   opzioni_comando o;
-  if (auto e = analizza_opzioni(args, {"--dir", "--line", "--train", "--out"}, {}, &o)) {
-    std::cerr << "scenario-tool decompile: " << *e << "\n\n" << kHelp;
-    return kUsage;
-  }
-  if (o.aiuto) {
-    std::cout << kHelp;
-    return 0;
-  }
-  if (!o.posizionali.empty()) {
-    std::cerr << "scenario-tool decompile: unexpected argument '" << o.posizionali.front()
-              << "'\n\n"
-              << kHelp;
-    return kUsage;
-  }
-  for (const char* richiesta : {"--dir", "--line", "--train", "--out"}) {
-    if (o.valore(richiesta).empty()) {
-      std::cerr << "scenario-tool decompile: " << richiesta << " is required\n\n" << kHelp;
-      return kUsage;
-    }
+  if (auto fine = read_command({"decompile", kHelp, {"--dir", "--line", "--train", "--out"},
+                                {}, {"--dir", "--line", "--train", "--out"}},
+                               args, &o)) {
+    return *fine;
   }
   const std::string dir = o.valore("--dir");
   const std::string out = o.valore("--out");

@@ -107,25 +107,10 @@ std::string diagnostiche_json(const Diagnostics& d) {
 
 int cmd_documents(const args_t& args) {
   opzioni_comando o;
-  if (auto e = analizza_opzioni(args, {"--dir", "--line", "--train", "--out", "--acceleration", "--braking"},
-                                {"--verify", "--json"}, &o)) {
-    std::cerr << "scenario-tool documents: " << *e << "\n\n" << kHelp;
-    return kUsage;
-  }
-  if (o.aiuto) {
-    std::cout << kHelp;
-    return 0;
-  }
-  if (!o.posizionali.empty()) {
-    std::cerr << "scenario-tool documents: unexpected argument '" << o.posizionali.front() << "'\n\n"
-              << kHelp;
-    return kUsage;
-  }
-  for (const char* richiesta : {"--dir", "--line", "--train"}) {
-    if (o.valore(richiesta).empty()) {
-      std::cerr << "scenario-tool documents: " << richiesta << " is required\n\n" << kHelp;
-      return kUsage;
-    }
+  if (auto fine = read_command({"documents", kHelp, {"--dir", "--line", "--train", "--out", "--acceleration", "--braking"},
+                                {"--verify", "--json"}, {"--dir", "--line", "--train"}},
+                               args, &o)) {
+    return *fine;
   }
   crew::parametri_marcia marcia;
   for (auto [nome, campo] : {std::pair{"--acceleration", &marcia.accelerazione},

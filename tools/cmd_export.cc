@@ -36,18 +36,8 @@ constexpr const char* kHelp =
 
 int cmd_export(const args_t& args) {
   opzioni_comando o;
-  if (auto e = analizza_opzioni(args, {"--out", "--line", "--train"}, {}, &o)) {
-    std::cerr << "scenario-tool export: " << *e << "\n" << kHelp;
-    return kUsage;
-  }
-  if (o.aiuto) {
-    std::cout << kHelp;
-    return 0;
-  }
-  if (!o.posizionali.empty()) {
-    std::cerr << "scenario-tool export: unexpected argument '" << o.posizionali.front() << "'\n"
-              << kHelp;
-    return kUsage;
+  if (auto fine = read_command({"export", kHelp, {"--out", "--line", "--train"}, {}, {}}, args, &o)) {
+    return *fine;
   }
   const std::string cartella = o.valore("--out");
   const std::string linea = o.valore("--line", nome_linea_incorporata);

@@ -43,23 +43,10 @@ constexpr const char* kHelp =
 
 int cmd_new(const args_t& args) {
   opzioni_comando o;
-  if (auto e = analizza_opzioni(args, {"--out", "--line", "--train"}, {"--force"}, &o)) {
-    std::cerr << "scenario-tool new: " << *e << "\n\n" << kHelp;
-    return kUsage;
-  }
-  if (o.aiuto) {
-    std::cout << kHelp;
-    return 0;
-  }
-  if (!o.posizionali.empty()) {
-    std::cerr << "scenario-tool new: unexpected argument '" << o.posizionali.front() << "'\n\n" << kHelp;
-    return kUsage;
-  }
-  for (const char* richiesta : {"--out", "--line", "--train"}) {
-    if (o.valore(richiesta).empty()) {
-      std::cerr << "scenario-tool new: " << richiesta << " is required\n\n" << kHelp;
-      return kUsage;
-    }
+  if (auto fine = read_command({"new", kHelp, {"--out", "--line", "--train"},
+                                {"--force"}, {"--out", "--line", "--train"}},
+                               args, &o)) {
+    return *fine;
   }
   const std::string cartella = o.valore("--out");
   stato_compilazione s;

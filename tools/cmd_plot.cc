@@ -47,25 +47,10 @@ constexpr const char* kHelp =
 
 int cmd_plot(const args_t& args) {
   opzioni_comando o;
-  if (auto e = analizza_opzioni(args, {"--dir", "--line", "--train", "--out", "--from", "--to"},
-                                {}, &o)) {
-    std::cerr << "scenario-tool plot: " << *e << "\n" << kHelp;
-    return kUsage;
-  }
-  if (o.aiuto) {
-    std::cout << kHelp;
-    return 0;
-  }
-  if (!o.posizionali.empty()) {
-    std::cerr << "scenario-tool plot: unexpected argument '" << o.posizionali.front() << "'\n"
-              << kHelp;
-    return kUsage;
-  }
-  for (const char* nome : {"--dir", "--line", "--train", "--out"}) {
-    if (o.valore(nome).empty()) {
-      std::cerr << "scenario-tool plot: " << nome << " is required\n" << kHelp;
-      return kUsage;
-    }
+  if (auto fine = read_command({"plot", kHelp, {"--dir", "--line", "--train", "--out", "--from", "--to"},
+                                {}, {"--dir", "--line", "--train", "--out"}},
+                               args, &o)) {
+    return *fine;
   }
   const std::string dir = o.valore("--dir"), linea = o.valore("--line"),
                     treno = o.valore("--train"), out = o.valore("--out");

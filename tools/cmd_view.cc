@@ -189,27 +189,15 @@ int servi(const std::string& dir, const std::string& linea, const std::string& t
 
 int cmd_view(const args_t& args) {
   opzioni_comando o;
-  if (auto e = analizza_opzioni(args, {"--dir", "--line", "--train", "--out", "--port"},
-                                {"--serve"}, &o)) {
-    std::cerr << "scenario-tool view: " << *e << "\n" << kHelp;
-    return kUsage;
-  }
-  if (o.aiuto) {
-    std::cout << kHelp;
-    return 0;
-  }
-  if (!o.posizionali.empty()) {
-    std::cerr << "scenario-tool view: unexpected argument '" << o.posizionali.front() << "'\n"
-              << kHelp;
-    return kUsage;
+  if (auto fine = read_command({"view", kHelp, {"--dir", "--line", "--train", "--out", "--port"},
+                                {"--serve"}, {"--dir", "--line", "--train"}},
+                               args, &o)) {
+    return *fine;
   }
   const bool serve = o.ha("--serve");
-  for (const char* nome : {"--dir", "--line", "--train", "--out"}) {
-    if (serve && std::string(nome) == "--out") continue;
-    if (o.valore(nome).empty()) {
-      std::cerr << "scenario-tool view: " << nome << " is required\n" << kHelp;
-      return kUsage;
-    }
+  if (!serve && o.valore("--out").empty()) {
+    std::cerr << "scenario-tool view: --out is required (or --serve)\n\n" << kHelp;
+    return kUsage;
   }
   const std::string dir = o.valore("--dir"), linea = o.valore("--line"),
                     treno = o.valore("--train"), out = o.valore("--out");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <iostream>
 #include <filesystem>
 #include <system_error>
 
@@ -60,6 +61,22 @@ std::optional<std::string> analizza_opzioni(const args_t& args,
     }
   }
   return std::nullopt;
+}
+
+std::optional<int> read_command(const command_spec& spec, const args_t& args, opzioni_comando* out) {
+  const std::string prefisso = std::string("scenario-tool ") + spec.name + ": ";
+  std::optional<std::string> fault = analizza_opzioni(args, spec.with_value, spec.switches, out);
+  if (!fault && out->aiuto) {
+    std::cout << spec.help;
+    return 0;
+  }
+  if (!fault && !out->posizionali.empty()) fault = "unexpected argument '" + out->posizionali.front() + "'";
+  for (const std::string& richiesta : spec.required) {
+    if (!fault && out->valore(richiesta).empty()) fault = richiesta + " is required";
+  }
+  if (!fault) return std::nullopt;
+  std::cerr << prefisso << *fault << "\n\n" << spec.help;
+  return kUsage;
 }
 
 std::optional<std::string> make_folder(const std::string& path) {

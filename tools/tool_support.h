@@ -39,6 +39,21 @@ std::optional<std::string> analizza_opzioni(const args_t& args,
 // already exists is fine. Returns "PATH: reason" when it cannot be made.
 std::optional<std::string> make_folder(const std::string& path);
 
+// What a command accepts: options with a value, switches, and the options it
+// cannot go without. Positional arguments are refused.
+struct command_spec {
+  const char* name;  // "compile"
+  const char* help;  // the --help text, printed again after a usage fault
+  std::vector<std::string> with_value;
+  std::vector<std::string> switches;
+  std::vector<std::string> required;
+};
+
+// Reads a command's arguments into `out`. Returns the status the command
+// ends with when it must not go on: 0 after printing its help for --help,
+// kUsage after printing the fault and the help; nothing otherwise.
+std::optional<int> read_command(const command_spec& spec, const args_t& args, opzioni_comando* out);
+
 // The bytes of a scenario text, read as Windows-1252, in UTF-8.
 std::string in_utf8(std::string_view testo);
 // A JSON string literal (quotes included) of a scenario text.
