@@ -9,55 +9,12 @@
 #include "compiler/fields.h"
 #include "compiler/recorders.h"
 #include "compiler/row_reader.h"
+#include "compiler/track_plan.h"
 #include "model/file_names.h"
 
 namespace scenario {
 
-lettura::lettura(stato_compilazione& stato, sorgenti& fonti)
-    : s(stato),
-      src(fonti),
-      file_linea(join_path(fonti.cartella, nomi::linea_txt(stato.nome_linea))),
-      file_treno(join_path(fonti.cartella, nomi::treno_txt(stato.nome_linea, stato.nome_treno))) {}
-
 namespace {
-
-bool chiudi(lettura& l, const std::string& file, bool& chiuso) {
-  if (chiuso) return true;
-  chiuso = true;
-  if (!l.src.elimina) return true;
-  if (auto errore = l.src.fs.remove(file)) {
-    if (!l.src.errore_io) l.src.errore_io = std::move(*errore);
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
-
-bool chiudi_linea(lettura& l) { return chiudi(l, l.file_linea, l.linea_chiusa); }
-bool chiudi_treno(lettura& l) { return chiudi(l, l.file_treno, l.treno_chiuso); }
-
-void fallimento_lettura(lettura& l, Diagnostic d) {
-  aggiungi_diagnostica(l.s, std::move(d));
-  if (chiudi_linea(l)) chiudi_treno(l);
-}
-
-void rifiuto_lettura(lettura& l, Diagnostic d, std::vector<RelatedLocation> relative) {
-  d.related = std::move(relative);
-  aggiungi_diagnostica(l.s, std::move(d));
-}
-
-bool oltre_percorso(const stato_compilazione& s, int32_t x, int margine) {
-  return (static_cast<double>(x) + margine) / 50.0 > s.ultima_cella();
-}
-
-namespace {
-
-// Change of heading per metre of the six curve classes.
-constexpr std::array<double, 6> curvature{0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
-
-// Plan points are counted from 0; the plan gives up above this one.
-constexpr int32_t ultimo_punto_ammesso = 1000000;
 
 constexpr int32_t lunghezza_massima = 1000000;
 
@@ -113,15 +70,11 @@ class lettore_linea : lettore_righe {
   // Range check of a list entry: error 15 ends the lists.
   bool oltre(int32_t p) { return lettore_righe::oltre(p, 100); }
 
-  // Computes plan points from c_ to `fino` with `passo`; false once the
-  // plan has run past the last point allowed.
-  template <class Passo>
-  bool prolunga_fino(int32_t fino, Passo passo);
   void riempi_pendenza();
 
   int32_t indice_pendenza_ = 0;  // next cell to receive a gradient
   int32_t pendenza_in_vigore_ = 0;
-  int32_t c_ = 2;  // next plan point to compute
+  tracciato piano_{s_.matrice_linea};
 
   SourceLocation dove_generale_;  // the "[generale]" field
   struct voce_fuori_posto {
@@ -320,10 +273,8 @@ bool lettore_linea::tra_le_sezioni() {
   s_.numero_montagne = 0;
   l_.riga_testi = riga_primo_testo;
   if (s_.genera_linea != 0) {
-    s_.matrice_linea.imposta_intero(0, 0, 0);
-    s_.matrice_linea.imposta_intero(1, 0, 1);
+    piano_.inizia();
   }
-  c_ = 2;
   return true;
 }
 
@@ -417,25 +368,6 @@ lettore_linea::passo lettore_linea::pendenza() {
   return passo::avanti;
 }
 
-// One step of the track plan: a point on from the last two, straight on or
-// turned by k (the sign gives the side).
-struct retta {
-  void operator()(double x0, double y0, double x1, double y1, double& x, double& y) const {
-    x = x1 + (x1 - x0);
-    y = y1 + (y1 - y0);
-  }
-};
-
-struct curva_di {
-  double k;
-  void operator()(double x0, double y0, double x1, double y1, double& x, double& y) const {
-    const double dx = x1 - x0;
-    const double dy = y1 - y0;
-    x = x1 + (dx + k * dy);
-    y = y1 + (dy - k * dx);
-  }
-};
-
 lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
   std::array<int32_t, 2> v{};
   if (!numeri(v)) return esito(fallisci_campo());
@@ -472,24 +404,14 @@ lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
   }
   fine_curva_ = static_cast<int32_t>(ultimo);
   dove_curva_ = qui_voce();
-  double k = curvature[classe - 1];
+  double k = *tracciato::curvatura(classe);
   if (f.contiene("s")) k = -k;
 
-  if (!prolunga_fino(inizio, retta{}) || !prolunga_fino(static_cast<int32_t>(ultimo), curva_di{k})) {
+  if (!piano_.dritto_fino(inizio) || !piano_.curva_fino(static_cast<int32_t>(ultimo), k)) {
     return esito(rifiuta(errori::curva_non_valida, std::nullopt,
                          "the track plan passes point 1000000 at this curve"));
   }
   return passo::avanti;
-}
-
-template <class Passo>
-bool lettore_linea::prolunga_fino(int32_t fino, Passo passo) {
-  if (c_ > fino) return true;
-  // Up to the last point allowed, or one point when already past it.
-  const int32_t a = std::min(fino, std::max(c_, ultimo_punto_ammesso));
-  s_.matrice_linea.prolunga(c_, a, passo);
-  c_ = a + 1;
-  return c_ <= ultimo_punto_ammesso;
 }
 
 lettore_linea::passo lettore_linea::dopo_registratore(const esito_registro& e, int32_t posizione,
@@ -559,13 +481,7 @@ bool lettore_linea::fine_lettura() {
   const int32_t p = s_.ultima_cella();
   do riempi_pendenza();
   while (indice_pendenza_ < p - 2);
-  if (s_.genera_linea != 0) {
-    const int32_t l = s_.matrice_linea.ultimo();
-    if (c_ <= l - 2) {
-      s_.matrice_linea.prolunga(c_, l - 2, retta{});
-      c_ = l - 1;
-    }
-  }
+  if (s_.genera_linea != 0) piano_.termina();
   return true;
 }
 

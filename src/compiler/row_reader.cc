@@ -2,7 +2,47 @@
 
 #include <algorithm>
 
+#include "model/file_names.h"
+
 namespace scenario {
+
+lettura::lettura(stato_compilazione& stato, sorgenti& fonti)
+    : s(stato),
+      src(fonti),
+      file_linea(join_path(fonti.cartella, nomi::linea_txt(stato.nome_linea))),
+      file_treno(join_path(fonti.cartella, nomi::treno_txt(stato.nome_linea, stato.nome_treno))) {}
+
+namespace {
+
+bool chiudi(lettura& l, const std::string& file, bool& chiuso) {
+  if (chiuso) return true;
+  chiuso = true;
+  if (!l.src.elimina) return true;
+  if (auto errore = l.src.fs.remove(file)) {
+    if (!l.src.errore_io) l.src.errore_io = std::move(*errore);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool chiudi_linea(lettura& l) { return chiudi(l, l.file_linea, l.linea_chiusa); }
+bool chiudi_treno(lettura& l) { return chiudi(l, l.file_treno, l.treno_chiuso); }
+
+void fallimento_lettura(lettura& l, Diagnostic d) {
+  aggiungi_diagnostica(l.s, std::move(d));
+  if (chiudi_linea(l)) chiudi_treno(l);
+}
+
+void rifiuto_lettura(lettura& l, Diagnostic d, std::vector<RelatedLocation> relative) {
+  d.related = std::move(relative);
+  aggiungi_diagnostica(l.s, std::move(d));
+}
+
+bool oltre_percorso(const stato_compilazione& s, int32_t x, int margine) {
+  return (static_cast<double>(x) + margine) / 50.0 > s.ultima_cella();
+}
 
 namespace {
 

@@ -3,7 +3,7 @@
 // signals, slow-downs and speed boards, read after the line description.
 #pragma once
 
-#include "compiler/line_reader.h"
+#include "compiler/row_reader.h"
 
 namespace scenario {
 
