@@ -38,6 +38,9 @@ class lettore_treno : lettore_righe {
   passo rallentamento();
   passo abbattimento();
   passo stazione();
+  std::optional<passo> campi_stazione(int32_t& p, int32_t& lunghezza);
+  std::optional<passo> area_di_fermata(int32_t p, int32_t lunghezza);
+  std::optional<passo> punto_di_arresto(int32_t p);
   passo dopo_registratore(const esito_registro& e, int32_t posizione, const char* che_cosa);
   void fine_lettura();
   bool riempi_velocita();
@@ -298,9 +301,36 @@ lettore_treno::passo lettore_treno::abbattimento() {
   return passo::avanti;
 }
 
+// A station row: its fields, then the stop area they give, then the stop
+// point at the end of that area, then its place after the station before.
 lettore_treno::passo lettore_treno::stazione() {
-  record_sim& r = s_.tabella_sim[j_];
   int32_t p = 0;
+  int32_t lunghezza = 0;
+  if (auto fine = campi_stazione(p, lunghezza)) return *fine;
+  if (auto fine = area_di_fermata(p, lunghezza)) return *fine;
+  if (auto fine = punto_di_arresto(p)) return *fine;
+  const record_sim& r = s_.tabella_sim[j_];
+  if (j_ > 1 && int64_t{r.inizio} - 350 < s_.tabella_sim[j_ - 1].fine) {
+    return esito(rifiuta(errori::stazioni_vicine, p,
+                         "the station's stop area starts at " + std::to_string(r.inizio) +
+                             " m, less than 350 m after the previous one ends at " +
+                             std::to_string(s_.tabella_sim[j_ - 1].fine) + " m",
+                         {{s_.origine_riga[static_cast<std::size_t>(j_ - 1)], "the previous station is here"}}));
+  }
+  ++j_;
+  if (j_ >= l_.riga_testi) {
+    return esito(rifiuta(errori::stazioni_oltre_i_testi, std::nullopt,
+                         "no row of the scenario table is left for another station: " +
+                             std::to_string(j_ - 1) + " stations and " +
+                             std::to_string(riga_primo_testo - l_.riga_testi) + " text boards fill them"));
+  }
+  return passo::avanti;
+}
+
+// The row's values into table row j_: position, type, length, the nine
+// small fields, the time and the name. Nothing when the row goes on.
+std::optional<lettore_treno::passo> lettore_treno::campi_stazione(int32_t& p, int32_t& lunghezza) {
+  record_sim& r = s_.tabella_sim[j_];
   if (!numero(p)) return esito(fallisci_campo());
   r.progressiva = p;
   s_.origine_riga[static_cast<std::size_t>(j_)] = qui_voce();
@@ -313,8 +343,6 @@ lettore_treno::passo lettore_treno::stazione() {
   controlla_ordine(p, ultima_stazione_, dove_ultima_stazione_, "a station");
 
   if (!byte(r.tipo)) return passo::fermati;
-  const int32_t t = r.tipo;
-  int32_t lunghezza = 0;
   if (!numero(lunghezza)) return esito(fallisci_campo());
   if (lunghezza % 100 != 0) {
     return esito(rifiuta(errori::lunghezza_stazione, p,
@@ -339,8 +367,13 @@ lettore_treno::passo lettore_treno::stazione() {
   }
   controlla_testo(nome, "the station name");
   r.testo = std::move(nome);
+  return std::nullopt;
+}
 
-  // The stop area.
+// Where the train may stand: the stop area from the type and the length.
+std::optional<lettore_treno::passo> lettore_treno::area_di_fermata(int32_t p, int32_t lunghezza) {
+  record_sim& r = s_.tabella_sim[j_];
+  const int32_t t = r.tipo;
   int64_t inizio = 0;
   int64_t fine = 0;
   if (t == 5 || t == 6) {
@@ -364,6 +397,14 @@ lettore_treno::passo lettore_treno::stazione() {
     r.b5 = 0;
   }
 
+  return std::nullopt;
+}
+
+// The approach marks before the stop point, and the stop point in the cell
+// before the end of the stop area; only for types below 25.
+std::optional<lettore_treno::passo> lettore_treno::punto_di_arresto(int32_t p) {
+  const record_sim& r = s_.tabella_sim[j_];
+  const int32_t t = r.tipo;
   const double e = r.fine;
   if (t < 25) {
     // A stop area reaching past the route has no cell for its stop point.
@@ -409,21 +450,7 @@ lettore_treno::passo lettore_treno::stazione() {
     origine(static_cast<int64_t>(indice), p);
   }
 
-  if (j_ > 1 && int64_t{r.inizio} - 350 < s_.tabella_sim[j_ - 1].fine) {
-    return esito(rifiuta(errori::stazioni_vicine, p,
-                         "the station's stop area starts at " + std::to_string(r.inizio) +
-                             " m, less than 350 m after the previous one ends at " +
-                             std::to_string(s_.tabella_sim[j_ - 1].fine) + " m",
-                         {{s_.origine_riga[static_cast<std::size_t>(j_ - 1)], "the previous station is here"}}));
-  }
-  ++j_;
-  if (j_ >= l_.riga_testi) {
-    return esito(rifiuta(errori::stazioni_oltre_i_testi, std::nullopt,
-                         "no row of the scenario table is left for another station: " +
-                             std::to_string(j_ - 1) + " stations and " +
-                             std::to_string(riga_primo_testo - l_.riga_testi) + " text boards fill them"));
-  }
-  return passo::avanti;
+  return std::nullopt;
 }
 
 void lettore_treno::fine_lettura() {
