@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "roundtrip/decompile.h"
 #include "support/compile_check.h"
 #include "support/test_support.h"
 
@@ -45,6 +46,10 @@ class RegressioneCompile : public ::testing::TestWithParam<std::string> {};
 TEST_P(RegressioneCompile, HoldsEveryProperty) {
   const auto in = dividi_ingresso(read_file(GetParam()));
   EXPECT_EQ(compila_e_verifica(in).violazione, "");
+  // Sources that compile cleanly also come back through a decompile.
+  if (in.treno) {
+    EXPECT_EQ(roundtrip::verifica_andata_ritorno(in.linea, *in.treno, in.genera_linea), "");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Ingressi, RegressioneCompile,

@@ -141,6 +141,8 @@ const caso_scritto kCasi[] = {
     {"signal tempo 1 .. 100 and above 255",
      "", "segnale, 5000, 2, 1,1,1, 0, 1, 1,1,1, 50\r\nsegnale, 6000, 2, 1,1,1, 0, 1, 1,1,1, 300\r\n"},
     {"tunnel of kind 2 three cells after another", "montagna, 1000, 2000, 1\r\nmontagna, 2174, 3000, 12\r\n", ""},
+    {"tunnel right after one the compile turned into kind 3",
+     "montagna, 1000, 2000, 1\r\nmontagna, 3000, 8000, 2\r\nmontagna, 2100, 3000, 1\r\n", ""},
     {"tunnels 150 m apart become kind 3", "montagna, 1000, 2000, 11\r\nmontagna, 2150, 3000, 2\r\n", ""},
     {"stations of every stop-area form", "",
      "stazione, 2000, 4, 400, 0, 0, 1, 0,0,0, 0,0,0, 0, 7, 0, 0, A\r\n"
@@ -208,6 +210,11 @@ const danno kDanni[] = {
        metti_u8(f.linea.value(), at, static_cast<uint8_t>((*f.linea)[at] ^ 0x10));
      },
      "track plan points 5000 .. 5000 cannot be produced"},
+    {"a stretch of cells, named once",
+     [](file_binari& f) {
+       for (size_t c = 720; c <= 729; ++c) metti_u8(f.dat, c * layout::dat_cella + layout::dat_tempo, 7);
+     },
+     "cells 720 .. 729 (km 10+000 .. 9+550, 36000 .. 36450 m) cannot be produced: tempo 7 in the file, 0 from the sources"},
     {"route length against the cells",
      [](file_binari& f) { f.dat.resize(f.dat.size() - 20 * layout::dat_cella); },
      "route length 88000 m does not give the route file's 1881 cells"},
@@ -247,6 +254,9 @@ struct copertura {
 const copertura kCoperture[] = {
     {"a tunnel over another tunnel's markers", "montagna, 3100, 3300, 11\r\nmontagna, 1300, 6400, 1\r\n", "",
      "tunnel markers out of step with the tunnel from 1300 m"},
+    {"tunnels of two kinds side by side, apart only by a row that marks nothing",
+     "montagna, 1000, 2000, 1\r\nmontagna, 5000, 10, 0\r\nmontagna, 2000, 3000, 2\r\n", "",
+     "cell 40: a tunnel of kind 2 that starts 0 m after the previous one ends"},
     {"a stop point over a signal", "",
      "segnale, 3000, 1, 1,2,3, 0, 1, 1,2,3, 0\r\n"
      "stazione, 2900, 4, 400, 0, 0, 0, 0,0,0, 0,0,0, 0, 7, 0, 0, A\r\n",

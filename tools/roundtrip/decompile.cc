@@ -349,10 +349,18 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
   }
 
   // Tunnels: one row per run of one kind; markers, where any survives, ask
-  // for a kind above 10. A run that follows the previous one within 150 m
-  // becomes kind 3 whatever its row says: other kinds there need positions
-  // off the 50 m grid, which are used only then.
+  // for a kind above 10. The compile turns a row into kind 3 when it starts
+  // 150 m or less after the end of the row written before it, so a run of
+  // another kind that close to the previous run needs one of two layouts:
+  // - within 102 .. 150 m: both rows moved 24 m apart, off the 50 m grid
+  //   (the cells they mark stay the same);
+  // - closer, after a run of kind 3: its row written before that run's row,
+  //   which becomes kind 3 whatever comes before it.
+  // Runs of two other kinds closer than that come only from rows that mark
+  // nothing between them, which are not written back.
   {
+    auto di_tipo_3 = [](const riga_montagna& m) { return m.tipo == 3 || m.tipo == 13; };
+    std::optional<size_t> precedente;  // index of the row of the previous run
     int32_t c = 0;
     while (c <= P) {
       const uint8_t k = cella_di(c).galleria;
@@ -383,11 +391,31 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
       r.inizio = 50 * c;
       r.fine = 50 * (b + 1);
       r.tipo = segnata ? k + 10 : (k <= 10 ? k : k - 256);
-      if (!s.montagne.empty() && r.inizio - s.montagne.back().fine <= 150 && k != 3) {
+      auto scostamento = [&](int32_t inizio) { return inizio - s.montagne.back().fine; };
+      if (k == 3 || s.montagne.empty() || scostamento(r.inizio) > 150) {
+        s.montagne.push_back(r);
+      } else if (*precedente + 1 == s.montagne.size() && scostamento(r.inizio) + 48 > 150) {
         s.montagne.back().fine -= 24;
         r.inizio += 24;
+        s.montagne.push_back(r);
+      } else if (di_tipo_3(s.montagne.back()) &&
+                 (s.montagne.size() == 1 ||
+                  r.inizio - s.montagne[s.montagne.size() - 2].fine > 150)) {
+        s.montagne.insert(s.montagne.end() - 1, r);
+        c = b + 1;
+        precedente = s.montagne.size() - 2;
+        continue;
+      } else {
+        diag->push_back(avviso("decompile-unsupported", file_dat,
+                               "cell " + std::to_string(c) + ": a tunnel of kind " +
+                                   std::to_string(k) + " that starts " +
+                                   std::to_string(scostamento(r.inizio)) +
+                                   " m after the previous one ends; only tunnel rows that mark "
+                                   "nothing between them give it, and they are not written back",
+                               50 * c));
+        s.montagne.push_back(r);
       }
-      s.montagne.push_back(r);
+      precedente = s.montagne.size() - 1;
       c = b + 1;
     }
   }
@@ -915,8 +943,28 @@ void confronta_celle(const std::vector<cella>& a, const std::vector<cella>& b,
                                std::to_string(b.size()) + " from the sources"));
   }
   const size_t n = std::min(a.size(), b.size());
+  // One warning per stretch of neighbouring cells that differ in the same
+  // way (a tunnel of another kind is one warning, not one per cell).
   constexpr size_t massimo = 200;
   size_t contate = 0;
+  size_t da = 0;
+  std::string tratto;  // the differences of the stretch that ends at the cell before
+  auto chiudi = [&](size_t a_cella) {
+    if (tratto.empty()) return;
+    if (++contate > massimo) return;
+    const int32_t m0 = static_cast<int32_t>(50 * da);
+    const int32_t m1 = static_cast<int32_t>(50 * a_cella);
+    std::string dove;
+    if (a_cella == da) {
+      dove = "cell " + std::to_string(da) + " (km " + testo_post(posti.post(m0)) + ", " +
+             std::to_string(m0) + " m)";
+    } else {
+      dove = "cells " + std::to_string(da) + " .. " + std::to_string(a_cella) + " (km " +
+             testo_post(posti.post(m0)) + " .. " + testo_post(posti.post(m1)) + ", " +
+             std::to_string(m0) + " .. " + std::to_string(m1) + " m)";
+    }
+    diag->push_back(avviso("decompile-mismatch", file, dove + " cannot be produced: " + tratto, m0));
+  };
   for (size_t c = 0; c < n; ++c) {
     const cella& x = a[c];
     const cella& y = b[c];
@@ -939,17 +987,15 @@ void confronta_celle(const std::vector<cella>& a, const std::vector<cella>& b,
     campo("velocita", x.velocita, y.velocita);
     campo("pendenza", x.pendenza, y.pendenza);
     campo("aderenza", x.aderenza, y.aderenza);
-    if (campi.empty()) continue;
-    if (++contate > massimo) continue;
-    const int32_t metri = static_cast<int32_t>(50 * c);
-    diag->push_back(avviso("decompile-mismatch", file,
-                           "cell " + std::to_string(c) + " (km " + testo_post(posti.post(metri)) +
-                               ", " + std::to_string(metri) + " m) cannot be produced: " + campi,
-                           metri));
+    if (campi == tratto && !campi.empty()) continue;
+    if (c > 0) chiudi(c - 1);
+    tratto = campi;
+    da = c;
   }
+  if (n > 0) chiudi(n - 1);
   if (contate > massimo) {
     diag->push_back(avviso("decompile-mismatch", file,
-                           std::to_string(contate - massimo) + " more cells differ"));
+                           std::to_string(contate - massimo) + " more stretches of cells differ"));
   }
 }
 
