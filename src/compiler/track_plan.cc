@@ -7,15 +7,9 @@ namespace scenario {
 
 namespace {
 
-// One step of the plan: a point on from the last two, straight on or turned
-// by k. The order of the operations is part of the plan's bytes.
-struct retta {
-  void operator()(double x0, double y0, double x1, double y1, double& x, double& y) const {
-    x = x1 + (x1 - x0);
-    y = y1 + (y1 - y0);
-  }
-};
-
+// One step of a curve: a point on from the last two, turned by k. The order
+// of the operations is part of the plan's bytes. (Straight on is
+// matrice_punti::prolunga_dritto.)
 struct curva_di {
   double k;
   void operator()(double x0, double y0, double x1, double y1, double& x, double& y) const {
@@ -41,23 +35,27 @@ void tracciato::inizia() {
   prossimo_ = 2;
 }
 
-template <class Passo>
-bool tracciato::prolunga_fino(int32_t fino, Passo passo) {
+template <class Estendi>
+bool tracciato::prolunga_fino(int32_t fino, Estendi estendi) {
   if (prossimo_ > fino) return true;
   // Up to the last point allowed, or one point when already past it.
   const int32_t a = std::min(fino, std::max(prossimo_, ultimo_punto_ammesso));
-  m_.prolunga(prossimo_, a, passo);
+  estendi(prossimo_, a);
   prossimo_ = a + 1;
   return prossimo_ <= ultimo_punto_ammesso;
 }
 
-bool tracciato::dritto_fino(int32_t fino) { return prolunga_fino(fino, retta{}); }
-bool tracciato::curva_fino(int32_t fino, double k) { return prolunga_fino(fino, curva_di{k}); }
+bool tracciato::dritto_fino(int32_t fino) {
+  return prolunga_fino(fino, [this](int32_t da, int32_t a) { m_.prolunga_dritto(da, a); });
+}
+bool tracciato::curva_fino(int32_t fino, double k) {
+  return prolunga_fino(fino, [this, k](int32_t da, int32_t a) { m_.prolunga(da, a, curva_di{k}); });
+}
 
 void tracciato::termina() {
   const int32_t l = m_.ultimo();
   if (prossimo_ <= l - 2) {
-    m_.prolunga(prossimo_, l - 2, retta{});
+    m_.prolunga_dritto(prossimo_, l - 2);
     prossimo_ = l - 1;
   }
 }

@@ -32,8 +32,9 @@ class tracciato {
   void termina();
 
  private:
-  template <class Passo>
-  bool prolunga_fino(int32_t fino, Passo passo);
+  // estendi(da, a) computes points da .. a.
+  template <class Estendi>
+  bool prolunga_fino(int32_t fino, Estendi estendi);
 
   matrice_punti& m_;
   int32_t prossimo_ = 2;  // next point to compute

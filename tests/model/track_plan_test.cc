@@ -3,6 +3,8 @@
 // the same bytes as an element-by-element encoding of what was set.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <functional>
 #include <string>
 #include <vector>
@@ -172,6 +174,51 @@ TEST(PianoDeiBinari, SizingAgainDiscardsThePlan) {
   s.matrice_linea.libera();
   EXPECT_FALSE(s.matrice_linea.dimensionata());
   EXPECT_EQ(scrivi_matrice_linea(s), "");
+}
+
+// Straight on, the shorter chain must give the sums of the plain recurrence
+// bit for bit: from starts whose coordinates cross powers of two upwards and
+// downwards, steps that round away, zero steps and signed zeros, in one call
+// and split into pieces, and up to the points kept aside at the plan's end.
+TEST(PianoDeiBinari, StraightOnGivesThePlainRecurrenceBitForBit) {
+  struct inizio {
+    double x0, y0, x1, y1;
+  };
+  const inizio casi[] = {
+      {0, 0, 0, 1},
+      {0.2928932188134524, 0.7071067811865476, 0.9999999999999999, 1.4142135623730951},
+      {1023.3, -1023.3, 1023.9000000000001, -1023.9000000000001},
+      {-0.001, 4096.2, 0.0007, 4095.9},
+      {1e6, 3.0, 1e6 + 1e-7, 3.0 + 1e-17},
+      {-0.0, 0.0, 0.0, -0.0},
+      {5e-324, -5e-324, 1e-323, -1e-323},
+      {12345.678, 8.5, 12345.678, 8.5},
+  };
+  constexpr int32_t ultimo = 6000;
+  for (const inizio& c : casi) {
+    for (int32_t pezzo : {ultimo, 1, 977}) {
+      matrice_punti attesa, calcolata;
+      for (matrice_punti* m : {&attesa, &calcolata}) {
+        m->dimensiona(ultimo);
+        m->imposta_doppio(0, c.x0, c.y0);
+        m->imposta_doppio(1, c.x1, c.y1);
+      }
+      attesa.prolunga(2, ultimo, [](double x0, double y0, double x1, double y1, double& x, double& y) {
+        x = x1 + (x1 - x0);
+        y = y1 + (y1 - y0);
+      });
+      for (int32_t da = 2; da <= ultimo; da += pezzo) {
+        calcolata.prolunga_dritto(da, std::min(ultimo, da + pezzo - 1));
+      }
+      for (int32_t i = 0; i <= ultimo; ++i) {
+        ASSERT_EQ(calcolata.tipo(i), attesa.tipo(i)) << i;
+        ASSERT_EQ(std::bit_cast<uint64_t>(calcolata.x(i)), std::bit_cast<uint64_t>(attesa.x(i)))
+            << "x of point " << i << " from " << c.x1 << " in pieces of " << pezzo;
+        ASSERT_EQ(std::bit_cast<uint64_t>(calcolata.y(i)), std::bit_cast<uint64_t>(attesa.y(i)))
+            << "y of point " << i << " from " << c.y1 << " in pieces of " << pezzo;
+      }
+    }
+  }
 }
 
 }  // namespace
