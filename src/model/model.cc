@@ -8,12 +8,12 @@ matrice_punti::matrice_punti(const matrice_punti& other) { *this = other; }
 
 matrice_punti& matrice_punti::operator=(const matrice_punti& other) {
   if (this == &other) return *this;
-  memoria_azzerata copia;
+  ZeroedBuffer copy;
   if (other.byte_) {
-    copia = memoria_azzerata(2 * other.meta_);
-    std::memcpy(copia.get(), other.byte_.get(), 2 * other.meta_);
+    copy = ZeroedBuffer(2 * other.meta_);
+    std::memcpy(copy.get(), other.byte_.get(), 2 * other.meta_);
   }
-  byte_ = std::move(copia);
+  byte_ = std::move(copy);
   meta_ = other.meta_;
   ultimo_ = other.ultimo_;
   doppi_centrali_ = other.doppi_centrali_;
@@ -30,12 +30,12 @@ void matrice_punti::dimensiona(int32_t ultimo) {
   if (ultimo >= 3) {
     meta_ = layout::linea_meta(ultimo);
     // Zeroed memory is a plan of empty elements (tag 0, value 0).
-    byte_ = memoria_azzerata(2 * meta_);
+    byte_ = ZeroedBuffer(2 * meta_);
   }
 }
 
 void matrice_punti::libera() {
-  byte_ = memoria_azzerata();
+  byte_ = ZeroedBuffer();
   meta_ = 0;
   ultimo_ = -1;
   doppi_centrali_ = 0;

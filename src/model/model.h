@@ -205,7 +205,7 @@ class matrice_punti {
   }
   void imposta_bordo(int32_t i, tipo_elemento t, double x, double y);
 
-  memoria_azzerata byte_;
+  ZeroedBuffer byte_;
   size_t meta_ = 0;  // bytes of each half of the buffer
   int32_t ultimo_ = -1;
   int32_t doppi_centrali_ = 0;  // middle points that hold a double
