@@ -83,7 +83,7 @@ void BM_Pavimento_Esegui(benchmark::State& state) {
   PosixFileSystem fs;
   for (auto _ : state) {
     inizia_da_disco(state, dir);
-    pavimento_esegui(fs, dir.percorso(), u);
+    floor_run(fs, dir.percorso(), u);
   }
   imposta_contatori(state, byte_totali(u.testi) + byte_totali(u.binari));
 }
@@ -114,7 +114,7 @@ void BM_Pavimento_Compila(benchmark::State& state) {
   PosixFileSystem fs;
   for (auto _ : state) {
     inizia_da_disco(state, dir);
-    pavimento_compilazione(fs, dir.percorso(), d.binari);
+    floor_compile(fs, dir.percorso(), d.binari);
   }
   imposta_contatori(state, byte_totali(d.binari));
 }
