@@ -100,7 +100,7 @@ void BM_Compila(benchmark::State& state) {
   for (auto _ : state) {
     inizia_da_disco(state, dir);
     stato_compilazione s = stato_nuovo();
-    const esito_compilazione e = memorizza_percorso(s, 1, fs, opzioni);
+    const esito_compilazione e = memorizza_percorso(s, con_matrice_linea, fs, opzioni);
     if (e.scritti.size() != 3) state.SkipWithError("the compile wrote no set");
     benchmark::DoNotOptimize(s);
   }

@@ -60,7 +60,7 @@ int prepara(int km, const std::string& dir) {
 int compila(const std::string& dir) {
   PosixFileSystem fs;
   stato_compilazione s = stato_nuovo();
-  const esito_compilazione e = memorizza_percorso(s, 1, fs, opzioni_in(dir));
+  const esito_compilazione e = memorizza_percorso(s, con_matrice_linea, fs, opzioni_in(dir));
   return e.scritti.size() == 3 && !has_errors(s.diagnostiche) ? 0 : 1;
 }
 

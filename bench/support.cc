@@ -109,7 +109,7 @@ std::vector<file_uscita> uscite_compilazione(const sorgenti_generate& g) {
   MemoryFileSystem fs;
   scrivi_sorgenti(fs, "c", g);
   stato_compilazione s = stato_nuovo();
-  const esito_compilazione e = memorizza_percorso(s, 1, fs, opzioni_in("c"));
+  const esito_compilazione e = memorizza_percorso(s, con_matrice_linea, fs, opzioni_in("c"));
   if (e.errore_io || e.errore_guardia || e.nulla_da_scrivere || has_errors(s.diagnostiche)) {
     std::ostringstream msg;
     riporta(msg, e, s);

@@ -100,7 +100,7 @@ int cmd_check(const args_t& args) {
   s.nome_linea = options.value("--line");
   s.nome_treno = options.value("--train");
   PosixFileSystem fs;
-  esito_compilazione esito = verifica_sorgenti(s, 1, fs, options.value("--dir"), politica);
+  esito_compilazione esito = verifica_sorgenti(s, con_matrice_linea, fs, options.value("--dir"), politica);
   if (esito.errore_guardia) {
     s.diagnostiche.push_back(diagnostica_errore(*esito.errore_guardia, std::nullopt, {}));
   }

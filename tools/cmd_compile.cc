@@ -151,7 +151,7 @@ int cmd_compile(const args_t& args) {
   compilazione.cartella_uscita = options.value("--out", compilazione.cartella_sorgenti);
   compilazione.elimina_sorgenti = false;
   compilazione.scrivi_con_guasti = options.has("--write-faulty");
-  const int32_t j = options.has("--no-track-plan") ? 0 : 1;
+  const bool genera_linea = !options.has("--no-track-plan");
 
   if (options.values.count("--out") != 0) {
     std::error_code errore;
@@ -163,7 +163,7 @@ int cmd_compile(const args_t& args) {
   }
   PosixFileSystem fs;
   const FolderLock lock(compilazione.cartella_uscita, &std::cerr);  // one writer per --out folder
-  esito_compilazione esito = memorizza_percorso(s, j, fs, compilazione);
+  esito_compilazione esito = memorizza_percorso(s, genera_linea, fs, compilazione);
   riporta(std::cerr, esito, s);
   if (options.has("--documents") && stato_uscita(esito, s) == 0) {
     const crew::documenti_scritti documenti =

@@ -272,7 +272,7 @@ bool lettore_linea::tra_le_sezioni() {
   progressive_ordina(s_);
   s_.numero_montagne = 0;
   l_.riga_testi = riga_primo_testo;
-  if (s_.genera_linea != 0) {
+  if (s_.genera_linea) {
     piano_.inizia();
   }
   return true;
@@ -313,7 +313,7 @@ lettore_linea::passo lettore_linea::voci_liste(const campo_chiave& f) {
     if ((p = pendenza()) != passo::avanti) return p;
   }
   if (f.contiene("curva")) {
-    if (s_.genera_linea != 0) {
+    if (s_.genera_linea) {
       presa = true;
       if ((p = curva(f)) != passo::avanti) return p;
     } else {
@@ -481,7 +481,7 @@ bool lettore_linea::fine_lettura() {
   const int32_t p = s_.ultima_cella();
   do riempi_pendenza();
   while (indice_pendenza_ < p - 2);
-  if (s_.genera_linea != 0) piano_.termina();
+  if (s_.genera_linea) piano_.termina();
   return true;
 }
 

@@ -83,7 +83,7 @@ void dimensiona(stato_compilazione& s, int32_t lunghezza) {
   s.percorso.assign(static_cast<size_t>(celle_da_lunghezza(lunghezza)) + 1, cella{});
   s.origine_cella.assign(s.percorso.size(), SourceLocation{});
   s.posizione_origine.assign(s.percorso.size(), 0);
-  if (s.genera_linea != 0) s.matrice_linea.dimensiona(punti_da_lunghezza(lunghezza));
+  if (s.genera_linea) s.matrice_linea.dimensiona(punti_da_lunghezza(lunghezza));
 }
 
 void azzera_tabella(stato_compilazione& s) {

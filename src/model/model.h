@@ -214,10 +214,15 @@ class matrice_punti {
   std::array<double, 4> y_bordo_{};
 };
 
+// Whether a compile builds the track plan and writes "_linea.dat"
+// (stato_compilazione::genera_linea), named for the call sites.
+inline constexpr bool con_matrice_linea = true;
+inline constexpr bool senza_matrice_linea = false;
+
 struct stato_compilazione {
   std::string nome_linea;
   std::string nome_treno;
-  int32_t genera_linea = 0;
+  bool genera_linea = senza_matrice_linea;
   std::string riga;  // the text field last read: the keyword of the current line
   std::vector<cella> percorso;  // cells 0 .. P; empty while unsized
   std::array<record_sim, righe_tabella_sim> tabella_sim{};

@@ -39,10 +39,10 @@ class sola_lettura final : public ForwardingFileSystem {
 
 }  // namespace
 
-esito_compilazione memorizza_percorso(stato_compilazione& s, int32_t j, FileSystem& fs,
+esito_compilazione memorizza_percorso(stato_compilazione& s, bool genera_linea, FileSystem& fs,
                                       const opzioni_compilazione& opzioni) {
   esito_compilazione esito;
-  s.genera_linea = j;
+  s.genera_linea = genera_linea;
   s.numero_errore = 0;
   azzera_tabella(s);
 
@@ -74,7 +74,7 @@ void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const std::str
   concludi_compilazione(s, fs, opzioni, esito);
 }
 
-esito_compilazione verifica_sorgenti(stato_compilazione& s, int32_t j, FileSystem& fs,
+esito_compilazione verifica_sorgenti(stato_compilazione& s, bool genera_linea, FileSystem& fs,
                                      const std::string& cartella_sorgenti, const WarningPolicy& avvisi) {
   // Nothing is written: the check runs the compile on a file system whose
   // writes go nowhere, after the rules and the guards have had their say.
@@ -85,7 +85,7 @@ esito_compilazione verifica_sorgenti(stato_compilazione& s, int32_t j, FileSyste
   opzioni.prosegui_dopo_errori = true;
   opzioni.avvisi = avvisi;
   sola_lettura lettura(fs);
-  esito_compilazione esito = memorizza_percorso(s, j, lettura, opzioni);
+  esito_compilazione esito = memorizza_percorso(s, genera_linea, lettura, opzioni);
   esito.scritti.clear();
   return esito;
 }
@@ -124,11 +124,11 @@ void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const opzioni_
   // the model itself; only an unfinished one is encoded into `appoggio`.
   std::string appoggio;
   std::string_view linea;
-  if (s.genera_linea != 0) linea = immagine_matrice_linea(s, appoggio);
+  if (s.genera_linea) linea = immagine_matrice_linea(s, appoggio);
   const std::string sim = scrivi_tabella_sim(s);
   const std::string dat = scrivi_percorso(s);
   std::vector<OutputFile> files;
-  if (s.genera_linea != 0) {
+  if (s.genera_linea) {
     esito.scritti.push_back(nomi::linea_dat(s.nome_linea));
     files.push_back({join_path(cartella_uscita, esito.scritti.back()), linea});
   }

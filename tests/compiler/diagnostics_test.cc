@@ -158,7 +158,7 @@ TEST_P(Diagnostiche, RowsGiveTheseDiagnostics) {
   opzioni_compilazione opzioni;
   opzioni.cartella_sorgenti = kCartella;
   opzioni.cartella_uscita = "out";
-  memorizza_percorso(s, 1, fs, opzioni);
+  memorizza_percorso(s, con_matrice_linea, fs, opzioni);
 
   std::string tutte;
   for (const Diagnostic& d : s.diagnostiche) tutte += format_diagnostic(d) + "\n";
@@ -202,7 +202,7 @@ TEST(Diagnostiche, WarningsChangeNoByteAndNoFaultNumber) {
     opzioni_compilazione opzioni;
     opzioni.cartella_sorgenti = kCartella;
     opzioni.cartella_uscita = "out";
-    memorizza_percorso(s, 1, fs, opzioni);
+    memorizza_percorso(s, con_matrice_linea, fs, opzioni);
     EXPECT_EQ(s.numero_errore, 0);
     return std::make_pair(fs.files, s.diagnostiche.size());
   };
@@ -226,7 +226,7 @@ TEST(Diagnostiche, TheEmbeddedScenarioDrawsNone) {
   opzioni_compilazione opzioni;
   opzioni.cartella_sorgenti = kCartella;
   opzioni.cartella_uscita = "out";
-  const esito_compilazione esito = memorizza_percorso(s, 1, fs, opzioni);
+  const esito_compilazione esito = memorizza_percorso(s, con_matrice_linea, fs, opzioni);
   EXPECT_EQ(esito.scritti.size(), 3u);
   std::string tutte;
   for (const Diagnostic& d : s.diagnostiche) tutte += format_diagnostic(d) + "\n";
@@ -255,12 +255,12 @@ TEST(Diagnostiche, AFileOfBadRowsIsReportedInPart) {
     s.nome_linea = "L";
     s.nome_treno = "T";
     if (k.verifica) {
-      verifica_sorgenti(s, 1, fs, kCartella, {});
+      verifica_sorgenti(s, con_matrice_linea, fs, kCartella, {});
     } else {
       opzioni_compilazione opzioni;
       opzioni.cartella_sorgenti = kCartella;
       opzioni.cartella_uscita = "out";
-      memorizza_percorso(s, 1, fs, opzioni);
+      memorizza_percorso(s, con_matrice_linea, fs, opzioni);
     }
     size_t avvisi = 0, errori = 0;
     for (const Diagnostic& d : s.diagnostiche) {

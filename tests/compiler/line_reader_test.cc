@@ -76,7 +76,7 @@ TEST(LetturaLinea, SizesTheRouteFromItsLength) {
   EXPECT_EQ(r->s.percorso.size(), 1901u);
   EXPECT_EQ(r->s.matrice_linea.ultimo(), 95000);
 
-  const auto senza_piano = leggi(linea(88000), treno(), true, 0);
+  const auto senza_piano = leggi(linea(88000), treno(), true, senza_matrice_linea);
   EXPECT_EQ(senza_piano->s.percorso.size(), 1901u);
   EXPECT_FALSE(senza_piano->s.matrice_linea.dimensionata());
 }
@@ -341,7 +341,7 @@ INSTANTIATE_TEST_SUITE_P(Casi, ClasseCurva,
 TEST(LetturaLinea, CurvesAreNotEntriesWithoutTheTrackPlan) {
   // Without a plan a curve keyword and its values are fields matching nothing,
   // so a curve without a class digit is no fault.
-  const auto r = leggi(linea(kLunghezza, {"curva, 100, 50", "curvad4, 99999999, 1"}), treno(), true, 0);
+  const auto r = leggi(linea(kLunghezza, {"curva, 100, 50", "curvad4, 99999999, 1"}), treno(), true, senza_matrice_linea);
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_TRUE(guasti_di(r->s).empty());
 }

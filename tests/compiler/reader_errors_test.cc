@@ -174,7 +174,7 @@ TEST(ErroriLettura, AFailedDeletionStopsTheCompile) {
   r->fs.files[kFileTreno] = kTreno;
   r->s.nome_linea = "L";
   r->s.nome_treno = "T";
-  r->s.genera_linea = 1;
+  r->s.genera_linea = true;
   FaultyFileSystem guasto_al_primo(r->fs, 1);
   sorgenti src{guasto_al_primo, kCartella, true, std::nullopt};
   memorizza_dati(r->s, src);

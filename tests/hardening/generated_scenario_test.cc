@@ -29,7 +29,7 @@ struct compilato {
   MemoryFileSystem fs;
 };
 
-void compila(const scenario_generato& g, int32_t j, compilato* c) {
+void compila(const scenario_generato& g, bool genera_linea, compilato* c) {
   c->s.nome_linea = nome_linea_incorporata;
   c->s.nome_treno = nome_treno_incorporato;
   c->fs.files[join_path("in", nomi::linea_txt(c->s.nome_linea))] = g.linea;
@@ -37,7 +37,7 @@ void compila(const scenario_generato& g, int32_t j, compilato* c) {
   opzioni_compilazione opzioni;
   opzioni.cartella_sorgenti = "in";
   opzioni.cartella_uscita = "out";
-  c->esito = memorizza_percorso(c->s, j, c->fs, opzioni);
+  c->esito = memorizza_percorso(c->s, genera_linea, c->fs, opzioni);
 }
 
 std::string log_guasti(const stato_compilazione& s) { return elenco(s); }
@@ -60,10 +60,10 @@ class ScenarioGenerato : public ::testing::TestWithParam<uint64_t> {};
 TEST_P(ScenarioGenerato, CompilesCleanPlacesEveryObjectAndRepeatsItsBytes) {
   const uint64_t seme = GetParam();
   const scenario_generato g = genera_scenario(seme);
-  const int32_t j = seme % 4 == 0 ? 0 : 1;
+  const bool genera_linea = seme % 4 != 0;
 
   compilato a;
-  compila(g, j, &a);
+  compila(g, genera_linea, &a);
   ASSERT_FALSE(a.esito.errore_io) << a.esito.errore_io->path;
   ASSERT_FALSE(a.esito.errore_guardia);
   ASSERT_FALSE(a.esito.nulla_da_scrivere);
@@ -96,14 +96,14 @@ TEST_P(ScenarioGenerato, CompilesCleanPlacesEveryObjectAndRepeatsItsBytes) {
   EXPECT_EQ(a.s.numero_montagne, g.righe.montagne);
 
   compilato b;
-  compila(g, j, &b);
+  compila(g, genera_linea, &b);
   EXPECT_TRUE(b.fs.files == a.fs.files) << "a second compile wrote other bytes";
 
   // The properties that hold for any input hold here too.
   ingresso_compilazione in;
   in.linea = g.linea;
   in.treno = g.treno;
-  in.genera_linea = j != 0;
+  in.genera_linea = genera_linea;
   EXPECT_EQ(compila_e_verifica(in, false).violazione, "");
 }
 

@@ -117,7 +117,7 @@ misura compila_su_disco(const std::string& linea, const std::string& treno) {
     opzioni_compilazione opzioni;
     opzioni.cartella_sorgenti = dir.path();
     opzioni.cartella_uscita = dir.path();
-    const auto esito = memorizza_percorso(s, 1, disk, opzioni);
+    const auto esito = memorizza_percorso(s, con_matrice_linea, disk, opzioni);
     m.numero_errore = s.numero_errore;
     for (const auto& g : guasti_di(s)) m.guasti.push_back(g.numero);
     m.scritto = !esito.scritti.empty();

@@ -23,7 +23,7 @@ struct punto {
 // A plan and, beside it, what each point was last given.
 struct piano {
   explicit piano(int32_t ultimo) : attesi(static_cast<size_t>(ultimo) + 1) {
-    s.genera_linea = 1;
+    s.genera_linea = true;
     s.matrice_linea.dimensiona(ultimo);
   }
   void intero(int32_t i, int16_t x, int16_t y) {

@@ -44,7 +44,7 @@ void compila(const ingresso_compilazione& in, compilazione* c) {
   opzioni.cartella_sorgenti = cartella_sorgenti;
   opzioni.cartella_uscita = cartella_uscita;
   opzioni.elimina_sorgenti = in.elimina;
-  c->esito = memorizza_percorso(c->stato, in.genera_linea ? 1 : 0, c->fs, opzioni);
+  c->esito = memorizza_percorso(c->stato, in.genera_linea, c->fs, opzioni);
 }
 
 // The files of the output folder by name, without copying them.
@@ -189,7 +189,7 @@ std::string verifica_controllo(const ingresso_compilazione& in, const compilazio
   stato_compilazione s;
   s.nome_linea = nome_linea_incorporata;
   s.nome_treno = nome_treno_incorporato;
-  const esito_compilazione e = verifica_sorgenti(s, 1, fs, cartella_sorgenti, {});
+  const esito_compilazione e = verifica_sorgenti(s, con_matrice_linea, fs, cartella_sorgenti, {});
   if (e.errore_io) return "a check met a file-system failure in memory: " + e.errore_io->path;
   if (fs.files != file_prima || !e.scritti.empty()) return "a check changed or wrote files";
   const Diagnostics& compilate = prima.stato.diagnostiche;

@@ -163,7 +163,7 @@ TEST_F(CompilaTool, AFaultKeepsTheOlderFilesUnlessWriteFaultyWritesTheDesignedOn
     opzioni_compilazione opzioni;
     opzioni.cartella_sorgenti = "in";
     opzioni.cartella_uscita = "out";
-    const esito_compilazione esito = memorizza_percorso(s, 1, memoria, opzioni);
+    const esito_compilazione esito = memorizza_percorso(s, con_matrice_linea, memoria, opzioni);
     ASSERT_EQ(esito.scritti.size(), 3u);
     EXPECT_EQ(s.numero_errore, 16);
     for (const auto& b : binari) write_file(atteso.file(b), memoria.files[join_path("out", b)]);
