@@ -24,7 +24,7 @@ matrice_punti& matrice_punti::operator=(const matrice_punti& other) {
 }
 
 void matrice_punti::dimensiona(int32_t ultimo) {
-  libera();
+  release();
   if (ultimo < 0) return;
   ultimo_ = ultimo;
   if (ultimo >= 3) {
@@ -34,7 +34,7 @@ void matrice_punti::dimensiona(int32_t ultimo) {
   }
 }
 
-void matrice_punti::libera() {
+void matrice_punti::release() {
   byte_ = ZeroedBuffer();
   meta_ = 0;
   ultimo_ = -1;

@@ -126,7 +126,8 @@ class matrice_punti {
 
   // Sizes to points 0 .. ultimo, all empty; discards what was held.
   void dimensiona(int32_t ultimo);
-  void libera();
+  // Gives the buffer back; the plan is unsized again.
+  void release();
   bool dimensionata() const { return ultimo_ >= 0; }
   // L, the last point; -1 when unsized.
   int32_t ultimo() const { return ultimo_; }

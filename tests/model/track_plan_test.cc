@@ -169,7 +169,7 @@ TEST(PianoDeiBinari, SizingAgainDiscardsThePlan) {
   EXPECT_EQ(s.matrice_linea.tipo(20), tipo_elemento::vuoto);
   EXPECT_EQ(s.matrice_linea.x(20), 0.0);
   EXPECT_EQ(scrivi_matrice_linea(s).size(), 2u * 2 * 51);
-  s.matrice_linea.libera();
+  s.matrice_linea.release();
   EXPECT_FALSE(s.matrice_linea.dimensionata());
   EXPECT_EQ(scrivi_matrice_linea(s), "");
 }
