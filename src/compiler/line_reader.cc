@@ -101,7 +101,7 @@ bool lettore_linea::cerca_generale() {
   for (;;) {
     if (!chiave(f)) return fallisci_campo();
     if (campi_.fine()) {
-      riga_voce_ = 0;
+      linea_testo_voce_ = 0;
       colonna_voce_ = 0;
       return rifiuta(errori::generale_mancante, std::nullopt,
                      "the line description has no \"[generale]\" field before its last line: nothing "
@@ -245,13 +245,13 @@ bool lettore_linea::voci_generali(const campo_chiave& f) {
              "'" + breve(f.testo()) + "' is read only in lower case, as \"" + a + "\" and \"" + b +
                  "\": this entry is passed over",
              f.testo());
-      taciuta_ = riga_voce_;
+      taciuta_ = linea_testo_voce_;
       return true;
     }
   }
   if (voce_di_lista(f)) {
-    if (riga_voce_ != taciuta_) liste_nel_generale_.push_back({qui_voce(), breve(f.testo())});
-    taciuta_ = riga_voce_;
+    if (linea_testo_voce_ != taciuta_) liste_nel_generale_.push_back({qui_voce(), breve(f.testo())});
+    taciuta_ = linea_testo_voce_;
     return true;
   }
   nessuna_voce(f, parole_generali, "of the general section");
@@ -320,7 +320,7 @@ lettore_linea::passo lettore_linea::voci_liste(const campo_chiave& f) {
       // Without a track plan a curve is not read: its two values are read
       // as keyword fields that match nothing, and pass without a word.
       campi_da_tacere_ = 2;
-      taciuta_ = riga_voce_;
+      taciuta_ = linea_testo_voce_;
     }
   }
   if (f.contiene("montagna")) {

@@ -50,18 +50,18 @@ std::string tra_apici(std::string_view s) { return "'" + breve(s) + "'"; }
 
 // Edit distance of two short strings (insertions, deletions, changes).
 std::size_t distanza(std::string_view a, std::string_view b) {
-  std::vector<std::size_t> riga(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) riga[j] = j;
+  std::vector<std::size_t> costi(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) costi[j] = j;
   for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonale = riga[0];
-    riga[0] = i;
+    std::size_t diagonale = costi[0];
+    costi[0] = i;
     for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t sopra = riga[j];
-      riga[j] = std::min({riga[j] + 1, riga[j - 1] + 1, diagonale + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      const std::size_t sopra = costi[j];
+      costi[j] = std::min({costi[j] + 1, costi[j - 1] + 1, diagonale + (a[i - 1] == b[j - 1] ? 0 : 1)});
       diagonale = sopra;
     }
   }
-  return riga[b.size()];
+  return costi[b.size()];
 }
 
 // Well-formed UTF-8 with at least one sequence of two bytes or more.
@@ -101,14 +101,14 @@ bool lettore_righe::fallisci_campo() {
   switch (campi_.ultimo_difetto()) {
     case flusso_campi::difetto::oltre_la_fine:
       d = diagnostica_errore(errori::lettura_fallita, std::nullopt,
-                             {file_, campi_.riga_difetto(),
-                              campi_.riga_difetto() == riga_voce_ ? colonna_voce_ : 0},
+                             {file_, campi_.linea_testo_difetto(),
+                              campi_.linea_testo_difetto() == linea_testo_voce_ ? colonna_voce_ : 0},
                              "the row " + tra_apici(s_.riga) +
                                  " is cut short by the end of the file: it needs more values");
       break;
     case flusso_campi::difetto::non_numero:
       d = diagnostica_errore(errori::lettura_fallita, std::nullopt,
-                             {file_, campi_.riga_difetto(), campi_.colonna_difetto()},
+                             {file_, campi_.linea_testo_difetto(), campi_.colonna_difetto()},
                              tra_apici(campi_.scritto_difetto()) + " in the row " + tra_apici(s_.riga) +
                                  " is not a whole number");
       d.source_text = breve(campi_.scritto_difetto());
@@ -116,7 +116,7 @@ bool lettore_righe::fallisci_campo() {
     case flusso_campi::difetto::troppo_grande:
     case flusso_campi::difetto::nessuno:
       d = diagnostica_errore(errori::lettura_fallita, std::nullopt,
-                             {file_, campi_.riga_difetto(), campi_.colonna_difetto()},
+                             {file_, campi_.linea_testo_difetto(), campi_.colonna_difetto()},
                              tra_apici(campi_.scritto_difetto()) + " in the row " + tra_apici(s_.riga) +
                                  " is too large for its field (-2147483648 to 2147483647)");
       d.source_text = breve(campi_.scritto_difetto());
@@ -215,7 +215,7 @@ bool lettore_righe::avviso_ammesso(std::string_view codice) {
 void lettore_righe::avvisa_limite(const std::string& che_cosa) {
   Diagnostic d;
   d.severity = Severity::kNote;
-  d.where = SourceLocation{file_, riga_voce_, 0};
+  d.where = SourceLocation{file_, linea_testo_voce_, 0};
   d.message = "further " + che_cosa + " in this file are not reported";
   aggiungi_diagnostica(s_, std::move(d));
 }
@@ -234,9 +234,9 @@ void lettore_righe::avvisa(std::string_view codice, std::string messaggio, std::
 
 void lettore_righe::controlla_resto() {
   int colonna = 0;
-  const std::string_view resto = campi_.resto_della_riga(colonna);
+  const std::string_view resto = campi_.resto_della_linea_testo(colonna);
   if (resto.empty()) return;
-  const int riga = campi_.riga();
+  const int linea_testo = campi_.linea_testo();
   std::string perche;
   const char primo = resto[0];
   if (primo >= '0' && primo <= '9') {
@@ -247,17 +247,17 @@ void lettore_righe::controlla_resto() {
   avvisa(kLeftoverValues,
          "values left over on the row " + tra_apici(s_.riga) + ": " + tra_apici(resto) +
              " is read as the next keyword" + perche,
-         breve(resto), SourceLocation{file_, riga, colonna});
-  taciuta_ = riga;
+         breve(resto), SourceLocation{file_, linea_testo, colonna});
+  taciuta_ = linea_testo;
 }
 
 void lettore_righe::nessuna_voce(const campo_chiave& f, std::span<const std::string_view> parole,
                                  std::string_view dove) {
   const std::string& t = f.testo();
-  if (t.empty() || riga_voce_ == taciuta_ || campo_taciuto_) return;
+  if (t.empty() || linea_testo_voce_ == taciuta_ || campo_taciuto_) return;
   if (t.find('-') != std::string::npos) return;
   if (t.find('[') != std::string::npos && t.find(']') != std::string::npos) return;
-  taciuta_ = riga_voce_;
+  taciuta_ = linea_testo_voce_;
   if (!avviso_ammesso(kUnknownKeyword)) return;
   std::string piegato;
   // Only a field near a keyword's length can be a misspelling of it.

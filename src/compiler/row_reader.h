@@ -81,7 +81,7 @@ class lettore_righe {
     campo_taciuto_ = campi_da_tacere_ > 0;
     if (campo_taciuto_) --campi_da_tacere_;
     f.imposta(s_.riga);
-    riga_voce_ = campi_.riga();
+    linea_testo_voce_ = campi_.linea_testo();
     colonna_voce_ = campi_.colonna();
     pos_voce_ = campi_.inizio_campo();
     return true;
@@ -103,8 +103,8 @@ class lettore_righe {
   }
 
   // The place of the current row, and of the field last read.
-  SourceLocation qui_voce() const { return {file_, riga_voce_, colonna_voce_}; }
-  SourceLocation qui_campo() const { return {file_, campi_.riga(), campi_.colonna()}; }
+  SourceLocation qui_voce() const { return {file_, linea_testo_voce_, colonna_voce_}; }
+  SourceLocation qui_campo() const { return {file_, campi_.linea_testo(), campi_.colonna()}; }
 
   // The failure handler, charged to the field that failed to read, with
   // the reason the stream met.
@@ -172,8 +172,8 @@ class lettore_righe {
       avvisa_limite("errors");
       return false;
     }
-    campi_.riprendi_dopo_la_riga(pos_voce_, riga_voce_);
-    taciuta_ = riga_voce_;
+    campi_.riprendi_dopo_la_linea_testo(pos_voce_, linea_testo_voce_);
+    taciuta_ = linea_testo_voce_;
     return true;
   }
 
@@ -181,7 +181,7 @@ class lettore_righe {
   stato_compilazione& s_;
   flusso_campi campi_;
   const bool verifica_;  // read on after a fault, to report every problem
-  int riga_voce_ = 0;
+  int linea_testo_voce_ = 0;
   int colonna_voce_ = 0;
   std::size_t pos_voce_ = 0;
   int taciuta_ = 0;  // a line already reported: its further fields are not

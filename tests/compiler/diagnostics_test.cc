@@ -21,10 +21,10 @@ struct atteso {
   Severity severita;
   const char* codice;
   char file;  // 'L' line description, 'T' service description
-  int riga;
+  int linea_testo;
   int colonna;
   const char* frammento;
-  int riga_nota = 0;  // line of the related note in the same file; 0: none
+  int linea_testo_nota = 0;  // line of the related note in the same file; 0: none
 };
 
 struct caso {
@@ -170,15 +170,15 @@ TEST_P(Diagnostiche, RowsGiveTheseDiagnostics) {
     EXPECT_EQ(d.severity, a.severita) << i << "\n" << tutte;
     EXPECT_EQ(d.code, a.codice) << i;
     EXPECT_EQ(d.where.file, file) << i;
-    EXPECT_EQ(d.where.line, a.riga) << i << "\n" << tutte;
+    EXPECT_EQ(d.where.line, a.linea_testo) << i << "\n" << tutte;
     EXPECT_EQ(d.where.column, a.colonna) << i << "\n" << tutte;
     EXPECT_NE(d.message.find(a.frammento), std::string::npos) << d.message;
-    if (a.riga_nota == 0) {
+    if (a.linea_testo_nota == 0) {
       EXPECT_TRUE(d.related.empty()) << i;
     } else {
       ASSERT_EQ(d.related.size(), 1u) << i << "\n" << tutte;
       EXPECT_EQ(d.related[0].where.file, file);
-      EXPECT_EQ(d.related[0].where.line, a.riga_nota);
+      EXPECT_EQ(d.related[0].where.line, a.linea_testo_nota);
     }
     // A fault number goes with every error of the compile and never with a
     // warning.
@@ -286,7 +286,7 @@ TEST(Diagnostiche, EveryPlacedObjectAndTableRowKnowsItsRow) {
     size_t cella;
     uint8_t tipo;
     const std::string& file;
-    int riga;
+    int linea_testo;
   };
   for (const origine_attesa& o : {origine_attesa{51, oggetto::cartello_indicatore, kFileLinea, 4},
                                   {30, oggetto::inizio_rallentamento, kFileTreno, 2},
@@ -298,7 +298,7 @@ TEST(Diagnostiche, EveryPlacedObjectAndTableRowKnowsItsRow) {
                                   {27, oggetto::arresto_stazione, kFileTreno, 3}}) {
     EXPECT_EQ(s.percorso[o.cella].tipo, o.tipo) << o.cella;
     EXPECT_EQ(s.origine_cella[o.cella].file, o.file) << o.cella;
-    EXPECT_EQ(s.origine_cella[o.cella].line, o.riga) << o.cella;
+    EXPECT_EQ(s.origine_cella[o.cella].line, o.linea_testo) << o.cella;
   }
   EXPECT_EQ(s.origine_cella[40].file, "") << "an empty cell has no origin";
   EXPECT_EQ(s.origine_riga[riga_primo_testo].line, 4);

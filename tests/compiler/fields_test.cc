@@ -103,31 +103,31 @@ TEST(FlussoCampi, KnowsTheLineOfEveryField) {
   std::string t;
   int32_t v = 0;
   ASSERT_TRUE(f.leggi_testo(t));
-  EXPECT_EQ(f.riga(), 1);
+  EXPECT_EQ(f.linea_testo(), 1);
   ASSERT_TRUE(f.leggi_testo(t));
-  EXPECT_EQ(f.riga(), 2);
+  EXPECT_EQ(f.linea_testo(), 2);
   ASSERT_TRUE(f.leggi_numero(v));
-  EXPECT_EQ(f.riga(), 2);
+  EXPECT_EQ(f.linea_testo(), 2);
   ASSERT_TRUE(f.leggi_numero(v));  // the empty number after the last comma
-  EXPECT_EQ(f.riga(), 2);
+  EXPECT_EQ(f.linea_testo(), 2);
   ASSERT_TRUE(f.leggi_testo(t));  // the empty line
   EXPECT_EQ(t, "");
-  EXPECT_EQ(f.riga(), 3);
+  EXPECT_EQ(f.linea_testo(), 3);
   ASSERT_TRUE(f.leggi_testo(t));
   EXPECT_EQ(t, "tre");
-  EXPECT_EQ(f.riga(), 4);
+  EXPECT_EQ(f.linea_testo(), 4);
   ASSERT_TRUE(f.leggi_testo(t));
   EXPECT_EQ(t, "quattro");
-  EXPECT_EQ(f.riga(), 5);
+  EXPECT_EQ(f.linea_testo(), 5);
   ASSERT_TRUE(f.leggi_numero(v));
-  EXPECT_EQ(f.riga(), 6);
+  EXPECT_EQ(f.linea_testo(), 6);
   EXPECT_FALSE(f.fine());
   ASSERT_TRUE(f.leggi_numero(v));
   EXPECT_EQ(v, 5);
   EXPECT_TRUE(f.fine());
   // A read past the end is charged to the line of the last field.
   EXPECT_FALSE(f.leggi_numero(v));
-  EXPECT_EQ(f.riga_difetto(), 6);
+  EXPECT_EQ(f.linea_testo_difetto(), 6);
 }
 
 TEST(FlussoCampi, ChargesABadNumberToItsLine) {
@@ -138,7 +138,7 @@ TEST(FlussoCampi, ChargesABadNumberToItsLine) {
   ASSERT_TRUE(f.leggi_numero(v));
   EXPECT_FALSE(f.leggi_numero(v));
   EXPECT_EQ(f.ultimo_difetto(), difetto::non_numero);
-  EXPECT_EQ(f.riga_difetto(), 3);
+  EXPECT_EQ(f.linea_testo_difetto(), 3);
 }
 
 TEST(FlussoCampi, EndIsReachedByTheReadOfTheLastField) {

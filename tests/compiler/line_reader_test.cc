@@ -148,7 +148,7 @@ TEST_P(Ripetizione, StoresTheCodeCountOrRefuses) {
   if (GetParam().numero != 0) {
     ASSERT_EQ(guasti_di(r->s).size(), 1u);
     EXPECT_FALSE(guasti_di(r->s)[0].posizione.has_value());
-    EXPECT_EQ(guasti_di(r->s)[0].riga, 3);
+    EXPECT_EQ(guasti_di(r->s)[0].linea_testo, 3);
   }
 }
 

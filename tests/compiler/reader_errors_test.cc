@@ -25,7 +25,7 @@ struct caso_errore {
   int32_t numero;
   std::optional<int32_t> posizione;  // posizione_errore; none: never set (stays 0)
   quale file;                        // file of the last fault
-  int riga;                          // its line; 0: none
+  int linea_testo;                   // its line; 0: none
   bool linea_resta;                  // the line file is still there (when deletion is asked)
   bool treno_resta;
   size_t guasti = 1;
@@ -122,7 +122,7 @@ TEST_P(ErroriLettura, NumberPositionRowAndFiles) {
   EXPECT_EQ(g.numero, c.numero);
   EXPECT_EQ(g.posizione, c.posizione);
   EXPECT_EQ(g.file, c.file == quale::linea ? kFileLinea : kFileTreno);
-  EXPECT_EQ(g.riga, c.riga);
+  EXPECT_EQ(g.linea_testo, c.linea_testo);
   if (elimina) {
     EXPECT_EQ(r->linea_presente(), c.linea_resta);
     EXPECT_EQ(r->treno_presente(), c.treno_resta);

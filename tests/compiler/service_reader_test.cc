@@ -240,7 +240,7 @@ TEST_P(MisuraDeiCampi, ValuesMustFitTheirFields) {
   if (!GetParam().accettata) {
     ASSERT_EQ(guasti_di(r->s).size(), 1u);
     EXPECT_EQ(guasti_di(r->s)[0].file, kFileTreno);
-    EXPECT_EQ(guasti_di(r->s)[0].riga, 2);
+    EXPECT_EQ(guasti_di(r->s)[0].linea_testo, 2);
     EXPECT_FALSE(r->treno_presente());
   }
 }
@@ -270,7 +270,7 @@ TEST(LetturaTreno, SpeedThatDoesNotFitFailsInTheEndFill) {
   EXPECT_EQ(r->s.numero_errore, 25);
   ASSERT_EQ(guasti_di(r->s).size(), 1u);
   // Charged to the row that set the speed.
-  EXPECT_EQ(guasti_di(r->s)[0].riga, 3);
+  EXPECT_EQ(guasti_di(r->s)[0].linea_testo, 3);
   EXPECT_EQ(r->s.tabella_sim[riga_ripetizione].i1, 4);
   EXPECT_EQ(r->s.percorso[1].velocita, 6);
   EXPECT_EQ(r->s.percorso[2].velocita, 0);

@@ -99,7 +99,7 @@ TEST_P(Documenti, RigheLarghezzeEColonne) {
     EXPECT_EQ(testo, "");
     return;
   }
-  const auto righe = righe_crlf(testo);
+  const auto righe = linee_testo_crlf(testo);
   ASSERT_EQ(righe.size(), d.righe);
   for (const auto& [n, attesa] : d.citate) EXPECT_EQ(righe[n - 1], attesa) << "line " << n;
 
@@ -147,7 +147,7 @@ std::string senza_spazi(std::string s) {
 }
 
 TEST(Scheda, RigheDellOrario) {
-  const auto righe = righe_crlf(componi_testo(tabella_scheda()));
+  const auto righe = linee_testo_crlf(componi_testo(tabella_scheda()));
   ASSERT_EQ(righe.size(), 65u);
   const std::vector<std::string> orario(righe.begin() + 16, righe.begin() + 62);
   ASSERT_EQ(orario.size(), 46u);
@@ -227,7 +227,7 @@ TEST(Scheda, RigheDellOrario) {
 }
 
 TEST(Rallentamenti, RigaUno) {
-  const auto righe = righe_crlf(componi_testo(tabella_rallentamenti()));
+  const auto righe = linee_testo_crlf(componi_testo(tabella_rallentamenti()));
   ASSERT_EQ(righe.size(), 46u);
   std::smatch m;
   ASSERT_TRUE(std::regex_match(

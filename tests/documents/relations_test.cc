@@ -49,7 +49,7 @@ struct riga_card {
 class Relazioni : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto linea = righe_crlf(componi_testo(tabella_linea()));
+    const auto linea = linee_testo_crlf(componi_testo(tabella_linea()));
     for (const auto& r : sezione(linea, "[generale]")) {
       if (!inizia_con(r, "progressiva chilometrica")) continue;
       const auto c = campi(r);
@@ -65,7 +65,7 @@ class Relazioni : public ::testing::Test {
       gallerie_lette.emplace_back(numero(c[1]), numero(c[2]));
     }
 
-    const auto treno = righe_crlf(componi_testo(tabella_treno()));
+    const auto treno = linee_testo_crlf(componi_testo(tabella_treno()));
     for (const auto& r : sezione(treno, "[stazioni]")) {
       const auto c = campi(r);
       stazioni.push_back({numero(c[1]), numero(c[13]),
@@ -77,7 +77,7 @@ class Relazioni : public ::testing::Test {
     }
     rallentamento = campi(sezione(treno, "[rallentamenti]").at(0));
 
-    const auto scheda = righe_crlf(componi_testo(tabella_scheda()));
+    const auto scheda = linee_testo_crlf(componi_testo(tabella_scheda()));
     for (size_t n = 16; n < 62; ++n) {
       const std::string& r = scheda.at(n);
       riga_card c;
@@ -93,7 +93,7 @@ class Relazioni : public ::testing::Test {
       c.partenza = senza_spazi(orario.substr(11, 4));
       card.push_back(c);
     }
-    ordine = righe_crlf(componi_testo(tabella_rallentamenti())).at(12);
+    ordine = linee_testo_crlf(componi_testo(tabella_rallentamenti())).at(12);
   }
 
   int32_t km(int32_t posizione) const {

@@ -14,7 +14,7 @@
 namespace scenario::testing {
 namespace {
 
-std::vector<std::string> linea() { return righe_crlf(componi_testo(tabella_linea())); }
+std::vector<std::string> linea() { return linee_testo_crlf(componi_testo(tabella_linea())); }
 
 struct riga_citata {
   size_t indice;  // from 0

@@ -14,7 +14,7 @@
 namespace scenario::testing {
 namespace {
 
-std::vector<std::string> treno() { return righe_crlf(componi_testo(tabella_treno())); }
+std::vector<std::string> treno() { return linee_testo_crlf(componi_testo(tabella_treno())); }
 
 struct riga_citata {
   size_t indice;  // from 0
@@ -113,7 +113,7 @@ TEST(Treno, Stazioni) {
   EXPECT_EQ(sosta, (std::map<int, int>{{0, 12}, {1, 1}, {60, 21}}));
   EXPECT_EQ(senza_orario, 11);
   // Stations and text boards share the 78 rows of the scenario table.
-  EXPECT_EQ(righe.size() + sezione(righe_crlf(componi_testo(tabella_linea())), "[indicazioni]").size(),
+  EXPECT_EQ(righe.size() + sezione(linee_testo_crlf(componi_testo(tabella_linea())), "[indicazioni]").size(),
             78u);
 }
 

@@ -261,7 +261,7 @@ std::string verifica_campi(std::string_view dati) {
 
   flusso_campi f(testo);
   size_t letture = 0;
-  int riga_precedente = 0;
+  int linea_testo_precedente = 0;
   std::string campo;
   while (!f.fine()) {
     if (++letture > testo.size()) return "the stream does not reach its end";
@@ -290,9 +290,9 @@ std::string verifica_campi(std::string_view dati) {
       }
       if (campo.find_first_of("\r\n") != std::string::npos) return "a text field holds a line end";
     }
-    if (f.riga() < riga_precedente) return "the line number went back";
-    if (f.riga() < 1 || static_cast<size_t>(f.riga()) > righe) return "line number out of range";
-    riga_precedente = f.riga();
+    if (f.linea_testo() < linea_testo_precedente) return "the line number went back";
+    if (f.linea_testo() < 1 || static_cast<size_t>(f.linea_testo()) > righe) return "line number out of range";
+    linea_testo_precedente = f.linea_testo();
   }
   std::string resto;
   int32_t v = 0;
