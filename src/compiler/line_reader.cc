@@ -430,7 +430,7 @@ lettore_linea::passo lettore_linea::montagna() {
     avvisa(kTunnelReversed,
            "a tunnel from " + std::to_string(v[0]) + " m to " + std::to_string(v[1]) +
                " m: its end is not after its start, so it marks no cell (write the start first)",
-           s_.riga);
+           s_.parola_chiave);
   }
   return dopo_registratore(memo_montagna(s_, v[0], v[1], v[2]), v[0], "a tunnel");
 }

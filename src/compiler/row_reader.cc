@@ -103,13 +103,13 @@ bool lettore_righe::fallisci_campo() {
       d = diagnostica_errore(errori::lettura_fallita, std::nullopt,
                              {file_, campi_.linea_testo_difetto(),
                               campi_.linea_testo_difetto() == linea_testo_voce_ ? colonna_voce_ : 0},
-                             "the row " + tra_apici(s_.riga) +
+                             "the row " + tra_apici(s_.parola_chiave) +
                                  " is cut short by the end of the file: it needs more values");
       break;
     case flusso_campi::difetto::non_numero:
       d = diagnostica_errore(errori::lettura_fallita, std::nullopt,
                              {file_, campi_.linea_testo_difetto(), campi_.colonna_difetto()},
-                             tra_apici(campi_.scritto_difetto()) + " in the row " + tra_apici(s_.riga) +
+                             tra_apici(campi_.scritto_difetto()) + " in the row " + tra_apici(s_.parola_chiave) +
                                  " is not a whole number");
       d.source_text = breve(campi_.scritto_difetto());
       break;
@@ -117,7 +117,7 @@ bool lettore_righe::fallisci_campo() {
     case flusso_campi::difetto::nessuno:
       d = diagnostica_errore(errori::lettura_fallita, std::nullopt,
                              {file_, campi_.linea_testo_difetto(), campi_.colonna_difetto()},
-                             tra_apici(campi_.scritto_difetto()) + " in the row " + tra_apici(s_.riga) +
+                             tra_apici(campi_.scritto_difetto()) + " in the row " + tra_apici(s_.parola_chiave) +
                                  " is too large for its field (-2147483648 to 2147483647)");
       d.source_text = breve(campi_.scritto_difetto());
       break;
@@ -131,7 +131,7 @@ bool lettore_righe::fallisci_intervallo(int64_t minimo, int64_t massimo) {
   const bool sotto = !scritto.empty() && scritto[0] == '-';
   Diagnostic d = diagnostica_errore(
       errori::lettura_fallita, std::nullopt, qui_campo(),
-      tra_apici(scritto) + " in the row " + tra_apici(s_.riga) + " is too " + (sotto ? "small" : "large") +
+      tra_apici(scritto) + " in the row " + tra_apici(s_.parola_chiave) + " is too " + (sotto ? "small" : "large") +
           " for its field (" + std::to_string(minimo) + " to " + std::to_string(massimo) + ")");
   d.source_text = breve(scritto);
   fallimento_lettura(l_, std::move(d));
@@ -140,8 +140,8 @@ bool lettore_righe::fallisci_intervallo(int64_t minimo, int64_t massimo) {
 
 bool lettore_righe::fallisci_voce(std::string motivo) {
   Diagnostic d = diagnostica_errore(errori::lettura_fallita, std::nullopt, qui_voce(),
-                                    "the row " + tra_apici(s_.riga) + ": " + motivo);
-  d.source_text = breve(s_.riga);
+                                    "the row " + tra_apici(s_.parola_chiave) + ": " + motivo);
+  d.source_text = breve(s_.parola_chiave);
   fallimento_lettura(l_, std::move(d));
   return false;
 }
@@ -168,7 +168,7 @@ bool lettore_righe::oltre(int32_t x, int margine) {
   const int64_t massimo = int64_t{50} * s_.ultima_cella() - margine;
   rifiuto_lettura(l_,
                   diagnostica_errore(errori::oltre_il_percorso, x, qui_voce(),
-                                     "position " + std::to_string(x) + " m of the row " + tra_apici(s_.riga) +
+                                     "position " + std::to_string(x) + " m of the row " + tra_apici(s_.parola_chiave) +
                                          " lies beyond the end of the route (at most " +
                                          std::to_string(massimo) + " m here)"),
                   {});
@@ -245,7 +245,7 @@ void lettore_righe::controlla_resto() {
     perche = " (a text with a comma must be written in double quotes)";
   }
   avvisa(kLeftoverValues,
-         "values left over on the row " + tra_apici(s_.riga) + ": " + tra_apici(resto) +
+         "values left over on the row " + tra_apici(s_.parola_chiave) + ": " + tra_apici(resto) +
              " is read as the next keyword" + perche,
          breve(resto), SourceLocation{file_, linea_testo, colonna});
   taciuta_ = linea_testo;
@@ -293,7 +293,7 @@ void lettore_righe::controlla_ordine(int64_t x, std::optional<int64_t>& preceden
     d.severity = Severity::kWarning;
     d.code = std::string(kPositionBackwards);
     d.where = qui_voce();
-    d.source_text = breve(s_.riga);
+    d.source_text = breve(s_.parola_chiave);
     d.message = std::string(che_cosa) + " at " + std::to_string(x) + " m comes after one at " +
                 std::to_string(*precedente) + " m: rows are taken in the order written, so the stretch " +
                 "between them is not what the positions say";

@@ -77,10 +77,10 @@ class lettore_righe {
 
   // Reads a keyword field; it becomes the current row.
   bool chiave(campo_chiave& f) {
-    if (!campi_.leggi_testo(s_.riga)) return false;
+    if (!campi_.leggi_testo(s_.parola_chiave)) return false;
     campo_taciuto_ = campi_da_tacere_ > 0;
     if (campo_taciuto_) --campi_da_tacere_;
-    f.imposta(s_.riga);
+    f.imposta(s_.parola_chiave);
     linea_testo_voce_ = campi_.linea_testo();
     colonna_voce_ = campi_.colonna();
     pos_voce_ = campi_.inizio_campo();

@@ -224,7 +224,7 @@ struct stato_compilazione {
   std::string nome_linea;
   std::string nome_treno;
   bool genera_linea = senza_matrice_linea;
-  std::string riga;  // the text field last read: the keyword of the current line
+  std::string parola_chiave;  // the text field last read: the keyword of the row being read
   std::vector<cella> percorso;  // cells 0 .. P; empty while unsized
   std::array<record_sim, righe_tabella_sim> tabella_sim{};
   matrice_punti matrice_linea;
