@@ -145,9 +145,9 @@ std::vector<caso> casi() {
   };
 }
 
-class Diagnostiche : public ::testing::TestWithParam<caso> {};
+class Diagnostics : public ::testing::TestWithParam<caso> {};
 
-TEST_P(Diagnostiche, RowsGiveTheseDiagnostics) {
+TEST_P(Diagnostics, RowsGiveTheseDiagnostics) {
   const caso& c = GetParam();
   MemoryFileSystem fs;
   if (c.linea) fs.files[kFileLinea] = *c.linea;
@@ -186,10 +186,10 @@ TEST_P(Diagnostiche, RowsGiveTheseDiagnostics) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Tabella, Diagnostiche, ::testing::ValuesIn(casi()),
+INSTANTIATE_TEST_SUITE_P(Table, Diagnostics, ::testing::ValuesIn(casi()),
                          [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(Diagnostiche, WarningsChangeNoByteAndNoFaultNumber) {
+TEST(Diagnostics, WarningsChangeNoByteAndNoFaultNumber) {
   // The same scenario with and without its warnings' causes compiles to the
   // same bytes: a misspelt row is passed over exactly as before.
   auto compila = [](const std::string& testo_treno) {
@@ -216,7 +216,7 @@ TEST(Diagnostiche, WarningsChangeNoByteAndNoFaultNumber) {
   }
 }
 
-TEST(Diagnostiche, TheEmbeddedScenarioDrawsNone) {
+TEST(Diagnostics, TheEmbeddedScenarioDrawsNone) {
   MemoryFileSystem fs;
   ASSERT_FALSE(dati_linea(fs, kCartella, "L", "T"));
   ASSERT_FALSE(dati_treno(fs, kCartella, "L", "T"));
@@ -233,7 +233,7 @@ TEST(Diagnostiche, TheEmbeddedScenarioDrawsNone) {
   EXPECT_TRUE(s.diagnostiche.empty()) << tutte;
 }
 
-TEST(Diagnostiche, AFileOfBadRowsIsReportedInPart) {
+TEST(Diagnostics, AFileOfBadRowsIsReportedInPart) {
   // 300 unknown rows in a compile, 300 unreadable ones in a check: the
   // report stops with a note, and a huge file cannot fill the memory.
   std::string ignote = "[generale]\r\n";
@@ -275,7 +275,7 @@ TEST(Diagnostiche, AFileOfBadRowsIsReportedInPart) {
   }
 }
 
-TEST(Diagnostiche, EveryPlacedObjectAndTableRowKnowsItsRow) {
+TEST(Diagnostics, EveryPlacedObjectAndTableRowKnowsItsRow) {
   const auto r = leggi(linea(3000, {"cartello_indicatore, 2500, (A)"}),
                        treno({"rallentamento, 1450, 120, 50, 0, 0, 0", stazione("PRIMA"), "sabbia, 3"}), false);
   ASSERT_EQ(r->s.numero_errore, 0);
@@ -308,7 +308,7 @@ TEST(Diagnostiche, EveryPlacedObjectAndTableRowKnowsItsRow) {
   EXPECT_EQ(s.origine_riga[riga_treno].file, kFileLinea);
 }
 
-TEST(Diagnostiche, ChainageRowsKeepTheirOriginThroughTheSort) {
+TEST(Diagnostics, ChainageRowsKeepTheirOriginThroughTheSort) {
   const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", "progressiva chilometrica uno, 0, 46000, 1",
                               "progressiva chilometrica tre, 1000, 0, 0", "progressiva chilometrica due, 2000, 0, 0",
                               "[x]", "[fine]"}),
@@ -321,7 +321,7 @@ TEST(Diagnostiche, ChainageRowsKeepTheirOriginThroughTheSort) {
   EXPECT_EQ(r->s.origine_riga[riga_progressiva_uno].line, 3);
 }
 
-TEST(Diagnostiche, RepetitionRowStoresItsFirstValueBeforeAnUnreadableSecond) {
+TEST(Diagnostics, RepetitionRowStoresItsFirstValueBeforeAnUnreadableSecond) {
   const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", "ripetizione segnali 4, 500, 7x", "[x]"}),
                        kTreno, false);
   EXPECT_EQ(r->s.numero_errore, 25);

@@ -85,9 +85,9 @@ std::map<int, std::string> citate_ordine() {
   return c;
 }
 
-class Documenti : public ::testing::TestWithParam<documento> {};
+class CrewDocumentLayout : public ::testing::TestWithParam<documento> {};
 
-TEST_P(Documenti, RigheLarghezzeEColonne) {
+TEST_P(CrewDocumentLayout, RowsWidthsAndColumns) {
   const auto& d = GetParam();
   const auto tabella = d.tabella();
   ASSERT_FALSE(tabella.empty());
@@ -121,7 +121,7 @@ TEST_P(Documenti, RigheLarghezzeEColonne) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Equipaggio, Documenti,
+    Crew, CrewDocumentLayout,
     ::testing::Values(
         documento{"scheda", tabella_scheda, 65, citate_scheda(), 14, 63,
                   {2, 8, 14, 25, 31, 60, 77, 83}, {{3, 82}, {13, 82}}, {9}},
@@ -146,7 +146,7 @@ std::string senza_spazi(std::string s) {
   return s;
 }
 
-TEST(Scheda, RigheDellOrario) {
+TEST(TimetableCard, TimetableRows) {
   const auto righe = linee_testo_crlf(componi_testo(tabella_scheda()));
   ASSERT_EQ(righe.size(), 65u);
   const std::vector<std::string> orario(righe.begin() + 16, righe.begin() + 62);
@@ -226,7 +226,7 @@ TEST(Scheda, RigheDellOrario) {
   }
 }
 
-TEST(Rallentamenti, RigaUno) {
+TEST(SlowDownOrder, RowOne) {
   const auto righe = linee_testo_crlf(componi_testo(tabella_rallentamenti()));
   ASSERT_EQ(righe.size(), 46u);
   std::smatch m;

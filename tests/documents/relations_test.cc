@@ -46,7 +46,7 @@ struct riga_card {
   bool con_orario() const { return !arrivo.empty() || !transito.empty() || !partenza.empty(); }
 };
 
-class Relazioni : public ::testing::Test {
+class DocumentRelations : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto linea = linee_testo_crlf(componi_testo(tabella_linea()));
@@ -140,7 +140,7 @@ class Relazioni : public ::testing::Test {
   std::string ordine;
 };
 
-TEST_F(Relazioni, StazioniConOrarioSonoFermatePartenzaEArrivo) {
+TEST_F(DocumentRelations, TimedStationsAreStopsDepartureAndArrival) {
   std::vector<const riga_card*> fermate;
   for (const auto& c : card) {
     if (!c.arrivo.empty() || !c.partenza.empty()) fermate.push_back(&c);
@@ -169,7 +169,7 @@ TEST_F(Relazioni, StazioniConOrarioSonoFermatePartenzaEArrivo) {
   }
 }
 
-TEST_F(Relazioni, StazioniSenzaOrarioSonoTransiti) {
+TEST_F(DocumentRelations, UntimedStationsArePassedThrough) {
   std::vector<std::string> transiti, senza_orario;
   for (const auto& c : card) {
     if (!c.transito.empty() && !inizia_con(c.nome, "Ex stazione di ") && !inizia_con(c.nome, "Bivio ")) {
@@ -183,7 +183,7 @@ TEST_F(Relazioni, StazioniSenzaOrarioSonoTransiti) {
   EXPECT_EQ(transiti, senza_orario);
 }
 
-TEST_F(Relazioni, ExStazioneEBivioSonoQuelliDeiCartelli) {
+TEST_F(DocumentRelations, FormerStationAndJunctionAreThoseOfTheBoards) {
   for (const auto& [testa, voce] : {std::pair<std::string, std::string>{"EX STAZIONE", "Ex stazione di "},
                                     {"BIVIO", "Bivio "}}) {
     const auto [pos, nome] = cartello(testa);
@@ -196,7 +196,7 @@ TEST_F(Relazioni, ExStazioneEBivioSonoQuelliDeiCartelli) {
   }
 }
 
-TEST_F(Relazioni, LaStazioneSotterraneaStaInGalleria) {
+TEST_F(DocumentRelations, TheUndergroundStationLiesInATunnel) {
   std::string nome;
   int32_t pos = 0;
   for (const auto& [p, faccia] : cartelli) {
@@ -214,7 +214,7 @@ TEST_F(Relazioni, LaStazioneSotterraneaStaInGalleria) {
   }));
 }
 
-TEST_F(Relazioni, OrariMaiAllIndietro) {
+TEST_F(DocumentRelations, TimesNeverGoBackwards) {
   int32_t prec = 0;
   for (const auto& c : card) {
     for (const std::string* t : {&c.arrivo, &c.transito, &c.partenza}) {
@@ -228,7 +228,7 @@ TEST_F(Relazioni, OrariMaiAllIndietro) {
   }
 }
 
-TEST_F(Relazioni, CippiSecondoLeZone) {
+TEST_F(DocumentRelations, PostsFollowTheZones) {
   ASSERT_EQ(zone.size(), 3u);
   EXPECT_EQ(card.front().km, 46000);
   int controllate = 0;
@@ -255,7 +255,7 @@ TEST_F(Relazioni, CippiSecondoLeZone) {
   EXPECT_EQ(card.back().km, km(stazioni.back().posizione));
 }
 
-TEST_F(Relazioni, VelocitaComeILimitiDelServizio) {
+TEST_F(DocumentRelations, SpeedsAreTheServiceLimits) {
   std::vector<limite_letto> cambi;
   for (const auto& l : limiti) {
     if (cambi.empty() || cambi.back().velocita != l.velocita) cambi.push_back(l);
@@ -272,7 +272,7 @@ TEST_F(Relazioni, VelocitaComeILimitiDelServizio) {
   }
 }
 
-TEST_F(Relazioni, OrdineDiRallentamentoComeIlServizio) {
+TEST_F(DocumentRelations, SlowDownOrderMatchesTheService) {
   const int32_t x = numero(rallentamento[1]), v = numero(rallentamento[2]), l = numero(rallentamento[3]);
   const stazione_letta* prima = nullptr;
   const stazione_letta* dopo = nullptr;

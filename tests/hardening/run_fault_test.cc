@@ -127,11 +127,11 @@ class FileSystemCheSvuota final : public ForwardingFileSystem {
   std::string vittima_;
 };
 
-class SorgenteSparita : public ::testing::TestWithParam<int> {};
+class SourceGone : public ::testing::TestWithParam<int> {};
 
 // The run wrote the source a moment before: its loss is a failure of the
 // file system, not a fault of the scenario, and no binary file is written.
-TEST_P(SorgenteSparita, IsAFileSystemFailureNamingThePath) {
+TEST_P(SourceGone, IsAFileSystemFailureNamingThePath) {
   const std::string vittima = sorgenti()[GetParam()];
   MemoryFileSystem nuovi = cartella_con_uscite_vecchie();
   {
@@ -148,7 +148,7 @@ TEST_P(SorgenteSparita, IsAFileSystemFailureNamingThePath) {
   verifica_dopo_il_guasto(prima, disk, nuovi, err.str());
 }
 
-INSTANTIATE_TEST_SUITE_P(LineaOTreno, SorgenteSparita, ::testing::Values(0, 1));
+INSTANTIATE_TEST_SUITE_P(LineOrService, SourceGone, ::testing::Values(0, 1));
 
 }  // namespace
 }  // namespace scenario::testing

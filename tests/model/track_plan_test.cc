@@ -65,9 +65,9 @@ struct caso {
   bool senza_copia;  // the plan is finished: its bytes are the file as they stand
 };
 
-class PianoDeiBinari : public ::testing::TestWithParam<caso> {};
+class TrackPlanBuffer : public ::testing::TestWithParam<caso> {};
 
-TEST_P(PianoDeiBinari, ReadsBackAsSetAndEncodesElementByElement) {
+TEST_P(TrackPlanBuffer, ReadsBackAsSetAndEncodesElementByElement) {
   const caso& c = GetParam();
   piano p(c.ultimo);
   c.riempi(p);
@@ -95,7 +95,7 @@ TEST_P(PianoDeiBinari, ReadsBackAsSetAndEncodesElementByElement) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Forme, PianoDeiBinari,
+    Shapes, TrackPlanBuffer,
     ::testing::Values(
         caso{"Finished", 40, [](piano& p) { p.come_il_lettore(38); }, true},
         caso{"FinishedAtThe88KmRoute", 95000, [](piano& p) { p.come_il_lettore(94998); }, true},
@@ -161,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
         caso{"Unsized", -1, [](piano&) {}, false}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(PianoDeiBinari, SizingAgainDiscardsThePlan) {
+TEST(TrackPlanBuffer, SizingAgainDiscardsThePlan) {
   stato_compilazione s;
   s.matrice_linea.dimensiona(40);
   s.matrice_linea.imposta_doppio(20, 1, 2);

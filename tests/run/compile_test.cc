@@ -123,7 +123,7 @@ stato_compilazione model_with_faults() {
   return s;
 }
 
-TEST(Compile, TheDesignedCompileWritesAFaultyModelAndReportsErrorsThenWarnings) {
+TEST(Compile, TheOneShotCompileWritesAFaultyModelAndReportsErrorsThenWarnings) {
   stato_compilazione s = model_with_faults();
   MemoryFileSystem disk;
   esito_compilazione esito;
@@ -223,7 +223,7 @@ TEST(Compile, AFailedWriteOnDiskKeepsTheOlderFilesAndNamesThePath) {
             (std::vector<std::string>{nomi::sim(kLinea, kTreno), nomi::linea_dat(kLinea)}));
 }
 
-TEST(Minimo, ReturnsTheSmallerAndTheFirstOnTies) {
+TEST(Minimum, ReturnsTheSmallerAndTheFirstOnTies) {
   EXPECT_EQ(minimo(180, 200), 180);
   EXPECT_EQ(minimo(180, 120), 120);
   EXPECT_EQ(minimo(180, 180), 180);

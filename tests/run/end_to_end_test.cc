@@ -74,7 +74,7 @@ std::pair<int32_t, int32_t> codici_attesi() {
   return {og, st};
 }
 
-class Esecuzione : public ::testing::Test {
+class OneShotRun : public ::testing::Test {
  protected:
   void esegui_in(const TempDir& dir) {
     std::ostringstream err;
@@ -86,7 +86,7 @@ class Esecuzione : public ::testing::Test {
   PosixFileSystem fs_;
 };
 
-TEST_F(Esecuzione, LasciaLeSeiUsciteEIlModelloCompleto) {
+TEST_F(OneShotRun, LeavesTheSixOutputsAndTheWholeModel) {
   TempDir dir;
   esegui_in(dir);
   // The two sources were compiled and deleted; nothing else is left.
@@ -149,7 +149,7 @@ TEST_F(Esecuzione, LasciaLeSeiUsciteEIlModelloCompleto) {
   EXPECT_EQ(avvicinamenti, 4 * (con_fermata + segnali));
 }
 
-TEST_F(Esecuzione, UnaSecondaEsecuzioneDaGliStessiByte) {
+TEST_F(OneShotRun, ASecondRunGivesTheSameBytes) {
   TempDir dir;
   esegui_in(dir);
   const auto prima = leggi_uscite(dir);
@@ -158,7 +158,7 @@ TEST_F(Esecuzione, UnaSecondaEsecuzioneDaGliStessiByte) {
   EXPECT_TRUE(leggi_uscite(dir) == prima);
 }
 
-TEST_F(Esecuzione, UsciteVecchiePiuLungheSonoSostituiteIntere) {
+TEST_F(OneShotRun, LongerOlderOutputsAreReplacedWhole) {
   TempDir pulita, vecchia;
   esegui_in(pulita);
   const auto attese = leggi_uscite(pulita);
@@ -176,7 +176,7 @@ TEST_F(Esecuzione, UsciteVecchiePiuLungheSonoSostituiteIntere) {
 
 // The built program, copied into a folder of its own, writes there whatever
 // the current directory.
-TEST_F(Esecuzione, IlProgrammaScriveNellaSuaCartella) {
+TEST_F(OneShotRun, TheProgramWritesIntoItsOwnFolder) {
   TempDir pulita, cartella, altrove;
   esegui_in(pulita);
   const std::string programma = cartella.file("genera_scenario");
