@@ -37,9 +37,6 @@ class lettore_linea : lettore_righe {
   bool esegui();
 
  private:
-  // What a list entry leaves the reader to do next.
-  enum class passo { avanti, fine_liste, fermati };
-
   bool cerca_generale();
   bool sezione_generale();
   bool voci_generali(const campo_chiave& f);
@@ -64,11 +61,6 @@ class lettore_linea : lettore_righe {
     }
     return false;
   }
-
-  passo esito(bool proseguire) { return proseguire ? passo::avanti : passo::fermati; }
-
-  // Range check of a list entry: error 15 ends the lists.
-  bool oltre(int32_t p) { return lettore_righe::oltre(p, 100); }
 
   void riempi_pendenza();
 
@@ -294,7 +286,7 @@ bool lettore_linea::liste() {
     }
     switch (voci_liste(f)) {
       case passo::avanti: break;
-      case passo::fine_liste:
+      case passo::fine_righe:
         if (riprendi()) break;
         return true;
       case passo::fermati:
@@ -355,9 +347,7 @@ void lettore_linea::riempi_pendenza() {
 
 lettore_linea::passo lettore_linea::pendenza() {
   std::array<int32_t, 2> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
-  if (oltre(v[0])) return passo::fine_liste;
-  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  if (auto p = valori_della_riga(v)) return *p;
   controlla_ordine(v[0], ultima_pendenza_, dove_pendenza_, "a gradient row");
   const double n = near(v[0] / 50.0);
   if (n > 0) {
@@ -370,11 +360,9 @@ lettore_linea::passo lettore_linea::pendenza() {
 
 lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
   std::array<int32_t, 2> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
+  if (auto p = valori_della_riga(v)) return *p;
   const int32_t inizio = v[0];
   const int32_t lunghezza = v[1];
-  if (oltre(inizio)) return passo::fine_liste;
-  if (inizio < 0) return esito(fallisci_voce("position is negative", inizio));
   int classe = 0;
   for (int d = 1; d <= 6 && classe == 0; ++d) {
     if (f.testo().find(static_cast<char>('0' + d)) != std::string::npos) classe = d;
@@ -423,9 +411,7 @@ lettore_linea::passo lettore_linea::dopo_registratore(const esito_registro& e, i
 
 lettore_linea::passo lettore_linea::montagna() {
   std::array<int32_t, 3> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
-  if (oltre(v[0])) return passo::fine_liste;
-  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  if (auto p = valori_della_riga(v)) return *p;
   if (v[1] <= v[0]) {
     avvisa(kTunnelReversed,
            "a tunnel from " + std::to_string(v[0]) + " m to " + std::to_string(v[1]) +
@@ -437,9 +423,7 @@ lettore_linea::passo lettore_linea::montagna() {
 
 lettore_linea::passo lettore_linea::indicatore() {
   std::array<int32_t, 9> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
-  if (oltre(v[0])) return passo::fine_liste;
-  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  if (auto p = valori_della_riga(v)) return *p;
   return dopo_registratore(
       memo_indicatori_v_max(s_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]), v[0],
       "an indicator board");
@@ -449,8 +433,7 @@ lettore_linea::passo lettore_linea::cartello() {
   int32_t p = 0;
   std::string testo;
   if (!campi_.leggi_numero(p) || !campi_.leggi_testo(testo)) return esito(fallisci_campo());
-  if (oltre(p)) return passo::fine_liste;
-  if (p < 0) return esito(fallisci_voce("position is negative", p));
+  if (auto q = posizione_della_riga(p)) return *q;
   // The table file stores a text's length in 16 bits.
   if (testo.size() > lunghezza_massima_testo) {
     return esito(fallisci_voce("the board text is " + std::to_string(testo.size()) +

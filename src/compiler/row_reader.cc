@@ -175,6 +175,12 @@ bool lettore_righe::oltre(int32_t x, int margine) {
   return true;
 }
 
+std::optional<lettore_righe::passo> lettore_righe::posizione_della_riga(int32_t x, int margine) {
+  if (oltre(x, margine)) return passo::fine_righe;
+  if (x < 0) return esito(fallisci_voce("position is negative", x));
+  return std::nullopt;
+}
+
 void lettore_righe::origine(const esito_registro& e, int32_t x) {
   for (int i = 0; i < e.quante_poste; ++i) origine(e.poste[static_cast<std::size_t>(i)], x);
   avvisa_sovrascritte(e);

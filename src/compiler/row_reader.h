@@ -130,6 +130,26 @@ class lettore_righe {
   // of this source.
   bool oltre(int32_t x, int margine);
 
+  // What a row leaves the reader to do next: go on with the next row, end
+  // the rows of this source (error 15: its end steps still run), or stop.
+  enum class passo { avanti, fine_righe, fermati };
+  passo esito(bool proseguire) { return proseguire ? passo::avanti : passo::fermati; }
+
+  // The range check of a row of positioned objects keeps this many metres
+  // before the end of the route.
+  static constexpr int margine_righe = 100;
+  // The first value of a row is its position: beyond the route it is error
+  // 15, which ends the rows of this source; a negative one is a failure of
+  // the reading. Nothing when the row goes on.
+  std::optional<passo> posizione_della_riga(int32_t x, int margine = margine_righe);
+  // Reads the row's values, the first of them its position, checked as
+  // posizione_della_riga does. Nothing when the row goes on.
+  template <std::size_t N>
+  std::optional<passo> valori_della_riga(std::array<int32_t, N>& v, int margine = margine_righe) {
+    if (!numeri(v)) return esito(fallisci_campo());
+    return posizione_della_riga(v[0], margine);
+  }
+
   // Notes the current row, whose first value is x, as the origin of the
   // cells a recorder placed.
   void origine(const esito_registro& e, int32_t x);

@@ -28,8 +28,6 @@ class lettore_treno : lettore_righe {
   void esegui();
 
  private:
-  enum class passo { avanti, fine_lettura, fermati };
-
   bool cerca_generale();
   passo voci(const campo_chiave& f);
   passo velocita();
@@ -64,8 +62,6 @@ class lettore_treno : lettore_righe {
     destinazione = static_cast<int16_t>(v);
     return true;
   }
-
-  passo esito(bool proseguire) { return proseguire ? passo::avanti : passo::fermati; }
 
   int32_t j_ = riga_prima_stazione;  // row of the next station
   int32_t indice_velocita_ = 0;
@@ -105,7 +101,7 @@ void lettore_treno::esegui() {
       if (riprendi()) continue;
       return;
     }
-    if (p == passo::fine_lettura) {
+    if (p == passo::fine_righe) {
       if (riprendi()) continue;
       break;
     }
@@ -211,9 +207,7 @@ void lettore_treno::riempi_aderenza() {
 
 lettore_treno::passo lettore_treno::velocita() {
   std::array<int32_t, 2> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
-  if (oltre(v[0], 100)) return passo::fine_lettura;
-  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  if (auto p = valori_della_riga(v)) return *p;
   controlla_ordine(v[0], ultima_velocita_, dove_ultima_velocita_, "a speed row");
   const double n = near(v[0] / 50.0);
   if (n > 0) {
@@ -229,9 +223,7 @@ lettore_treno::passo lettore_treno::velocita() {
 
 lettore_treno::passo lettore_treno::aderenza() {
   std::array<int32_t, 2> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
-  if (oltre(v[0], 100)) return passo::fine_lettura;
-  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  if (auto p = valori_della_riga(v)) return *p;
   controlla_ordine(v[0], ultima_aderenza_, dove_ultima_aderenza_, "an adhesion row");
   const double n = near(v[0] / 50.0);
   if (n > 0) {
@@ -259,9 +251,7 @@ lettore_treno::passo lettore_treno::dopo_registratore(const esito_registro& e, i
 
 lettore_treno::passo lettore_treno::segnale() {
   std::array<int32_t, 11> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
-  if (oltre(v[0], 100)) return passo::fine_lettura;
-  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  if (auto p = valori_della_riga(v)) return *p;
   return dopo_registratore(
       memo_segnale(s_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]), v[0],
       "a signal");
@@ -269,20 +259,16 @@ lettore_treno::passo lettore_treno::segnale() {
 
 lettore_treno::passo lettore_treno::rallentamento() {
   std::array<int32_t, 6> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
-  if (oltre(v[0], 100)) return passo::fine_lettura;
-  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  if (auto p = valori_della_riga(v)) return *p;
   return dopo_registratore(memo_rallentamento(s_, v[0], v[1], v[2], v[3], v[4], v[5]), v[0],
                            "a slow-down");
 }
 
 lettore_treno::passo lettore_treno::abbattimento() {
   std::array<int32_t, 2> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
+  if (auto p = valori_della_riga(v)) return *p;
   const int32_t x = v[0];
   const int32_t w = v[1];
-  if (oltre(x, 100)) return passo::fine_lettura;
-  if (x < 0) return esito(fallisci_voce("position is negative", x));
   const auto indice = static_cast<std::size_t>(near(x / 50.0));
   cella& c = s_.percorso[indice];
   if (!libera(c)) {
@@ -334,8 +320,8 @@ std::optional<lettore_treno::passo> lettore_treno::campi_stazione(int32_t& p, in
   if (!numero(p)) return esito(fallisci_campo());
   r.progressiva = p;
   s_.origine_riga[static_cast<std::size_t>(j_)] = qui_voce();
-  if (oltre(p, 800)) return passo::fine_lettura;
-  if (p < 0) return esito(fallisci_voce("position is negative", p));
+  // A station row keeps 800 m before the end of the route.
+  if (auto q = posizione_della_riga(p, 800)) return *q;
   if (p % 50 != 0) {
     return esito(rifiuta(errori::stazione_non_multipla, p,
                          "station position " + std::to_string(p) + " m is not a multiple of 50"));
