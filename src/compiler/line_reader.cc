@@ -110,12 +110,11 @@ bool lettore_linea::sezione_generale() {
   campo_chiave f;
   bool chiusa = false;
   for (;;) {
-    if (campi_.fine()) break;
-    if (!chiave(f)) return fallisci_campo();
-    if (campi_.fine()) break;
-    for (int i = 0; i < 10 && f.contiene("-"); ++i) {
-      if (!chiave(f)) return fallisci_campo();
-    }
+    // Up to ten dash fields are passed over here, and a last field after
+    // them is still read as an entry.
+    const apertura a = apri_riga(f, 10, false);
+    if (a == apertura::fine_testo) break;
+    if (a == apertura::fallita) return false;
     if (!voci_generali(f)) {
       if (riprendi()) continue;
       return false;
@@ -271,29 +270,7 @@ bool lettore_linea::tra_le_sezioni() {
 }
 
 bool lettore_linea::liste() {
-  campo_chiave f;
-  for (;;) {
-    if (campi_.fine()) return true;
-    if (!chiave(f)) return fallisci_campo();
-    if (campi_.fine()) return true;
-    if (f.contiene("-")) {
-      if (!chiave(f)) return fallisci_campo();
-      if (campi_.fine()) return true;
-      if (f.contiene("-")) {
-        if (!chiave(f)) return fallisci_campo();
-        if (campi_.fine()) return true;
-      }
-    }
-    switch (voci_liste(f)) {
-      case passo::avanti: break;
-      case passo::fine_righe:
-        if (riprendi()) break;
-        return true;
-      case passo::fermati:
-        if (riprendi()) break;
-        return false;
-    }
-  }
+  return leggi_righe([this](const campo_chiave& f) { return voci_liste(f); });
 }
 
 lettore_linea::passo lettore_linea::voci_liste(const campo_chiave& f) {

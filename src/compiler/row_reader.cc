@@ -181,6 +181,23 @@ std::optional<lettore_righe::passo> lettore_righe::posizione_della_riga(int32_t 
   return std::nullopt;
 }
 
+lettore_righe::apertura lettore_righe::apri_riga(campo_chiave& f, int trattini, bool fine_tra_i_trattini) {
+  if (campi_.fine()) return apertura::fine_testo;
+  if (!chiave(f)) {
+    fallisci_campo();
+    return apertura::fallita;
+  }
+  if (campi_.fine()) return apertura::fine_testo;
+  for (int i = 0; i < trattini && f.contiene("-"); ++i) {
+    if (!chiave(f)) {
+      fallisci_campo();
+      return apertura::fallita;
+    }
+    if (fine_tra_i_trattini && campi_.fine()) return apertura::fine_testo;
+  }
+  return apertura::voce;
+}
+
 void lettore_righe::origine(const esito_registro& e, int32_t x) {
   for (int i = 0; i < e.quante_poste; ++i) origine(e.poste[static_cast<std::size_t>(i)], x);
   avvisa_sovrascritte(e);

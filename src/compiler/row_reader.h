@@ -135,6 +135,42 @@ class lettore_righe {
   enum class passo { avanti, fine_righe, fermati };
   passo esito(bool proseguire) { return proseguire ? passo::avanti : passo::fermati; }
 
+  // How the opening of a row ended: with its keyword field, at the last
+  // field of the text (which is never acted on), or with a failed read
+  // (already recorded).
+  enum class apertura { voce, fine_testo, fallita };
+  // Reads the keyword field of the next row, passing over up to `trattini`
+  // fields that hold a dash, each replaced by the field after it. The last
+  // field of the text ends the rows before any dash field is passed over
+  // and, with `fine_tra_i_trattini`, after each one too.
+  apertura apri_riga(campo_chiave& f, int trattini, bool fine_tra_i_trattini);
+
+  // Reads rows up to the end of the text, handing each keyword field (after
+  // up to two dash fields) to `voce`. True when the source's end steps are
+  // to run (the end of the text, or error 15); false when the reading
+  // stops. When the whole file is checked, the reading goes on after a
+  // row's fault at the next line.
+  template <class F>
+  bool leggi_righe(F voce) {
+    campo_chiave f;
+    for (;;) {
+      switch (apri_riga(f, 2, true)) {
+        case apertura::voce: break;
+        case apertura::fine_testo: return true;
+        case apertura::fallita: return false;
+      }
+      switch (voce(f)) {
+        case passo::avanti: break;
+        case passo::fine_righe:
+          if (riprendi()) break;
+          return true;
+        case passo::fermati:
+          if (riprendi()) break;
+          return false;
+      }
+    }
+  }
+
   // The range check of a row of positioned objects keeps this many metres
   // before the end of the route.
   static constexpr int margine_righe = 100;

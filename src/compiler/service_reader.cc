@@ -80,33 +80,7 @@ constexpr std::array<std::string_view, 10> parole{
 
 void lettore_treno::esegui() {
   if (!cerca_generale()) return;
-  campo_chiave f;
-  for (;;) {
-    if (campi_.fine()) break;
-    if (!chiave(f)) {
-      fallisci_campo();
-      return;
-    }
-    if (campi_.fine()) break;
-    if (f.contiene("-")) {
-      if (!chiave(f)) return void(fallisci_campo());
-      if (campi_.fine()) break;
-      if (f.contiene("-")) {
-        if (!chiave(f)) return void(fallisci_campo());
-        if (campi_.fine()) break;
-      }
-    }
-    const passo p = voci(f);
-    if (p == passo::fermati) {
-      if (riprendi()) continue;
-      return;
-    }
-    if (p == passo::fine_righe) {
-      if (riprendi()) continue;
-      break;
-    }
-  }
-  fine_lettura();
+  if (leggi_righe([this](const campo_chiave& f) { return voci(f); })) fine_lettura();
 }
 
 bool lettore_treno::cerca_generale() {
