@@ -48,7 +48,6 @@ class lettore_linea : lettore_righe {
   passo montagna();
   passo indicatore();
   passo cartello();
-  passo dopo_registratore(const esito_registro& e, int32_t posizione, const char* che_cosa);
   bool fine_lettura();
   // A list entry standing in the general section, where it is not read.
   bool voce_di_lista(const campo_chiave& f) const {
@@ -376,13 +375,6 @@ lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
     return esito(rifiuta(errori::curva_non_valida, std::nullopt,
                          "the track plan passes point 1000000 at this curve"));
   }
-  return passo::avanti;
-}
-
-lettore_linea::passo lettore_linea::dopo_registratore(const esito_registro& e, int32_t posizione,
-                                                      const char* che_cosa) {
-  if (e.rifiutato()) return esito(rifiuta_registro(e, posizione, che_cosa));
-  origine(e, posizione);
   return passo::avanti;
 }
 

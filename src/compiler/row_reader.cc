@@ -198,6 +198,13 @@ lettore_righe::apertura lettore_righe::apri_riga(campo_chiave& f, int trattini, 
   return apertura::voce;
 }
 
+lettore_righe::passo lettore_righe::dopo_registratore(const esito_registro& e, int32_t posizione,
+                                                      const char* che_cosa) {
+  if (e.rifiutato()) return esito(rifiuta_registro(e, posizione, che_cosa));
+  origine(e, posizione);
+  return passo::avanti;
+}
+
 void lettore_righe::origine(const esito_registro& e, int32_t x) {
   for (int i = 0; i < e.quante_poste; ++i) origine(e.poste[static_cast<std::size_t>(i)], x);
   avvisa_sovrascritte(e);

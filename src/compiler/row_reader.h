@@ -186,6 +186,10 @@ class lettore_righe {
     return posizione_della_riga(v[0], margine);
   }
 
+  // After a recorder has placed the row's objects: its refusal is the
+  // row's; otherwise the cells it placed note this row as their origin.
+  passo dopo_registratore(const esito_registro& e, int32_t posizione, const char* che_cosa);
+
   // Notes the current row, whose first value is x, as the origin of the
   // cells a recorder placed.
   void origine(const esito_registro& e, int32_t x);

@@ -39,6 +39,8 @@ class lettore_treno : lettore_righe {
   std::optional<passo> campi_stazione(int32_t& p, int32_t& lunghezza);
   std::optional<passo> area_di_fermata(int32_t p, int32_t lunghezza);
   std::optional<passo> punto_di_arresto(int32_t p);
+  // As the base's, and a fault number the line reader left also stops the
+  // reading at this row.
   passo dopo_registratore(const esito_registro& e, int32_t posizione, const char* che_cosa);
   void fine_lettura();
   bool riempi_velocita();
@@ -210,8 +212,7 @@ lettore_treno::passo lettore_treno::aderenza() {
 
 lettore_treno::passo lettore_treno::dopo_registratore(const esito_registro& e, int32_t posizione,
                                                       const char* che_cosa) {
-  if (e.rifiutato()) return esito(rifiuta_registro(e, posizione, che_cosa));
-  origine(e, posizione);
+  if (const passo p = lettore_righe::dopo_registratore(e, posizione, che_cosa); p != passo::avanti) return p;
   // A number left by the line reader (its error 15) ends the reading here
   // too, as the compile reads; a check reads on.
   if (!verifica_ && s_.numero_errore > 0) {
