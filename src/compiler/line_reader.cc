@@ -355,16 +355,11 @@ lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
     return esito(fallisci_voce("the curve ends at " + std::to_string(ultimo) + " m, past the last point of the " +
                                "track plan (" + std::to_string(s_.matrice_linea.ultimo()) + " m)"));
   }
-  if (fine_curva_ >= 0 && inizio < fine_curva_ && avviso_ammesso(kPositionBackwards)) {
-    Diagnostic d;
-    d.severity = Severity::kWarning;
-    d.code = std::string(kPositionBackwards);
-    d.where = qui_voce();
-    d.source_text = breve(f.testo());
-    d.message = "a curve at " + std::to_string(inizio) + " m starts before the previous curve ends at " +
-                std::to_string(fine_curva_) + " m: it is computed from there on, not from where it is written";
-    d.related.push_back({dove_curva_, "the earlier curve is here"});
-    aggiungi_diagnostica(s_, std::move(d));
+  if (fine_curva_ >= 0 && inizio < fine_curva_) {
+    avvisa(kPositionBackwards,
+           "a curve at " + std::to_string(inizio) + " m starts before the previous curve ends at " +
+               std::to_string(fine_curva_) + " m: it is computed from there on, not from where it is written",
+           f.testo(), std::nullopt, {{dove_curva_, "the earlier curve is here"}});
   }
   fine_curva_ = static_cast<int32_t>(ultimo);
   dove_curva_ = qui_voce();

@@ -251,7 +251,7 @@ void lettore_righe::avvisa_limite(const std::string& che_cosa) {
 }
 
 void lettore_righe::avvisa(std::string_view codice, std::string messaggio, std::string scritto,
-                           std::optional<SourceLocation> dove) {
+                           std::optional<SourceLocation> dove, std::vector<RelatedLocation> relative) {
   if (!avviso_ammesso(codice)) return;
   Diagnostic d;
   d.severity = Severity::kWarning;
@@ -259,6 +259,7 @@ void lettore_righe::avvisa(std::string_view codice, std::string messaggio, std::
   d.where = dove ? std::move(*dove) : qui_voce();
   d.source_text = breve(scritto);
   d.message = std::move(messaggio);
+  d.related = std::move(relative);
   aggiungi_diagnostica(s_, std::move(d));
 }
 
@@ -318,17 +319,12 @@ void lettore_righe::nessuna_voce(const campo_chiave& f, std::span<const std::str
 
 void lettore_righe::controlla_ordine(int64_t x, std::optional<int64_t>& precedente, SourceLocation& dove_prima,
                                      const char* che_cosa) {
-  if (precedente && x < *precedente && avviso_ammesso(kPositionBackwards)) {
-    Diagnostic d;
-    d.severity = Severity::kWarning;
-    d.code = std::string(kPositionBackwards);
-    d.where = qui_voce();
-    d.source_text = breve(s_.parola_chiave);
-    d.message = std::string(che_cosa) + " at " + std::to_string(x) + " m comes after one at " +
-                std::to_string(*precedente) + " m: rows are taken in the order written, so the stretch " +
-                "between them is not what the positions say";
-    d.related.push_back({dove_prima, "the earlier row is here"});
-    aggiungi_diagnostica(s_, std::move(d));
+  if (precedente && x < *precedente) {
+    avvisa(kPositionBackwards,
+           std::string(che_cosa) + " at " + std::to_string(x) + " m comes after one at " +
+               std::to_string(*precedente) + " m: rows are taken in the order written, so the stretch " +
+               "between them is not what the positions say",
+           s_.parola_chiave, std::nullopt, {{dove_prima, "the earlier row is here"}});
   }
   precedente = x;
   dove_prima = qui_voce();

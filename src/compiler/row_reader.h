@@ -204,9 +204,10 @@ class lettore_righe {
   std::vector<RelatedLocation> detentore(int64_t cella) const;
   void avvisa_sovrascritte(const esito_registro& e);
 
-  // A warning for the current row (or `dove`).
+  // A warning for the current row (or `dove`), with the places that
+  // explain it.
   void avvisa(std::string_view codice, std::string messaggio, std::string scritto = {},
-              std::optional<SourceLocation> dove = std::nullopt);
+              std::optional<SourceLocation> dove = std::nullopt, std::vector<RelatedLocation> relative = {});
 
   // After a row's values: anything left on its line is read as the next
   // keyword field, which an author rarely means.

@@ -396,15 +396,11 @@ std::optional<lettore_treno::passo> lettore_treno::punto_di_arresto(int32_t p) {
     }
     const auto indice = static_cast<std::size_t>(near(e / 50 - 1));
     cella& arresto = s_.percorso[indice];
-    if (!libera(arresto) && arresto.tipo != oggetto::arresto_stazione && avviso_ammesso(kOverwrittenObject)) {
-      Diagnostic d;
-      d.severity = Severity::kWarning;
-      d.code = std::string(kOverwrittenObject);
-      d.where = qui_voce();
-      d.message = "the station's stop point replaces the " + std::string(nome_oggetto(arresto.tipo)) +
-                  " in cell " + std::to_string(indice);
-      d.related = detentore(static_cast<int64_t>(indice));
-      aggiungi_diagnostica(s_, std::move(d));
+    if (!libera(arresto) && arresto.tipo != oggetto::arresto_stazione) {
+      avvisa(kOverwrittenObject,
+             "the station's stop point replaces the " + std::string(nome_oggetto(arresto.tipo)) + " in cell " +
+                 std::to_string(indice),
+             {}, std::nullopt, detentore(static_cast<int64_t>(indice)));
     }
     arresto.tipo = oggetto::arresto_stazione;
     arresto.dato1 = static_cast<int16_t>(j_);
