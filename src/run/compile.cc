@@ -16,7 +16,7 @@ namespace {
 // by then was removed behind the run's back. That is a failure of the file
 // system, reported with its path, not the scenario fault that a missing file
 // is for an author's own compile.
-class sorgenti_della_corsa final : public ForwardingFileSystem {
+class RunSourcesFileSystem final : public ForwardingFileSystem {
  public:
   using ForwardingFileSystem::ForwardingFileSystem;
   std::optional<IoError> read(const std::string& path, std::string* data) override {
@@ -28,7 +28,7 @@ class sorgenti_della_corsa final : public ForwardingFileSystem {
 
 // The file system of a check: sources are read, nothing is written,
 // renamed, linked or deleted.
-class sola_lettura final : public ForwardingFileSystem {
+class DiscardingWritesFileSystem final : public ForwardingFileSystem {
  public:
   using ForwardingFileSystem::ForwardingFileSystem;
   std::optional<IoError> write(const std::string&, std::string_view) override { return std::nullopt; }
@@ -46,8 +46,8 @@ esito_compilazione memorizza_percorso(stato_compilazione& s, bool genera_linea, 
   s.numero_errore = 0;
   azzera_tabella(s);
 
-  sorgenti_della_corsa della_corsa(fs);
-  FileSystem& fs_sorgenti = opzioni.elimina_sorgenti ? della_corsa : fs;
+  RunSourcesFileSystem run_sources(fs);
+  FileSystem& fs_sorgenti = opzioni.elimina_sorgenti ? run_sources : fs;
   sorgenti src{fs_sorgenti, opzioni.cartella_sorgenti, opzioni.elimina_sorgenti, std::nullopt,
                opzioni.prosegui_dopo_errori};
   memorizza_dati(s, src);
@@ -84,8 +84,8 @@ esito_compilazione verifica_sorgenti(stato_compilazione& s, bool genera_linea, F
   opzioni.scrivi_con_guasti = false;
   opzioni.prosegui_dopo_errori = true;
   opzioni.avvisi = avvisi;
-  sola_lettura lettura(fs);
-  esito_compilazione esito = memorizza_percorso(s, genera_linea, lettura, opzioni);
+  DiscardingWritesFileSystem discarding(fs);
+  esito_compilazione esito = memorizza_percorso(s, genera_linea, discarding, opzioni);
   esito.scritti.clear();
   return esito;
 }

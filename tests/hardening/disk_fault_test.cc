@@ -23,7 +23,6 @@
 
 #include "model/file_names.h"
 #include "platform/file_system.h"
-#include "platform/forwarding_file_system.h"
 #include "run/run.h"
 #include "support/test_support.h"
 
@@ -219,19 +218,6 @@ PosixFileSystem& disco() {
   return disco;
 }
 
-class DiscoCheSvuota final : public ForwardingFileSystem {
- public:
-  explicit DiscoCheSvuota(std::string vittima)
-      : ForwardingFileSystem(disco()), vittima_(std::move(vittima)) {}
-  std::optional<IoError> read(const std::string& path, std::string* data) override {
-    if (path == vittima_) ::unlink(path.c_str());
-    return ForwardingFileSystem::read(path, data);
-  }
-
- private:
-  std::string vittima_;
-};
-
 class SourceRemoved : public ::testing::TestWithParam<int> {};
 
 TEST_P(SourceRemoved, StopsWithStatus3NamingItAndWritesNoBinaryFile) {
@@ -239,7 +225,7 @@ TEST_P(SourceRemoved, StopsWithStatus3NamingItAndWritesNoBinaryFile) {
   TempDir dir;
   const auto vecchie = metti_uscite_vecchie(dir);
   const std::string vittima = dir.file(sorgenti()[GetParam()]);
-  DiscoCheSvuota disk(vittima);
+  SourceRemovingFileSystem disk(disco(), vittima);
   std::ostringstream err;
   EXPECT_EQ(esegui(disk, dir.path(), err), 3) << err.str();
   EXPECT_NE(err.str().find(vittima + ": No such file or directory"), std::string::npos)

@@ -12,7 +12,6 @@
 
 #include "model/file_names.h"
 #include "platform/file_system.h"
-#include "platform/forwarding_file_system.h"
 #include "run/run.h"
 #include "support/test_support.h"
 
@@ -113,20 +112,6 @@ TEST(RunWithAFailingChange, EveryChangeOfTheRunFailsCleanly) {
   }
 }
 
-// Removes a source just before it is read, as another program might.
-class FileSystemCheSvuota final : public ForwardingFileSystem {
- public:
-  FileSystemCheSvuota(FileSystem& inner, std::string vittima)
-      : ForwardingFileSystem(inner), vittima_(std::move(vittima)) {}
-  std::optional<IoError> read(const std::string& path, std::string* data) override {
-    if (path == vittima_) inner().remove(path);
-    return ForwardingFileSystem::read(path, data);
-  }
-
- private:
-  std::string vittima_;
-};
-
 class SourceGone : public ::testing::TestWithParam<int> {};
 
 // The run wrote the source a moment before: its loss is a failure of the
@@ -140,7 +125,7 @@ TEST_P(SourceGone, IsAFileSystemFailureNamingThePath) {
   }
   const MemoryFileSystem prima = cartella_con_uscite_vecchie();
   MemoryFileSystem disk = prima;
-  FileSystemCheSvuota fs(disk, vittima);
+  SourceRemovingFileSystem fs(disk, vittima);
   std::ostringstream err;
   EXPECT_EQ(esegui(fs, kCartella, err), 3) << err.str();
   EXPECT_NE(err.str().find(vittima + ": "), std::string::npos) << err.str();
