@@ -1,7 +1,9 @@
 // What the two text readers share: the reading state of one compile (its two
 // sources, the closing and failure handlers), the field stream of one source,
-// the row being read, the ways a row ends the reading of that source, and
-// what an author is told about a row.
+// the row being read, the opening of a row and the loop over the rows, the
+// reading of a row's values and of its position, the step after a recorder,
+// the ways a row ends the reading of that source, and what an author is told
+// about a row.
 #pragma once
 
 #include <array>
