@@ -83,7 +83,7 @@ void BM_Pavimento_Esegui(benchmark::State& state) {
   PosixFileSystem fs;
   for (auto _ : state) {
     inizia_da_disco(state, dir);
-    pavimento_esegui(fs, dir.percorso(), u);
+    floor_run(fs, dir.percorso(), u);
   }
   imposta_contatori(state, byte_totali(u.testi) + byte_totali(u.binari));
 }
@@ -100,7 +100,7 @@ void BM_Compila(benchmark::State& state) {
   for (auto _ : state) {
     inizia_da_disco(state, dir);
     stato_compilazione s = stato_nuovo();
-    const esito_compilazione e = memorizza_percorso(s, 1, fs, opzioni);
+    const esito_compilazione e = memorizza_percorso(s, con_matrice_linea, fs, opzioni);
     if (e.scritti.size() != 3) state.SkipWithError("the compile wrote no set");
     benchmark::DoNotOptimize(s);
   }
@@ -114,7 +114,7 @@ void BM_Pavimento_Compila(benchmark::State& state) {
   PosixFileSystem fs;
   for (auto _ : state) {
     inizia_da_disco(state, dir);
-    pavimento_compilazione(fs, dir.percorso(), d.binari);
+    floor_compile(fs, dir.percorso(), d.binari);
   }
   imposta_contatori(state, byte_totali(d.binari));
 }
@@ -126,11 +126,11 @@ constexpr int km_parti = 1000;
 
 // Reads the line description of `testo` into a fresh state.
 void leggi_solo_linea(stato_compilazione& s, MemoryFileSystem& fs, const std::string& testo,
-                      int32_t j, int32_t* riga_testi = nullptr) {
+                      bool genera_linea, int32_t* riga_testi = nullptr) {
   sorgenti_generate g;
   g.linea = testo;
   scrivi_sorgenti(fs, "m", g);
-  s.genera_linea = j;
+  s.genera_linea = genera_linea;
   azzera_tabella(s);
   sorgenti src{fs, "m", false, std::nullopt};
   lettura l(s, src);
@@ -140,11 +140,11 @@ void leggi_solo_linea(stato_compilazione& s, MemoryFileSystem& fs, const std::st
 
 void BM_LeggiLinea(benchmark::State& state) {
   const dati_scenario& d = dati(km_parti);
-  const int32_t j = static_cast<int32_t>(state.range(0));
+  const bool genera_linea = state.range(0) != 0;
   MemoryFileSystem fs;
   for (auto _ : state) {
     stato_compilazione s = stato_nuovo();
-    leggi_solo_linea(s, fs, d.sorgenti.linea, j);
+    leggi_solo_linea(s, fs, d.sorgenti.linea, genera_linea);
     if (has_errors(s.diagnostiche)) state.SkipWithError("the line reader recorded a fault");
     benchmark::DoNotOptimize(s);
   }
@@ -171,7 +171,7 @@ void BM_PianoBinari(benchmark::State& state) {
   MemoryFileSystem fs;
   for (auto _ : state) {
     stato_compilazione s = stato_nuovo();
-    leggi_solo_linea(s, fs, solo_curve, 1);
+    leggi_solo_linea(s, fs, solo_curve, con_matrice_linea);
     if (has_errors(s.diagnostiche)) state.SkipWithError("the line reader recorded a fault");
     benchmark::DoNotOptimize(s);
   }
@@ -185,7 +185,7 @@ void BM_LeggiTreno(benchmark::State& state) {
   // The route as the line reader leaves it; the service reader adds to it.
   stato_compilazione dopo_linea = stato_nuovo();
   int32_t riga_testi = 0;
-  leggi_solo_linea(dopo_linea, fs, d.sorgenti.linea, 0, &riga_testi);
+  leggi_solo_linea(dopo_linea, fs, d.sorgenti.linea, senza_matrice_linea, &riga_testi);
   scrivi_sorgenti(fs, "m", d.sorgenti);
   for (auto _ : state) {
     state.PauseTiming();
@@ -204,14 +204,14 @@ void BM_LeggiTreno(benchmark::State& state) {
 BENCHMARK(BM_LeggiTreno)->Unit(benchmark::kMillisecond);
 
 // The state of a full 1,000 km compile, before the rules and the stamps.
-const stato_compilazione& letto(int32_t j) {
-  static std::map<int32_t, std::unique_ptr<stato_compilazione>> cache;
-  auto& s = cache[j];
+const stato_compilazione& letto(bool genera_linea) {
+  static std::map<bool, std::unique_ptr<stato_compilazione>> cache;
+  auto& s = cache[genera_linea];
   if (!s) {
     s = std::make_unique<stato_compilazione>(stato_nuovo());
     MemoryFileSystem fs;
     scrivi_sorgenti(fs, "m", dati(km_parti).sorgenti);
-    s->genera_linea = j;
+    s->genera_linea = genera_linea;
     azzera_tabella(*s);
     sorgenti src{fs, "m", false, std::nullopt};
     memorizza_dati(*s, src);
@@ -220,7 +220,7 @@ const stato_compilazione& letto(int32_t j) {
 }
 
 void BM_Deriva(benchmark::State& state) {
-  const stato_compilazione& base = letto(0);
+  const stato_compilazione& base = letto(senza_matrice_linea);
   stato_compilazione s = base;
   for (auto _ : state) {
     state.PauseTiming();
@@ -234,7 +234,7 @@ BENCHMARK(BM_Deriva)->Unit(benchmark::kMicrosecond);
 
 template <std::string (*scrivi)(const stato_compilazione&)>
 void BM_Scrittore(benchmark::State& state) {
-  const stato_compilazione& s = letto(1);
+  const stato_compilazione& s = letto(con_matrice_linea);
   size_t n = 0;
   for (auto _ : state) {
     const std::string out = scrivi(s);
@@ -264,13 +264,13 @@ void misura_immagine(benchmark::State& state, const stato_compilazione& s) {
 
 // The track plan is held in its file form: the compile hands its bytes to
 // publish() as they stand, and only an unfinished plan is encoded afresh.
-void BM_ScriviMatriceLinea(benchmark::State& state) { misura_immagine(state, letto(1)); }
+void BM_ScriviMatriceLinea(benchmark::State& state) { misura_immagine(state, letto(con_matrice_linea)); }
 BENCHMARK(BM_ScriviMatriceLinea)->Unit(benchmark::kMicrosecond);
 
 // The same plan encoded element by element, as for an unfinished plan: what
 // writing it would cost if the model held its points apart from their bytes.
 void BM_CodificaMatriceLinea(benchmark::State& state) {
-  stato_compilazione s = letto(1);
+  stato_compilazione s = letto(con_matrice_linea);
   s.matrice_linea.imposta_doppio(0, 0, 0);  // no longer a finished plan
   misura_immagine(state, s);
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release and measures the program as whole
-# processes against the strict floor (scenario_pavimento_stretto: C, the C
+# processes against the strict floor (scenario_floor_strict: C, the C
 # library alone, the same file steps and sizes from one buffer, nothing
 # computed), by turns, with wall time, CPU time and peak resident memory:
 #
@@ -26,11 +26,11 @@ runs=${RUNS:-20}
 in_process=${IN_PROCESS:-1}
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DSCENARIO_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target genera_scenario scenario_bench scenario_misura \
-  scenario_pavimento_stretto scenario_pavimento_mappato
+cmake --build "$build" -j2 --target genera_scenario scenario_bench scenario_measure \
+  scenario_floor_strict scenario_floor_mapped
 
 bin=$build/bin
-misura=$bin/scenario_misura
+measure=$bin/scenario_measure
 
 echo "== machine"
 echo "cores: $(nproc); cpu: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
@@ -45,9 +45,9 @@ trap 'rm -rf "$work"' EXIT
 # one untimed run of each, so that the older files exist for all); sets
 # ms[k], cpu[k], kb[k] (median wall ms, CPU ms, peak resident kB) of each.
 compare() {
-  "$misura" confronta 1 "$@" >/dev/null
+  "$measure" confronta 1 "$@" >/dev/null
   local out
-  out=$("$misura" confronta $((runs * rounds)) "$@")
+  out=$("$measure" confronta $((runs * rounds)) "$@")
   read -r -a fields <<<"$out"
   ms=() cpu=() kb=()
   for ((k = 0; k < ${#fields[@]} / 3; ++k)); do
@@ -84,10 +84,10 @@ echo
 echo "== the one-shot run as a process ($((rounds * runs)) runs of each by turns, medians)"
 mkdir -p "$work/run" "$work/strict" "$work/mapped" "$work/ref"
 cp "$bin/genera_scenario" "$work/run/"
-cp "$bin/scenario_pavimento_mappato" "$work/mapped/"
+cp "$bin/scenario_floor_mapped" "$work/mapped/"
 "$work/run/genera_scenario" 2>/dev/null
 cp "$work/run/"*.txt "$work/run/"*.dat "$work/run/"*.sim "$work/ref/"
-"$misura" sorgenti "$work/ref"
+"$measure" sorgenti "$work/ref"
 ref=$work/ref
 line_src=$(basename "$ref"/*_linea.txt)
 service_src=$(basename "$ref"/*-.txt)
@@ -100,8 +100,8 @@ steps+=(r "$line_src" d "$line_src" r "$service_src" d "$service_src")
 binary_set_steps "$ref"
 written=$(find "$work/run" -maxdepth 1 -type f ! -name genera_scenario -printf '%s\n' |
   awk '{s+=$1} END {print s}')
-compare "$work/run/genera_scenario" -- "$bin/scenario_pavimento_stretto" "$work/strict" \
-  "${steps[@]}" -- "$work/mapped/scenario_pavimento_mappato" "$ref"
+compare "$work/run/genera_scenario" -- "$bin/scenario_floor_strict" "$work/strict" \
+  "${steps[@]}" -- "$work/mapped/scenario_floor_mapped" "$ref"
 header
 row "genera_scenario / strict floor" 0 1
 row "genera_scenario / mapped floor" 0 2
@@ -110,22 +110,22 @@ echo "  targets: 1.5 in wall and CPU time against the strict floor"
 
 echo
 echo "== the compile as a process ($((rounds * runs)) runs of each by turns, medians)"
-"$misura" tempi 1 "$misura" vuoto >/dev/null
-bare_kb=$("$misura" tempi 5 "$misura" vuoto | cut -d' ' -f3)
+"$measure" tempi 1 "$measure" vuoto >/dev/null
+bare_kb=$("$measure" tempi 5 "$measure" vuoto | cut -d' ' -f3)
 # Peak memory is in kB of 1024 bytes; "peak-bare" is the peak less that of a
 # bare process of the same program.
 printf '  %5s %9s %8s %8s %6s %8s %8s %6s %6s %8s %8s %10s\n' km "bytes out" "comp ms" \
   "floor ms" ratio "comp cpu" "flr cpu" ratio mapped "peak kB" "peak/out" "peak-bare"
 for km in 10 100 1000; do
   mkdir -p "$work/c$km" "$work/r$km" "$work/s$km" "$work/m$km"
-  bytes=$("$misura" prepara "$km" "$work/c$km")
-  "$misura" compila "$work/c$km"
+  bytes=$("$measure" prepara "$km" "$work/c$km")
+  "$measure" compila "$work/c$km"
   cp "$work/c$km/"*.dat "$work/c$km/"*.sim "$work/r$km/"
   cp "$work/c$km/"*.txt "$work/s$km/"
   steps=(r "$(basename "$work/c$km"/*_linea.txt)" r "$(basename "$work/c$km"/*-.txt)")
   binary_set_steps "$work/r$km"
-  compare "$misura" compila "$work/c$km" -- "$bin/scenario_pavimento_stretto" "$work/s$km" \
-    "${steps[@]}" -- "$misura" pavimento "$work/r$km" "$work/m$km"
+  compare "$measure" compila "$work/c$km" -- "$bin/scenario_floor_strict" "$work/s$km" \
+    "${steps[@]}" -- "$measure" pavimento "$work/r$km" "$work/m$km"
   awk -v km="$km" -v by="$bytes" -v a="${ms[0]}" -v b="${ms[1]}" -v m="${ms[2]}" \
     -v ac="${cpu[0]}" -v bc="${cpu[1]}" -v kb="${kb[0]}" -v bare="$bare_kb" 'BEGIN {
     printf "  %5d %9d %8.3f %8.3f %6.2f %8.3f %8.3f %6.2f %6.2f %8d %8.2f %10d\n", km, by, a, b,

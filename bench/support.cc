@@ -109,7 +109,7 @@ std::vector<file_uscita> uscite_compilazione(const sorgenti_generate& g) {
   MemoryFileSystem fs;
   scrivi_sorgenti(fs, "c", g);
   stato_compilazione s = stato_nuovo();
-  const esito_compilazione e = memorizza_percorso(s, 1, fs, opzioni_in("c"));
+  const esito_compilazione e = memorizza_percorso(s, con_matrice_linea, fs, opzioni_in("c"));
   if (e.errore_io || e.errore_guardia || e.nulla_da_scrivere || has_errors(s.diagnostiche)) {
     std::ostringstream msg;
     riporta(msg, e, s);
@@ -153,7 +153,7 @@ void verifica(const std::optional<IoError>& e) {
 
 }  // namespace
 
-void pavimento_compilazione(FileSystem& fs, const std::string& cartella,
+void floor_compile(FileSystem& fs, const std::string& cartella,
                             const std::vector<file_uscita>& binari) {
   std::vector<OutputFile> set;
   set.reserve(binari.size());
@@ -161,9 +161,9 @@ void pavimento_compilazione(FileSystem& fs, const std::string& cartella,
   verifica(publish(fs, set));
 }
 
-void pavimento_esegui(FileSystem& fs, const std::string& cartella, const uscite_esecuzione& u) {
+void floor_run(FileSystem& fs, const std::string& cartella, const uscite_esecuzione& u) {
   for (const auto& f : u.testi) verifica(publish(fs, {{join_path(cartella, f.nome), f.dati}}));
-  pavimento_compilazione(fs, cartella, u.binari);
+  floor_compile(fs, cartella, u.binari);
   for (const auto& nome : u.sorgenti) verifica(fs.remove(join_path(cartella, nome)));
 }
 

@@ -77,12 +77,12 @@ struct uscite_esecuzione {
 uscite_esecuzione uscite_esegui();
 
 // The floor of a compile: the set of binary files replaced with publish().
-void pavimento_compilazione(FileSystem& fs, const std::string& cartella,
+void floor_compile(FileSystem& fs, const std::string& cartella,
                             const std::vector<file_uscita>& binari);
 
 // The floor of the one-shot run: each text published alone, the binary set
 // published together, then the two sources deleted.
-void pavimento_esegui(FileSystem& fs, const std::string& cartella, const uscite_esecuzione& u);
+void floor_run(FileSystem& fs, const std::string& cartella, const uscite_esecuzione& u);
 
 // Total bytes of a set of files.
 size_t byte_totali(const std::vector<file_uscita>& files);

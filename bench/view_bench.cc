@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
   const auto g = bench::scenario_di(1000);
   bench::scrivi_sorgenti(fs, dir.percorso(), g);
   stato_compilazione s = bench::stato_nuovo();
-  memorizza_percorso(s, 1, fs, bench::opzioni_in(dir.percorso()));
+  memorizza_percorso(s, con_matrice_linea, fs, bench::opzioni_in(dir.percorso()));
 
   const auto t0 = std::chrono::steady_clock::now();
   disegno::scenario_letto letto;

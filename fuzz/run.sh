@@ -29,8 +29,9 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" -j2 --target fuzz_compile fuzz_fields fuzz_seeds
 
-# Seeds: the embedded scenario, generated scenarios, worked rows and any text
-# fixtures of the tests; then every input kept from earlier findings.
+# Seeds: the embedded scenario, generated scenarios, the small files of the
+# readers' tests and any text fixtures of the tests; then every input kept
+# from earlier findings.
 targets=${FUZZ_TARGETS:-fuzz_compile fuzz_fields}
 # One seed folder per set of targets, so that runs of single targets can go
 # on side by side.

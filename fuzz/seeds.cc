@@ -1,9 +1,9 @@
 // Writes the seed corpus of the fuzz targets:
 //   fuzz_seeds DIR_COMPILE DIR_FIELDS [TEXT_FILE...]
 // DIR_COMPILE receives compile inputs (see dividi_ingresso): the embedded
-// scenario, generated scenarios, the worked rows of the readers' tests, and
-// each TEXT_FILE paired with the embedded file of the other kind. DIR_FIELDS
-// receives every text alone.
+// scenario, generated scenarios, the small line and service files of the
+// readers' tests, and each TEXT_FILE paired with the embedded file of the
+// other kind. DIR_FIELDS receives every text alone.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -108,17 +108,17 @@ int main(int argc, char** argv) {
       "[rallentamenti]", "rallentamento,   49900,    40,  300, 0,  1,  40", "[segnali]",
       "segnale,   42500,   2, 2, 3,  0, 0,    2,  2,1,0, 210",
       "abbattimento,   60000,   120", "[codici]", "[fine]"});
-  seme("worked", linea_piccola, treno_piccolo, true);
-  seme("worked", linea_piccola, treno_piccolo, false);
-  seme("worked-no-service", linea_piccola, std::nullopt, true);
+  seme("small", linea_piccola, treno_piccolo, true);
+  seme("small", linea_piccola, treno_piccolo, false);
+  seme("small-no-service", linea_piccola, std::nullopt, true);
   seme("edge", crlf({"[generale]"}), treno_piccolo, true);
   seme("edge", crlf({"[generale]", "lunghezza percorso, 1000000", "[x]", "curvad6, 100, 990000",
                      "[fine]"}),
        treno_piccolo, true);
   seme("edge", crlf({"[generale]", "lunghezza percorso, 2147483647", "[x]", "[fine]"}),
        treno_piccolo, true);
-  testo("worked-line", linea_piccola);
-  testo("worked-service", treno_piccolo);
+  testo("small-line", linea_piccola);
+  testo("small-service", treno_piccolo);
   testo("edge-quotes", "\"a,b\" c, -12 , +7,,\r\n\"open, 2147483648\n\r-2147483648\t,x");
 
   // Text files named on the command line: the tests' fixtures.

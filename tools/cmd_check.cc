@@ -64,7 +64,7 @@ constexpr const char* kCheckHelp =
 // The checks that need a scenario read without error: the timetable
 // against the route, and the crew documents kept beside the sources.
 // Returns the running-time table as JSON, or "null" when they were not run.
-std::string controlli_aggiuntivi(const stato_compilazione& s, FileSystem& fs,
+std::string further_checks(const stato_compilazione& s, FileSystem& fs,
                                  const std::string& cartella, Diagnostics& d) {
   if (ha_errori(s) || !s.dimensionato()) return "null";
   const crew::parametri_marcia marcia;
@@ -84,35 +84,35 @@ std::string controlli_aggiuntivi(const stato_compilazione& s, FileSystem& fs,
 }  // namespace
 
 int cmd_check(const args_t& args) {
-  opzioni_comando opzioni;
-  if (auto fine = read_command({"check", kCheckHelp, {"--dir", "--line", "--train", "--allow"},
+  command_options options;
+  if (auto status = read_command({"check", kCheckHelp, {"--dir", "--line", "--train", "--allow"},
                                 {"--json", "--Werror"}, {"--dir", "--line", "--train"}},
-                               args, &opzioni)) {
-    return *fine;
+                               args, &options)) {
+    return *status;
   }
   WarningPolicy politica;
-  if (auto errore = politica_avvisi(opzioni, &politica)) {
+  if (auto errore = read_warning_policy(options, &politica)) {
     std::cerr << "scenario-tool check: " << *errore << "\n";
     return kUsage;
   }
 
   stato_compilazione s;
-  s.nome_linea = opzioni.valore("--line");
-  s.nome_treno = opzioni.valore("--train");
+  s.nome_linea = options.value("--line");
+  s.nome_treno = options.value("--train");
   PosixFileSystem fs;
-  esito_compilazione esito = verifica_sorgenti(s, 1, fs, opzioni.valore("--dir"), politica);
+  esito_compilazione esito = verifica_sorgenti(s, con_matrice_linea, fs, options.value("--dir"), politica);
   if (esito.errore_guardia) {
     s.diagnostiche.push_back(diagnostica_errore(*esito.errore_guardia, std::nullopt, {}));
   }
   Diagnostics aggiunte;
-  const std::string tempi = controlli_aggiuntivi(s, fs, opzioni.valore("--dir"), aggiunte);
+  const std::string tempi = further_checks(s, fs, options.value("--dir"), aggiunte);
   apply_policy(aggiunte, politica);
   for (Diagnostic& d : aggiunte) s.diagnostiche.push_back(std::move(d));
 
-  std::cerr << righe_diagnostiche(s.diagnostiche);
+  std::cerr << diagnostic_lines(s.diagnostiche);
   if (esito.errore_io) std::cerr << esito.errore_io->path << ": " << esito.errore_io->reason << '\n';
-  if (opzioni.ha("--json")) {
-    std::cout << "{\"diagnostics\": " << json_diagnostiche(s.diagnostiche)
+  if (options.has("--json")) {
+    std::cout << "{\"diagnostics\": " << diagnostics_json(s.diagnostiche)
               << ", \"running_times\": " << tempi << "}\n";
   }
   if (esito.errore_io) return 3;

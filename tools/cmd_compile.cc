@@ -98,7 +98,7 @@ std::string json(const esito_compilazione& esito, const stato_compilazione& s) {
   }
   o << ", \"written\": [";
   for (std::size_t i = 0; i < esito.scritti.size(); ++i) {
-    o << (i ? ", " : "") << stringa_json(esito.scritti[i]);
+    o << (i ? ", " : "") << json_string(esito.scritti[i]);
   }
   o << "], \"kept_older_files\": " << (esito.trattenuto ? "true" : "false") << ", \"faults\": [";
   bool primo = true;
@@ -111,7 +111,7 @@ std::string json(const esito_compilazione& esito, const stato_compilazione& s) {
     } else {
       o << "null";
     }
-    o << ", \"file\": " << stringa_json(d.where.file) << ", \"line\": ";
+    o << ", \"file\": " << json_string(d.where.file) << ", \"line\": ";
     if (d.where.line > 0) {
       o << d.where.line;
     } else {
@@ -123,37 +123,37 @@ std::string json(const esito_compilazione& esito, const stato_compilazione& s) {
     } else {
       o << "null";
     }
-    o << ", \"code\": " << stringa_json(d.code) << ", \"message\": " << stringa_json(d.message) << "}";
+    o << ", \"code\": " << json_string(d.code) << ", \"message\": " << json_string(d.message) << "}";
   }
-  o << "], \"diagnostics\": " << json_diagnostiche(s.diagnostiche) << "}";
+  o << "], \"diagnostics\": " << diagnostics_json(s.diagnostiche) << "}";
   return o.str();
 }
 
 }  // namespace
 
 int cmd_compile(const args_t& args) {
-  opzioni_comando opzioni;
-  if (auto fine = read_command({"compile", kCompileHelp, {"--dir", "--line", "--train", "--out", "--allow"},
+  command_options options;
+  if (auto status = read_command({"compile", kCompileHelp, {"--dir", "--line", "--train", "--out", "--allow"},
                                 {"--no-track-plan", "--json", "--write-faulty", "--Werror", "--documents"}, {"--dir", "--line", "--train"}},
-                               args, &opzioni)) {
-    return *fine;
+                               args, &options)) {
+    return *status;
   }
   opzioni_compilazione compilazione;
-  if (auto errore = politica_avvisi(opzioni, &compilazione.avvisi)) {
+  if (auto errore = read_warning_policy(options, &compilazione.avvisi)) {
     std::cerr << "scenario-tool compile: " << *errore << "\n";
     return kUsage;
   }
 
   stato_compilazione s;
-  s.nome_linea = opzioni.valore("--line");
-  s.nome_treno = opzioni.valore("--train");
-  compilazione.cartella_sorgenti = opzioni.valore("--dir");
-  compilazione.cartella_uscita = opzioni.valore("--out", compilazione.cartella_sorgenti);
+  s.nome_linea = options.value("--line");
+  s.nome_treno = options.value("--train");
+  compilazione.cartella_sorgenti = options.value("--dir");
+  compilazione.cartella_uscita = options.value("--out", compilazione.cartella_sorgenti);
   compilazione.elimina_sorgenti = false;
-  compilazione.scrivi_con_guasti = opzioni.ha("--write-faulty");
-  const int32_t j = opzioni.ha("--no-track-plan") ? 0 : 1;
+  compilazione.scrivi_con_guasti = options.has("--write-faulty");
+  const bool genera_linea = !options.has("--no-track-plan");
 
-  if (opzioni.valori.count("--out") != 0) {
+  if (options.values.count("--out") != 0) {
     std::error_code errore;
     std::filesystem::create_directories(compilazione.cartella_uscita, errore);
     if (errore) {
@@ -163,9 +163,9 @@ int cmd_compile(const args_t& args) {
   }
   PosixFileSystem fs;
   const FolderLock lock(compilazione.cartella_uscita, &std::cerr);  // one writer per --out folder
-  esito_compilazione esito = memorizza_percorso(s, j, fs, compilazione);
+  esito_compilazione esito = memorizza_percorso(s, genera_linea, fs, compilazione);
   riporta(std::cerr, esito, s);
-  if (opzioni.ha("--documents") && stato_uscita(esito, s) == 0) {
+  if (options.has("--documents") && stato_uscita(esito, s) == 0) {
     const crew::documenti_scritti documenti =
         crew::scrivi_documenti(s, fs, compilazione.cartella_uscita);
     if (documenti.errore_io) {
@@ -178,7 +178,7 @@ int cmd_compile(const args_t& args) {
     std::cerr << "no binary file written: the compile recorded a fault, and older files in "
               << compilazione.cartella_uscita << " are left as they were (--write-faulty writes them)\n";
   }
-  if (opzioni.ha("--json")) std::cout << json(esito, s) << '\n';
+  if (options.has("--json")) std::cout << json(esito, s) << '\n';
   return stato_uscita(esito, s);
 }
 

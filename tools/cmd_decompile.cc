@@ -49,16 +49,16 @@ constexpr const char* kHelp =
 }  // namespace
 
 int cmd_decompile(const args_t& args) {
-  opzioni_comando o;
-  if (auto fine = read_command({"decompile", kHelp, {"--dir", "--line", "--train", "--out"},
+  command_options o;
+  if (auto status = read_command({"decompile", kHelp, {"--dir", "--line", "--train", "--out"},
                                 {}, {"--dir", "--line", "--train", "--out"}},
                                args, &o)) {
-    return *fine;
+    return *status;
   }
-  const std::string dir = o.valore("--dir");
-  const std::string out = o.valore("--out");
-  const std::string linea = o.valore("--line");
-  const std::string treno = o.valore("--train");
+  const std::string dir = o.value("--dir");
+  const std::string out = o.value("--out");
+  const std::string linea = o.value("--line");
+  const std::string treno = o.value("--train");
 
   PosixFileSystem fs;
   roundtrip::file_binari f;

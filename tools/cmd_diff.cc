@@ -70,33 +70,33 @@ std::string json_utf8(const std::string& testo) {
 }  // namespace
 
 int cmd_diff(const args_t& args) {
-  opzioni_comando o;
-  if (auto e = analizza_opzioni(args, {"--line", "--train", "--line-b", "--train-b"}, {"--json"}, &o)) {
+  command_options o;
+  if (auto e = parse_options(args, {"--line", "--train", "--line-b", "--train-b"}, {"--json"}, &o)) {
     std::cerr << "scenario-tool diff: " << *e << "\n\n" << kHelp;
     return kUsage;
   }
-  if (o.aiuto) {
+  if (o.help) {
     std::cout << kHelp;
     return 0;
   }
-  if (o.posizionali.size() != 2 || o.valore("--line").empty() || o.valore("--train").empty()) {
+  if (o.positionals.size() != 2 || o.value("--line").empty() || o.value("--train").empty()) {
     std::cerr << "scenario-tool diff: --line, --train and two folders are required\n\n" << kHelp;
     return kUsage;
   }
-  const std::string linea = o.valore("--line");
-  const std::string treno = o.valore("--train");
-  const std::string linea_b = o.valore("--line-b", linea);
-  const std::string treno_b = o.valore("--train-b", treno);
+  const std::string linea = o.value("--line");
+  const std::string treno = o.value("--train");
+  const std::string linea_b = o.value("--line-b", linea);
+  const std::string treno_b = o.value("--train-b", treno);
 
   PosixFileSystem fs;
   Diagnostics diag;
-  const auto a = roundtrip::carica(fs, o.posizionali[0], linea, treno, &diag);
-  const auto b = roundtrip::carica(fs, o.posizionali[1], linea_b, treno_b, &diag);
+  const auto a = roundtrip::carica(fs, o.positionals[0], linea, treno, &diag);
+  const auto b = roundtrip::carica(fs, o.positionals[1], linea_b, treno_b, &diag);
   for (const Diagnostic& d : diag) std::cerr << format_diagnostic(d) << '\n';
   if (!a || !b) return 2;
 
   const auto diff = roundtrip::confronta(*a, *b);
-  if (o.ha("--json")) {
+  if (o.has("--json")) {
     std::cout << "{\"equal\": " << (diff.empty() ? "true" : "false") << ", \"differences\": [";
     for (size_t i = 0; i < diff.size(); ++i) {
       const auto& d = diff[i];

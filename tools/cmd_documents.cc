@@ -78,26 +78,26 @@ constexpr const char* kHelp =
     "  3   a file could not be read or written; the message names it\n"
     "  64  bad usage\n";
 
-std::optional<double> tasso(const std::string& testo) {
+std::optional<double> parse_rate(const std::string& text) {
   try {
-    size_t usati = 0;
-    const double v = std::stod(testo, &usati);
-    if (usati != testo.size() || !(v > 0) || v > 20) return std::nullopt;
+    size_t used = 0;
+    const double v = std::stod(text, &used);
+    if (used != text.size() || !(v > 0) || v > 20) return std::nullopt;
     return v;
   } catch (...) {
     return std::nullopt;
   }
 }
 
-std::string diagnostiche_json(const Diagnostics& d) {
+std::string summary_diagnostics_json(const Diagnostics& d) {
   std::ostringstream o;
   o << "[";
   for (size_t i = 0; i < d.size(); ++i) {
     const Diagnostic& x = d[i];
     o << (i ? ", " : "") << "{\"severity\": \"" << severity_name(x.severity)
-      << "\", \"code\": " << stringa_json(x.code) << ", \"file\": " << stringa_json(x.where.file)
+      << "\", \"code\": " << json_string(x.code) << ", \"file\": " << json_string(x.where.file)
       << ", \"line\": " << x.where.line << ", \"column\": " << x.where.column
-      << ", \"message\": " << stringa_json(x.message) << "}";
+      << ", \"message\": " << json_string(x.message) << "}";
   }
   o << "]";
   return o.str();
@@ -106,17 +106,17 @@ std::string diagnostiche_json(const Diagnostics& d) {
 }  // namespace
 
 int cmd_documents(const args_t& args) {
-  opzioni_comando o;
-  if (auto fine = read_command({"documents", kHelp, {"--dir", "--line", "--train", "--out", "--acceleration", "--braking"},
+  command_options o;
+  if (auto status = read_command({"documents", kHelp, {"--dir", "--line", "--train", "--out", "--acceleration", "--braking"},
                                 {"--verify", "--json"}, {"--dir", "--line", "--train"}},
                                args, &o)) {
-    return *fine;
+    return *status;
   }
   crew::parametri_marcia marcia;
   for (auto [nome, campo] : {std::pair{"--acceleration", &marcia.accelerazione},
                              std::pair{"--braking", &marcia.decelerazione}}) {
-    if (o.valori.count(nome) == 0) continue;
-    const auto v = tasso(o.valore(nome));
+    if (o.values.count(nome) == 0) continue;
+    const auto v = parse_rate(o.value(nome));
     if (!v) {
       std::cerr << "scenario-tool documents: " << nome
                 << " takes a rate in m/s2 above 0 and at most 20\n";
@@ -125,10 +125,10 @@ int cmd_documents(const args_t& args) {
     *campo = *v;
   }
 
-  const std::string cartella = o.valore("--dir");
+  const std::string cartella = o.value("--dir");
   stato_compilazione s;
-  s.nome_linea = o.valore("--line");
-  s.nome_treno = o.valore("--train");
+  s.nome_linea = o.value("--line");
+  s.nome_treno = o.value("--train");
   PosixFileSystem fs;
   if (auto e = crew::leggi_sorgenti(s, fs, cartella)) {
     std::cerr << e->path << ": " << e->reason << '\n';
@@ -149,20 +149,20 @@ int cmd_documents(const args_t& args) {
   const crew::esito_fattibilita orario = crew::verifica_orario(sv, marcia, file_treno, testo_treno);
 
   Diagnostics d;
-  if (o.ha("--verify")) d = crew::verifica_documenti(s, fs, cartella);
+  if (o.has("--verify")) d = crew::verifica_documenti(s, fs, cartella);
   d.insert(d.end(), orario.diagnostiche.begin(), orario.diagnostiche.end());
   for (const auto& x : d) std::cerr << format_diagnostic(x) << '\n';
-  if (o.ha("--json")) {
-    std::cout << "{\"diagnostics\": " << diagnostiche_json(d)
+  if (o.has("--json")) {
+    std::cout << "{\"diagnostics\": " << summary_diagnostics_json(d)
               << ", \"running_times\": " << crew::tabella_json(orario, marcia) << "}\n";
   }
   const bool errore = std::any_of(d.begin(), d.end(), [](const Diagnostic& x) { return x.severity == Severity::kError; });
-  if (o.ha("--verify")) {
+  if (o.has("--verify")) {
     const bool avviso = std::any_of(d.begin(), d.end(), [](const Diagnostic& x) { return x.severity != Severity::kNote; });
     return avviso ? 1 : 0;
   }
 
-  const std::string uscita = o.valore("--out", cartella);
+  const std::string uscita = o.value("--out", cartella);
   if (auto e = make_folder(uscita)) {
     std::cerr << *e << '\n';
     return 3;
@@ -173,7 +173,7 @@ int cmd_documents(const args_t& args) {
     std::cerr << scritti.errore_io->path << ": " << scritti.errore_io->reason << '\n';
     return 3;
   }
-  if (!o.ha("--json")) {
+  if (!o.has("--json")) {
     for (const auto& n : scritti.scritti) std::cout << join_path(uscita, n) << '\n';
   }
   return errore ? 1 : 0;

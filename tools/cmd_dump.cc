@@ -33,23 +33,23 @@ constexpr const char* kHelp =
     "status: 0 done, 1 the file does not fit its layout, 3 the file could not\n"
     "be read, 64 bad usage.\n";
 
-enum class tipo_file { sim, dat, linea };
+enum class file_kind { sim, dat, linea };
 
-bool finisce(const std::string& s, const std::string& coda) {
-  return s.size() >= coda.size() && s.compare(s.size() - coda.size(), coda.size(), coda) == 0;
+bool ends_with(const std::string& s, const std::string& suffix) {
+  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-std::string numero(double v) {
+std::string number_text(double v) {
   if (!std::isfinite(v)) return v != v ? "nan" : (v > 0 ? "inf" : "-inf");
   char buf[40];
   std::snprintf(buf, sizeof buf, "%.17g", v);
   return buf;
 }
 
-std::string numero_json(double v) { return std::isfinite(v) ? numero(v) : "null"; }
+std::string json_number(double v) { return std::isfinite(v) ? number_text(v) : "null"; }
 
 // What a row of the table holds, by its fixed role or its content.
-std::string ruolo_riga(int r, const record_sim& row) {
+std::string row_role(int r, const record_sim& row) {
   switch (r) {
     case riga_progressiva_tre:
     case riga_progressiva_due:
@@ -70,14 +70,14 @@ std::string ruolo_riga(int r, const record_sim& row) {
 void dump_sim(const std::string& path, const std::array<record_sim, righe_tabella_sim>& t,
               size_t byte, bool json) {
   if (json) {
-    std::cout << "{\"file\": " << stringa_json(path) << ", \"kind\": \"sim\", \"bytes\": " << byte
+    std::cout << "{\"file\": " << json_string(path) << ", \"kind\": \"sim\", \"bytes\": " << byte
               << ", \"rows\": [";
     for (int r = 0; r < righe_tabella_sim; ++r) {
       const record_sim& x = t[static_cast<size_t>(r)];
       std::cout << (r ? ",\n  " : "\n  ") << "{\"row\": " << r << ", \"tipo\": " << +x.tipo
                 << ", \"inizio\": " << x.inizio << ", \"fine\": " << x.fine
                 << ", \"progressiva\": " << x.progressiva << ", \"b1\": " << +x.b1
-                << ", \"testo\": " << stringa_json(x.testo) << ", \"i1\": " << x.i1
+                << ", \"testo\": " << json_string(x.testo) << ", \"i1\": " << x.i1
                 << ", \"i2\": " << x.i2 << ", \"i3\": " << x.i3 << ", \"i4\": " << x.i4
                 << ", \"i5\": " << x.i5 << ", \"b2\": " << +x.b2 << ", \"b3\": " << +x.b3
                 << ", \"b4\": " << +x.b4 << ", \"b5\": " << +x.b5 << ", \"orario\": " << x.orario
@@ -90,16 +90,16 @@ void dump_sim(const std::string& path, const std::array<record_sim, righe_tabell
             << " bytes\n";
   for (int r = 0; r < righe_tabella_sim; ++r) {
     const record_sim& x = t[static_cast<size_t>(r)];
-    std::cout << "row " << r << " (" << ruolo_riga(r, x) << "): tipo=" << +x.tipo
+    std::cout << "row " << r << " (" << row_role(r, x) << "): tipo=" << +x.tipo
               << " inizio=" << x.inizio << " fine=" << x.fine << " progressiva=" << x.progressiva
-              << " b1=" << +x.b1 << " testo=" << stringa_json(x.testo) << " i1=" << x.i1
+              << " b1=" << +x.b1 << " testo=" << json_string(x.testo) << " i1=" << x.i1
               << " i2=" << x.i2 << " i3=" << x.i3 << " i4=" << x.i4 << " i5=" << x.i5
               << " b2=" << +x.b2 << " b3=" << +x.b3 << " b4=" << +x.b4 << " b5=" << +x.b5
               << " orario=" << x.orario << "\n";
   }
 }
 
-const char* nome_oggetto(uint8_t tipo) {
+const char* object_name(uint8_t tipo) {
   switch (tipo) {
     case oggetto::nulla: return "nothing";
     case oggetto::segnale: return "signal";
@@ -119,7 +119,7 @@ const char* nome_oggetto(uint8_t tipo) {
 
 void dump_dat(const std::string& path, const std::vector<cella>& celle, bool json) {
   if (json) {
-    std::cout << "{\"file\": " << stringa_json(path) << ", \"kind\": \"dat\", \"cells\": [";
+    std::cout << "{\"file\": " << json_string(path) << ", \"kind\": \"dat\", \"cells\": [";
     for (size_t i = 0; i < celle.size(); ++i) {
       const cella& c = celle[i];
       std::cout << (i ? ",\n  " : "\n  ") << "{\"cell\": " << i << ", \"tipo\": " << +c.tipo
@@ -137,19 +137,19 @@ void dump_dat(const std::string& path, const std::vector<cella>& celle, bool jso
   const cella* prima = nullptr;
   for (size_t i = 0; i < celle.size(); ++i) {
     const cella& c = celle[i];
-    std::string riga;
+    std::string line;
     if (c.tipo != oggetto::nulla) {
-      riga += std::string(" ") + nome_oggetto(c.tipo) + ": tipo=" + std::to_string(c.tipo) +
+      line += std::string(" ") + object_name(c.tipo) + ": tipo=" + std::to_string(c.tipo) +
               " dato1=" + std::to_string(c.dato1) + " dato2=" + std::to_string(c.dato2) +
               " dato3=" + std::to_string(c.dato3) + " dato4=" + std::to_string(c.dato4);
     } else if (c.dato1 || c.dato2 || c.dato3 || c.dato4) {
       // Cell 1 carries the header value 5121 and the route's integrity code.
-      riga += std::string(i == 1 ? " header stamps" : " values without object") + ": dato1=" + std::to_string(c.dato1) +
+      line += std::string(i == 1 ? " header stamps" : " values without object") + ": dato1=" + std::to_string(c.dato1) +
               " dato2=" + std::to_string(c.dato2) + " dato3=" + std::to_string(c.dato3) +
               " dato4=" + std::to_string(c.dato4);
     }
-    if (c.tempo) riga += " tempo=" + std::to_string(c.tempo);
-    if (c.avvicinamento) riga += " avvicinamento=" + std::to_string(c.avvicinamento);
+    if (c.tempo) line += " tempo=" + std::to_string(c.tempo);
+    if (c.avvicinamento) line += " avvicinamento=" + std::to_string(c.avvicinamento);
     std::string tratto;
     if (!prima || prima->galleria != c.galleria) tratto += " galleria=" + std::to_string(c.galleria);
     if (!prima || prima->velocita != c.velocita) {
@@ -161,13 +161,13 @@ void dump_dat(const std::string& path, const std::vector<cella>& celle, bool jso
                 std::to_string(c.pendenza - 100) + ")";
     }
     if (!prima || prima->aderenza != c.aderenza) tratto += " aderenza=" + std::to_string(c.aderenza);
-    if (!tratto.empty()) riga += " |" + tratto;
-    if (!riga.empty()) std::cout << "cell " << i << " (m " << i * 50 << "):" << riga << "\n";
+    if (!tratto.empty()) line += " |" + tratto;
+    if (!line.empty()) std::cout << "cell " << i << " (m " << i * 50 << "):" << line << "\n";
     prima = &c;
   }
 }
 
-const char* nome_elemento(tipo_elemento t) {
+const char* element_name(tipo_elemento t) {
   switch (t) {
     case tipo_elemento::intero: return "integer";
     case tipo_elemento::doppio: return "double";
@@ -179,14 +179,14 @@ const char* nome_elemento(tipo_elemento t) {
 void dump_linea(const std::string& path, const matrice_punti& m, size_t byte, bool json) {
   const int32_t ultimo = m.ultimo();
   if (json) {
-    std::cout << "{\"file\": " << stringa_json(path) << ", \"kind\": \"track plan\", \"bytes\": "
+    std::cout << "{\"file\": " << json_string(path) << ", \"kind\": \"track plan\", \"bytes\": "
               << byte << ", \"points\": [";
     for (int32_t i = 0; i <= ultimo; ++i) {
       const bool vuoto = m.tipo(i) == tipo_elemento::vuoto;
       std::cout << (i ? ",\n  " : "\n  ") << "{\"point\": " << i << ", \"kind\": \""
-                << nome_elemento(m.tipo(i)) << "\", \"x\": "
-                << (vuoto ? "null" : numero_json(m.x(i)))
-                << ", \"y\": " << (vuoto ? "null" : numero_json(m.y(i))) << "}";
+                << element_name(m.tipo(i)) << "\", \"x\": "
+                << (vuoto ? "null" : json_number(m.x(i)))
+                << ", \"y\": " << (vuoto ? "null" : json_number(m.y(i))) << "}";
     }
     std::cout << "\n]}\n";
     return;
@@ -197,9 +197,9 @@ void dump_linea(const std::string& path, const matrice_punti& m, size_t byte, bo
   for (int32_t i = 0; i <= ultimo; ++i) {
     // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on
     // a literal + std::string&& in this loop.
-    out.append("point ").append(std::to_string(i)).append(" ").append(nome_elemento(m.tipo(i)));
+    out.append("point ").append(std::to_string(i)).append(" ").append(element_name(m.tipo(i)));
     if (m.tipo(i) != tipo_elemento::vuoto) {
-      out.append(" ").append(numero(m.x(i))).append(" ").append(numero(m.y(i)));
+      out.append(" ").append(number_text(m.x(i))).append(" ").append(number_text(m.y(i)));
     }
     out += '\n';
   }
@@ -209,35 +209,35 @@ void dump_linea(const std::string& path, const matrice_punti& m, size_t byte, bo
 }  // namespace
 
 int cmd_dump(const args_t& args) {
-  opzioni_comando o;
-  if (auto e = analizza_opzioni(args, {}, {"--json"}, &o)) {
+  command_options o;
+  if (auto e = parse_options(args, {}, {"--json"}, &o)) {
     std::cerr << "scenario-tool dump: " << *e << "\n" << kHelp;
     return kUsage;
   }
-  if (o.aiuto) {
+  if (o.help) {
     std::cout << kHelp;
     return 0;
   }
-  if (o.posizionali.size() != 1) {
-    std::cerr << "scenario-tool dump: " << (o.posizionali.empty() ? "no FILE given" : "give one FILE")
+  if (o.positionals.size() != 1) {
+    std::cerr << "scenario-tool dump: " << (o.positionals.empty() ? "no FILE given" : "give one FILE")
               << "\n" << kHelp;
     return kUsage;
   }
-  const std::string path = o.posizionali.front();
-  tipo_file tipo;
-  if (finisce(path, "_linea.dat")) {
-    tipo = tipo_file::linea;
-  } else if (finisce(path, ".dat")) {
-    tipo = tipo_file::dat;
-  } else if (finisce(path, ".sim")) {
-    tipo = tipo_file::sim;
+  const std::string path = o.positionals.front();
+  file_kind kind;
+  if (ends_with(path, "_linea.dat")) {
+    kind = file_kind::linea;
+  } else if (ends_with(path, ".dat")) {
+    kind = file_kind::dat;
+  } else if (ends_with(path, ".sim")) {
+    kind = file_kind::sim;
   } else {
     std::cerr << "scenario-tool dump: " << path
               << ": unknown kind of file; the name must end in \".sim\", \".dat\" or "
                  "\"_linea.dat\"\n";
     return kUsage;
   }
-  const bool json = o.ha("--json");
+  const bool json = o.has("--json");
 
   PosixFileSystem fs;
   std::string dati;
@@ -246,20 +246,20 @@ int cmd_dump(const args_t& args) {
     return 3;
   }
   std::optional<errore_binario> errore;
-  switch (tipo) {
-    case tipo_file::sim: {
+  switch (kind) {
+    case file_kind::sim: {
       std::array<record_sim, righe_tabella_sim> tabella{};
       errore = leggi_tabella_sim(dati, &tabella);
       if (!errore) dump_sim(path, tabella, dati.size(), json);
       break;
     }
-    case tipo_file::dat: {
+    case file_kind::dat: {
       std::vector<cella> celle;
       errore = leggi_percorso(dati, &celle);
       if (!errore) dump_dat(path, celle, json);
       break;
     }
-    case tipo_file::linea: {
+    case file_kind::linea: {
       matrice_punti m;
       errore = leggi_matrice_linea(dati, &m);
       if (!errore) dump_linea(path, m, dati.size(), json);

@@ -30,17 +30,17 @@ constexpr const char* kHelp =
 }  // namespace
 
 int cmd_explain(const args_t& args) {
-  opzioni_comando o;
-  if (auto e = analizza_opzioni(args, {}, {"--list", "--markdown"}, &o)) {
+  command_options o;
+  if (auto e = parse_options(args, {}, {"--list", "--markdown"}, &o)) {
     std::cerr << "scenario-tool explain: " << *e << "\n\n" << kHelp;
     return kUsage;
   }
-  if (o.aiuto) {
+  if (o.help) {
     std::cout << kHelp;
     return 0;
   }
-  const bool list = o.ha("--list"), markdown = o.ha("--markdown");
-  if (list + markdown + o.posizionali.size() != 1) {
+  const bool list = o.has("--list"), markdown = o.has("--markdown");
+  if (list + markdown + o.positionals.size() != 1) {
     std::cerr << "scenario-tool explain: give one code, --list or --markdown\n\n" << kHelp;
     return kUsage;
   }
@@ -52,7 +52,7 @@ int cmd_explain(const args_t& args) {
     std::cout << reference_markdown();
     return 0;
   }
-  const std::string& code = o.posizionali.front();
+  const std::string& code = o.positionals.front();
   const Explanation* e = find_explanation(code);
   if (!e) {
     std::cerr << "scenario-tool explain: no code '" << code

@@ -35,13 +35,13 @@ constexpr const char* kHelp =
 }  // namespace
 
 int cmd_export(const args_t& args) {
-  opzioni_comando o;
-  if (auto fine = read_command({"export", kHelp, {"--out", "--line", "--train"}, {}, {}}, args, &o)) {
-    return *fine;
+  command_options o;
+  if (auto status = read_command({"export", kHelp, {"--out", "--line", "--train"}, {}, {}}, args, &o)) {
+    return *status;
   }
-  const std::string cartella = o.valore("--out");
-  const std::string linea = o.valore("--line", nome_linea_incorporata);
-  const std::string treno = o.valore("--train", nome_treno_incorporato);
+  const std::string cartella = o.value("--out");
+  const std::string linea = o.value("--line", nome_linea_incorporata);
+  const std::string treno = o.value("--train", nome_treno_incorporato);
   if (cartella.empty() || linea.empty() || treno.empty()) {
     std::cerr << "scenario-tool export: "
               << (cartella.empty() ? "--out DIR is required" : "a name must not be empty")

@@ -42,16 +42,16 @@ constexpr const char* kHelp =
 }  // namespace
 
 int cmd_new(const args_t& args) {
-  opzioni_comando o;
-  if (auto fine = read_command({"new", kHelp, {"--out", "--line", "--train"},
+  command_options o;
+  if (auto status = read_command({"new", kHelp, {"--out", "--line", "--train"},
                                 {"--force"}, {"--out", "--line", "--train"}},
                                args, &o)) {
-    return *fine;
+    return *status;
   }
-  const std::string cartella = o.valore("--out");
+  const std::string cartella = o.value("--out");
   stato_compilazione s;
-  s.nome_linea = o.valore("--line");
-  s.nome_treno = o.valore("--train");
+  s.nome_linea = o.value("--line");
+  s.nome_treno = o.value("--train");
   if (s.nome_linea.find('/') != std::string::npos || s.nome_treno.find('/') != std::string::npos) {
     std::cerr << "scenario-tool new: a name must not contain '/'\n";
     return kUsage;
@@ -64,7 +64,7 @@ int cmd_new(const args_t& args) {
   PosixFileSystem fs;
   const std::string linea = join_path(cartella, nomi::linea_txt(s.nome_linea));
   const std::string treno = join_path(cartella, nomi::treno_txt(s.nome_linea, s.nome_treno));
-  if (!o.ha("--force")) {
+  if (!o.has("--force")) {
     for (const auto& p : {linea, treno}) {
       std::string vecchio;
       if (!fs.read(p, &vecchio)) {

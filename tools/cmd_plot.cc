@@ -46,14 +46,14 @@ constexpr const char* kHelp =
 }  // namespace
 
 int cmd_plot(const args_t& args) {
-  opzioni_comando o;
-  if (auto fine = read_command({"plot", kHelp, {"--dir", "--line", "--train", "--out", "--from", "--to"},
+  command_options o;
+  if (auto status = read_command({"plot", kHelp, {"--dir", "--line", "--train", "--out", "--from", "--to"},
                                 {}, {"--dir", "--line", "--train", "--out"}},
                                args, &o)) {
-    return *fine;
+    return *status;
   }
-  const std::string dir = o.valore("--dir"), linea = o.valore("--line"),
-                    treno = o.valore("--train"), out = o.valore("--out");
+  const std::string dir = o.value("--dir"), linea = o.value("--line"),
+                    treno = o.value("--train"), out = o.value("--out");
   PosixFileSystem fs;
   disegno::scenario_letto s;
   if (auto r = disegno::carica_binari(fs, dir, linea, treno, &s)) {
@@ -66,7 +66,7 @@ int cmd_plot(const args_t& args) {
   opz.titolo = linea + " - " + treno;
   const chilometrica km(s.tabella);
   for (const char* nome : {"--from", "--to"}) {
-    const std::string v = o.valore(nome);
+    const std::string v = o.value(nome);
     if (v.empty()) continue;
     const auto m = disegno::leggi_chilometro(v, km, s.lunghezza());
     if (!m || *m < 0 || *m > s.lunghezza()) {

@@ -51,14 +51,14 @@ constexpr const char* kHelp =
     "could not be read or written, 64 bad usage.\n";
 
 // A source's change stamp: modification time and size.
-std::pair<long long, long long> impronta(const std::string& path) {
+std::pair<long long, long long> change_stamp(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return {-1, -1};
   return {static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec,
           static_cast<long long>(st.st_size)};
 }
 
-bool con_errori(const disegno::scenario_letto& s) {
+bool has_faults(const disegno::scenario_letto& s) {
   if (s.celle.empty()) return true;
   for (const Diagnostic& d : s.diagnostiche) {
     if (d.severity == Severity::kError) return true;
@@ -68,38 +68,38 @@ bool con_errori(const disegno::scenario_letto& s) {
 
 // The state a server shows: the data of the last compile, or of the last
 // good one beside the faults of a later save.
-class vista_servita {
+class served_view {
  public:
-  vista_servita(std::string dir, std::string linea, std::string treno)
+  served_view(std::string dir, std::string linea, std::string treno)
       : dir_(std::move(dir)), linea_(std::move(linea)), treno_(std::move(treno)) {}
 
   // Compiles the sources again; false when they are not there.
-  bool ricompila() {
+  bool recompile() {
     auto c = std::make_shared<disegno::scenario_letto>();
     PosixFileSystem fs;
-    const bool trovate = disegno::compila_sorgenti(fs, dir_, linea_, treno_, c.get(), nullptr);
+    const bool found = disegno::compila_sorgenti(fs, dir_, linea_, treno_, c.get(), nullptr);
     std::lock_guard<std::mutex> lock(mu_);
-    ++generazione_;
+    ++generation_;
     disegno::opzioni_vista o;
     o.titolo = linea_ + " - " + treno_;
     o.servita = true;
-    o.generazione = generazione_;
-    if (trovate && !con_errori(*c)) {
-      buona_ = c;
-      dati_ = disegno::dati_vista(*c, o);
+    o.generazione = generation_;
+    if (found && !has_faults(*c)) {
+      last_good_ = c;
+      data_ = disegno::dati_vista(*c, o);
       return true;
     }
-    if (!trovate) {
+    if (!found) {
       Diagnostic d;
       d.code = "no-sources";
       d.message = "the text sources " + nomi::linea_txt(linea_) + " and " +
                   nomi::treno_txt(linea_, treno_) + " are not both in " + dir_;
       o.altre_diagnostiche.push_back(d);
     }
-    if (!buona_) {
+    if (!last_good_) {
       // Nothing good yet: the faulty route itself, with its faults.
-      dati_ = disegno::dati_vista(*c, o);
-      return trovate;
+      data_ = disegno::dati_vista(*c, o);
+      return found;
     }
     o.altre_diagnostiche.insert(o.altre_diagnostiche.end(), c->diagnostiche.begin(),
                                 c->diagnostiche.end());
@@ -109,31 +109,31 @@ class vista_servita {
     nota.message = "the route drawn is the last one that compiled without faults";
     o.altre_diagnostiche.push_back(nota);
     o.ultima_buona = true;
-    dati_ = disegno::dati_vista(*buona_, o);
-    return trovate;
+    data_ = disegno::dati_vista(*last_good_, o);
+    return found;
   }
 
-  std::string dati() const {
+  std::string data() const {
     std::lock_guard<std::mutex> lock(mu_);
-    return dati_;
+    return data_;
   }
-  int64_t generazione() const {
+  int64_t generation() const {
     std::lock_guard<std::mutex> lock(mu_);
-    return generazione_;
+    return generation_;
   }
-  std::string titolo() const { return linea_ + " - " + treno_; }
+  std::string title() const { return linea_ + " - " + treno_; }
 
  private:
   std::string dir_, linea_, treno_;
   mutable std::mutex mu_;
-  std::shared_ptr<disegno::scenario_letto> buona_;
-  std::string dati_;
-  int64_t generazione_ = 0;
+  std::shared_ptr<disegno::scenario_letto> last_good_;
+  std::string data_;
+  int64_t generation_ = 0;
 };
 
-int servi(const std::string& dir, const std::string& linea, const std::string& treno, int porta) {
-  vista_servita vista(dir, linea, treno);
-  if (!vista.ricompila()) {
+int run_server(const std::string& dir, const std::string& linea, const std::string& treno, int port) {
+  served_view view(dir, linea, treno);
+  if (!view.recompile()) {
     std::cerr << "scenario-tool view: the text sources " << nomi::linea_txt(linea) << " and "
               << nomi::treno_txt(linea, treno) << " are not both in " << dir << '\n';
     return 1;
@@ -141,81 +141,81 @@ int servi(const std::string& dir, const std::string& linea, const std::string& t
   httplib::Server server;
   server.Get("/", [&](const httplib::Request&, httplib::Response& r) {
     r.set_header("Cache-Control", "no-store");
-    r.set_content(disegno::pagina_vista(vista.dati(), vista.titolo()), "text/html; charset=utf-8");
+    r.set_content(disegno::pagina_vista(view.data(), view.title()), "text/html; charset=utf-8");
   });
   server.Get("/data.json", [&](const httplib::Request&, httplib::Response& r) {
     r.set_header("Cache-Control", "no-store");
-    r.set_content(vista.dati(), "application/json; charset=utf-8");
+    r.set_content(view.data(), "application/json; charset=utf-8");
   });
   server.Get("/generation", [&](const httplib::Request&, httplib::Response& r) {
     r.set_header("Cache-Control", "no-store");
-    r.set_content(std::to_string(vista.generazione()), "text/plain");
+    r.set_content(std::to_string(view.generation()), "text/plain");
   });
 
-  int effettiva = porta;
-  if (porta == 0) {
-    effettiva = server.bind_to_any_port("127.0.0.1");
-  } else if (!server.bind_to_port("127.0.0.1", porta)) {
-    effettiva = -1;
+  int bound_port = port;
+  if (port == 0) {
+    bound_port = server.bind_to_any_port("127.0.0.1");
+  } else if (!server.bind_to_port("127.0.0.1", port)) {
+    bound_port = -1;
   }
-  if (effettiva <= 0) {
-    std::cerr << "scenario-tool view: cannot listen on 127.0.0.1:" << porta << '\n';
+  if (bound_port <= 0) {
+    std::cerr << "scenario-tool view: cannot listen on 127.0.0.1:" << port << '\n';
     return 3;
   }
-  std::cout << "serving http://127.0.0.1:" << effettiva << "/ (Ctrl-C stops)" << std::endl;
+  std::cout << "serving http://127.0.0.1:" << bound_port << "/ (Ctrl-C stops)" << std::endl;
 
   // Watches the two sources; a change of time or size is a save.
-  std::atomic<bool> fine{false};
-  std::thread guardia([&] {
+  std::atomic<bool> stop{false};
+  std::thread watcher([&] {
     const std::string a = join_path(dir, nomi::linea_txt(linea));
     const std::string b = join_path(dir, nomi::treno_txt(linea, treno));
-    auto prima = std::make_pair(impronta(a), impronta(b));
-    while (!fine) {
+    auto before = std::make_pair(change_stamp(a), change_stamp(b));
+    while (!stop) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      const auto ora = std::make_pair(impronta(a), impronta(b));
-      if (ora != prima) {
-        prima = ora;
-        vista.ricompila();
+      const auto now = std::make_pair(change_stamp(a), change_stamp(b));
+      if (now != before) {
+        before = now;
+        view.recompile();
       }
     }
   });
   server.listen_after_bind();
-  fine = true;
-  guardia.join();
+  stop = true;
+  watcher.join();
   return 0;
 }
 
 }  // namespace
 
 int cmd_view(const args_t& args) {
-  opzioni_comando o;
-  if (auto fine = read_command({"view", kHelp, {"--dir", "--line", "--train", "--out", "--port"},
+  command_options o;
+  if (auto status = read_command({"view", kHelp, {"--dir", "--line", "--train", "--out", "--port"},
                                 {"--serve"}, {"--dir", "--line", "--train"}},
                                args, &o)) {
-    return *fine;
+    return *status;
   }
-  const bool serve = o.ha("--serve");
-  if (!serve && o.valore("--out").empty()) {
+  const bool serve = o.has("--serve");
+  if (!serve && o.value("--out").empty()) {
     std::cerr << "scenario-tool view: --out is required (or --serve)\n\n" << kHelp;
     return kUsage;
   }
-  const std::string dir = o.valore("--dir"), linea = o.valore("--line"),
-                    treno = o.valore("--train"), out = o.valore("--out");
+  const std::string dir = o.value("--dir"), linea = o.value("--line"),
+                    treno = o.value("--train"), out = o.value("--out");
   if (serve) {
     if (!out.empty()) {
       std::cerr << "scenario-tool view: --out and --serve do not go together\n" << kHelp;
       return kUsage;
     }
-    const std::string p = o.valore("--port", "8765");
-    char* fine = nullptr;
-    const long porta = std::strtol(p.c_str(), &fine, 10);
-    if (p.empty() || *fine != '\0' || porta < 0 || porta > 65535) {
+    const std::string p = o.value("--port", "8765");
+    char* end = nullptr;
+    const long port = std::strtol(p.c_str(), &end, 10);
+    if (p.empty() || *end != '\0' || port < 0 || port > 65535) {
       std::cerr << "scenario-tool view: --port takes 0 to 65535, not '" << p << "'\n" << kHelp;
       return kUsage;
     }
-    return servi(dir, linea, treno, static_cast<int>(porta));
+    return run_server(dir, linea, treno, static_cast<int>(port));
   }
-  if (!o.valore("--port").empty()) {
+  if (!o.value("--port").empty()) {
     std::cerr << "scenario-tool view: --port goes with --serve\n" << kHelp;
     return kUsage;
   }

@@ -4,58 +4,58 @@
 
 namespace scenario::tool {
 
-std::optional<std::string> politica_avvisi(const opzioni_comando& opzioni, WarningPolicy* out) {
-  for (const std::string& codice : opzioni.valori_di("--allow")) {
-    if (!is_warning_code(codice)) {
-      std::string elenco;
-      for (std::string_view c : kWarningCodes) elenco += (elenco.empty() ? "" : ", ") + std::string(c);
-      return "--allow " + codice + ": no warning has that code (codes: " + elenco + ")";
+std::optional<std::string> read_warning_policy(const command_options& options, WarningPolicy* out) {
+  for (const std::string& code : options.values_of("--allow")) {
+    if (!is_warning_code(code)) {
+      std::string codes;
+      for (std::string_view c : kWarningCodes) codes += (codes.empty() ? "" : ", ") + std::string(c);
+      return "--allow " + code + ": no warning has that code (codes: " + codes + ")";
     }
-    out->allowed.push_back(codice);
+    out->allowed.push_back(code);
   }
-  out->warnings_are_errors = opzioni.ha("--Werror");
+  out->warnings_are_errors = options.has("--Werror");
   return std::nullopt;
 }
 
 namespace {
 
-std::string intero_o_null(int v) { return v > 0 ? std::to_string(v) : "null"; }
+std::string int_or_null(int v) { return v > 0 ? std::to_string(v) : "null"; }
 
-void luogo(std::ostringstream& o, const SourceLocation& w) {
-  o << "\"file\": " << stringa_json(w.file) << ", \"line\": " << intero_o_null(w.line)
-    << ", \"column\": " << intero_o_null(w.column);
+void write_location(std::ostringstream& o, const SourceLocation& w) {
+  o << "\"file\": " << json_string(w.file) << ", \"line\": " << int_or_null(w.line)
+    << ", \"column\": " << int_or_null(w.column);
 }
 
 }  // namespace
 
-std::string json_diagnostica(const Diagnostic& d) {
+std::string diagnostic_json(const Diagnostic& d) {
   std::ostringstream o;
-  o << "{\"severity\": \"" << severity_name(d.severity) << "\", \"code\": " << stringa_json(d.code) << ", ";
-  luogo(o, d.where);
-  o << ", \"source_text\": " << stringa_json(d.source_text) << ", \"message\": " << stringa_json(d.message)
+  o << "{\"severity\": \"" << severity_name(d.severity) << "\", \"code\": " << json_string(d.code) << ", ";
+  write_location(o, d.where);
+  o << ", \"source_text\": " << json_string(d.source_text) << ", \"message\": " << json_string(d.message)
     << ", \"fault_number\": " << (d.fault_number ? std::to_string(*d.fault_number) : "null")
     << ", \"position\": " << (d.position ? std::to_string(*d.position) : "null") << ", \"related\": [";
   for (std::size_t i = 0; i < d.related.size(); ++i) {
     o << (i ? ", " : "") << "{";
-    luogo(o, d.related[i].where);
-    o << ", \"message\": " << stringa_json(d.related[i].message) << "}";
+    write_location(o, d.related[i].where);
+    o << ", \"message\": " << json_string(d.related[i].message) << "}";
   }
   o << "]}";
   return o.str();
 }
 
-std::string json_diagnostiche(const Diagnostics& diagnostiche) {
+std::string diagnostics_json(const Diagnostics& diagnostics) {
   std::string out = "[";
-  for (std::size_t i = 0; i < diagnostiche.size(); ++i) {
+  for (std::size_t i = 0; i < diagnostics.size(); ++i) {
     if (i) out += ", ";
-    out += json_diagnostica(diagnostiche[i]);
+    out += diagnostic_json(diagnostics[i]);
   }
   return out + "]";
 }
 
-std::string righe_diagnostiche(const Diagnostics& diagnostiche) {
+std::string diagnostic_lines(const Diagnostics& diagnostics) {
   std::string out;
-  for (const Diagnostic& d : diagnostiche) out += format_diagnostic(d) + "\n";
+  for (const Diagnostic& d : diagnostics) out += format_diagnostic(d) + "\n";
   return out;
 }
 

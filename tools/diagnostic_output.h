@@ -12,15 +12,15 @@ namespace scenario::tool {
 
 // The policy from --allow CODE (repeatable) and --Werror; a message when a
 // code given to --allow names no warning.
-std::optional<std::string> politica_avvisi(const opzioni_comando& opzioni, WarningPolicy* out);
+std::optional<std::string> read_warning_policy(const command_options& options, WarningPolicy* out);
 
 // One diagnostic as a JSON object: severity, code, file, line, column,
 // source_text, message, fault_number, position, related.
-std::string json_diagnostica(const Diagnostic& d);
+std::string diagnostic_json(const Diagnostic& d);
 // A JSON array of them.
-std::string json_diagnostiche(const Diagnostics& diagnostiche);
+std::string diagnostics_json(const Diagnostics& diagnostics);
 
 // Every diagnostic as format_diagnostic gives it, each ended by a newline.
-std::string righe_diagnostiche(const Diagnostics& diagnostiche);
+std::string diagnostic_lines(const Diagnostics& diagnostics);
 
 }  // namespace scenario::tool

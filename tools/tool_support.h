@@ -13,27 +13,25 @@
 
 namespace scenario::tool {
 
-struct opzioni_comando {
-  std::map<std::string, std::string> valori;  // "--out" -> "DIR"
+struct command_options {
+  std::map<std::string, std::string> values;  // "--out" -> "DIR"
   // Every option with a value, in the order given, repeats kept.
-  std::vector<std::pair<std::string, std::string>> in_ordine;
-  std::vector<std::string> interruttori;      // options without a value, as given
-  std::vector<std::string> posizionali;
-  bool aiuto = false;                         // --help or -h was given
+  std::vector<std::pair<std::string, std::string>> in_order;
+  std::vector<std::string> switches;          // options without a value, as given
+  std::vector<std::string> positionals;
+  bool help = false;                          // --help or -h was given
 
-  bool ha(const std::string& interruttore) const;
-  std::string valore(const std::string& nome, const std::string& predefinito = {}) const;
+  bool has(const std::string& a_switch) const;
+  std::string value(const std::string& name, const std::string& fallback = {}) const;
   // Every value given to an option that may be repeated.
-  std::vector<std::string> valori_di(const std::string& nome) const;
+  std::vector<std::string> values_of(const std::string& name) const;
 };
 
 // Splits `args` into options with a value (`--name VALUE` or `--name=VALUE`),
 // switches and positional arguments. Returns a message for an unknown option
 // or an option without its value.
-std::optional<std::string> analizza_opzioni(const args_t& args,
-                                            const std::vector<std::string>& con_valore,
-                                            const std::vector<std::string>& interruttori,
-                                            opzioni_comando* out);
+std::optional<std::string> parse_options(const args_t& args, const std::vector<std::string>& with_value,
+                                         const std::vector<std::string>& switches, command_options* out);
 
 // Creates the folder `path` and any missing folder above it; a folder that
 // already exists is fine. Returns "PATH: reason" when it cannot be made.
@@ -52,13 +50,13 @@ struct command_spec {
 // Reads a command's arguments into `out`. Returns the status the command
 // ends with when it must not go on: 0 after printing its help for --help,
 // kUsage after printing the fault and the help; nothing otherwise.
-std::optional<int> read_command(const command_spec& spec, const args_t& args, opzioni_comando* out);
+std::optional<int> read_command(const command_spec& spec, const args_t& args, command_options* out);
 
 // The bytes of a scenario text, read as Windows-1252, in UTF-8.
-std::string in_utf8(std::string_view testo);
+std::string in_utf8(std::string_view text);
 // A JSON string literal (quotes included) of a scenario text.
-std::string stringa_json(std::string_view testo);
+std::string json_string(std::string_view text);
 // A scenario text made safe for XML character data and attribute values.
-std::string testo_xml(std::string_view testo);
+std::string xml_text(std::string_view text);
 
 }  // namespace scenario::tool

@@ -14,7 +14,7 @@ bool cifra(char c) { return c >= '0' && c <= '9'; }
 
 flusso_campi::flusso_campi(std::string testo) : testo_(std::move(testo)) {}
 
-bool flusso_campi::a_fine_riga() const {
+bool flusso_campi::a_fine_linea_testo() const {
   return pos_ < testo_.size() && (testo_[pos_] == '\r' || testo_[pos_] == '\n');
 }
 
@@ -30,18 +30,18 @@ void flusso_campi::consuma_separatore() {
   } else if (c == '\r') {
     ++pos_;
     if (pos_ < testo_.size() && testo_[pos_] == '\n') ++pos_;
-    ++riga_;
-    inizio_riga_ = pos_;
+    ++linea_testo_;
+    inizio_linea_testo_ = pos_;
   } else if (c == '\n') {
     ++pos_;
-    ++riga_;
-    inizio_riga_ = pos_;
+    ++linea_testo_;
+    inizio_linea_testo_ = pos_;
   }
 }
 
-bool flusso_campi::fallisci(difetto d, int riga) {
+bool flusso_campi::fallisci(difetto d, int linea_testo) {
   difetto_ = d;
-  riga_difetto_ = riga;
+  linea_testo_difetto_ = linea_testo;
   colonna_difetto_ = d == difetto::oltre_la_fine ? 0 : colonna_campo_;
   if (d == difetto::oltre_la_fine) pos_campo_ = fine_campo_ = pos_;
   return false;
@@ -51,19 +51,19 @@ std::string_view flusso_campi::scritto() const {
   return std::string_view(testo_).substr(pos_campo_, fine_campo_ - pos_campo_);
 }
 
-std::string_view flusso_campi::resto_della_riga(int& colonna) const {
+std::string_view flusso_campi::resto_della_linea_testo(int& colonna) const {
   std::size_t p = pos_;
-  if (p == inizio_riga_) return {};
+  if (p == inizio_linea_testo_) return {};
   const std::size_t n = testo_.size();
   while (p < n && (spazio(testo_[p]) || testo_[p] == ',')) ++p;
   std::size_t e = p;
   while (e < n && testo_[e] != '\r' && testo_[e] != '\n') ++e;
   while (e > p && (spazio(testo_[e - 1]) || testo_[e - 1] == ',')) --e;
-  colonna = static_cast<int>(p - inizio_riga_) + 1;
+  colonna = static_cast<int>(p - inizio_linea_testo_) + 1;
   return std::string_view(testo_).substr(p, e - p);
 }
 
-void flusso_campi::riprendi_dopo_la_riga(std::size_t inizio, int riga) {
+void flusso_campi::riprendi_dopo_la_linea_testo(std::size_t inizio, int linea_testo) {
   std::size_t p = inizio;
   const std::size_t n = testo_.size();
   while (p < n && testo_[p] != '\r' && testo_[p] != '\n') ++p;
@@ -74,27 +74,27 @@ void flusso_campi::riprendi_dopo_la_riga(std::size_t inizio, int riga) {
     ++p;
   }
   pos_ = p;
-  riga_ = riga + 1;
-  inizio_riga_ = p;
+  linea_testo_ = linea_testo + 1;
+  inizio_linea_testo_ = p;
 }
 
 bool flusso_campi::leggi_testo(std::string& campo) {
-  if (fine()) return fallisci(difetto::oltre_la_fine, riga_campo_ > 0 ? riga_campo_ : riga_);
+  if (fine()) return fallisci(difetto::oltre_la_fine, linea_testo_campo_ > 0 ? linea_testo_campo_ : linea_testo_);
   salta_spazi();
-  riga_campo_ = riga_;
-  colonna_campo_ = static_cast<int>(pos_ - inizio_riga_) + 1;
+  linea_testo_campo_ = linea_testo_;
+  colonna_campo_ = static_cast<int>(pos_ - inizio_linea_testo_) + 1;
   pos_campo_ = pos_;
   const std::size_t n = testo_.size();
   if (pos_ < n && testo_[pos_] == '"') {
     const std::size_t inizio = ++pos_;
-    while (pos_ < n && testo_[pos_] != '"' && !a_fine_riga()) ++pos_;
+    while (pos_ < n && testo_[pos_] != '"' && !a_fine_linea_testo()) ++pos_;
     campo.assign(testo_, inizio, pos_ - inizio);
     if (pos_ < n && testo_[pos_] == '"') ++pos_;
-    while (pos_ < n && testo_[pos_] != ',' && !a_fine_riga()) ++pos_;
+    while (pos_ < n && testo_[pos_] != ',' && !a_fine_linea_testo()) ++pos_;
     fine_campo_ = pos_;
   } else {
     const std::size_t inizio = pos_;
-    while (pos_ < n && testo_[pos_] != ',' && !a_fine_riga()) ++pos_;
+    while (pos_ < n && testo_[pos_] != ',' && !a_fine_linea_testo()) ++pos_;
     std::size_t fine_campo = pos_;
     while (fine_campo > inizio && spazio(testo_[fine_campo - 1])) --fine_campo;
     campo.assign(testo_, inizio, fine_campo - inizio);
@@ -105,10 +105,10 @@ bool flusso_campi::leggi_testo(std::string& campo) {
 }
 
 bool flusso_campi::leggi_numero(int32_t& valore) {
-  if (fine()) return fallisci(difetto::oltre_la_fine, riga_campo_ > 0 ? riga_campo_ : riga_);
+  if (fine()) return fallisci(difetto::oltre_la_fine, linea_testo_campo_ > 0 ? linea_testo_campo_ : linea_testo_);
   salta_spazi();
-  riga_campo_ = riga_;
-  colonna_campo_ = static_cast<int>(pos_ - inizio_riga_) + 1;
+  linea_testo_campo_ = linea_testo_;
+  colonna_campo_ = static_cast<int>(pos_ - inizio_linea_testo_) + 1;
   pos_campo_ = pos_;
   // One pass over the field, to the comma, blank or line end that ends it:
   // the reader meets some 100,000 numbers in a long route.
@@ -136,10 +136,10 @@ bool flusso_campi::leggi_numero(int32_t& valore) {
   pos_ = static_cast<std::size_t>(p - testo_.data());
   fine_campo_ = pos_;
   // An empty field is 0; a sign alone or any other byte is no number.
-  if (p != inizio && (p == cifre || !solo_cifre)) return fallisci(difetto::non_numero, riga_campo_);
+  if (p != inizio && (p == cifre || !solo_cifre)) return fallisci(difetto::non_numero, linea_testo_campo_);
   if (negativo) v = -v;
   if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) {
-    return fallisci(difetto::troppo_grande, riga_campo_);
+    return fallisci(difetto::troppo_grande, linea_testo_campo_);
   }
   valore = static_cast<int32_t>(v);
   salta_spazi();

@@ -45,7 +45,7 @@ class flusso_campi {
   // Line (from 1) of the field last handed out, its column (from 1, in
   // bytes) and its text as written (blanks around it removed), and where it
   // begins in the text.
-  int riga() const { return riga_campo_; }
+  int linea_testo() const { return linea_testo_campo_; }
   int colonna() const { return colonna_campo_; }
   std::string_view scritto() const;
   std::size_t inizio_campo() const { return pos_campo_; }
@@ -53,39 +53,39 @@ class flusso_campi {
   // What is left of the current line after the last field read, blanks and
   // commas around it removed; empty when the last read ended the line. Its
   // column goes to `colonna`.
-  std::string_view resto_della_riga(int& colonna) const;
+  std::string_view resto_della_linea_testo(int& colonna) const;
 
   // Goes on from the start of the line after the one that holds `inizio`
-  // (a position given by inizio_campo() for a field on line `riga`).
-  void riprendi_dopo_la_riga(std::size_t inizio, int riga);
+  // (a position given by inizio_campo() for a field on line `linea_testo`).
+  void riprendi_dopo_la_linea_testo(std::size_t inizio, int linea_testo);
 
   // The cause of the last failed read and the line it met it on. A read
   // past the end is charged to the line of the field handed out before it,
   // the row that the end of the text cut short.
   difetto ultimo_difetto() const { return difetto_; }
-  int riga_difetto() const { return riga_difetto_; }
+  int linea_testo_difetto() const { return linea_testo_difetto_; }
   // Column and text of the field that failed to read (nothing for a read
   // past the end).
   int colonna_difetto() const { return colonna_difetto_; }
   std::string_view scritto_difetto() const { return scritto(); }
 
  private:
-  bool a_fine_riga() const;
+  bool a_fine_linea_testo() const;
   void salta_spazi();
   void consuma_separatore();
-  bool fallisci(difetto d, int riga);
+  bool fallisci(difetto d, int linea_testo);
 
   std::string testo_;
   std::size_t pos_ = 0;
-  int riga_ = 1;  // line of the character at pos_
-  std::size_t inizio_riga_ = 0;  // where the line of pos_ begins
-  int riga_campo_ = 0;
+  int linea_testo_ = 1;  // line of the character at pos_
+  std::size_t inizio_linea_testo_ = 0;  // where the line of pos_ begins
+  int linea_testo_campo_ = 0;
   int colonna_campo_ = 0;
   std::size_t pos_campo_ = 0;  // the last field read: its first byte
   std::size_t fine_campo_ = 0;  // and one past its last
   int colonna_difetto_ = 0;
   difetto difetto_ = difetto::nessuno;
-  int riga_difetto_ = 0;
+  int linea_testo_difetto_ = 0;
 };
 
 // An ASCII letter A-Z as its lower case; any other byte as it stands.

@@ -37,9 +37,6 @@ class lettore_linea : lettore_righe {
   bool esegui();
 
  private:
-  // What a list entry leaves the reader to do next.
-  enum class passo { avanti, fine_liste, fermati };
-
   bool cerca_generale();
   bool sezione_generale();
   bool voci_generali(const campo_chiave& f);
@@ -51,7 +48,6 @@ class lettore_linea : lettore_righe {
   passo montagna();
   passo indicatore();
   passo cartello();
-  passo dopo_registratore(const esito_registro& e, int32_t posizione, const char* che_cosa);
   bool fine_lettura();
   // A list entry standing in the general section, where it is not read.
   bool voce_di_lista(const campo_chiave& f) const {
@@ -64,11 +60,6 @@ class lettore_linea : lettore_righe {
     }
     return false;
   }
-
-  passo esito(bool proseguire) { return proseguire ? passo::avanti : passo::fermati; }
-
-  // Range check of a list entry: error 15 ends the lists.
-  bool oltre(int32_t p) { return lettore_righe::oltre(p, 100); }
 
   void riempi_pendenza();
 
@@ -101,7 +92,7 @@ bool lettore_linea::cerca_generale() {
   for (;;) {
     if (!chiave(f)) return fallisci_campo();
     if (campi_.fine()) {
-      riga_voce_ = 0;
+      linea_testo_voce_ = 0;
       colonna_voce_ = 0;
       return rifiuta(errori::generale_mancante, std::nullopt,
                      "the line description has no \"[generale]\" field before its last line: nothing "
@@ -118,12 +109,11 @@ bool lettore_linea::sezione_generale() {
   campo_chiave f;
   bool chiusa = false;
   for (;;) {
-    if (campi_.fine()) break;
-    if (!chiave(f)) return fallisci_campo();
-    if (campi_.fine()) break;
-    for (int i = 0; i < 10 && f.contiene("-"); ++i) {
-      if (!chiave(f)) return fallisci_campo();
-    }
+    // Up to ten dash fields are passed over here, and a last field after
+    // them is still read as an entry.
+    const apertura a = apri_riga(f, 10, false);
+    if (a == apertura::fine_testo) break;
+    if (a == apertura::fallita) return false;
     if (!voci_generali(f)) {
       if (riprendi()) continue;
       return false;
@@ -245,13 +235,13 @@ bool lettore_linea::voci_generali(const campo_chiave& f) {
              "'" + breve(f.testo()) + "' is read only in lower case, as \"" + a + "\" and \"" + b +
                  "\": this entry is passed over",
              f.testo());
-      taciuta_ = riga_voce_;
+      taciuta_ = linea_testo_voce_;
       return true;
     }
   }
   if (voce_di_lista(f)) {
-    if (riga_voce_ != taciuta_) liste_nel_generale_.push_back({qui_voce(), breve(f.testo())});
-    taciuta_ = riga_voce_;
+    if (linea_testo_voce_ != taciuta_) liste_nel_generale_.push_back({qui_voce(), breve(f.testo())});
+    taciuta_ = linea_testo_voce_;
     return true;
   }
   nessuna_voce(f, parole_generali, "of the general section");
@@ -272,36 +262,14 @@ bool lettore_linea::tra_le_sezioni() {
   progressive_ordina(s_);
   s_.numero_montagne = 0;
   l_.riga_testi = riga_primo_testo;
-  if (s_.genera_linea != 0) {
+  if (s_.genera_linea) {
     piano_.inizia();
   }
   return true;
 }
 
 bool lettore_linea::liste() {
-  campo_chiave f;
-  for (;;) {
-    if (campi_.fine()) return true;
-    if (!chiave(f)) return fallisci_campo();
-    if (campi_.fine()) return true;
-    if (f.contiene("-")) {
-      if (!chiave(f)) return fallisci_campo();
-      if (campi_.fine()) return true;
-      if (f.contiene("-")) {
-        if (!chiave(f)) return fallisci_campo();
-        if (campi_.fine()) return true;
-      }
-    }
-    switch (voci_liste(f)) {
-      case passo::avanti: break;
-      case passo::fine_liste:
-        if (riprendi()) break;
-        return true;
-      case passo::fermati:
-        if (riprendi()) break;
-        return false;
-    }
-  }
+  return leggi_righe([this](const campo_chiave& f) { return voci_liste(f); });
 }
 
 lettore_linea::passo lettore_linea::voci_liste(const campo_chiave& f) {
@@ -313,14 +281,14 @@ lettore_linea::passo lettore_linea::voci_liste(const campo_chiave& f) {
     if ((p = pendenza()) != passo::avanti) return p;
   }
   if (f.contiene("curva")) {
-    if (s_.genera_linea != 0) {
+    if (s_.genera_linea) {
       presa = true;
       if ((p = curva(f)) != passo::avanti) return p;
     } else {
       // Without a track plan a curve is not read: its two values are read
       // as keyword fields that match nothing, and pass without a word.
       campi_da_tacere_ = 2;
-      taciuta_ = riga_voce_;
+      taciuta_ = linea_testo_voce_;
     }
   }
   if (f.contiene("montagna")) {
@@ -355,9 +323,7 @@ void lettore_linea::riempi_pendenza() {
 
 lettore_linea::passo lettore_linea::pendenza() {
   std::array<int32_t, 2> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
-  if (oltre(v[0])) return passo::fine_liste;
-  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  if (auto p = valori_della_riga(v)) return *p;
   controlla_ordine(v[0], ultima_pendenza_, dove_pendenza_, "a gradient row");
   const double n = near(v[0] / 50.0);
   if (n > 0) {
@@ -370,11 +336,9 @@ lettore_linea::passo lettore_linea::pendenza() {
 
 lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
   std::array<int32_t, 2> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
+  if (auto p = valori_della_riga(v)) return *p;
   const int32_t inizio = v[0];
   const int32_t lunghezza = v[1];
-  if (oltre(inizio)) return passo::fine_liste;
-  if (inizio < 0) return esito(fallisci_voce("position is negative", inizio));
   int classe = 0;
   for (int d = 1; d <= 6 && classe == 0; ++d) {
     if (f.testo().find(static_cast<char>('0' + d)) != std::string::npos) classe = d;
@@ -391,16 +355,11 @@ lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
     return esito(fallisci_voce("the curve ends at " + std::to_string(ultimo) + " m, past the last point of the " +
                                "track plan (" + std::to_string(s_.matrice_linea.ultimo()) + " m)"));
   }
-  if (fine_curva_ >= 0 && inizio < fine_curva_ && avviso_ammesso(kPositionBackwards)) {
-    Diagnostic d;
-    d.severity = Severity::kWarning;
-    d.code = std::string(kPositionBackwards);
-    d.where = qui_voce();
-    d.source_text = breve(f.testo());
-    d.message = "a curve at " + std::to_string(inizio) + " m starts before the previous curve ends at " +
-                std::to_string(fine_curva_) + " m: it is computed from there on, not from where it is written";
-    d.related.push_back({dove_curva_, "the earlier curve is here"});
-    aggiungi_diagnostica(s_, std::move(d));
+  if (fine_curva_ >= 0 && inizio < fine_curva_) {
+    avvisa(kPositionBackwards,
+           "a curve at " + std::to_string(inizio) + " m starts before the previous curve ends at " +
+               std::to_string(fine_curva_) + " m: it is computed from there on, not from where it is written",
+           f.testo(), std::nullopt, {{dove_curva_, "the earlier curve is here"}});
   }
   fine_curva_ = static_cast<int32_t>(ultimo);
   dove_curva_ = qui_voce();
@@ -414,32 +373,21 @@ lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
   return passo::avanti;
 }
 
-lettore_linea::passo lettore_linea::dopo_registratore(const esito_registro& e, int32_t posizione,
-                                                      const char* che_cosa) {
-  if (e.rifiutato()) return esito(rifiuta_registro(e, posizione, che_cosa));
-  origine(e, posizione);
-  return passo::avanti;
-}
-
 lettore_linea::passo lettore_linea::montagna() {
   std::array<int32_t, 3> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
-  if (oltre(v[0])) return passo::fine_liste;
-  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  if (auto p = valori_della_riga(v)) return *p;
   if (v[1] <= v[0]) {
     avvisa(kTunnelReversed,
            "a tunnel from " + std::to_string(v[0]) + " m to " + std::to_string(v[1]) +
                " m: its end is not after its start, so it marks no cell (write the start first)",
-           s_.riga);
+           s_.parola_chiave);
   }
   return dopo_registratore(memo_montagna(s_, v[0], v[1], v[2]), v[0], "a tunnel");
 }
 
 lettore_linea::passo lettore_linea::indicatore() {
   std::array<int32_t, 9> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
-  if (oltre(v[0])) return passo::fine_liste;
-  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  if (auto p = valori_della_riga(v)) return *p;
   return dopo_registratore(
       memo_indicatori_v_max(s_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]), v[0],
       "an indicator board");
@@ -449,8 +397,7 @@ lettore_linea::passo lettore_linea::cartello() {
   int32_t p = 0;
   std::string testo;
   if (!campi_.leggi_numero(p) || !campi_.leggi_testo(testo)) return esito(fallisci_campo());
-  if (oltre(p)) return passo::fine_liste;
-  if (p < 0) return esito(fallisci_voce("position is negative", p));
+  if (auto q = posizione_della_riga(p)) return *q;
   // The table file stores a text's length in 16 bits.
   if (testo.size() > lunghezza_massima_testo) {
     return esito(fallisci_voce("the board text is " + std::to_string(testo.size()) +
@@ -481,7 +428,7 @@ bool lettore_linea::fine_lettura() {
   const int32_t p = s_.ultima_cella();
   do riempi_pendenza();
   while (indice_pendenza_ < p - 2);
-  if (s_.genera_linea != 0) piano_.termina();
+  if (s_.genera_linea) piano_.termina();
   return true;
 }
 

@@ -20,8 +20,8 @@ struct sorgenti {
   // compile stops there and the run reports it.
   std::optional<IoError> errore_io;
   // Read on after a fault at the line after its row, as if the row were
-  // absent, so that one reading reports every problem. The compile reads
-  // as designed and stops at the first fault.
+  // absent, so that one reading reports every problem. Otherwise the
+  // reading stops at the first fault, as the one-shot run reads.
   bool prosegui_dopo_errori = false;
 };
 

@@ -50,18 +50,18 @@ std::string tra_apici(std::string_view s) { return "'" + breve(s) + "'"; }
 
 // Edit distance of two short strings (insertions, deletions, changes).
 std::size_t distanza(std::string_view a, std::string_view b) {
-  std::vector<std::size_t> riga(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) riga[j] = j;
+  std::vector<std::size_t> costi(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) costi[j] = j;
   for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonale = riga[0];
-    riga[0] = i;
+    std::size_t diagonale = costi[0];
+    costi[0] = i;
     for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t sopra = riga[j];
-      riga[j] = std::min({riga[j] + 1, riga[j - 1] + 1, diagonale + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      const std::size_t sopra = costi[j];
+      costi[j] = std::min({costi[j] + 1, costi[j - 1] + 1, diagonale + (a[i - 1] == b[j - 1] ? 0 : 1)});
       diagonale = sopra;
     }
   }
-  return riga[b.size()];
+  return costi[b.size()];
 }
 
 // Well-formed UTF-8 with at least one sequence of two bytes or more.
@@ -101,23 +101,23 @@ bool lettore_righe::fallisci_campo() {
   switch (campi_.ultimo_difetto()) {
     case flusso_campi::difetto::oltre_la_fine:
       d = diagnostica_errore(errori::lettura_fallita, std::nullopt,
-                             {file_, campi_.riga_difetto(),
-                              campi_.riga_difetto() == riga_voce_ ? colonna_voce_ : 0},
-                             "the row " + tra_apici(s_.riga) +
+                             {file_, campi_.linea_testo_difetto(),
+                              campi_.linea_testo_difetto() == linea_testo_voce_ ? colonna_voce_ : 0},
+                             "the row " + tra_apici(s_.parola_chiave) +
                                  " is cut short by the end of the file: it needs more values");
       break;
     case flusso_campi::difetto::non_numero:
       d = diagnostica_errore(errori::lettura_fallita, std::nullopt,
-                             {file_, campi_.riga_difetto(), campi_.colonna_difetto()},
-                             tra_apici(campi_.scritto_difetto()) + " in the row " + tra_apici(s_.riga) +
+                             {file_, campi_.linea_testo_difetto(), campi_.colonna_difetto()},
+                             tra_apici(campi_.scritto_difetto()) + " in the row " + tra_apici(s_.parola_chiave) +
                                  " is not a whole number");
       d.source_text = breve(campi_.scritto_difetto());
       break;
     case flusso_campi::difetto::troppo_grande:
     case flusso_campi::difetto::nessuno:
       d = diagnostica_errore(errori::lettura_fallita, std::nullopt,
-                             {file_, campi_.riga_difetto(), campi_.colonna_difetto()},
-                             tra_apici(campi_.scritto_difetto()) + " in the row " + tra_apici(s_.riga) +
+                             {file_, campi_.linea_testo_difetto(), campi_.colonna_difetto()},
+                             tra_apici(campi_.scritto_difetto()) + " in the row " + tra_apici(s_.parola_chiave) +
                                  " is too large for its field (-2147483648 to 2147483647)");
       d.source_text = breve(campi_.scritto_difetto());
       break;
@@ -131,7 +131,7 @@ bool lettore_righe::fallisci_intervallo(int64_t minimo, int64_t massimo) {
   const bool sotto = !scritto.empty() && scritto[0] == '-';
   Diagnostic d = diagnostica_errore(
       errori::lettura_fallita, std::nullopt, qui_campo(),
-      tra_apici(scritto) + " in the row " + tra_apici(s_.riga) + " is too " + (sotto ? "small" : "large") +
+      tra_apici(scritto) + " in the row " + tra_apici(s_.parola_chiave) + " is too " + (sotto ? "small" : "large") +
           " for its field (" + std::to_string(minimo) + " to " + std::to_string(massimo) + ")");
   d.source_text = breve(scritto);
   fallimento_lettura(l_, std::move(d));
@@ -140,8 +140,8 @@ bool lettore_righe::fallisci_intervallo(int64_t minimo, int64_t massimo) {
 
 bool lettore_righe::fallisci_voce(std::string motivo) {
   Diagnostic d = diagnostica_errore(errori::lettura_fallita, std::nullopt, qui_voce(),
-                                    "the row " + tra_apici(s_.riga) + ": " + motivo);
-  d.source_text = breve(s_.riga);
+                                    "the row " + tra_apici(s_.parola_chiave) + ": " + motivo);
+  d.source_text = breve(s_.parola_chiave);
   fallimento_lettura(l_, std::move(d));
   return false;
 }
@@ -168,11 +168,41 @@ bool lettore_righe::oltre(int32_t x, int margine) {
   const int64_t massimo = int64_t{50} * s_.ultima_cella() - margine;
   rifiuto_lettura(l_,
                   diagnostica_errore(errori::oltre_il_percorso, x, qui_voce(),
-                                     "position " + std::to_string(x) + " m of the row " + tra_apici(s_.riga) +
+                                     "position " + std::to_string(x) + " m of the row " + tra_apici(s_.parola_chiave) +
                                          " lies beyond the end of the route (at most " +
                                          std::to_string(massimo) + " m here)"),
                   {});
   return true;
+}
+
+std::optional<lettore_righe::passo> lettore_righe::posizione_della_riga(int32_t x, int margine) {
+  if (oltre(x, margine)) return passo::fine_righe;
+  if (x < 0) return esito(fallisci_voce("position is negative", x));
+  return std::nullopt;
+}
+
+lettore_righe::apertura lettore_righe::apri_riga(campo_chiave& f, int trattini, bool fine_tra_i_trattini) {
+  if (campi_.fine()) return apertura::fine_testo;
+  if (!chiave(f)) {
+    fallisci_campo();
+    return apertura::fallita;
+  }
+  if (campi_.fine()) return apertura::fine_testo;
+  for (int i = 0; i < trattini && f.contiene("-"); ++i) {
+    if (!chiave(f)) {
+      fallisci_campo();
+      return apertura::fallita;
+    }
+    if (fine_tra_i_trattini && campi_.fine()) return apertura::fine_testo;
+  }
+  return apertura::voce;
+}
+
+lettore_righe::passo lettore_righe::dopo_registratore(const esito_registro& e, int32_t posizione,
+                                                      const char* che_cosa) {
+  if (e.rifiutato()) return esito(rifiuta_registro(e, posizione, che_cosa));
+  origine(e, posizione);
+  return passo::avanti;
 }
 
 void lettore_righe::origine(const esito_registro& e, int32_t x) {
@@ -215,13 +245,13 @@ bool lettore_righe::avviso_ammesso(std::string_view codice) {
 void lettore_righe::avvisa_limite(const std::string& che_cosa) {
   Diagnostic d;
   d.severity = Severity::kNote;
-  d.where = SourceLocation{file_, riga_voce_, 0};
+  d.where = SourceLocation{file_, linea_testo_voce_, 0};
   d.message = "further " + che_cosa + " in this file are not reported";
   aggiungi_diagnostica(s_, std::move(d));
 }
 
 void lettore_righe::avvisa(std::string_view codice, std::string messaggio, std::string scritto,
-                           std::optional<SourceLocation> dove) {
+                           std::optional<SourceLocation> dove, std::vector<RelatedLocation> relative) {
   if (!avviso_ammesso(codice)) return;
   Diagnostic d;
   d.severity = Severity::kWarning;
@@ -229,14 +259,15 @@ void lettore_righe::avvisa(std::string_view codice, std::string messaggio, std::
   d.where = dove ? std::move(*dove) : qui_voce();
   d.source_text = breve(scritto);
   d.message = std::move(messaggio);
+  d.related = std::move(relative);
   aggiungi_diagnostica(s_, std::move(d));
 }
 
 void lettore_righe::controlla_resto() {
   int colonna = 0;
-  const std::string_view resto = campi_.resto_della_riga(colonna);
+  const std::string_view resto = campi_.resto_della_linea_testo(colonna);
   if (resto.empty()) return;
-  const int riga = campi_.riga();
+  const int linea_testo = campi_.linea_testo();
   std::string perche;
   const char primo = resto[0];
   if (primo >= '0' && primo <= '9') {
@@ -245,19 +276,19 @@ void lettore_righe::controlla_resto() {
     perche = " (a text with a comma must be written in double quotes)";
   }
   avvisa(kLeftoverValues,
-         "values left over on the row " + tra_apici(s_.riga) + ": " + tra_apici(resto) +
+         "values left over on the row " + tra_apici(s_.parola_chiave) + ": " + tra_apici(resto) +
              " is read as the next keyword" + perche,
-         breve(resto), SourceLocation{file_, riga, colonna});
-  taciuta_ = riga;
+         breve(resto), SourceLocation{file_, linea_testo, colonna});
+  taciuta_ = linea_testo;
 }
 
 void lettore_righe::nessuna_voce(const campo_chiave& f, std::span<const std::string_view> parole,
                                  std::string_view dove) {
   const std::string& t = f.testo();
-  if (t.empty() || riga_voce_ == taciuta_ || campo_taciuto_) return;
+  if (t.empty() || linea_testo_voce_ == taciuta_ || campo_taciuto_) return;
   if (t.find('-') != std::string::npos) return;
   if (t.find('[') != std::string::npos && t.find(']') != std::string::npos) return;
-  taciuta_ = riga_voce_;
+  taciuta_ = linea_testo_voce_;
   if (!avviso_ammesso(kUnknownKeyword)) return;
   std::string piegato;
   // Only a field near a keyword's length can be a misspelling of it.
@@ -288,17 +319,12 @@ void lettore_righe::nessuna_voce(const campo_chiave& f, std::span<const std::str
 
 void lettore_righe::controlla_ordine(int64_t x, std::optional<int64_t>& precedente, SourceLocation& dove_prima,
                                      const char* che_cosa) {
-  if (precedente && x < *precedente && avviso_ammesso(kPositionBackwards)) {
-    Diagnostic d;
-    d.severity = Severity::kWarning;
-    d.code = std::string(kPositionBackwards);
-    d.where = qui_voce();
-    d.source_text = breve(s_.riga);
-    d.message = std::string(che_cosa) + " at " + std::to_string(x) + " m comes after one at " +
-                std::to_string(*precedente) + " m: rows are taken in the order written, so the stretch " +
-                "between them is not what the positions say";
-    d.related.push_back({dove_prima, "the earlier row is here"});
-    aggiungi_diagnostica(s_, std::move(d));
+  if (precedente && x < *precedente) {
+    avvisa(kPositionBackwards,
+           std::string(che_cosa) + " at " + std::to_string(x) + " m comes after one at " +
+               std::to_string(*precedente) + " m: rows are taken in the order written, so the stretch " +
+               "between them is not what the positions say",
+           s_.parola_chiave, std::nullopt, {{dove_prima, "the earlier row is here"}});
   }
   precedente = x;
   dove_prima = qui_voce();

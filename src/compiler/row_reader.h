@@ -1,7 +1,9 @@
 // What the two text readers share: the reading state of one compile (its two
 // sources, the closing and failure handlers), the field stream of one source,
-// the row being read, the ways a row ends the reading of that source, and
-// what an author is told about a row.
+// the row being read, the opening of a row and the loop over the rows, the
+// reading of a row's values and of its position, the step after a recorder,
+// the ways a row ends the reading of that source, and what an author is told
+// about a row.
 #pragma once
 
 #include <array>
@@ -77,11 +79,11 @@ class lettore_righe {
 
   // Reads a keyword field; it becomes the current row.
   bool chiave(campo_chiave& f) {
-    if (!campi_.leggi_testo(s_.riga)) return false;
+    if (!campi_.leggi_testo(s_.parola_chiave)) return false;
     campo_taciuto_ = campi_da_tacere_ > 0;
     if (campo_taciuto_) --campi_da_tacere_;
-    f.imposta(s_.riga);
-    riga_voce_ = campi_.riga();
+    f.imposta(s_.parola_chiave);
+    linea_testo_voce_ = campi_.linea_testo();
     colonna_voce_ = campi_.colonna();
     pos_voce_ = campi_.inizio_campo();
     return true;
@@ -103,8 +105,8 @@ class lettore_righe {
   }
 
   // The place of the current row, and of the field last read.
-  SourceLocation qui_voce() const { return {file_, riga_voce_, colonna_voce_}; }
-  SourceLocation qui_campo() const { return {file_, campi_.riga(), campi_.colonna()}; }
+  SourceLocation qui_voce() const { return {file_, linea_testo_voce_, colonna_voce_}; }
+  SourceLocation qui_campo() const { return {file_, campi_.linea_testo(), campi_.colonna()}; }
 
   // The failure handler, charged to the field that failed to read, with
   // the reason the stream met.
@@ -130,6 +132,66 @@ class lettore_righe {
   // of this source.
   bool oltre(int32_t x, int margine);
 
+  // What a row leaves the reader to do next: go on with the next row, end
+  // the rows of this source (error 15: its end steps still run), or stop.
+  enum class passo { avanti, fine_righe, fermati };
+  passo esito(bool proseguire) { return proseguire ? passo::avanti : passo::fermati; }
+
+  // How the opening of a row ended: with its keyword field, at the last
+  // field of the text (which is never acted on), or with a failed read
+  // (already recorded).
+  enum class apertura { voce, fine_testo, fallita };
+  // Reads the keyword field of the next row, passing over up to `trattini`
+  // fields that hold a dash, each replaced by the field after it. The last
+  // field of the text ends the rows before any dash field is passed over
+  // and, with `fine_tra_i_trattini`, after each one too.
+  apertura apri_riga(campo_chiave& f, int trattini, bool fine_tra_i_trattini);
+
+  // Reads rows up to the end of the text, handing each keyword field (after
+  // up to two dash fields) to `voce`. True when the source's end steps are
+  // to run (the end of the text, or error 15); false when the reading
+  // stops. When the whole file is checked, the reading goes on after a
+  // row's fault at the next line.
+  template <class F>
+  bool leggi_righe(F voce) {
+    campo_chiave f;
+    for (;;) {
+      switch (apri_riga(f, 2, true)) {
+        case apertura::voce: break;
+        case apertura::fine_testo: return true;
+        case apertura::fallita: return false;
+      }
+      switch (voce(f)) {
+        case passo::avanti: break;
+        case passo::fine_righe:
+          if (riprendi()) break;
+          return true;
+        case passo::fermati:
+          if (riprendi()) break;
+          return false;
+      }
+    }
+  }
+
+  // The range check of a row of positioned objects keeps this many metres
+  // before the end of the route.
+  static constexpr int margine_righe = 100;
+  // The first value of a row is its position: beyond the route it is error
+  // 15, which ends the rows of this source; a negative one is a failure of
+  // the reading. Nothing when the row goes on.
+  std::optional<passo> posizione_della_riga(int32_t x, int margine = margine_righe);
+  // Reads the row's values, the first of them its position, checked as
+  // posizione_della_riga does. Nothing when the row goes on.
+  template <std::size_t N>
+  std::optional<passo> valori_della_riga(std::array<int32_t, N>& v, int margine = margine_righe) {
+    if (!numeri(v)) return esito(fallisci_campo());
+    return posizione_della_riga(v[0], margine);
+  }
+
+  // After a recorder has placed the row's objects: its refusal is the
+  // row's; otherwise the cells it placed note this row as their origin.
+  passo dopo_registratore(const esito_registro& e, int32_t posizione, const char* che_cosa);
+
   // Notes the current row, whose first value is x, as the origin of the
   // cells a recorder placed.
   void origine(const esito_registro& e, int32_t x);
@@ -144,9 +206,10 @@ class lettore_righe {
   std::vector<RelatedLocation> detentore(int64_t cella) const;
   void avvisa_sovrascritte(const esito_registro& e);
 
-  // A warning for the current row (or `dove`).
+  // A warning for the current row (or `dove`), with the places that
+  // explain it.
   void avvisa(std::string_view codice, std::string messaggio, std::string scritto = {},
-              std::optional<SourceLocation> dove = std::nullopt);
+              std::optional<SourceLocation> dove = std::nullopt, std::vector<RelatedLocation> relative = {});
 
   // After a row's values: anything left on its line is read as the next
   // keyword field, which an author rarely means.
@@ -172,8 +235,8 @@ class lettore_righe {
       avvisa_limite("errors");
       return false;
     }
-    campi_.riprendi_dopo_la_riga(pos_voce_, riga_voce_);
-    taciuta_ = riga_voce_;
+    campi_.riprendi_dopo_la_linea_testo(pos_voce_, linea_testo_voce_);
+    taciuta_ = linea_testo_voce_;
     return true;
   }
 
@@ -181,7 +244,7 @@ class lettore_righe {
   stato_compilazione& s_;
   flusso_campi campi_;
   const bool verifica_;  // read on after a fault, to report every problem
-  int riga_voce_ = 0;
+  int linea_testo_voce_ = 0;
   int colonna_voce_ = 0;
   std::size_t pos_voce_ = 0;
   int taciuta_ = 0;  // a line already reported: its further fields are not

@@ -28,8 +28,6 @@ class lettore_treno : lettore_righe {
   void esegui();
 
  private:
-  enum class passo { avanti, fine_lettura, fermati };
-
   bool cerca_generale();
   passo voci(const campo_chiave& f);
   passo velocita();
@@ -41,6 +39,8 @@ class lettore_treno : lettore_righe {
   std::optional<passo> campi_stazione(int32_t& p, int32_t& lunghezza);
   std::optional<passo> area_di_fermata(int32_t p, int32_t lunghezza);
   std::optional<passo> punto_di_arresto(int32_t p);
+  // As the base's, and a fault number the line reader left also stops the
+  // reading at this row.
   passo dopo_registratore(const esito_registro& e, int32_t posizione, const char* che_cosa);
   void fine_lettura();
   bool riempi_velocita();
@@ -65,8 +65,6 @@ class lettore_treno : lettore_righe {
     return true;
   }
 
-  passo esito(bool proseguire) { return proseguire ? passo::avanti : passo::fermati; }
-
   int32_t j_ = riga_prima_stazione;  // row of the next station
   int32_t indice_velocita_ = 0;
   int32_t velocita_corrente_ = 0;
@@ -84,33 +82,7 @@ constexpr std::array<std::string_view, 10> parole{
 
 void lettore_treno::esegui() {
   if (!cerca_generale()) return;
-  campo_chiave f;
-  for (;;) {
-    if (campi_.fine()) break;
-    if (!chiave(f)) {
-      fallisci_campo();
-      return;
-    }
-    if (campi_.fine()) break;
-    if (f.contiene("-")) {
-      if (!chiave(f)) return void(fallisci_campo());
-      if (campi_.fine()) break;
-      if (f.contiene("-")) {
-        if (!chiave(f)) return void(fallisci_campo());
-        if (campi_.fine()) break;
-      }
-    }
-    const passo p = voci(f);
-    if (p == passo::fermati) {
-      if (riprendi()) continue;
-      return;
-    }
-    if (p == passo::fine_lettura) {
-      if (riprendi()) continue;
-      break;
-    }
-  }
-  fine_lettura();
+  if (leggi_righe([this](const campo_chiave& f) { return voci(f); })) fine_lettura();
 }
 
 bool lettore_treno::cerca_generale() {
@@ -211,9 +183,7 @@ void lettore_treno::riempi_aderenza() {
 
 lettore_treno::passo lettore_treno::velocita() {
   std::array<int32_t, 2> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
-  if (oltre(v[0], 100)) return passo::fine_lettura;
-  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  if (auto p = valori_della_riga(v)) return *p;
   controlla_ordine(v[0], ultima_velocita_, dove_ultima_velocita_, "a speed row");
   const double n = near(v[0] / 50.0);
   if (n > 0) {
@@ -229,9 +199,7 @@ lettore_treno::passo lettore_treno::velocita() {
 
 lettore_treno::passo lettore_treno::aderenza() {
   std::array<int32_t, 2> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
-  if (oltre(v[0], 100)) return passo::fine_lettura;
-  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  if (auto p = valori_della_riga(v)) return *p;
   controlla_ordine(v[0], ultima_aderenza_, dove_ultima_aderenza_, "an adhesion row");
   const double n = near(v[0] / 50.0);
   if (n > 0) {
@@ -244,8 +212,7 @@ lettore_treno::passo lettore_treno::aderenza() {
 
 lettore_treno::passo lettore_treno::dopo_registratore(const esito_registro& e, int32_t posizione,
                                                       const char* che_cosa) {
-  if (e.rifiutato()) return esito(rifiuta_registro(e, posizione, che_cosa));
-  origine(e, posizione);
+  if (const passo p = lettore_righe::dopo_registratore(e, posizione, che_cosa); p != passo::avanti) return p;
   // A number left by the line reader (its error 15) ends the reading here
   // too, as the compile reads; a check reads on.
   if (!verifica_ && s_.numero_errore > 0) {
@@ -259,9 +226,7 @@ lettore_treno::passo lettore_treno::dopo_registratore(const esito_registro& e, i
 
 lettore_treno::passo lettore_treno::segnale() {
   std::array<int32_t, 11> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
-  if (oltre(v[0], 100)) return passo::fine_lettura;
-  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  if (auto p = valori_della_riga(v)) return *p;
   return dopo_registratore(
       memo_segnale(s_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]), v[0],
       "a signal");
@@ -269,20 +234,16 @@ lettore_treno::passo lettore_treno::segnale() {
 
 lettore_treno::passo lettore_treno::rallentamento() {
   std::array<int32_t, 6> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
-  if (oltre(v[0], 100)) return passo::fine_lettura;
-  if (v[0] < 0) return esito(fallisci_voce("position is negative", v[0]));
+  if (auto p = valori_della_riga(v)) return *p;
   return dopo_registratore(memo_rallentamento(s_, v[0], v[1], v[2], v[3], v[4], v[5]), v[0],
                            "a slow-down");
 }
 
 lettore_treno::passo lettore_treno::abbattimento() {
   std::array<int32_t, 2> v{};
-  if (!numeri(v)) return esito(fallisci_campo());
+  if (auto p = valori_della_riga(v)) return *p;
   const int32_t x = v[0];
   const int32_t w = v[1];
-  if (oltre(x, 100)) return passo::fine_lettura;
-  if (x < 0) return esito(fallisci_voce("position is negative", x));
   const auto indice = static_cast<std::size_t>(near(x / 50.0));
   cella& c = s_.percorso[indice];
   if (!libera(c)) {
@@ -334,8 +295,8 @@ std::optional<lettore_treno::passo> lettore_treno::campi_stazione(int32_t& p, in
   if (!numero(p)) return esito(fallisci_campo());
   r.progressiva = p;
   s_.origine_riga[static_cast<std::size_t>(j_)] = qui_voce();
-  if (oltre(p, 800)) return passo::fine_lettura;
-  if (p < 0) return esito(fallisci_voce("position is negative", p));
+  // A station row keeps 800 m before the end of the route.
+  if (auto q = posizione_della_riga(p, 800)) return *q;
   if (p % 50 != 0) {
     return esito(rifiuta(errori::stazione_non_multipla, p,
                          "station position " + std::to_string(p) + " m is not a multiple of 50"));
@@ -435,15 +396,11 @@ std::optional<lettore_treno::passo> lettore_treno::punto_di_arresto(int32_t p) {
     }
     const auto indice = static_cast<std::size_t>(near(e / 50 - 1));
     cella& arresto = s_.percorso[indice];
-    if (!libera(arresto) && arresto.tipo != oggetto::arresto_stazione && avviso_ammesso(kOverwrittenObject)) {
-      Diagnostic d;
-      d.severity = Severity::kWarning;
-      d.code = std::string(kOverwrittenObject);
-      d.where = qui_voce();
-      d.message = "the station's stop point replaces the " + std::string(nome_oggetto(arresto.tipo)) +
-                  " in cell " + std::to_string(indice);
-      d.related = detentore(static_cast<int64_t>(indice));
-      aggiungi_diagnostica(s_, std::move(d));
+    if (!libera(arresto) && arresto.tipo != oggetto::arresto_stazione) {
+      avvisa(kOverwrittenObject,
+             "the station's stop point replaces the " + std::string(nome_oggetto(arresto.tipo)) + " in cell " +
+                 std::to_string(indice),
+             {}, std::nullopt, detentore(static_cast<int64_t>(indice)));
     }
     arresto.tipo = oggetto::arresto_stazione;
     arresto.dato1 = static_cast<int16_t>(j_);

@@ -8,12 +8,12 @@ matrice_punti::matrice_punti(const matrice_punti& other) { *this = other; }
 
 matrice_punti& matrice_punti::operator=(const matrice_punti& other) {
   if (this == &other) return *this;
-  memoria_azzerata copia;
+  ZeroedBuffer copy;
   if (other.byte_) {
-    copia = memoria_azzerata(2 * other.meta_);
-    std::memcpy(copia.get(), other.byte_.get(), 2 * other.meta_);
+    copy = ZeroedBuffer(2 * other.meta_);
+    std::memcpy(copy.get(), other.byte_.get(), 2 * other.meta_);
   }
-  byte_ = std::move(copia);
+  byte_ = std::move(copy);
   meta_ = other.meta_;
   ultimo_ = other.ultimo_;
   doppi_centrali_ = other.doppi_centrali_;
@@ -24,18 +24,18 @@ matrice_punti& matrice_punti::operator=(const matrice_punti& other) {
 }
 
 void matrice_punti::dimensiona(int32_t ultimo) {
-  libera();
+  release();
   if (ultimo < 0) return;
   ultimo_ = ultimo;
   if (ultimo >= 3) {
     meta_ = layout::linea_meta(ultimo);
     // Zeroed memory is a plan of empty elements (tag 0, value 0).
-    byte_ = memoria_azzerata(2 * meta_);
+    byte_ = ZeroedBuffer(2 * meta_);
   }
 }
 
-void matrice_punti::libera() {
-  byte_ = memoria_azzerata();
+void matrice_punti::release() {
+  byte_ = ZeroedBuffer();
   meta_ = 0;
   ultimo_ = -1;
   doppi_centrali_ = 0;
@@ -83,7 +83,7 @@ void dimensiona(stato_compilazione& s, int32_t lunghezza) {
   s.percorso.assign(static_cast<size_t>(celle_da_lunghezza(lunghezza)) + 1, cella{});
   s.origine_cella.assign(s.percorso.size(), SourceLocation{});
   s.posizione_origine.assign(s.percorso.size(), 0);
-  if (s.genera_linea != 0) s.matrice_linea.dimensiona(punti_da_lunghezza(lunghezza));
+  if (s.genera_linea) s.matrice_linea.dimensiona(punti_da_lunghezza(lunghezza));
 }
 
 void azzera_tabella(stato_compilazione& s) {

@@ -127,7 +127,8 @@ class matrice_punti {
 
   // Sizes to points 0 .. ultimo, all empty; discards what was held.
   void dimensiona(int32_t ultimo);
-  void libera();
+  // Gives the buffer back; the plan is unsized again.
+  void release();
   bool dimensionata() const { return ultimo_ >= 0; }
   // L, the last point; -1 when unsized.
   int32_t ultimo() const { return ultimo_; }
@@ -247,7 +248,7 @@ class matrice_punti {
   }
   void imposta_bordo(int32_t i, tipo_elemento t, double x, double y);
 
-  memoria_azzerata byte_;
+  ZeroedBuffer byte_;
   size_t meta_ = 0;  // bytes of each half of the buffer
   int32_t ultimo_ = -1;
   int32_t doppi_centrali_ = 0;  // middle points that hold a double
@@ -256,11 +257,16 @@ class matrice_punti {
   std::array<double, 4> y_bordo_{};
 };
 
+// Whether a compile builds the track plan and writes "_linea.dat"
+// (stato_compilazione::genera_linea), named for the call sites.
+inline constexpr bool con_matrice_linea = true;
+inline constexpr bool senza_matrice_linea = false;
+
 struct stato_compilazione {
   std::string nome_linea;
   std::string nome_treno;
-  int32_t genera_linea = 0;
-  std::string riga;  // the text field last read: the keyword of the current line
+  bool genera_linea = senza_matrice_linea;
+  std::string parola_chiave;  // the text field last read: the keyword of the row being read
   std::vector<cella> percorso;  // cells 0 .. P; empty while unsized
   std::array<record_sim, righe_tabella_sim> tabella_sim{};
   matrice_punti matrice_linea;

@@ -11,56 +11,56 @@ namespace scenario {
 
 namespace {
 
-constexpr std::size_t pagina_grande = std::size_t{2} << 20;
+constexpr std::size_t huge_page = std::size_t{2} << 20;
 
 }  // namespace
 
-memoria_azzerata::memoria_azzerata(std::size_t size) {
-  if (size < memoria_mappata_da) {
+ZeroedBuffer::ZeroedBuffer(std::size_t size) {
+  if (size < mapped_from_size) {
     p_ = static_cast<char*>(std::calloc(size == 0 ? 1 : size, 1));
     if (p_ == nullptr) throw std::bad_alloc();
     return;
   }
-  const std::size_t misura = (size + pagina_grande - 1) / pagina_grande * pagina_grande;
+  const std::size_t length = (size + huge_page - 1) / huge_page * huge_page;
   // One huge page more than needed, so that an aligned start lies within;
   // the unaligned head and the tail are given back.
-  void* m = ::mmap(nullptr, misura + pagina_grande, PROT_READ | PROT_WRITE,
+  void* m = ::mmap(nullptr, length + huge_page, PROT_READ | PROT_WRITE,
                    MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (m == MAP_FAILED) throw std::bad_alloc();
   auto* base = static_cast<char*>(m);
-  const auto indirizzo = reinterpret_cast<std::uintptr_t>(base);
-  const std::size_t testa = (pagina_grande - indirizzo % pagina_grande) % pagina_grande;
-  if (testa > 0) ::munmap(base, testa);
-  ::munmap(base + testa + misura, pagina_grande - testa);
-  p_ = base + testa;
-  mappati_ = misura;
+  const auto address = reinterpret_cast<std::uintptr_t>(base);
+  const std::size_t head = (huge_page - address % huge_page) % huge_page;
+  if (head > 0) ::munmap(base, head);
+  ::munmap(base + head + length, huge_page - head);
+  p_ = base + head;
+  mapped_ = length;
   // Only advice: where huge pages are not available the block works as is.
-  ::madvise(p_, mappati_, MADV_HUGEPAGE);
+  ::madvise(p_, mapped_, MADV_HUGEPAGE);
 }
 
-memoria_azzerata::~memoria_azzerata() { rilascia(); }
+ZeroedBuffer::~ZeroedBuffer() { release(); }
 
-memoria_azzerata::memoria_azzerata(memoria_azzerata&& other) noexcept
-    : p_(std::exchange(other.p_, nullptr)), mappati_(std::exchange(other.mappati_, 0)) {}
+ZeroedBuffer::ZeroedBuffer(ZeroedBuffer&& other) noexcept
+    : p_(std::exchange(other.p_, nullptr)), mapped_(std::exchange(other.mapped_, 0)) {}
 
-memoria_azzerata& memoria_azzerata::operator=(memoria_azzerata&& other) noexcept {
+ZeroedBuffer& ZeroedBuffer::operator=(ZeroedBuffer&& other) noexcept {
   if (this != &other) {
-    rilascia();
+    release();
     p_ = std::exchange(other.p_, nullptr);
-    mappati_ = std::exchange(other.mappati_, 0);
+    mapped_ = std::exchange(other.mapped_, 0);
   }
   return *this;
 }
 
-void memoria_azzerata::rilascia() noexcept {
+void ZeroedBuffer::release() noexcept {
   if (p_ == nullptr) return;
-  if (mappati_ > 0) {
-    ::munmap(p_, mappati_);
+  if (mapped_ > 0) {
+    ::munmap(p_, mapped_);
   } else {
     std::free(p_);
   }
   p_ = nullptr;
-  mappati_ = 0;
+  mapped_ = 0;
 }
 
 }  // namespace scenario

@@ -16,7 +16,7 @@ namespace {
 // by then was removed behind the run's back. That is a failure of the file
 // system, reported with its path, not the scenario fault that a missing file
 // is for an author's own compile.
-class sorgenti_della_corsa final : public ForwardingFileSystem {
+class RunSourcesFileSystem final : public ForwardingFileSystem {
  public:
   using ForwardingFileSystem::ForwardingFileSystem;
   std::optional<IoError> read(const std::string& path, std::string* data) override {
@@ -28,7 +28,7 @@ class sorgenti_della_corsa final : public ForwardingFileSystem {
 
 // The file system of a check: sources are read, nothing is written,
 // renamed, linked or deleted.
-class sola_lettura final : public ForwardingFileSystem {
+class DiscardingWritesFileSystem final : public ForwardingFileSystem {
  public:
   using ForwardingFileSystem::ForwardingFileSystem;
   std::optional<IoError> write(const std::string&, std::string_view) override { return std::nullopt; }
@@ -39,15 +39,15 @@ class sola_lettura final : public ForwardingFileSystem {
 
 }  // namespace
 
-esito_compilazione memorizza_percorso(stato_compilazione& s, int32_t j, FileSystem& fs,
+esito_compilazione memorizza_percorso(stato_compilazione& s, bool genera_linea, FileSystem& fs,
                                       const opzioni_compilazione& opzioni) {
   esito_compilazione esito;
-  s.genera_linea = j;
+  s.genera_linea = genera_linea;
   s.numero_errore = 0;
   azzera_tabella(s);
 
-  sorgenti_della_corsa della_corsa(fs);
-  FileSystem& fs_sorgenti = opzioni.elimina_sorgenti ? della_corsa : fs;
+  RunSourcesFileSystem run_sources(fs);
+  FileSystem& fs_sorgenti = opzioni.elimina_sorgenti ? run_sources : fs;
   sorgenti src{fs_sorgenti, opzioni.cartella_sorgenti, opzioni.elimina_sorgenti, std::nullopt,
                opzioni.prosegui_dopo_errori};
   memorizza_dati(s, src);
@@ -74,7 +74,7 @@ void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const std::str
   concludi_compilazione(s, fs, opzioni, esito);
 }
 
-esito_compilazione verifica_sorgenti(stato_compilazione& s, int32_t j, FileSystem& fs,
+esito_compilazione verifica_sorgenti(stato_compilazione& s, bool genera_linea, FileSystem& fs,
                                      const std::string& cartella_sorgenti, const WarningPolicy& avvisi) {
   // Nothing is written: the check runs the compile on a file system whose
   // writes go nowhere, after the rules and the guards have had their say.
@@ -84,8 +84,8 @@ esito_compilazione verifica_sorgenti(stato_compilazione& s, int32_t j, FileSyste
   opzioni.scrivi_con_guasti = false;
   opzioni.prosegui_dopo_errori = true;
   opzioni.avvisi = avvisi;
-  sola_lettura lettura(fs);
-  esito_compilazione esito = memorizza_percorso(s, j, lettura, opzioni);
+  DiscardingWritesFileSystem discarding(fs);
+  esito_compilazione esito = memorizza_percorso(s, genera_linea, discarding, opzioni);
   esito.scritti.clear();
   return esito;
 }
@@ -124,11 +124,11 @@ void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const opzioni_
   // the model itself; only an unfinished one is encoded into `appoggio`.
   std::string appoggio;
   std::string_view linea;
-  if (s.genera_linea != 0) linea = immagine_matrice_linea(s, appoggio);
+  if (s.genera_linea) linea = immagine_matrice_linea(s, appoggio);
   const std::string sim = scrivi_tabella_sim(s);
   const std::string dat = scrivi_percorso(s);
   std::vector<OutputFile> files;
-  if (s.genera_linea != 0) {
+  if (s.genera_linea) {
     esito.scritti.push_back(nomi::linea_dat(s.nome_linea));
     files.push_back({join_path(cartella_uscita, esito.scritti.back()), linea});
   }

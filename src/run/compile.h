@@ -37,9 +37,9 @@ struct esito_compilazione {
 
 // Clears the table, reads the two sources, applies the derivation rules,
 // guards and stamps the header slots, stores the integrity codes and writes
-// the binary files ("_linea.dat" only when j is not 0). The names are taken
-// from s.nome_linea and s.nome_treno.
-esito_compilazione memorizza_percorso(stato_compilazione& s, int32_t j, FileSystem& fs,
+// the binary files ("_linea.dat" only with genera_linea: con_matrice_linea).
+// The names are taken from s.nome_linea and s.nome_treno.
+esito_compilazione memorizza_percorso(stato_compilazione& s, bool genera_linea, FileSystem& fs,
                                       const opzioni_compilazione& opzioni);
 
 // The compile after the reading, on a sized route: derivation rules, header
@@ -55,7 +55,7 @@ void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const opzioni_
 // A check of the two sources: read with every problem reported, the rules
 // applied and the header slots tested, nothing written or deleted. The
 // diagnostics are in s.diagnostiche; further checks append theirs there.
-esito_compilazione verifica_sorgenti(stato_compilazione& s, int32_t j, FileSystem& fs,
+esito_compilazione verifica_sorgenti(stato_compilazione& s, bool genera_linea, FileSystem& fs,
                                      const std::string& cartella_sorgenti, const WarningPolicy& avvisi);
 
 // Exit status of a compile: 0 clean (warnings allowed), 1 refused (guard or

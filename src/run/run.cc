@@ -44,7 +44,7 @@ int esegui(FileSystem& fs, const std::string& cartella, std::ostream& err) {
   opzioni.cartella_sorgenti = cartella;
   opzioni.cartella_uscita = cartella;
   opzioni.elimina_sorgenti = true;
-  const esito_compilazione esito = memorizza_percorso(s, 1, fs, opzioni);
+  const esito_compilazione esito = memorizza_percorso(s, con_matrice_linea, fs, opzioni);
   riporta(err, esito, s);
   return stato_uscita(esito, s);
 }

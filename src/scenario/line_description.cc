@@ -241,14 +241,14 @@ std::vector<std::pair<int32_t, std::string>> cartelli_indicatori() {
 
 std::span<const galleria> gallerie() { return tabella_gallerie; }
 
-std::string faccia_cartello(std::initializer_list<std::string_view> righe) {
+std::string faccia_cartello(std::initializer_list<std::string_view> linee_testo) {
   size_t larghezza = 0;
-  for (auto riga : righe) larghezza = std::max(larghezza, riga.size());
+  for (auto linea_testo : linee_testo) larghezza = std::max(larghezza, linea_testo.size());
   std::string faccia;
-  for (auto riga : righe) {
+  for (auto linea_testo : linee_testo) {
     faccia += '(';
-    faccia += riga;
-    faccia.append(larghezza - riga.size(), ' ');
+    faccia += linea_testo;
+    faccia.append(larghezza - linea_testo.size(), ' ');
     faccia += ')';
   }
   return faccia;

@@ -42,9 +42,9 @@ struct caso_ordinamento {
 
 void PrintTo(const caso_ordinamento& c, std::ostream* os) { *os << c.nome; }
 
-class ProgressiveOrdina : public ::testing::TestWithParam<caso_ordinamento> {};
+class ChainageSort : public ::testing::TestWithParam<caso_ordinamento> {};
 
-TEST_P(ProgressiveOrdina, OrdersByStartAndAdjustsFlaggedOffsets) {
+TEST_P(ChainageSort, OrdersByStartAndAdjustsFlaggedOffsets) {
   stato_compilazione s;
   scrivi(s, GetParam().prima);
   progressive_ordina(s);
@@ -52,7 +52,7 @@ TEST_P(ProgressiveOrdina, OrdersByStartAndAdjustsFlaggedOffsets) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    ChainageSort, ProgressiveOrdina,
+    Cases, ChainageSort,
     ::testing::Values(
         caso_ordinamento{"embedded_line_keeps_order",
                          {{{49000, -49000, 0}, {46000, -46000, 0}, {0, 46000, 1}}},

@@ -35,12 +35,12 @@ constexpr int32_t somma_pesata(const std::array<int32_t, 25>& c) {
 static_assert(somma(kCodiciScenario) == 2247);
 static_assert(somma_pesata(kCodiciScenario) == 31221);
 
-TEST(CodiciGara, EmbeddedScenarioNames) {
+TEST(IntegrityCodes, EmbeddedScenarioNames) {
   EXPECT_EQ(codice_gara_og("Reg 27594", "Borgo Varnello_Calmea"), 2247);
   EXPECT_EQ(codice_gara_st("Reg 27594", "Borgo Varnello_Calmea"), 31221);
 }
 
-TEST(CodiciGara, ReadFromRowsEightySixAndEightyFive) {
+TEST(IntegrityCodes, ReadFromRowsEightySixAndEightyFive) {
   stato_compilazione s;
   s.tabella_sim[riga_ripetizione].testo = "Reg 27594";
   s.tabella_sim[riga_linea].testo = "Borgo Varnello_Calmea";
@@ -50,7 +50,7 @@ TEST(CodiciGara, ReadFromRowsEightySixAndEightyFive) {
   EXPECT_EQ(codice_gara_st(s), 31221);
 }
 
-TEST(CodiciGara, ShortNamesAreFilledFromTheFillerText) {
+TEST(IntegrityCodes, ShortNamesAreFilledFromTheFillerText) {
   // "ab" then the first 23 characters of "mmnnppqqrrssttuuvvzzmmnnpp".
   constexpr std::array<int32_t, 25> codici = {97,  98,  109, 109, 110, 110, 112, 112, 113,
                                               113, 114, 114, 115, 115, 116, 116, 117, 117,
@@ -70,16 +70,16 @@ struct coppia_uguale {
 
 void PrintTo(const coppia_uguale& c, std::ostream* os) { *os << c.nome; }
 
-class CodiciUguali : public ::testing::TestWithParam<coppia_uguale> {};
+class EqualIntegrityCodes : public ::testing::TestWithParam<coppia_uguale> {};
 
-TEST_P(CodiciUguali, GiveTheSameCodes) {
+TEST_P(EqualIntegrityCodes, GiveTheSameCodes) {
   const auto& k = GetParam();
   EXPECT_EQ(codice_gara_og(k.treno_a, k.linea_a), codice_gara_og(k.treno_b, k.linea_b));
   EXPECT_EQ(codice_gara_st(k.treno_a, k.linea_a), codice_gara_st(k.treno_b, k.linea_b));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    CodiciGara, CodiciUguali,
+    IntegrityCodes, EqualIntegrityCodes,
     ::testing::Values(
         coppia_uguale{"upper_case", "REG 27594", "BORGO VARNELLO_CALMEA", "reg 27594",
                       "borgo varnello_calmea"},
@@ -94,18 +94,18 @@ INSTANTIATE_TEST_SUITE_P(
                       "m"}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(CodiciGara, TrainNameComesFirst) {
+TEST(IntegrityCodes, TrainNameComesFirst) {
   EXPECT_EQ(codice_gara_og("Borgo Varnello_Calmea", "Reg 27594"), 2492);
   EXPECT_EQ(codice_gara_st("Borgo Varnello_Calmea", "Reg 27594"), 31747);
 }
 
-TEST(CodiciGara, SwappingTwoCharactersChangesOnlyTheWeightedCode) {
+TEST(IntegrityCodes, SwappingTwoCharactersChangesOnlyTheWeightedCode) {
   EXPECT_EQ(codice_gara_og("Reg 27594", "Borgo"), codice_gara_og("Reg 27954", "Borgo"));
   EXPECT_EQ(codice_gara_st("Reg 27594", "Borgo") - codice_gara_st("Reg 27954", "Borgo"),
             ('5' - '9') * 7 + ('9' - '5') * 8);
 }
 
-TEST(CodiciGara, HighestBytesStayInRange) {
+TEST(IntegrityCodes, HighestBytesStayInRange) {
   const std::string alti(25, '\xFF');
   EXPECT_EQ(codice_gara_og(alti, ""), 6375);
   EXPECT_EQ(codice_gara_st(alti, ""), 82875);

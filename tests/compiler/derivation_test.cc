@@ -58,9 +58,9 @@ void poni(std::vector<cella>& p, const oggetto& o) {
   c.dato1 = static_cast<int16_t>(o.dato1);
 }
 
-class Derivazione : public ::testing::TestWithParam<caso_derivazione> {};
+class Derivation : public ::testing::TestWithParam<caso_derivazione> {};
 
-TEST_P(Derivazione, PlacesExactlyTheseBoards) {
+TEST_P(Derivation, PlacesExactlyTheseBoards) {
   const caso_derivazione& k = GetParam();
   stato_compilazione s;
   dimensiona(s, k.lunghezza);
@@ -99,7 +99,7 @@ std::string nome_caso(const ::testing::TestParamInfo<caso_derivazione>& info) {
 
 // Signals before a warning board: those up to 20 cells before it.
 INSTANTIATE_TEST_SUITE_P(
-    RegolaA, Derivazione,
+    SignalsBeforeAWarningBoard, Derivation,
     ::testing::Values(
         caso_derivazione{"board_before_the_signal", {avviso(200), segnale(190)}, {b(189)}},
         caso_derivazione{"existing_board_over_180_is_capped",
@@ -136,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Boards before a slow-down: one in each of three windows before its start.
 // The stretches here are fast, so none of them is walked for boards.
 INSTANTIATE_TEST_SUITE_P(
-    RegolaB, Derivazione,
+    BoardsBeforeASlowDown, Derivation,
     ::testing::Values(
         caso_derivazione{"start_30", {inizio(30, 120), fine(32)}, {b(25), b(19), b(12)}},
         caso_derivazione{"signal_on_the_near_cell", {inizio(30, 120), fine(32), segnale(25)},
@@ -172,7 +172,7 @@ const std::vector<oggetto> kDavanti100 = {b(95), b(89), b(82)};
 // Boards through a slow stretch: one every 8 cells through a stretch below 110, from the start
 // at cell 100 to the end at cell 130 unless the case says otherwise.
 INSTANTIATE_TEST_SUITE_P(
-    RegolaC, Derivazione,
+    BoardsThroughASlowStretch, Derivation,
     ::testing::Values(
         caso_derivazione{"speed_60_with_signal_135",
                          {inizio(100, 60), fine(130), segnale(135)},
@@ -209,7 +209,7 @@ const std::vector<oggetto> kLento100 = {b(95), b(89), b(82), b(108), b(116), b(1
 
 // The board after a slow stretch: before the first signal from the end cell to 12 cells after.
 INSTANTIATE_TEST_SUITE_P(
-    RegolaD, Derivazione,
+    BoardAfterASlowStretch, Derivation,
     ::testing::Values(
         caso_derivazione{"signal_12_after_the_end", {inizio(100, 60), fine(130), segnale(142)},
                          unisci(kLento100, {b(141)})},
@@ -229,7 +229,7 @@ INSTANTIATE_TEST_SUITE_P(
         caso_derivazione{"fast_stretch_scans_after_its_own_end",
                          {inizio(40, 60), fine(50), inizio(100, 120), fine(130), segnale(135)},
                          {b(35), b(29), b(22), b(48), b(95), b(89), b(82), b(134)}},
-        caso_derivazione{"rule_a_sees_the_board_placed_ahead",
+        caso_derivazione{"signals_before_a_warning_board_see_the_board_placed_ahead",
                          {inizio(100, 60), fine(130), segnale(135), avviso(140)},
                          unisci(kLento100, {b(134), b(133)})}),
     nome_caso);
@@ -237,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The end of the route: cells 0 .. 140. The walk and the scan stop at cell
 // P; nothing past it is read or written.
 INSTANTIATE_TEST_SUITE_P(
-    FinePercorso, Derivazione,
+    RouteEnd, Derivation,
     ::testing::Values(
         caso_derivazione{"walk_without_end_stops_at_P",
                          {inizio(130, 60)},
@@ -270,7 +270,7 @@ INSTANTIATE_TEST_SUITE_P(
         caso_derivazione{"cell_0_never_triggers", {inizio(0, 60)}, {}, {}, 0}),
     nome_caso);
 
-TEST(DerivazioneSenzaPercorso, AnUnsizedRouteIsLeftAlone) {
+TEST(DerivationWithoutRoute, AnUnsizedRouteIsLeftAlone) {
   stato_compilazione s;
   deriva_percorso(s);
   EXPECT_TRUE(s.percorso.empty());

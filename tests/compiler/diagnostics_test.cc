@@ -21,10 +21,10 @@ struct atteso {
   Severity severita;
   const char* codice;
   char file;  // 'L' line description, 'T' service description
-  int riga;
+  int linea_testo;
   int colonna;
   const char* frammento;
-  int riga_nota = 0;  // line of the related note in the same file; 0: none
+  int linea_testo_nota = 0;  // line of the related note in the same file; 0: none
 };
 
 struct caso {
@@ -145,9 +145,9 @@ std::vector<caso> casi() {
   };
 }
 
-class Diagnostiche : public ::testing::TestWithParam<caso> {};
+class Diagnostics : public ::testing::TestWithParam<caso> {};
 
-TEST_P(Diagnostiche, RowsGiveTheseDiagnostics) {
+TEST_P(Diagnostics, RowsGiveTheseDiagnostics) {
   const caso& c = GetParam();
   MemoryFileSystem fs;
   if (c.linea) fs.files[kFileLinea] = *c.linea;
@@ -158,7 +158,7 @@ TEST_P(Diagnostiche, RowsGiveTheseDiagnostics) {
   opzioni_compilazione opzioni;
   opzioni.cartella_sorgenti = kCartella;
   opzioni.cartella_uscita = "out";
-  memorizza_percorso(s, 1, fs, opzioni);
+  memorizza_percorso(s, con_matrice_linea, fs, opzioni);
 
   std::string tutte;
   for (const Diagnostic& d : s.diagnostiche) tutte += format_diagnostic(d) + "\n";
@@ -170,15 +170,15 @@ TEST_P(Diagnostiche, RowsGiveTheseDiagnostics) {
     EXPECT_EQ(d.severity, a.severita) << i << "\n" << tutte;
     EXPECT_EQ(d.code, a.codice) << i;
     EXPECT_EQ(d.where.file, file) << i;
-    EXPECT_EQ(d.where.line, a.riga) << i << "\n" << tutte;
+    EXPECT_EQ(d.where.line, a.linea_testo) << i << "\n" << tutte;
     EXPECT_EQ(d.where.column, a.colonna) << i << "\n" << tutte;
     EXPECT_NE(d.message.find(a.frammento), std::string::npos) << d.message;
-    if (a.riga_nota == 0) {
+    if (a.linea_testo_nota == 0) {
       EXPECT_TRUE(d.related.empty()) << i;
     } else {
       ASSERT_EQ(d.related.size(), 1u) << i << "\n" << tutte;
       EXPECT_EQ(d.related[0].where.file, file);
-      EXPECT_EQ(d.related[0].where.line, a.riga_nota);
+      EXPECT_EQ(d.related[0].where.line, a.linea_testo_nota);
     }
     // A fault number goes with every error of the compile and never with a
     // warning.
@@ -186,10 +186,10 @@ TEST_P(Diagnostiche, RowsGiveTheseDiagnostics) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Tabella, Diagnostiche, ::testing::ValuesIn(casi()),
+INSTANTIATE_TEST_SUITE_P(Table, Diagnostics, ::testing::ValuesIn(casi()),
                          [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(Diagnostiche, WarningsChangeNoByteAndNoFaultNumber) {
+TEST(Diagnostics, WarningsChangeNoByteAndNoFaultNumber) {
   // The same scenario with and without its warnings' causes compiles to the
   // same bytes: a misspelt row is passed over exactly as before.
   auto compila = [](const std::string& testo_treno) {
@@ -202,7 +202,7 @@ TEST(Diagnostiche, WarningsChangeNoByteAndNoFaultNumber) {
     opzioni_compilazione opzioni;
     opzioni.cartella_sorgenti = kCartella;
     opzioni.cartella_uscita = "out";
-    memorizza_percorso(s, 1, fs, opzioni);
+    memorizza_percorso(s, con_matrice_linea, fs, opzioni);
     EXPECT_EQ(s.numero_errore, 0);
     return std::make_pair(fs.files, s.diagnostiche.size());
   };
@@ -216,7 +216,7 @@ TEST(Diagnostiche, WarningsChangeNoByteAndNoFaultNumber) {
   }
 }
 
-TEST(Diagnostiche, TheEmbeddedScenarioDrawsNone) {
+TEST(Diagnostics, TheEmbeddedScenarioDrawsNone) {
   MemoryFileSystem fs;
   ASSERT_FALSE(dati_linea(fs, kCartella, "L", "T"));
   ASSERT_FALSE(dati_treno(fs, kCartella, "L", "T"));
@@ -226,14 +226,14 @@ TEST(Diagnostiche, TheEmbeddedScenarioDrawsNone) {
   opzioni_compilazione opzioni;
   opzioni.cartella_sorgenti = kCartella;
   opzioni.cartella_uscita = "out";
-  const esito_compilazione esito = memorizza_percorso(s, 1, fs, opzioni);
+  const esito_compilazione esito = memorizza_percorso(s, con_matrice_linea, fs, opzioni);
   EXPECT_EQ(esito.scritti.size(), 3u);
   std::string tutte;
   for (const Diagnostic& d : s.diagnostiche) tutte += format_diagnostic(d) + "\n";
   EXPECT_TRUE(s.diagnostiche.empty()) << tutte;
 }
 
-TEST(Diagnostiche, AFileOfBadRowsIsReportedInPart) {
+TEST(Diagnostics, AFileOfBadRowsIsReportedInPart) {
   // 300 unknown rows in a compile, 300 unreadable ones in a check: the
   // report stops with a note, and a huge file cannot fill the memory.
   std::string ignote = "[generale]\r\n";
@@ -255,12 +255,12 @@ TEST(Diagnostiche, AFileOfBadRowsIsReportedInPart) {
     s.nome_linea = "L";
     s.nome_treno = "T";
     if (k.verifica) {
-      verifica_sorgenti(s, 1, fs, kCartella, {});
+      verifica_sorgenti(s, con_matrice_linea, fs, kCartella, {});
     } else {
       opzioni_compilazione opzioni;
       opzioni.cartella_sorgenti = kCartella;
       opzioni.cartella_uscita = "out";
-      memorizza_percorso(s, 1, fs, opzioni);
+      memorizza_percorso(s, con_matrice_linea, fs, opzioni);
     }
     size_t avvisi = 0, errori = 0;
     for (const Diagnostic& d : s.diagnostiche) {
@@ -275,7 +275,7 @@ TEST(Diagnostiche, AFileOfBadRowsIsReportedInPart) {
   }
 }
 
-TEST(Diagnostiche, EveryPlacedObjectAndTableRowKnowsItsRow) {
+TEST(Diagnostics, EveryPlacedObjectAndTableRowKnowsItsRow) {
   const auto r = leggi(linea(3000, {"cartello_indicatore, 2500, (A)"}),
                        treno({"rallentamento, 1450, 120, 50, 0, 0, 0", stazione("PRIMA"), "sabbia, 3"}), false);
   ASSERT_EQ(r->s.numero_errore, 0);
@@ -286,7 +286,7 @@ TEST(Diagnostiche, EveryPlacedObjectAndTableRowKnowsItsRow) {
     size_t cella;
     uint8_t tipo;
     const std::string& file;
-    int riga;
+    int linea_testo;
   };
   for (const origine_attesa& o : {origine_attesa{51, oggetto::cartello_indicatore, kFileLinea, 4},
                                   {30, oggetto::inizio_rallentamento, kFileTreno, 2},
@@ -298,7 +298,7 @@ TEST(Diagnostiche, EveryPlacedObjectAndTableRowKnowsItsRow) {
                                   {27, oggetto::arresto_stazione, kFileTreno, 3}}) {
     EXPECT_EQ(s.percorso[o.cella].tipo, o.tipo) << o.cella;
     EXPECT_EQ(s.origine_cella[o.cella].file, o.file) << o.cella;
-    EXPECT_EQ(s.origine_cella[o.cella].line, o.riga) << o.cella;
+    EXPECT_EQ(s.origine_cella[o.cella].line, o.linea_testo) << o.cella;
   }
   EXPECT_EQ(s.origine_cella[40].file, "") << "an empty cell has no origin";
   EXPECT_EQ(s.origine_riga[riga_primo_testo].line, 4);
@@ -308,7 +308,7 @@ TEST(Diagnostiche, EveryPlacedObjectAndTableRowKnowsItsRow) {
   EXPECT_EQ(s.origine_riga[riga_treno].file, kFileLinea);
 }
 
-TEST(Diagnostiche, ChainageRowsKeepTheirOriginThroughTheSort) {
+TEST(Diagnostics, ChainageRowsKeepTheirOriginThroughTheSort) {
   const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", "progressiva chilometrica uno, 0, 46000, 1",
                               "progressiva chilometrica tre, 1000, 0, 0", "progressiva chilometrica due, 2000, 0, 0",
                               "[x]", "[fine]"}),
@@ -321,7 +321,7 @@ TEST(Diagnostiche, ChainageRowsKeepTheirOriginThroughTheSort) {
   EXPECT_EQ(r->s.origine_riga[riga_progressiva_uno].line, 3);
 }
 
-TEST(Diagnostiche, RepetitionRowStoresItsFirstValueBeforeAnUnreadableSecond) {
+TEST(Diagnostics, RepetitionRowStoresItsFirstValueBeforeAnUnreadableSecond) {
   const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", "ripetizione segnali 4, 500, 7x", "[x]"}),
                        kTreno, false);
   EXPECT_EQ(r->s.numero_errore, 25);

@@ -29,9 +29,9 @@ struct caso_campi {
   std::vector<lettura_attesa> letture;
 };
 
-class LettureCampi : public ::testing::TestWithParam<caso_campi> {};
+class FieldReads : public ::testing::TestWithParam<caso_campi> {};
 
-TEST_P(LettureCampi, GiveTheFieldsInOrder) {
+TEST_P(FieldReads, GiveTheFieldsInOrder) {
   flusso_campi f(GetParam().testo);
   int i = 0;
   for (const auto& attesa : GetParam().letture) {
@@ -60,7 +60,7 @@ TEST_P(LettureCampi, GiveTheFieldsInOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Campi, LettureCampi,
+    Fields, FieldReads,
     ::testing::Values(
         // Numbers.
         caso_campi{"BlanksSeparateNumbers", "orologio,    6               30            30 \r\n",
@@ -98,39 +98,39 @@ INSTANTIATE_TEST_SUITE_P(
         caso_campi{"TrailingBlanksAreOneLastField", "a\r\n  ", {T("a"), N(0), NX(difetto::oltre_la_fine)}}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(FlussoCampi, KnowsTheLineOfEveryField) {
+TEST(FieldStream, KnowsTheLineOfEveryField) {
   flusso_campi f("uno\r\ndue, 2,\r\n\r\n  tre\rquattro\n, 5");
   std::string t;
   int32_t v = 0;
   ASSERT_TRUE(f.leggi_testo(t));
-  EXPECT_EQ(f.riga(), 1);
+  EXPECT_EQ(f.linea_testo(), 1);
   ASSERT_TRUE(f.leggi_testo(t));
-  EXPECT_EQ(f.riga(), 2);
+  EXPECT_EQ(f.linea_testo(), 2);
   ASSERT_TRUE(f.leggi_numero(v));
-  EXPECT_EQ(f.riga(), 2);
+  EXPECT_EQ(f.linea_testo(), 2);
   ASSERT_TRUE(f.leggi_numero(v));  // the empty number after the last comma
-  EXPECT_EQ(f.riga(), 2);
+  EXPECT_EQ(f.linea_testo(), 2);
   ASSERT_TRUE(f.leggi_testo(t));  // the empty line
   EXPECT_EQ(t, "");
-  EXPECT_EQ(f.riga(), 3);
+  EXPECT_EQ(f.linea_testo(), 3);
   ASSERT_TRUE(f.leggi_testo(t));
   EXPECT_EQ(t, "tre");
-  EXPECT_EQ(f.riga(), 4);
+  EXPECT_EQ(f.linea_testo(), 4);
   ASSERT_TRUE(f.leggi_testo(t));
   EXPECT_EQ(t, "quattro");
-  EXPECT_EQ(f.riga(), 5);
+  EXPECT_EQ(f.linea_testo(), 5);
   ASSERT_TRUE(f.leggi_numero(v));
-  EXPECT_EQ(f.riga(), 6);
+  EXPECT_EQ(f.linea_testo(), 6);
   EXPECT_FALSE(f.fine());
   ASSERT_TRUE(f.leggi_numero(v));
   EXPECT_EQ(v, 5);
   EXPECT_TRUE(f.fine());
   // A read past the end is charged to the line of the last field.
   EXPECT_FALSE(f.leggi_numero(v));
-  EXPECT_EQ(f.riga_difetto(), 6);
+  EXPECT_EQ(f.linea_testo_difetto(), 6);
 }
 
-TEST(FlussoCampi, ChargesABadNumberToItsLine) {
+TEST(FieldStream, ChargesABadNumberToItsLine) {
   flusso_campi f("segnale\r\n 1\r\n 2x\r\n");
   std::string t;
   int32_t v = 0;
@@ -138,10 +138,10 @@ TEST(FlussoCampi, ChargesABadNumberToItsLine) {
   ASSERT_TRUE(f.leggi_numero(v));
   EXPECT_FALSE(f.leggi_numero(v));
   EXPECT_EQ(f.ultimo_difetto(), difetto::non_numero);
-  EXPECT_EQ(f.riga_difetto(), 3);
+  EXPECT_EQ(f.linea_testo_difetto(), 3);
 }
 
-TEST(FlussoCampi, EndIsReachedByTheReadOfTheLastField) {
+TEST(FieldStream, EndIsReachedByTheReadOfTheLastField) {
   flusso_campi f("[fine]\r\n");
   std::string t;
   EXPECT_FALSE(f.fine());
@@ -160,9 +160,9 @@ struct caso_parola {
   bool atteso;
 };
 
-class Contiene : public ::testing::TestWithParam<caso_parola> {};
+class KeywordContains : public ::testing::TestWithParam<caso_parola> {};
 
-TEST_P(Contiene, MatchesBySubstring) {
+TEST_P(KeywordContains, MatchesBySubstring) {
   const auto& c = GetParam();
   EXPECT_EQ(contiene(c.campo, c.parola, c.modo), c.atteso) << c.campo << " / " << c.parola;
   campo_chiave chiave;
@@ -174,7 +174,7 @@ constexpr auto qualunque = confronto::qualunque_maiuscola;
 constexpr auto esatto = confronto::esatto;
 
 INSTANTIATE_TEST_SUITE_P(
-    Parole, Contiene,
+    Words, KeywordContains,
     ::testing::Values(caso_parola{"LUNGHEZZA PERCORSO", "lunghezza", qualunque, true},
                       caso_parola{"PROGRESSIVA CHILOMETRICA UNO", "progressiva", esatto, false},
                       caso_parola{"progressiva chilometrica uno", "uno", esatto, true},

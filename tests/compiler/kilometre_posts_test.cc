@@ -22,7 +22,7 @@ std::array<record_sim, righe_tabella_sim> tabella(std::initializer_list<std::arr
   return t;
 }
 
-TEST(Chilometrica, PostsOfZonesCountingUpAndDown) {
+TEST(KilometrePosts, PostsOfZonesCountingUpAndDown) {
   // A zone from 0 counting down from 12,000 (stored 12,100 by the sort),
   // then one from 6,000 counting up from -6,000, listed out of order.
   const chilometrica km(tabella({{6000, -6000, 0}, {0, 12100, 1}}));
@@ -36,7 +36,7 @@ TEST(Chilometrica, PostsOfZonesCountingUpAndDown) {
   EXPECT_EQ(km.zone()[0].inizio, 0);
 }
 
-TEST(Chilometrica, BeforeTheFirstZoneAndNegativePosts) {
+TEST(KilometrePosts, BeforeTheFirstZoneAndNegativePosts) {
   // Before the first zone a position reads as itself; a zone counting down
   // runs on into negative posts.
   const chilometrica km(tabella({{2000, 1100, 1}}));
@@ -48,7 +48,7 @@ TEST(Chilometrica, BeforeTheFirstZoneAndNegativePosts) {
   EXPECT_EQ(chilometrica(tabella({})).post(43300), 43300);
 }
 
-TEST(Chilometrica, WrittenForm) {
+TEST(KilometrePosts, WrittenForm) {
   const struct {
     int64_t metri;
     const char* testo;

@@ -19,7 +19,7 @@ constexpr int kLunghezza = 3000;
 constexpr int kP = 200;
 constexpr int kL = 10000;
 
-TEST(LetturaLinea, GradientCellsOfTheWorkedExample) {
+TEST(LineReader, GradientCellsOfAnEightyEightKilometreRoute) {
   const auto r = leggi(linea(88000, {"pendenza,   0,    0", "pendenza,  45200,   -8",
                                      "pendenza,  46500,   0"}),
                        treno());
@@ -39,9 +39,9 @@ struct caso_pendenze {
   int resto;                     // pendenza of the following cells up to P - 3
 };
 
-class Pendenze : public ::testing::TestWithParam<caso_pendenze> {};
+class GradientRows : public ::testing::TestWithParam<caso_pendenze> {};
 
-TEST_P(Pendenze, FillTheCellsBeforeEachEntry) {
+TEST_P(GradientRows, FillTheCellsBeforeEachEntry) {
   std::string testo = righe({"[generale]", "lunghezza percorso, 3000", "[pendenze]"});
   for (const auto& v : GetParam().voci) testo += v + "\r\n";
   testo += "[fine]\r\n";
@@ -55,7 +55,7 @@ TEST_P(Pendenze, FillTheCellsBeforeEachEntry) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Casi, Pendenze,
+    Cases, GradientRows,
     ::testing::Values(
         // n = near(20 / 50) = 0: nothing filled; the later gradient covers all.
         caso_pendenze{"PositionBelowHalfACellFillsNothing", {"pendenza, 0, 5", "pendenza, 20, -3"}, {97}, 97},
@@ -70,18 +70,18 @@ INSTANTIATE_TEST_SUITE_P(
         caso_pendenze{"LowEightBits", {"pendenza, 0, 200"}, {44}, 44}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(LetturaLinea, SizesTheRouteFromItsLength) {
+TEST(LineReader, SizesTheRouteFromItsLength) {
   const auto r = leggi(linea(88000), treno());
   EXPECT_EQ(r->s.tabella_sim[riga_treno].fine, 88000);
   EXPECT_EQ(r->s.percorso.size(), 1901u);
   EXPECT_EQ(r->s.matrice_linea.ultimo(), 95000);
 
-  const auto senza_piano = leggi(linea(88000), treno(), true, 0);
+  const auto senza_piano = leggi(linea(88000), treno(), true, senza_matrice_linea);
   EXPECT_EQ(senza_piano->s.percorso.size(), 1901u);
   EXPECT_FALSE(senza_piano->s.matrice_linea.dimensionata());
 }
 
-TEST(LetturaLinea, AcceptsALengthOfOneMillionAndRefusesOneMore) {
+TEST(LineReader, AcceptsALengthOfOneMillionAndRefusesOneMore) {
   const auto r = leggi(linea(1000000), treno());
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.ultima_cella(), 20140);
@@ -94,7 +94,7 @@ TEST(LetturaLinea, AcceptsALengthOfOneMillionAndRefusesOneMore) {
   EXPECT_TRUE(oltre->treno_presente()) << "the service file is neither read nor deleted";
 }
 
-TEST(LetturaLinea, GeneralSectionEntries) {
+TEST(LineReader, GeneralSectionEntries) {
   const auto r = leggi(righe({"[generale]", "LUNGHEZZA PERCORSO,    88000",
                               "progressiva chilometrica uno,    0,    46000,    1",
                               "progressiva chilometrica due,    46000,    -46000,    0",
@@ -117,7 +117,7 @@ TEST(LetturaLinea, GeneralSectionEntries) {
   EXPECT_EQ(t[riga_ripetizione].testo, "T");
 }
 
-TEST(LetturaLinea, ExactCaseKeywordsIgnoreUpperCase) {
+TEST(LineReader, ExactCaseKeywordsIgnoreUpperCase) {
   // Not recognised: its three values are read as keyword fields matching nothing.
   const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000",
                               "PROGRESSIVA CHILOMETRICA UNO,    50,    46000,    0",
@@ -135,9 +135,9 @@ struct caso_ripetizione {
   int32_t progressiva;
 };
 
-class Ripetizione : public ::testing::TestWithParam<caso_ripetizione> {};
+class SignalRepetition : public ::testing::TestWithParam<caso_ripetizione> {};
 
-TEST_P(Ripetizione, StoresTheCodeCountOrRefuses) {
+TEST_P(SignalRepetition, StoresTheCodeCountOrRefuses) {
   const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", GetParam().voce, "[fine]"}),
                        treno());
   EXPECT_EQ(r->s.numero_errore, GetParam().numero);
@@ -148,12 +148,12 @@ TEST_P(Ripetizione, StoresTheCodeCountOrRefuses) {
   if (GetParam().numero != 0) {
     ASSERT_EQ(guasti_di(r->s).size(), 1u);
     EXPECT_FALSE(guasti_di(r->s)[0].posizione.has_value());
-    EXPECT_EQ(guasti_di(r->s)[0].riga, 3);
+    EXPECT_EQ(guasti_di(r->s)[0].linea_testo, 3);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Casi, Ripetizione,
+    Cases, SignalRepetition,
     ::testing::Values(caso_ripetizione{"Four", "ripetizione segnali 4 codici, 0, 90000", 0, 4},
                       caso_ripetizione{"Nine", "ripetizione segnali 9 codici, 100, 900", 0, 9},
                       caso_ripetizione{"FourTestedFirst", "ripetizione segnali 94, 100, 900", 0, 4},
@@ -165,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
                       caso_ripetizione{"NeitherDigitEndZero", "ripetizione segnali, 100, 0", 5, 0}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(LetturaLinea, GeneralSectionSkipsUpToTenDashFieldsInARow) {
+TEST(LineReader, GeneralSectionSkipsUpToTenDashFieldsInARow) {
   // "x-[a]" would end the section; skipped, the field after it is read in its
   // place. Ten are skipped; an eleventh is taken as the keyword field.
   auto testo = [](int trattini) {
@@ -183,7 +183,7 @@ TEST(LetturaLinea, GeneralSectionSkipsUpToTenDashFieldsInARow) {
   EXPECT_EQ(r->s.ultima_cella(), kP);
 }
 
-TEST(LetturaLinea, ListsSkipUpToTwoDashFieldsInARow) {
+TEST(LineReader, ListsSkipUpToTwoDashFieldsInARow) {
   // A keyword field holding "-" is passed over; the third in a row is used.
   auto riempita = [](const std::string& riga_voce) {
     const auto r = leggi(linea(kLunghezza, {"pendenza, 0, 0", riga_voce}), treno());
@@ -193,7 +193,7 @@ TEST(LetturaLinea, ListsSkipUpToTwoDashFieldsInARow) {
   EXPECT_EQ(riempita("a-, b-, c-, pendenza-, 100, 5"), 100);
 }
 
-TEST(LetturaLinea, LastFieldIsNeverActedOn) {
+TEST(LineReader, LastFieldIsNeverActedOn) {
   // A text board with a missing position would be error 25 if it were read.
   const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", "[x]", "cartello_indicatore"}),
                        treno());
@@ -206,7 +206,7 @@ TEST(LetturaLinea, LastFieldIsNeverActedOn) {
   EXPECT_EQ(g->s.percorso[0].pendenza, 100);
 }
 
-TEST(LetturaLinea, TrackPlanOfAStraightRoute) {
+TEST(LineReader, TrackPlanOfAStraightRoute) {
   const auto r = leggi(linea(0), treno());
   const matrice_punti& m = r->s.matrice_linea;
   ASSERT_EQ(m.ultimo(), 7000);
@@ -222,7 +222,7 @@ TEST(LetturaLinea, TrackPlanOfAStraightRoute) {
   EXPECT_EQ(m.tipo(7000), tipo_elemento::vuoto);
 }
 
-TEST(LetturaLinea, CurvePointsKeepTheUnrescaledStep) {
+TEST(LineReader, CurvePointsKeepTheUnrescaledStep) {
   const auto r = leggi(linea(kLunghezza, {"curvad4,  100,  50"}), treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   const matrice_punti& m = r->s.matrice_linea;
@@ -245,7 +245,7 @@ TEST(LetturaLinea, CurvePointsKeepTheUnrescaledStep) {
   EXPECT_EQ(m.tipo(kL - 1), tipo_elemento::vuoto);
 }
 
-TEST(LetturaLinea, CurveStartingBehindThePlanIndexHasNoStraight) {
+TEST(LineReader, CurveStartingBehindThePlanIndexHasNoStraight) {
   const auto r = leggi(linea(kLunghezza, {"curvad4, 100, 50", "curvas4, 140, 20", "curvad4, 100, 10"}),
                        treno());
   ASSERT_EQ(r->s.numero_errore, 0);
@@ -265,9 +265,9 @@ struct caso_piano {
   std::vector<std::tuple<std::string, int, int>> curve;  // keyword, start, length
 };
 
-class PianoIntero : public ::testing::TestWithParam<caso_piano> {};
+class WholeTrackPlan : public ::testing::TestWithParam<caso_piano> {};
 
-TEST_P(PianoIntero, MatchesThePointByPointRecurrence) {
+TEST_P(WholeTrackPlan, MatchesThePointByPointRecurrence) {
   std::string testo = righe({"[generale]", "lunghezza percorso, 3000", "[curve]"});
   for (const auto& [chiave, inizio, lunghezza] : GetParam().curve) {
     testo += chiave + ", " + std::to_string(inizio) + ", " + std::to_string(lunghezza) + "\r\n";
@@ -304,7 +304,7 @@ TEST_P(PianoIntero, MatchesThePointByPointRecurrence) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Casi, PianoIntero,
+    Cases, WholeTrackPlan,
     ::testing::Values(
         caso_piano{"CurvesOfBothSidesAndStraights",
                    {{"curvad2", 500, 300}, {"curvas6", 900, 2000}, {"curvad4", 2950, 40}}},
@@ -320,16 +320,16 @@ struct caso_curva {
   double curvatura;
 };
 
-class ClasseCurva : public ::testing::TestWithParam<caso_curva> {};
+class CurveClass : public ::testing::TestWithParam<caso_curva> {};
 
-TEST_P(ClasseCurva, KeywordGivesClassAndHand) {
+TEST_P(CurveClass, KeywordGivesClassAndHand) {
   const auto r = leggi(linea(kLunghezza, {std::string(GetParam().chiave) + ", 100, 10"}), treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   // After the straight the step is (0, 1), so x(101) is the curvature itself.
   EXPECT_EQ(r->s.matrice_linea.x(101), GetParam().curvatura);
 }
 
-INSTANTIATE_TEST_SUITE_P(Casi, ClasseCurva,
+INSTANTIATE_TEST_SUITE_P(Cases, CurveClass,
                          ::testing::Values(caso_curva{"curvad1", 0.0001}, caso_curva{"curvad2", 0.0002},
                                            caso_curva{"curvad3", 0.0004}, caso_curva{"curvad4", 0.001},
                                            caso_curva{"curvad5", 0.002}, caso_curva{"curvad6", 0.003},
@@ -338,15 +338,15 @@ INSTANTIATE_TEST_SUITE_P(Casi, ClasseCurva,
                                            caso_curva{"curvad21", 0.0001},
                                            caso_curva{"curvad74", 0.001}));
 
-TEST(LetturaLinea, CurvesAreNotEntriesWithoutTheTrackPlan) {
+TEST(LineReader, CurvesAreNotEntriesWithoutTheTrackPlan) {
   // Without a plan a curve keyword and its values are fields matching nothing,
   // so a curve without a class digit is no fault.
-  const auto r = leggi(linea(kLunghezza, {"curva, 100, 50", "curvad4, 99999999, 1"}), treno(), true, 0);
+  const auto r = leggi(linea(kLunghezza, {"curva, 100, 50", "curvad4, 99999999, 1"}), treno(), true, senza_matrice_linea);
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_TRUE(guasti_di(r->s).empty());
 }
 
-TEST(LetturaLinea, CurveBeyondTheRouteIsError15AndTheFileIsStillFinished) {
+TEST(LineReader, CurveBeyondTheRouteIsError15AndTheFileIsStillFinished) {
   const auto r = leggi(linea(kLunghezza, {"pendenza, 0, 3", "curvad4, 9901, 10", "pendenza, 100, 7"}),
                        treno({"velocita, 0, 50"}));
   EXPECT_EQ(r->s.numero_errore, 15);
@@ -361,7 +361,7 @@ TEST(LetturaLinea, CurveBeyondTheRouteIsError15AndTheFileIsStillFinished) {
   EXPECT_FALSE(r->treno_presente());
 }
 
-TEST(LetturaLinea, RangeCheckAllowsUpTo50PMinus100) {
+TEST(LineReader, RangeCheckAllowsUpTo50PMinus100) {
   const auto ok = leggi(linea(kLunghezza, {"cartello_indicatore, 9900, (A)"}), treno());
   EXPECT_EQ(ok->s.numero_errore, 0);
   EXPECT_EQ(ok->s.percorso[199].tipo, 14);
@@ -370,7 +370,7 @@ TEST(LetturaLinea, RangeCheckAllowsUpTo50PMinus100) {
   EXPECT_EQ(oltre->s.posizione_errore, 9901);
 }
 
-TEST(LetturaLinea, TextBoardsFillRowsFromEightyDown) {
+TEST(LineReader, TextBoardsFillRowsFromEightyDown) {
   const auto r = leggi(linea(kLunghezza, {"cartello_indicatore,  1550,   (GALLERIA)(ROVELLO )(m.1100  )",
                                           "cartello_indicatore,  75,   \"(A, B)\" ignored, (C)"}),
                        treno());
@@ -386,7 +386,7 @@ TEST(LetturaLinea, TextBoardsFillRowsFromEightyDown) {
   EXPECT_EQ(r->s.tabella_sim[78].testo, "");
 }
 
-TEST(LetturaLinea, TextBoardReplacesATunnelMarkerButNotAnIndicatorBoard) {
+TEST(LineReader, TextBoardReplacesATunnelMarkerButNotAnIndicatorBoard) {
   // The tunnel marks cells 35, 39, ... with code 11.
   const auto r = leggi(linea(kLunghezza, {"montagna,   1600,  2700,  11",
                                           "cartello_indicatore, 1700, (X)"}),
@@ -403,7 +403,7 @@ TEST(LetturaLinea, TextBoardReplacesATunnelMarkerButNotAnIndicatorBoard) {
   EXPECT_EQ(occupata->s.tabella_sim[80].testo, "");
 }
 
-TEST(LetturaLinea, HandsTunnelsAndIndicatorBoardsToTheRecorders) {
+TEST(LineReader, HandsTunnelsAndIndicatorBoardsToTheRecorders) {
   const auto r = leggi(linea(88000, {"montagna,   1600,  2700,  11",
                                      "indicatori_vmax,  85900,  90,  95,  95,  2,  ,  ,  ,  0"}),
                        treno());

@@ -25,7 +25,7 @@ struct caso_errore {
   int32_t numero;
   std::optional<int32_t> posizione;  // posizione_errore; none: never set (stays 0)
   quale file;                        // file of the last fault
-  int riga;                          // its line; 0: none
+  int linea_testo;                   // its line; 0: none
   bool linea_resta;                  // the line file is still there (when deletion is asked)
   bool treno_resta;
   size_t guasti = 1;
@@ -108,9 +108,9 @@ std::vector<caso_errore> casi() {
   };
 }
 
-class ErroriLettura : public ::testing::TestWithParam<std::tuple<caso_errore, bool>> {};
+class ReaderErrors : public ::testing::TestWithParam<std::tuple<caso_errore, bool>> {};
 
-TEST_P(ErroriLettura, NumberPositionRowAndFiles) {
+TEST_P(ReaderErrors, NumberPositionRowAndFiles) {
   const auto& [c, elimina] = GetParam();
   const auto r = leggi(c.linea, c.treno, elimina);
   EXPECT_FALSE(r->errore_io.has_value());
@@ -122,7 +122,7 @@ TEST_P(ErroriLettura, NumberPositionRowAndFiles) {
   EXPECT_EQ(g.numero, c.numero);
   EXPECT_EQ(g.posizione, c.posizione);
   EXPECT_EQ(g.file, c.file == quale::linea ? kFileLinea : kFileTreno);
-  EXPECT_EQ(g.riga, c.riga);
+  EXPECT_EQ(g.linea_testo, c.linea_testo);
   if (elimina) {
     EXPECT_EQ(r->linea_presente(), c.linea_resta);
     EXPECT_EQ(r->treno_presente(), c.treno_resta);
@@ -139,13 +139,13 @@ TEST_P(ErroriLettura, NumberPositionRowAndFiles) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Tabella, ErroriLettura, ::testing::Combine(::testing::ValuesIn(casi()), ::testing::Bool()),
+INSTANTIATE_TEST_SUITE_P(Table, ReaderErrors, ::testing::Combine(::testing::ValuesIn(casi()), ::testing::Bool()),
                          [](const auto& info) {
                            return std::string(std::get<0>(info.param).nome) +
                                   (std::get<1>(info.param) ? "_Deleting" : "_Keeping");
                          });
 
-TEST(ErroriLettura, LeftOverFifteenSkipsTheEndFills) {
+TEST(ReaderErrors, LeftOverFifteenSkipsTheEndFills) {
   const auto r = leggi(linea(3000, {"pendenza, 9901, 0"}),
                        treno({"velocita, 0, 50", "velocita, 200, 60", "segnale, 500, 2, 2, 3, 0, 0, 2, 2,1,0, 0",
                               "sabbia, 9"}));
@@ -156,7 +156,7 @@ TEST(ErroriLettura, LeftOverFifteenSkipsTheEndFills) {
   EXPECT_EQ(r->s.percorso[11].tipo, 1) << "the signal itself was placed";
 }
 
-TEST(ErroriLettura, FifteenInTheServiceFileStillRunsTheEndSteps) {
+TEST(ReaderErrors, FifteenInTheServiceFileStillRunsTheEndSteps) {
   const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", "progressiva chilometrica uno, 25, 0, 0",
                               "[x]"}),
                        treno({"velocita, 0, 50", "aderenza, 9901, 3"}));
@@ -168,13 +168,13 @@ TEST(ErroriLettura, FifteenInTheServiceFileStillRunsTheEndSteps) {
   EXPECT_EQ(r->s.percorso[197].velocita, 10);
 }
 
-TEST(ErroriLettura, AFailedDeletionStopsTheCompile) {
+TEST(ReaderErrors, AFailedDeletionStopsTheCompile) {
   auto r = std::make_unique<lettura_in_memoria>();
   r->fs.files[kFileLinea] = kLinea;
   r->fs.files[kFileTreno] = kTreno;
   r->s.nome_linea = "L";
   r->s.nome_treno = "T";
-  r->s.genera_linea = 1;
+  r->s.genera_linea = true;
   FaultyFileSystem guasto_al_primo(r->fs, 1);
   sorgenti src{guasto_al_primo, kCartella, true, std::nullopt};
   memorizza_dati(r->s, src);
@@ -184,7 +184,7 @@ TEST(ErroriLettura, AFailedDeletionStopsTheCompile) {
   EXPECT_EQ(r->s.percorso[0].velocita, 0);
 }
 
-TEST(ErroriLettura, AnUnreadableSourceIsAFileSystemFailure) {
+TEST(ReaderErrors, AnUnreadableSourceIsAFileSystemFailure) {
   TempDir dir;
   ::mkdir(dir.file("L_linea.txt").c_str(), 0700);
   PosixFileSystem fs;
@@ -199,7 +199,7 @@ TEST(ErroriLettura, AnUnreadableSourceIsAFileSystemFailure) {
   EXPECT_TRUE(file_exists(dir.file("L_linea.txt")));
 }
 
-TEST(ErroriLettura, FaultLinesReadAsTheUserSeesThem) {
+TEST(ReaderErrors, FaultLinesReadAsTheUserSeesThem) {
   const auto r = leggi(kLinea, treno({"abbattimento, 1000, 60", "abbattimento, 1000, 60"}));
   ASSERT_EQ(r->s.diagnostiche.size(), 1u);
   EXPECT_EQ(format_diagnostic(r->s.diagnostiche[0]),

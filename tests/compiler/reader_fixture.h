@@ -54,7 +54,7 @@ struct lettura_in_memoria {
 // memorizza_dati, as line "L" and train "T".
 inline std::unique_ptr<lettura_in_memoria> leggi(const std::optional<std::string>& testo_linea,
                                                  const std::optional<std::string>& testo_treno,
-                                                 bool elimina = true, int32_t genera_linea = 1) {
+                                                 bool elimina = true, bool genera_linea = con_matrice_linea) {
   auto r = std::make_unique<lettura_in_memoria>();
   if (testo_linea) r->fs.files[kFileLinea] = *testo_linea;
   if (testo_treno) r->fs.files[kFileTreno] = *testo_treno;

@@ -113,9 +113,9 @@ std::vector<caso_ostile> casi() {
   };
 }
 
-class LetturaOstile : public ::testing::TestWithParam<caso_ostile> {};
+class HostileRead : public ::testing::TestWithParam<caso_ostile> {};
 
-TEST_P(LetturaOstile, IsRefusedAndChangesNothingOutsideTheArrays) {
+TEST_P(HostileRead, IsRefusedAndChangesNothingOutsideTheArrays) {
   const auto& c = GetParam();
   const auto r = leggi(c.linea, c.treno);
   const auto k = leggi(c.linea_controllo, c.treno_controllo);
@@ -146,10 +146,10 @@ TEST_P(LetturaOstile, IsRefusedAndChangesNothingOutsideTheArrays) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Casi, LetturaOstile, ::testing::ValuesIn(casi()),
+INSTANTIATE_TEST_SUITE_P(Cases, HostileRead, ::testing::ValuesIn(casi()),
                          [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(LetturaOstile, CurveEndingAtPointLIsAccepted) {
+TEST(HostileRead, CurveEndingAtPointLIsAccepted) {
   const auto r = leggi(linea(3000, {"curvad4, 9800, 200"}), treno());
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.matrice_linea.tipo(10000), tipo_elemento::doppio);

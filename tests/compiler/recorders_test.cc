@@ -68,9 +68,9 @@ struct caso_montagna {
 
 void PrintTo(const caso_montagna& c, std::ostream* os) { *os << c.nome; }
 
-class Montagna : public ::testing::TestWithParam<caso_montagna> {};
+class TunnelRecorder : public ::testing::TestWithParam<caso_montagna> {};
 
-TEST_P(Montagna, MarksItsCellsAndEveryFourthEmptyOne) {
+TEST_P(TunnelRecorder, MarksItsCellsAndEveryFourthEmptyOne) {
   const caso_montagna& k = GetParam();
   stato_compilazione s = percorso_pronto();
   for (const auto& r : k.precedenti) ASSERT_EQ(memo_montagna(s, r.inizio, r.fine, r.tipo).numero, 0);
@@ -91,7 +91,7 @@ TEST_P(Montagna, MarksItsCellsAndEveryFourthEmptyOne) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Recorders, Montagna,
+    Recorders, TunnelRecorder,
     ::testing::Values(
         caso_montagna{"first_row_1600_2700_type_11", {}, {1600, 2700, 11}, {}, 32, 53, 1,
                       {35, 39, 43, 47, 51}},
@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
                       {1, 5, 9}}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(MontagnaTable, AnEmptyRowMarksNothingButIsCounted) {
+TEST(TunnelTable, AnEmptyRowMarksNothingButIsCounted) {
   stato_compilazione s = percorso_pronto();
   const std::vector<cella> prima = s.percorso;
   EXPECT_EQ(memo_montagna(s, 1000, 1000, 11).numero, 0);
@@ -126,7 +126,7 @@ TEST(MontagnaTable, AnEmptyRowMarksNothingButIsCounted) {
   EXPECT_EQ(s.numero_montagne, 1);
 }
 
-TEST(MontagnaTable, RefusesTheEightyFirstTunnelWithoutTouchingAnything) {
+TEST(TunnelTable, RefusesTheEightyFirstTunnelWithoutTouchingAnything) {
   stato_compilazione s = percorso_pronto();
   for (int32_t n = 0; n < 80; ++n) {
     ASSERT_EQ(memo_montagna(s, 1000 + 1000 * n, 1200 + 1000 * n, 11).numero, 0) << n;
@@ -162,9 +162,9 @@ struct caso_rallentamento {
 
 void PrintTo(const caso_rallentamento& c, std::ostream* os) { *os << c.nome; }
 
-class Rallentamento : public ::testing::TestWithParam<caso_rallentamento> {};
+class SlowDownRecorder : public ::testing::TestWithParam<caso_rallentamento> {};
 
-TEST_P(Rallentamento, WritesItsMarksInOrder) {
+TEST_P(SlowDownRecorder, WritesItsMarksInOrder) {
   const caso_rallentamento& k = GetParam();
   stato_compilazione s = percorso_pronto();
   occupa(s, k.occupate);
@@ -189,7 +189,7 @@ const std::vector<marca> kMarche49900 = {{1005, 2, 40, 40, 0}, {999, 3, 40, 40, 
                                          {971, 5, 4, 4, 0}};
 
 INSTANTIATE_TEST_SUITE_P(
-    Recorders, Rallentamento,
+    Recorders, SlowDownRecorder,
     ::testing::Values(
         caso_rallentamento{"example_49900", 49900, 40, 300, 0, 1, 40, {}, 0, kMarche49900},
         caso_rallentamento{"on_tunnel_markers", 49900, 40, 300, 0, 1, 40,
@@ -283,9 +283,9 @@ struct caso_segnale {
 
 void PrintTo(const caso_segnale& c, std::ostream* os) { *os << c.nome; }
 
-class Segnale : public ::testing::TestWithParam<caso_segnale> {};
+class SignalRecorder : public ::testing::TestWithParam<caso_segnale> {};
 
-TEST_P(Segnale, PlacesTheSignalAndItsApproachMarks) {
+TEST_P(SignalRecorder, PlacesTheSignalAndItsApproachMarks) {
   const caso_segnale& k = GetParam();
   stato_compilazione s = percorso_pronto();
   occupa(s, k.occupate);
@@ -320,7 +320,7 @@ caso_segnale con_tempo(const char* nome, int32_t sx, int32_t tempo, uint8_t atte
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Recorders, Segnale,
+    Recorders, SignalRecorder,
     ::testing::Values(
         caso_segnale{"example_42500", 42500, 2, 2, 3, 0, 0, 2, 2, 1, 0, 210, {}, 0, 851,
                      {22, 31, 0, 8}, 210, kAvv851},
@@ -369,9 +369,9 @@ struct caso_indicatore {
 
 void PrintTo(const caso_indicatore& c, std::ostream* os) { *os << c.nome; }
 
-class IndicatoriVMax : public ::testing::TestWithParam<caso_indicatore> {};
+class SpeedIndicatorRecorder : public ::testing::TestWithParam<caso_indicatore> {};
 
-TEST_P(IndicatoriVMax, StoresTheRoundedSpeeds) {
+TEST_P(SpeedIndicatorRecorder, StoresTheRoundedSpeeds) {
   const caso_indicatore& k = GetParam();
   stato_compilazione s = percorso_pronto();
   occupa(s, k.occupate);
@@ -395,7 +395,7 @@ TEST_P(IndicatoriVMax, StoresTheRoundedSpeeds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Recorders, IndicatoriVMax,
+    Recorders, SpeedIndicatorRecorder,
     ::testing::Values(
         caso_indicatore{"example_85900", 85900, 90, 95, 95, 2, 0, 0, 0, 0, {}, 0, 1719, 6,
                         {1800, 1900, 1900, 20}},

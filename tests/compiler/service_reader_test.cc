@@ -20,7 +20,7 @@ std::vector<int> valori(A... a) {
 constexpr int kP = 200;
 const std::string kLinea = linea(3000);
 
-TEST(LetturaTreno, SpeedRowsFillTheCellsBeforeThem) {
+TEST(ServiceReader, SpeedRowsFillTheCellsBeforeThem) {
   const auto r = leggi(kLinea, treno({"velocita,   0,    30", "velocita,     800,   110"}));
   ASSERT_EQ(r->s.numero_errore, 0);
   const auto& p = r->s.percorso;
@@ -29,7 +29,7 @@ TEST(LetturaTreno, SpeedRowsFillTheCellsBeforeThem) {
   for (int c = kP - 2; c <= kP; ++c) EXPECT_EQ(p[c].velocita, 0) << "the last three cells";
 }
 
-TEST(LetturaTreno, ProfileRowBehindTheFillIndexStillFillsOneCell) {
+TEST(ServiceReader, ProfileRowBehindTheFillIndexStillFillsOneCell) {
   const auto r = leggi(kLinea, treno({"velocita, 0, 30", "velocita, 800, 50", "velocita, 500, 70",
                                       "aderenza, 0, 100", "aderenza, 500, 300", "aderenza, 100, 20"}));
   ASSERT_EQ(r->s.numero_errore, 0);
@@ -45,7 +45,7 @@ TEST(LetturaTreno, ProfileRowBehindTheFillIndexStillFillsOneCell) {
   EXPECT_EQ(p[kP - 2].aderenza, 0);
 }
 
-TEST(LetturaTreno, TrainRowsAndClock) {
+TEST(ServiceReader, TrainRowsAndClock) {
   const auto r = leggi(kLinea, treno({"numero vetture,    7", "percentuale massa frenata,    125",
                                       "sabbia,    3", "orologio,    6               30            30 "}));
   ASSERT_EQ(r->s.numero_errore, 0);
@@ -56,7 +56,7 @@ TEST(LetturaTreno, TrainRowsAndClock) {
   EXPECT_EQ(valori(t[86].i3, t[86].i4, t[86].i5), (std::vector<int>{6, 30, 30}));
 }
 
-TEST(LetturaTreno, KeywordNeedsAllItsWords) {
+TEST(ServiceReader, KeywordNeedsAllItsWords) {
   // "percentuale massa" reads no value: "125" is then a keyword field.
   const auto r = leggi(kLinea, treno({"percentuale massa, 125", "Numero VETTURE, 4"}));
   ASSERT_EQ(r->s.numero_errore, 0);
@@ -64,7 +64,7 @@ TEST(LetturaTreno, KeywordNeedsAllItsWords) {
   EXPECT_EQ(r->s.tabella_sim[riga_treno].progressiva, 4);
 }
 
-TEST(LetturaTreno, WithoutGeneralNothingIsInterpretedButTheFillsRun) {
+TEST(ServiceReader, WithoutGeneralNothingIsInterpretedButTheFillsRun) {
   const auto r = leggi(kLinea, "velocita, 0, 50\r\nvelocita, 100, 60\r\n[fine]\r\n");
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.percorso[0].velocita, 0);
@@ -72,13 +72,13 @@ TEST(LetturaTreno, WithoutGeneralNothingIsInterpretedButTheFillsRun) {
   EXPECT_FALSE(r->treno_presente());
 }
 
-TEST(LetturaTreno, LastFieldIsNotInterpreted) {
+TEST(ServiceReader, LastFieldIsNotInterpreted) {
   const auto r = leggi(kLinea, "[generale]\r\nsabbia, 2\r\nsabbia");
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.tabella_sim[riga_ripetizione].i1, 2);
 }
 
-TEST(LetturaTreno, StationRowFieldsInTheirOrder) {
+TEST(ServiceReader, StationRowFieldsInTheirOrder) {
   const auto r = leggi(kLinea, treno({"stazione, 200, 4, 800, 11, 12, 1, 14, 15, 16, 17, 18, 19, 20, 7, 4, 5, VALDRESSA",
                                       "stazione, 1500, 4, 600, 21, 22, 1, 24, 25, 26, 27, 28, 29, 30, 8, 0, 0, \"BORGO, EST\""}));
   ASSERT_EQ(r->s.numero_errore, 0);
@@ -105,7 +105,7 @@ TEST(LetturaTreno, StationRowFieldsInTheirOrder) {
   EXPECT_EQ(r->s.percorso[36].dato1, 2);
 }
 
-TEST(LetturaTreno, StationAtTwoHundredOfTheWorkedExample) {
+TEST(ServiceReader, StationAtTwoHundredMetres) {
   const auto r = leggi(kLinea, treno({"stazione,   200, 4,  800,  0, 0, 0,  0,0,0,  5,1,1,   60,   7, 4, 0, VALDRESSA"}));
   ASSERT_EQ(r->s.numero_errore, 0);
   const record_sim& a = r->s.tabella_sim[1];
@@ -121,7 +121,7 @@ TEST(LetturaTreno, StationAtTwoHundredOfTheWorkedExample) {
   EXPECT_EQ(p[11].dato1, 1);
 }
 
-TEST(LetturaTreno, StopPointSetsOnlyTipoAndDato1) {
+TEST(ServiceReader, StopPointSetsOnlyTipoAndDato1) {
   // A signal in the stop cell is overwritten; its other fields stay.
   const auto r = leggi(kLinea, treno({"segnale, 500, 2, 2, 3, 0, 0, 2, 2,1,0, 210",
                                       "stazione, 200, 4, 800, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A"}));
@@ -144,9 +144,9 @@ struct caso_area {
   bool segni;         // approach marks before the stop cell
 };
 
-class AreaDiFermata : public ::testing::TestWithParam<caso_area> {};
+class StopArea : public ::testing::TestWithParam<caso_area> {};
 
-TEST_P(AreaDiFermata, DependsOnTheStationType) {
+TEST_P(StopArea, DependsOnTheStationType) {
   const auto& c = GetParam();
   // The second station: row 1 clears b4, here b4 = 1 is kept for the types it applies to.
   const std::string riga = "stazione, 2000, " + std::to_string(c.tipo) + ", " +
@@ -174,7 +174,7 @@ TEST_P(AreaDiFermata, DependsOnTheStationType) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Tipi, AreaDiFermata,
+    Kinds, StopArea,
     ::testing::Values(
         // b4 not 0: 50 m more at the end.
         caso_area{"Ordinary", 4, 800, 1600, 2450, 48, true},
@@ -186,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
         caso_area{"Kind25NoStopPoint", 25, 400, 1800, 2250, -1, false}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(LetturaTreno, StationSpacingOf350Passes) {
+TEST(ServiceReader, StationSpacingOf350Passes) {
   const std::string prima = "stazione, 200, 30, 200, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A";
   // Row 1 ends at 300; this one starts at 650.
   const auto ok = leggi(kLinea, treno({prima, "stazione, 750, 30, 200, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, B"}));
@@ -196,7 +196,7 @@ TEST(LetturaTreno, StationSpacingOf350Passes) {
   EXPECT_EQ(vicina->s.posizione_errore, 700);
 }
 
-TEST(LetturaTreno, Abbattimento) {
+TEST(ServiceReader, AbbattimentoRowsPlaceBoards) {
   const auto r = leggi(kLinea, treno({"abbattimento, 1000, 60", "abbattimento, 1125, 0",
                                       "abbattimento, 1300, 70000"}));
   ASSERT_EQ(r->s.numero_errore, 0);
@@ -208,7 +208,7 @@ TEST(LetturaTreno, Abbattimento) {
   EXPECT_EQ(p[26].dato1, static_cast<int16_t>(70000 & 0xffff));
 }
 
-TEST(LetturaTreno, HandsSignalsAndSlowDownsToTheRecorders) {
+TEST(ServiceReader, HandsSignalsAndSlowDownsToTheRecorders) {
   const auto r = leggi(linea(88000), treno({"segnale,   42500,   2, 2, 3,  0, 0,    2,  2,1,0, 210",
                                             "rallentamento,   49900,    40,  300, 0,  1,  40"}));
   ASSERT_EQ(r->s.numero_errore, 0);
@@ -232,21 +232,21 @@ struct caso_misura {
   bool accettata;
 };
 
-class MisuraDeiCampi : public ::testing::TestWithParam<caso_misura> {};
+class FieldSizes : public ::testing::TestWithParam<caso_misura> {};
 
-TEST_P(MisuraDeiCampi, ValuesMustFitTheirFields) {
+TEST_P(FieldSizes, ValuesMustFitTheirFields) {
   const auto r = leggi(kLinea, treno({GetParam().riga, "velocita, 100, 0"}));
   EXPECT_EQ(r->s.numero_errore, GetParam().accettata ? 0 : 25);
   if (!GetParam().accettata) {
     ASSERT_EQ(guasti_di(r->s).size(), 1u);
     EXPECT_EQ(guasti_di(r->s)[0].file, kFileTreno);
-    EXPECT_EQ(guasti_di(r->s)[0].riga, 2);
+    EXPECT_EQ(guasti_di(r->s)[0].linea_testo, 2);
     EXPECT_FALSE(r->treno_presente());
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Casi, MisuraDeiCampi,
+    Cases, FieldSizes,
     ::testing::Values(
         // velocita = near(speed / 5) must lie in 0 .. 255: the next row's fill converts it.
         caso_misura{"Speed1277", "velocita, 0, 1277", true},
@@ -265,12 +265,12 @@ INSTANTIATE_TEST_SUITE_P(
         caso_misura{"NotANumber", "sabbia, 1.5", false}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(LetturaTreno, SpeedThatDoesNotFitFailsInTheEndFill) {
+TEST(ServiceReader, SpeedThatDoesNotFitFailsInTheEndFill) {
   const auto r = leggi(kLinea, treno({"velocita, 0, 30", "velocita, 100, 2000", "sabbia, 4"}));
   EXPECT_EQ(r->s.numero_errore, 25);
   ASSERT_EQ(guasti_di(r->s).size(), 1u);
   // Charged to the row that set the speed.
-  EXPECT_EQ(guasti_di(r->s)[0].riga, 3);
+  EXPECT_EQ(guasti_di(r->s)[0].linea_testo, 3);
   EXPECT_EQ(r->s.tabella_sim[riga_ripetizione].i1, 4);
   EXPECT_EQ(r->s.percorso[1].velocita, 6);
   EXPECT_EQ(r->s.percorso[2].velocita, 0);

@@ -85,9 +85,9 @@ std::map<int, std::string> citate_ordine() {
   return c;
 }
 
-class Documenti : public ::testing::TestWithParam<documento> {};
+class CrewDocumentLayout : public ::testing::TestWithParam<documento> {};
 
-TEST_P(Documenti, RigheLarghezzeEColonne) {
+TEST_P(CrewDocumentLayout, RowsWidthsAndColumns) {
   const auto& d = GetParam();
   const auto tabella = d.tabella();
   ASSERT_FALSE(tabella.empty());
@@ -99,7 +99,7 @@ TEST_P(Documenti, RigheLarghezzeEColonne) {
     EXPECT_EQ(testo, "");
     return;
   }
-  const auto righe = righe_crlf(testo);
+  const auto righe = linee_testo_crlf(testo);
   ASSERT_EQ(righe.size(), d.righe);
   for (const auto& [n, attesa] : d.citate) EXPECT_EQ(righe[n - 1], attesa) << "line " << n;
 
@@ -121,7 +121,7 @@ TEST_P(Documenti, RigheLarghezzeEColonne) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Equipaggio, Documenti,
+    Crew, CrewDocumentLayout,
     ::testing::Values(
         documento{"scheda", tabella_scheda, 65, citate_scheda(), 14, 63,
                   {2, 8, 14, 25, 31, 60, 77, 83}, {{3, 82}, {13, 82}}, {9}},
@@ -146,8 +146,8 @@ std::string senza_spazi(std::string s) {
   return s;
 }
 
-TEST(Scheda, RigheDellOrario) {
-  const auto righe = righe_crlf(componi_testo(tabella_scheda()));
+TEST(TimetableCard, TimetableRows) {
+  const auto righe = linee_testo_crlf(componi_testo(tabella_scheda()));
   ASSERT_EQ(righe.size(), 65u);
   const std::vector<std::string> orario(righe.begin() + 16, righe.begin() + 62);
   ASSERT_EQ(orario.size(), 46u);
@@ -226,8 +226,8 @@ TEST(Scheda, RigheDellOrario) {
   }
 }
 
-TEST(Rallentamenti, RigaUno) {
-  const auto righe = righe_crlf(componi_testo(tabella_rallentamenti()));
+TEST(SlowDownOrder, RowOne) {
+  const auto righe = linee_testo_crlf(componi_testo(tabella_rallentamenti()));
   ASSERT_EQ(righe.size(), 46u);
   std::smatch m;
   ASSERT_TRUE(std::regex_match(

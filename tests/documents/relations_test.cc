@@ -46,10 +46,10 @@ struct riga_card {
   bool con_orario() const { return !arrivo.empty() || !transito.empty() || !partenza.empty(); }
 };
 
-class Relazioni : public ::testing::Test {
+class DocumentRelations : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto linea = righe_crlf(componi_testo(tabella_linea()));
+    const auto linea = linee_testo_crlf(componi_testo(tabella_linea()));
     for (const auto& r : sezione(linea, "[generale]")) {
       if (!inizia_con(r, "progressiva chilometrica")) continue;
       const auto c = campi(r);
@@ -65,7 +65,7 @@ class Relazioni : public ::testing::Test {
       gallerie_lette.emplace_back(numero(c[1]), numero(c[2]));
     }
 
-    const auto treno = righe_crlf(componi_testo(tabella_treno()));
+    const auto treno = linee_testo_crlf(componi_testo(tabella_treno()));
     for (const auto& r : sezione(treno, "[stazioni]")) {
       const auto c = campi(r);
       stazioni.push_back({numero(c[1]), numero(c[13]),
@@ -77,7 +77,7 @@ class Relazioni : public ::testing::Test {
     }
     rallentamento = campi(sezione(treno, "[rallentamenti]").at(0));
 
-    const auto scheda = righe_crlf(componi_testo(tabella_scheda()));
+    const auto scheda = linee_testo_crlf(componi_testo(tabella_scheda()));
     for (size_t n = 16; n < 62; ++n) {
       const std::string& r = scheda.at(n);
       riga_card c;
@@ -93,7 +93,7 @@ class Relazioni : public ::testing::Test {
       c.partenza = senza_spazi(orario.substr(11, 4));
       card.push_back(c);
     }
-    ordine = righe_crlf(componi_testo(tabella_rallentamenti())).at(12);
+    ordine = linee_testo_crlf(componi_testo(tabella_rallentamenti())).at(12);
   }
 
   int32_t km(int32_t posizione) const {
@@ -140,7 +140,7 @@ class Relazioni : public ::testing::Test {
   std::string ordine;
 };
 
-TEST_F(Relazioni, StazioniConOrarioSonoFermatePartenzaEArrivo) {
+TEST_F(DocumentRelations, TimedStationsAreStopsDepartureAndArrival) {
   std::vector<const riga_card*> fermate;
   for (const auto& c : card) {
     if (!c.arrivo.empty() || !c.partenza.empty()) fermate.push_back(&c);
@@ -169,7 +169,7 @@ TEST_F(Relazioni, StazioniConOrarioSonoFermatePartenzaEArrivo) {
   }
 }
 
-TEST_F(Relazioni, StazioniSenzaOrarioSonoTransiti) {
+TEST_F(DocumentRelations, UntimedStationsArePassedThrough) {
   std::vector<std::string> transiti, senza_orario;
   for (const auto& c : card) {
     if (!c.transito.empty() && !inizia_con(c.nome, "Ex stazione di ") && !inizia_con(c.nome, "Bivio ")) {
@@ -183,7 +183,7 @@ TEST_F(Relazioni, StazioniSenzaOrarioSonoTransiti) {
   EXPECT_EQ(transiti, senza_orario);
 }
 
-TEST_F(Relazioni, ExStazioneEBivioSonoQuelliDeiCartelli) {
+TEST_F(DocumentRelations, FormerStationAndJunctionAreThoseOfTheBoards) {
   for (const auto& [testa, voce] : {std::pair<std::string, std::string>{"EX STAZIONE", "Ex stazione di "},
                                     {"BIVIO", "Bivio "}}) {
     const auto [pos, nome] = cartello(testa);
@@ -196,7 +196,7 @@ TEST_F(Relazioni, ExStazioneEBivioSonoQuelliDeiCartelli) {
   }
 }
 
-TEST_F(Relazioni, LaStazioneSotterraneaStaInGalleria) {
+TEST_F(DocumentRelations, TheUndergroundStationLiesInATunnel) {
   std::string nome;
   int32_t pos = 0;
   for (const auto& [p, faccia] : cartelli) {
@@ -214,7 +214,7 @@ TEST_F(Relazioni, LaStazioneSotterraneaStaInGalleria) {
   }));
 }
 
-TEST_F(Relazioni, OrariMaiAllIndietro) {
+TEST_F(DocumentRelations, TimesNeverGoBackwards) {
   int32_t prec = 0;
   for (const auto& c : card) {
     for (const std::string* t : {&c.arrivo, &c.transito, &c.partenza}) {
@@ -228,7 +228,7 @@ TEST_F(Relazioni, OrariMaiAllIndietro) {
   }
 }
 
-TEST_F(Relazioni, CippiSecondoLeZone) {
+TEST_F(DocumentRelations, PostsFollowTheZones) {
   ASSERT_EQ(zone.size(), 3u);
   EXPECT_EQ(card.front().km, 46000);
   int controllate = 0;
@@ -255,7 +255,7 @@ TEST_F(Relazioni, CippiSecondoLeZone) {
   EXPECT_EQ(card.back().km, km(stazioni.back().posizione));
 }
 
-TEST_F(Relazioni, VelocitaComeILimitiDelServizio) {
+TEST_F(DocumentRelations, SpeedsAreTheServiceLimits) {
   std::vector<limite_letto> cambi;
   for (const auto& l : limiti) {
     if (cambi.empty() || cambi.back().velocita != l.velocita) cambi.push_back(l);
@@ -272,7 +272,7 @@ TEST_F(Relazioni, VelocitaComeILimitiDelServizio) {
   }
 }
 
-TEST_F(Relazioni, OrdineDiRallentamentoComeIlServizio) {
+TEST_F(DocumentRelations, SlowDownOrderMatchesTheService) {
   const int32_t x = numero(rallentamento[1]), v = numero(rallentamento[2]), l = numero(rallentamento[3]);
   const stazione_letta* prima = nullptr;
   const stazione_letta* dopo = nullptr;

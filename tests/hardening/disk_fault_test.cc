@@ -23,7 +23,6 @@
 
 #include "model/file_names.h"
 #include "platform/file_system.h"
-#include "platform/forwarding_file_system.h"
 #include "run/run.h"
 #include "support/test_support.h"
 
@@ -151,9 +150,9 @@ void verifica_cartella(const TempDir& dir, const std::map<std::string, std::stri
 
 // ---- A file-size limit: every write past it fails as on a full disk.
 
-class LimiteDimensione : public ::testing::TestWithParam<rlim_t> {};
+class FileSizeLimit : public ::testing::TestWithParam<rlim_t> {};
 
-TEST_P(LimiteDimensione, StopsWithStatus3AndKeepsEveryOlderOutputWhole) {
+TEST_P(FileSizeLimit, StopsWithStatus3AndKeepsEveryOlderOutputWhole) {
   uscite_nuove();
   TempDir dir;
   const auto vecchie = metti_uscite_vecchie(dir);
@@ -166,14 +165,14 @@ TEST_P(LimiteDimensione, StopsWithStatus3AndKeepsEveryOlderOutputWhole) {
 
 // 0: the first text file; then limits that let the sources, the documents,
 // the route and table files through but stop the larger ones.
-INSTANTIATE_TEST_SUITE_P(Byte, LimiteDimensione,
+INSTANTIATE_TEST_SUITE_P(Bytes, FileSizeLimit,
                          ::testing::Values<rlim_t>(0, 1000, 8000, 20000, 100000, 1000000));
 
 // ---- A directory where a file must go.
 
-class CartellaAlPosto : public ::testing::TestWithParam<std::string> {};
+class FolderInTheWay : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(CartellaAlPosto, StopsWithStatus3NamingIt) {
+TEST_P(FolderInTheWay, StopsWithStatus3NamingIt) {
   uscite_nuove();
   const std::string nome = GetParam();
   TempDir dir;
@@ -205,7 +204,7 @@ std::vector<std::string> posti_occupati() {
   return nomi_file;
 }
 
-INSTANTIATE_TEST_SUITE_P(Posti, CartellaAlPosto, ::testing::ValuesIn(posti_occupati()),
+INSTANTIATE_TEST_SUITE_P(Places, FolderInTheWay, ::testing::ValuesIn(posti_occupati()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                            std::string n;
                            for (char c : info.param) n += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
@@ -219,27 +218,14 @@ PosixFileSystem& disco() {
   return disco;
 }
 
-class DiscoCheSvuota final : public ForwardingFileSystem {
- public:
-  explicit DiscoCheSvuota(std::string vittima)
-      : ForwardingFileSystem(disco()), vittima_(std::move(vittima)) {}
-  std::optional<IoError> read(const std::string& path, std::string* data) override {
-    if (path == vittima_) ::unlink(path.c_str());
-    return ForwardingFileSystem::read(path, data);
-  }
+class SourceRemoved : public ::testing::TestWithParam<int> {};
 
- private:
-  std::string vittima_;
-};
-
-class SorgenteRimossa : public ::testing::TestWithParam<int> {};
-
-TEST_P(SorgenteRimossa, StopsWithStatus3NamingItAndWritesNoBinaryFile) {
+TEST_P(SourceRemoved, StopsWithStatus3NamingItAndWritesNoBinaryFile) {
   uscite_nuove();
   TempDir dir;
   const auto vecchie = metti_uscite_vecchie(dir);
   const std::string vittima = dir.file(sorgenti()[GetParam()]);
-  DiscoCheSvuota disk(vittima);
+  SourceRemovingFileSystem disk(disco(), vittima);
   std::ostringstream err;
   EXPECT_EQ(esegui(disk, dir.path(), err), 3) << err.str();
   EXPECT_NE(err.str().find(vittima + ": No such file or directory"), std::string::npos)
@@ -250,7 +236,7 @@ TEST_P(SorgenteRimossa, StopsWithStatus3NamingItAndWritesNoBinaryFile) {
   verifica_cartella(dir, vecchie);
 }
 
-INSTANTIATE_TEST_SUITE_P(LineaOTreno, SorgenteRimossa, ::testing::Values(0, 1));
+INSTANTIATE_TEST_SUITE_P(LineOrService, SourceRemoved, ::testing::Values(0, 1));
 
 }  // namespace
 }  // namespace scenario::testing

@@ -29,7 +29,7 @@ struct compilato {
   MemoryFileSystem fs;
 };
 
-void compila(const scenario_generato& g, int32_t j, compilato* c) {
+void compila(const scenario_generato& g, bool genera_linea, compilato* c) {
   c->s.nome_linea = nome_linea_incorporata;
   c->s.nome_treno = nome_treno_incorporato;
   c->fs.files[join_path("in", nomi::linea_txt(c->s.nome_linea))] = g.linea;
@@ -37,7 +37,7 @@ void compila(const scenario_generato& g, int32_t j, compilato* c) {
   opzioni_compilazione opzioni;
   opzioni.cartella_sorgenti = "in";
   opzioni.cartella_uscita = "out";
-  c->esito = memorizza_percorso(c->s, j, c->fs, opzioni);
+  c->esito = memorizza_percorso(c->s, genera_linea, c->fs, opzioni);
 }
 
 std::string log_guasti(const stato_compilazione& s) { return elenco(s); }
@@ -55,15 +55,15 @@ size_t avvisi_inattesi(const stato_compilazione& s) {
 
 // The seed is printed with every failure, so a failing scenario can be
 // written out and read with genera_scenario(seed).
-class ScenarioGenerato : public ::testing::TestWithParam<uint64_t> {};
+class GeneratedScenario : public ::testing::TestWithParam<uint64_t> {};
 
-TEST_P(ScenarioGenerato, CompilesCleanPlacesEveryObjectAndRepeatsItsBytes) {
+TEST_P(GeneratedScenario, CompilesCleanPlacesEveryObjectAndRepeatsItsBytes) {
   const uint64_t seme = GetParam();
   const scenario_generato g = genera_scenario(seme);
-  const int32_t j = seme % 4 == 0 ? 0 : 1;
+  const bool genera_linea = seme % 4 != 0;
 
   compilato a;
-  compila(g, j, &a);
+  compila(g, genera_linea, &a);
   ASSERT_FALSE(a.esito.errore_io) << a.esito.errore_io->path;
   ASSERT_FALSE(a.esito.errore_guardia);
   ASSERT_FALSE(a.esito.nulla_da_scrivere);
@@ -96,21 +96,21 @@ TEST_P(ScenarioGenerato, CompilesCleanPlacesEveryObjectAndRepeatsItsBytes) {
   EXPECT_EQ(a.s.numero_montagne, g.righe.montagne);
 
   compilato b;
-  compila(g, j, &b);
+  compila(g, genera_linea, &b);
   EXPECT_TRUE(b.fs.files == a.fs.files) << "a second compile wrote other bytes";
 
   // The properties that hold for any input hold here too.
   ingresso_compilazione in;
   in.linea = g.linea;
   in.treno = g.treno;
-  in.genera_linea = j != 0;
+  in.genera_linea = genera_linea;
   EXPECT_EQ(compila_e_verifica(in, false).violazione, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Semi, ScenarioGenerato, ::testing::Range<uint64_t>(1, 161));
+INSTANTIATE_TEST_SUITE_P(Seeds, GeneratedScenario, ::testing::Range<uint64_t>(1, 161));
 
 // The plain form (no case, blank or layout variation) of the same scenarios.
-TEST(ScenarioGeneratoSemplice, CompilesClean) {
+TEST(SimpleGeneratedScenario, CompilesClean) {
   for (uint64_t seme = 1000; seme < 1040; ++seme) {
     opzioni_generatore opzioni;
     opzioni.varia_forma = false;
@@ -123,7 +123,7 @@ TEST(ScenarioGeneratoSemplice, CompilesClean) {
 
 // The longest route with thousands of rows of each kind, as the benchmarks
 // use it: clean, every object in place.
-TEST(ScenarioGeneratoLungo, CompilesCleanWithEveryObjectInPlace) {
+TEST(LongGeneratedScenario, CompilesCleanWithEveryObjectInPlace) {
   const scenario_generato g = genera_percorso_lungo(1);
   EXPECT_EQ(g.lunghezza, 1'000'000);
   EXPECT_GE(g.righe.segnali, 1500);
@@ -148,7 +148,7 @@ TEST(ScenarioGeneratoLungo, CompilesCleanWithEveryObjectInPlace) {
   EXPECT_EQ(fuori_posto, 0);
 }
 
-TEST(GeneratoreScenari, SameSeedSameTextOtherSeedOtherText) {
+TEST(ScenarioGenerator, SameSeedSameTextOtherSeedOtherText) {
   EXPECT_EQ(genera_scenario(7).linea, genera_scenario(7).linea);
   EXPECT_EQ(genera_scenario(7).treno, genera_scenario(7).treno);
   EXPECT_NE(genera_scenario(7).linea, genera_scenario(8).linea);
@@ -156,7 +156,7 @@ TEST(GeneratoreScenari, SameSeedSameTextOtherSeedOtherText) {
 
 // A generator that quietly stopped making some kind of row would leave the
 // property above proving nothing about it.
-TEST(GeneratoreScenari, EveryKindOfRowAppears) {
+TEST(ScenarioGenerator, EveryKindOfRowAppears) {
   conteggio_righe totale;
   size_t oggetti = 0;
   for (uint64_t seme = 1; seme < 41; ++seme) {

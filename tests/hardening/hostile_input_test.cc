@@ -117,7 +117,7 @@ misura compila_su_disco(const std::string& linea, const std::string& treno) {
     opzioni_compilazione opzioni;
     opzioni.cartella_sorgenti = dir.path();
     opzioni.cartella_uscita = dir.path();
-    const auto esito = memorizza_percorso(s, 1, disk, opzioni);
+    const auto esito = memorizza_percorso(s, con_matrice_linea, disk, opzioni);
     m.numero_errore = s.numero_errore;
     for (const auto& g : guasti_di(s)) m.guasti.push_back(g.numero);
     m.scritto = !esito.scritti.empty();
@@ -156,9 +156,9 @@ struct caso_grande {
   size_t dimensione_mb;  // of the larger source, to bound the memory
 };
 
-class IngressoGrande : public ::testing::TestWithParam<caso_grande> {};
+class LargeInput : public ::testing::TestWithParam<caso_grande> {};
 
-TEST_P(IngressoGrande, EndsCleanOrWithARecordedFaultInBoundedTimeAndMemory) {
+TEST_P(LargeInput, EndsCleanOrWithARecordedFaultInBoundedTimeAndMemory) {
   const caso_grande& c = GetParam();
   const std::string linea = c.linea();
   const std::string treno = c.treno();
@@ -193,39 +193,39 @@ const std::string dieci_mb(10 * 1024 * 1024, 'x');
 
 std::vector<caso_grande> casi_grandi() {
   return {
-      {"linea_100MB", [] { return linea_base({}, riempitivo(100u << 20)); },
+      {"line_file_100MB", [] { return linea_base({}, riempitivo(100u << 20)); },
        [] { return treno_base(); }, 0, 100},
-      {"treno_100MB", [] { return linea_base(); },
+      {"service_file_100MB", [] { return linea_base(); },
        [] { return treno_base(riempitivo(100u << 20)); }, 0, 100},
-      {"riga_10MB_chiave", [] { return linea_base({}, dieci_mb + "\r\n"); },
+      {"row_10MB_keyword", [] { return linea_base({}, dieci_mb + "\r\n"); },
        [] { return treno_base(); }, 0, 10},
-      {"riga_10MB_generale", [] { return linea_base(dieci_mb + "\r\n"); },
+      {"row_10MB_generale", [] { return linea_base(dieci_mb + "\r\n"); },
        [] { return treno_base(); }, 0, 10},
       // A text longer than its 16-bit length field cannot be stored.
-      {"riga_10MB_cartello",
+      {"row_10MB_cartello",
        [] { return linea_base({}, "cartello_indicatore,  4450,   (" + dieci_mb + ")\r\n"); },
        [] { return treno_base(); }, 25, 10},
-      {"riga_10MB_stazione", [] { return linea_base(); },
+      {"row_10MB_stazione", [] { return linea_base(); },
        [] {
          return treno_base("stazione,    9000, 12,  200,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, " +
                            dieci_mb + "\r\n");
        },
        25, 10},
-      {"riga_10MB_numero",
+      {"row_10MB_number",
        [] { return "[generale]\r\nlunghezza percorso, " + std::string(10u << 20, '9') + "\r\n[x]\r\n[fine]\r\n"; },
        [] { return treno_base(); }, 25, 10},
-      {"riga_10MB_zeri",
+      {"row_10MB_zeros",
        [] { return "[generale]\r\nlunghezza percorso, " + std::string(10u << 20, '0') + "12000\r\n[x]\r\n[fine]\r\n"; },
        [] { return treno_base(); }, 0, 10},
-      {"riga_10MB_virgolette",
+      {"row_10MB_quotes",
        [] { return linea_base({}, "\"" + dieci_mb + "\r\n"); }, [] { return treno_base(); }, 0, 10},
-      {"riga_10MB_virgole",
+      {"row_10MB_commas",
        [] { return linea_base({}, std::string(10u << 20, ',') + "\r\n"); },
        [] { return treno_base(); }, 0, 10},
   };
 }
 
-INSTANTIATE_TEST_SUITE_P(Casi, IngressoGrande, ::testing::ValuesIn(casi_grandi()),
+INSTANTIATE_TEST_SUITE_P(Cases, LargeInput, ::testing::ValuesIn(casi_grandi()),
                          [](const auto& info) { return std::string(info.param.nome); });
 
 // ---- A million rows of one kind, on the longest route.
@@ -248,7 +248,7 @@ std::vector<caso_grande> casi_milione() {
   return {
       {"pendenze", solo_linea([](size_t i) { return "pendenza, " + std::to_string(i) + ", -3\r\n"; }),
        treno_vuoto, 0, 30},
-      {"pendenze_stessa_posizione", solo_linea([](size_t) { return std::string("pendenza, 5000, 2\r\n"); }),
+      {"pendenze_same_position", solo_linea([](size_t) { return std::string("pendenza, 5000, 2\r\n"); }),
        treno_vuoto, 0, 30},
       {"curve", solo_linea([](size_t i) { return "curvas6, " + std::to_string(i) + ", 0\r\n"; }),
        treno_vuoto, 0, 30},
@@ -288,7 +288,7 @@ std::vector<caso_grande> casi_milione() {
   };
 }
 
-INSTANTIATE_TEST_SUITE_P(UnMilioneDiRighe, IngressoGrande, ::testing::ValuesIn(casi_milione()),
+INSTANTIATE_TEST_SUITE_P(AMillionRows, LargeInput, ::testing::ValuesIn(casi_milione()),
                          [](const auto& info) { return std::string(info.param.nome); });
 
 // ---- Numbers at the 32-bit limits, and just past them, in every value of
@@ -378,7 +378,7 @@ ingresso_compilazione con_riga(const tipo_riga& t, const std::string& riga, bool
   return in;
 }
 
-TEST(ValoriAlLimite, EveryValueOfEveryRowKindEndsCleanOrWithARecordedFault) {
+TEST(ValuesAtTheLimits, EveryValueOfEveryRowKindEndsCleanOrWithARecordedFault) {
   const char* limiti[] = {"2147483647", "-2147483648", "2147483648", "-2147483649",
                           "32767",      "32768",       "-32769",     "65535",
                           "65536",      "255",         "256",        "-1",
@@ -396,7 +396,7 @@ TEST(ValoriAlLimite, EveryValueOfEveryRowKindEndsCleanOrWithARecordedFault) {
   }
 }
 
-TEST(CampiMancantiOInPiu, EveryRowKindEndsCleanOrWithARecordedFault) {
+TEST(MissingOrExtraFields, EveryRowKindEndsCleanOrWithARecordedFault) {
   for (const tipo_riga& t : tipi_riga()) {
     SCOPED_TRACE(t.chiave);
     // One value missing, the row running into the end of the file: the read

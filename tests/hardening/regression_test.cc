@@ -41,9 +41,9 @@ std::string nome_prova(const ::testing::TestParamInfo<std::string>& info) {
   return n;
 }
 
-class RegressioneCompile : public ::testing::TestWithParam<std::string> {};
+class CompileRegression : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(RegressioneCompile, HoldsEveryProperty) {
+TEST_P(CompileRegression, HoldsEveryProperty) {
   const auto in = dividi_ingresso(read_file(GetParam()));
   EXPECT_EQ(compila_e_verifica(in).violazione, "");
   // Sources that compile cleanly also come back through a decompile.
@@ -52,20 +52,20 @@ TEST_P(RegressioneCompile, HoldsEveryProperty) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Ingressi, RegressioneCompile,
+INSTANTIATE_TEST_SUITE_P(Inputs, CompileRegression,
                          ::testing::ValuesIn(ingressi("fuzz_compile")), nome_prova);
 
-class RegressioneCampi : public ::testing::TestWithParam<std::string> {};
+class FieldsRegression : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(RegressioneCampi, HoldsEveryProperty) {
+TEST_P(FieldsRegression, HoldsEveryProperty) {
   EXPECT_EQ(verifica_campi(read_file(GetParam())), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Ingressi, RegressioneCampi, ::testing::ValuesIn(ingressi("fuzz_fields")),
+INSTANTIATE_TEST_SUITE_P(Inputs, FieldsRegression, ::testing::ValuesIn(ingressi("fuzz_fields")),
                          nome_prova);
 
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(RegressioneCompile);
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(RegressioneCampi);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CompileRegression);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(FieldsRegression);
 
 }  // namespace
 }  // namespace scenario::testing

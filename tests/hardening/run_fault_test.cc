@@ -12,7 +12,6 @@
 
 #include "model/file_names.h"
 #include "platform/file_system.h"
-#include "platform/forwarding_file_system.h"
 #include "run/run.h"
 #include "support/test_support.h"
 
@@ -113,25 +112,11 @@ TEST(RunWithAFailingChange, EveryChangeOfTheRunFailsCleanly) {
   }
 }
 
-// Removes a source just before it is read, as another program might.
-class FileSystemCheSvuota final : public ForwardingFileSystem {
- public:
-  FileSystemCheSvuota(FileSystem& inner, std::string vittima)
-      : ForwardingFileSystem(inner), vittima_(std::move(vittima)) {}
-  std::optional<IoError> read(const std::string& path, std::string* data) override {
-    if (path == vittima_) inner().remove(path);
-    return ForwardingFileSystem::read(path, data);
-  }
-
- private:
-  std::string vittima_;
-};
-
-class SorgenteSparita : public ::testing::TestWithParam<int> {};
+class SourceGone : public ::testing::TestWithParam<int> {};
 
 // The run wrote the source a moment before: its loss is a failure of the
 // file system, not a fault of the scenario, and no binary file is written.
-TEST_P(SorgenteSparita, IsAFileSystemFailureNamingThePath) {
+TEST_P(SourceGone, IsAFileSystemFailureNamingThePath) {
   const std::string vittima = sorgenti()[GetParam()];
   MemoryFileSystem nuovi = cartella_con_uscite_vecchie();
   {
@@ -140,7 +125,7 @@ TEST_P(SorgenteSparita, IsAFileSystemFailureNamingThePath) {
   }
   const MemoryFileSystem prima = cartella_con_uscite_vecchie();
   MemoryFileSystem disk = prima;
-  FileSystemCheSvuota fs(disk, vittima);
+  SourceRemovingFileSystem fs(disk, vittima);
   std::ostringstream err;
   EXPECT_EQ(esegui(fs, kCartella, err), 3) << err.str();
   EXPECT_NE(err.str().find(vittima + ": "), std::string::npos) << err.str();
@@ -148,7 +133,7 @@ TEST_P(SorgenteSparita, IsAFileSystemFailureNamingThePath) {
   verifica_dopo_il_guasto(prima, disk, nuovi, err.str());
 }
 
-INSTANTIATE_TEST_SUITE_P(LineaOTreno, SorgenteSparita, ::testing::Values(0, 1));
+INSTANTIATE_TEST_SUITE_P(LineOrService, SourceGone, ::testing::Values(0, 1));
 
 }  // namespace
 }  // namespace scenario::testing

@@ -10,7 +10,7 @@ namespace {
 // A route of 88,000 m with its track plan filled as the line reader leaves it.
 stato_compilazione route_of_88_km() {
   stato_compilazione s;
-  s.genera_linea = 1;
+  s.genera_linea = true;
   dimensiona(s, 88000);
   auto& m = s.matrice_linea;
   m.imposta_intero(0, 0, 0);

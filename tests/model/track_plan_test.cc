@@ -25,7 +25,7 @@ struct punto {
 // A plan and, beside it, what each point was last given.
 struct piano {
   explicit piano(int32_t ultimo) : attesi(static_cast<size_t>(ultimo) + 1) {
-    s.genera_linea = 1;
+    s.genera_linea = true;
     s.matrice_linea.dimensiona(ultimo);
   }
   void intero(int32_t i, int16_t x, int16_t y) {
@@ -67,9 +67,9 @@ struct caso {
   bool senza_copia;  // the plan is finished: its bytes are the file as they stand
 };
 
-class PianoDeiBinari : public ::testing::TestWithParam<caso> {};
+class TrackPlanBuffer : public ::testing::TestWithParam<caso> {};
 
-TEST_P(PianoDeiBinari, ReadsBackAsSetAndEncodesElementByElement) {
+TEST_P(TrackPlanBuffer, ReadsBackAsSetAndEncodesElementByElement) {
   const caso& c = GetParam();
   piano p(c.ultimo);
   c.riempi(p);
@@ -97,7 +97,7 @@ TEST_P(PianoDeiBinari, ReadsBackAsSetAndEncodesElementByElement) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Forme, PianoDeiBinari,
+    Shapes, TrackPlanBuffer,
     ::testing::Values(
         caso{"Finished", 40, [](piano& p) { p.come_il_lettore(38); }, true},
         caso{"FinishedAtThe88KmRoute", 95000, [](piano& p) { p.come_il_lettore(94998); }, true},
@@ -163,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
         caso{"Unsized", -1, [](piano&) {}, false}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(PianoDeiBinari, SizingAgainDiscardsThePlan) {
+TEST(TrackPlanBuffer, SizingAgainDiscardsThePlan) {
   stato_compilazione s;
   s.matrice_linea.dimensiona(40);
   s.matrice_linea.imposta_doppio(20, 1, 2);
@@ -171,7 +171,7 @@ TEST(PianoDeiBinari, SizingAgainDiscardsThePlan) {
   EXPECT_EQ(s.matrice_linea.tipo(20), tipo_elemento::vuoto);
   EXPECT_EQ(s.matrice_linea.x(20), 0.0);
   EXPECT_EQ(scrivi_matrice_linea(s).size(), 2u * 2 * 51);
-  s.matrice_linea.libera();
+  s.matrice_linea.release();
   EXPECT_FALSE(s.matrice_linea.dimensionata());
   EXPECT_EQ(scrivi_matrice_linea(s), "");
 }

@@ -18,11 +18,11 @@ constexpr const char* kLinea = "Borgo Varnello_Calmea";
 constexpr const char* kTreno = "Reg 27594";
 
 // A compiled model as the readers leave it: sized, names in rows 85 and 86.
-stato_compilazione read_model(int32_t j) {
+stato_compilazione read_model(bool genera_linea) {
   stato_compilazione s;
   s.nome_linea = kLinea;
   s.nome_treno = kTreno;
-  s.genera_linea = j;
+  s.genera_linea = genera_linea;
   dimensiona(s, 88000);
   s.tabella_sim[riga_linea].testo = kLinea;
   s.tabella_sim[riga_ripetizione].testo = kTreno;
@@ -50,7 +50,7 @@ struct GuardCase {
 class HeaderGuard : public ::testing::TestWithParam<GuardCase> {};
 
 TEST_P(HeaderGuard, RefusesAFilledSlotAndWritesNothing) {
-  stato_compilazione s = read_model(1);
+  stato_compilazione s = read_model(con_matrice_linea);
   GetParam().fill(s);
   MemoryFileSystem disk = disk_with_older_outputs();
   const auto before = disk.files;
@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.slot); });
 
 TEST(Compile, StampsHeaderAndCodesAndReplacesOlderFilesWhole) {
-  stato_compilazione s = read_model(1);
+  stato_compilazione s = read_model(con_matrice_linea);
   MemoryFileSystem disk = disk_with_older_outputs();
   esito_compilazione esito;
   concludi_compilazione(s, disk, "out", esito);
@@ -95,7 +95,7 @@ TEST(Compile, StampsHeaderAndCodesAndReplacesOlderFilesWhole) {
 }
 
 TEST(Compile, WithoutTrackPlanNeitherCreatesNorTouchesIt) {
-  stato_compilazione s = read_model(0);
+  stato_compilazione s = read_model(senza_matrice_linea);
   MemoryFileSystem disk;
   disk.files[out(nomi::linea_dat(kLinea))] = "older plan";
   esito_compilazione esito;
@@ -108,7 +108,7 @@ TEST(Compile, WithoutTrackPlanNeitherCreatesNorTouchesIt) {
 // A model read with a fault of the reader, a warning and a fault of the
 // rules (a slow-down start at cell 30 with all three windows before it full).
 stato_compilazione model_with_faults() {
-  stato_compilazione s = read_model(1);
+  stato_compilazione s = read_model(con_matrice_linea);
   aggiungi_diagnostica(s, diagnostica_errore(15, 99000, {"line.txt", 12, 1}));
   Diagnostic avviso;
   avviso.severity = Severity::kWarning;
@@ -123,7 +123,7 @@ stato_compilazione model_with_faults() {
   return s;
 }
 
-TEST(Compile, TheDesignedCompileWritesAFaultyModelAndReportsErrorsThenWarnings) {
+TEST(Compile, TheOneShotCompileWritesAFaultyModelAndReportsErrorsThenWarnings) {
   stato_compilazione s = model_with_faults();
   MemoryFileSystem disk;
   esito_compilazione esito;
@@ -170,7 +170,7 @@ TEST(Compile, WarningsAloneWriteUnlessCountedAsErrors) {
                        {{{"unknown-keyword"}, true}, true, 0, 0},
                        {{{}, true}, false, 2, 1}};
   for (const caso& k : casi) {
-    stato_compilazione s = read_model(1);
+    stato_compilazione s = read_model(con_matrice_linea);
     Diagnostic avviso;
     avviso.severity = Severity::kWarning;
     avviso.code = "unknown-keyword";
@@ -197,7 +197,7 @@ TEST(Compile, UnsizedRouteWritesNothing) {
   opzioni_compilazione opzioni;
   opzioni.cartella_sorgenti = "in";
   opzioni.cartella_uscita = "out";
-  esito_compilazione esito = memorizza_percorso(s, 1, disk, opzioni);
+  esito_compilazione esito = memorizza_percorso(s, con_matrice_linea, disk, opzioni);
   EXPECT_TRUE(esito.nulla_da_scrivere);
   EXPECT_TRUE(disk.files.empty());
   EXPECT_EQ(stato_uscita(esito, s), 1);
@@ -209,7 +209,7 @@ TEST(Compile, AFailedWriteOnDiskKeepsTheOlderFilesAndNamesThePath) {
   const std::string linea = dir.file(nomi::linea_dat(kLinea));
   testing::write_file(linea, "older plan");
   ASSERT_EQ(::mkdir(sim.c_str(), 0755), 0);  // a directory where ".sim" must go
-  stato_compilazione s = read_model(1);
+  stato_compilazione s = read_model(con_matrice_linea);
   PosixFileSystem disk;
   esito_compilazione esito;
   concludi_compilazione(s, disk, dir.path(), esito);
@@ -223,7 +223,7 @@ TEST(Compile, AFailedWriteOnDiskKeepsTheOlderFilesAndNamesThePath) {
             (std::vector<std::string>{nomi::sim(kLinea, kTreno), nomi::linea_dat(kLinea)}));
 }
 
-TEST(Minimo, ReturnsTheSmallerAndTheFirstOnTies) {
+TEST(Minimum, ReturnsTheSmallerAndTheFirstOnTies) {
   EXPECT_EQ(minimo(180, 200), 180);
   EXPECT_EQ(minimo(180, 120), 120);
   EXPECT_EQ(minimo(180, 180), 180);

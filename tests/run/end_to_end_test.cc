@@ -42,7 +42,7 @@ std::map<std::string, std::string> leggi_uscite(const TempDir& dir) {
 // The board texts and the station names, in the order the sources give them.
 std::vector<std::string> testi_cartelli() {
   std::vector<std::string> out;
-  for (const auto& r : sezione(righe_crlf(componi_testo(tabella_linea())), "[indicazioni]")) {
+  for (const auto& r : sezione(linee_testo_crlf(componi_testo(tabella_linea())), "[indicazioni]")) {
     out.push_back(campi(r)[2]);
   }
   return out;
@@ -55,7 +55,7 @@ struct stazione_sorgente {
 
 std::vector<stazione_sorgente> stazioni_sorgente() {
   std::vector<stazione_sorgente> out;
-  for (const auto& r : sezione(righe_crlf(componi_testo(tabella_treno())), "[stazioni]")) {
+  for (const auto& r : sezione(linee_testo_crlf(componi_testo(tabella_treno())), "[stazioni]")) {
     const auto c = campi(r);
     out.push_back({numero(c[2]), c[17]});
   }
@@ -74,7 +74,7 @@ std::pair<int32_t, int32_t> codici_attesi() {
   return {og, st};
 }
 
-class Esecuzione : public ::testing::Test {
+class OneShotRun : public ::testing::Test {
  protected:
   void esegui_in(const TempDir& dir) {
     std::ostringstream err;
@@ -86,7 +86,7 @@ class Esecuzione : public ::testing::Test {
   PosixFileSystem fs_;
 };
 
-TEST_F(Esecuzione, LasciaLeSeiUsciteEIlModelloCompleto) {
+TEST_F(OneShotRun, LeavesTheSixOutputsAndTheWholeModel) {
   TempDir dir;
   esegui_in(dir);
   // The two sources were compiled and deleted; nothing else is left.
@@ -136,7 +136,7 @@ TEST_F(Esecuzione, LasciaLeSeiUsciteEIlModelloCompleto) {
   const int con_fermata = static_cast<int>(
       std::count_if(stazioni.begin(), stazioni.end(), [](auto& s) { return s.tipo < 25; }));
   const int segnali = static_cast<int>(
-      sezione(righe_crlf(componi_testo(tabella_treno())), "[segnali]").size());
+      sezione(linee_testo_crlf(componi_testo(tabella_treno())), "[segnali]").size());
   EXPECT_EQ(tipi, (std::map<int, int>{{1, segnali},      // signals
                                       {2, 1},            // slow-down end
                                       {3, 1},            // slow-down start
@@ -149,7 +149,7 @@ TEST_F(Esecuzione, LasciaLeSeiUsciteEIlModelloCompleto) {
   EXPECT_EQ(avvicinamenti, 4 * (con_fermata + segnali));
 }
 
-TEST_F(Esecuzione, UnaSecondaEsecuzioneDaGliStessiByte) {
+TEST_F(OneShotRun, ASecondRunGivesTheSameBytes) {
   TempDir dir;
   esegui_in(dir);
   const auto prima = leggi_uscite(dir);
@@ -158,7 +158,7 @@ TEST_F(Esecuzione, UnaSecondaEsecuzioneDaGliStessiByte) {
   EXPECT_TRUE(leggi_uscite(dir) == prima);
 }
 
-TEST_F(Esecuzione, UsciteVecchiePiuLungheSonoSostituiteIntere) {
+TEST_F(OneShotRun, LongerOlderOutputsAreReplacedWhole) {
   TempDir pulita, vecchia;
   esegui_in(pulita);
   const auto attese = leggi_uscite(pulita);
@@ -176,7 +176,7 @@ TEST_F(Esecuzione, UsciteVecchiePiuLungheSonoSostituiteIntere) {
 
 // The built program, copied into a folder of its own, writes there whatever
 // the current directory.
-TEST_F(Esecuzione, IlProgrammaScriveNellaSuaCartella) {
+TEST_F(OneShotRun, TheProgramWritesIntoItsOwnFolder) {
   TempDir pulita, cartella, altrove;
   esegui_in(pulita);
   const std::string programma = cartella.file("genera_scenario");

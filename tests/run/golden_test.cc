@@ -101,7 +101,7 @@ std::string dump(const TempDir& dir, const std::string& file) {
   return r.out;
 }
 
-TEST(Golden, LeUsciteDellEsecuzioneSonoQuelleConservate) {
+TEST(Golden, TheRunsOutputsAreTheKeptOnes) {
   TempDir dir;
   PosixFileSystem fs;
   std::ostringstream err;

@@ -14,23 +14,23 @@
 namespace scenario::testing {
 namespace {
 
-std::vector<std::string> linea() { return righe_crlf(componi_testo(tabella_linea())); }
+std::vector<std::string> linea() { return linee_testo_crlf(componi_testo(tabella_linea())); }
 
 struct riga_citata {
   size_t indice;  // from 0
   const char* testo;
 };
 
-class RigheCitateLinea : public ::testing::TestWithParam<riga_citata> {};
+class EmbeddedLineQuotedRow : public ::testing::TestWithParam<riga_citata> {};
 
-TEST_P(RigheCitateLinea, StaAlSuoPosto) {
+TEST_P(EmbeddedLineQuotedRow, StandsInItsPlace) {
   const auto righe = linea();
   ASSERT_EQ(righe.size(), 243u);
   EXPECT_EQ(righe[GetParam().indice], GetParam().testo);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Linea, RigheCitateLinea,
+    LineDescription, EmbeddedLineQuotedRow,
     ::testing::Values(
         riga_citata{0, "[generale]"}, riga_citata{1, "lunghezza percorso,    88000"},
         riga_citata{2, "progressiva chilometrica uno,    0,    46000,    1"},
@@ -60,9 +60,9 @@ struct sezione_attesa {
   const char* forma;  // every row matches it
 };
 
-class SezioniLinea : public ::testing::TestWithParam<sezione_attesa> {};
+class EmbeddedLineSection : public ::testing::TestWithParam<sezione_attesa> {};
 
-TEST_P(SezioniLinea, ContaERispettaLaForma) {
+TEST_P(EmbeddedLineSection, HasItsCountAndForm) {
   const auto& p = GetParam();
   const auto righe = sezione(linea(), p.intestazione);
   EXPECT_EQ(righe.size(), p.righe);
@@ -71,7 +71,7 @@ TEST_P(SezioniLinea, ContaERispettaLaForma) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Linea, SezioniLinea,
+    LineDescription, EmbeddedLineSection,
     ::testing::Values(
         sezione_attesa{"[generale]", 8, ".*"},
         sezione_attesa{"[curve]", 103, R"(curva[ds][2-5],  \d+,  \d+)"},
@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
                        R"(cartello_indicatore,  \d+,   (\([^()]+\)){2,3})"},
         sezione_attesa{"[fine]", 0, ".*"}));
 
-TEST(Linea, SezioniInOrdineEFineDelFileMaiScritta) {
+TEST(EmbeddedLine, SectionsInOrderAndTheEndMarkNeverWritten) {
   const auto righe = linea();
   std::vector<std::string> intestazioni;
   for (const auto& r : righe) {
@@ -98,7 +98,7 @@ TEST(Linea, SezioniInOrdineEFineDelFileMaiScritta) {
   EXPECT_LE(tabella.size() - 1, righe_massime);
 }
 
-TEST(Linea, CurveSenzaSovrapposizioni) {
+TEST(EmbeddedLine, CurvesDoNotOverlap) {
   std::map<std::string, int> conteggio;
   int32_t inizio_prec = -1, fine_prec = 0;
   bool lunghezza_min = false, lunghezza_max = false;
@@ -144,7 +144,7 @@ std::vector<galleria_letta> gallerie_lette() {
   return out;
 }
 
-TEST(Linea, Gallerie) {
+TEST(EmbeddedLine, Tunnels) {
   const auto g = gallerie_lette();
   ASSERT_EQ(g.size(), 58u);
   int tipo12 = 0;
@@ -170,7 +170,7 @@ TEST(Linea, Gallerie) {
   EXPECT_EQ(g.back().inizio, 83700);
 }
 
-TEST(Linea, IndicatoriDiVelocita) {
+TEST(EmbeddedLine, SpeedIndicatorBoards) {
   const auto righe = sezione(linea(), "[cartelli]");
   ASSERT_EQ(righe.size(), 18u);
   int32_t prec = 0;
@@ -205,7 +205,7 @@ std::vector<std::string> facce(const std::string& testo) {
   return out;
 }
 
-TEST(Linea, CartelliIndicatori) {
+TEST(EmbeddedLine, TextBoards) {
   const auto g = gallerie_lette();
   std::set<int32_t> inizi;
   for (const auto& x : g) inizi.insert(x.inizio);
@@ -265,13 +265,13 @@ TEST(Linea, CartelliIndicatori) {
   EXPECT_EQ(larghezza_max, 15u);
 }
 
-TEST(Linea, FacciaDelCartello) {
+TEST(EmbeddedLine, BoardFace) {
   EXPECT_EQ(faccia_cartello({"GALLERIA", "ROVELLO", "m.1100"}), "(GALLERIA)(ROVELLO )(m.1100  )");
   EXPECT_EQ(faccia_cartello({"BIVIO", "SAN VENANZIO"}), "(BIVIO       )(SAN VENANZIO)");
 }
 
 // The code's tunnel table is what the line description writes.
-TEST(Linea, TabellaGallerieComeScritta) {
+TEST(EmbeddedLine, TunnelTableAsWritten) {
   const auto g = gallerie_lette();
   ASSERT_EQ(gallerie().size(), g.size());
   for (size_t i = 0; i < g.size(); ++i) {

@@ -14,23 +14,23 @@
 namespace scenario::testing {
 namespace {
 
-std::vector<std::string> treno() { return righe_crlf(componi_testo(tabella_treno())); }
+std::vector<std::string> treno() { return linee_testo_crlf(componi_testo(tabella_treno())); }
 
 struct riga_citata {
   size_t indice;  // from 0
   const char* testo;
 };
 
-class RigheCitateTreno : public ::testing::TestWithParam<riga_citata> {};
+class EmbeddedServiceQuotedRow : public ::testing::TestWithParam<riga_citata> {};
 
-TEST_P(RigheCitateTreno, StaAlSuoPosto) {
+TEST_P(EmbeddedServiceQuotedRow, StandsInItsPlace) {
   const auto righe = treno();
   ASSERT_EQ(righe.size(), 111u);
   EXPECT_EQ(righe[GetParam().indice], GetParam().testo);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Treno, RigheCitateTreno,
+    ServiceDescription, EmbeddedServiceQuotedRow,
     ::testing::Values(
         riga_citata{0, "[generale]"}, riga_citata{1, "numero vetture,    7"},
         riga_citata{2, "percentuale massa frenata,    125"}, riga_citata{3, "sabbia,    0"},
@@ -51,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
         riga_citata{108, "segnale,   87100,   2, 2, 3,  1, 0,    2,  2,1,1, 0"},
         riga_citata{109, "[codici]"}, riga_citata{110, "[fine]"}));
 
-TEST(Treno, RigheCitateNelMezzo) {
+TEST(EmbeddedService, QuotedRowsInTheMiddle) {
   const auto righe = treno();
   for (const char* citata : {"segnale,   14700,   1, 5, 6,  0, 0,    1,  3,1,0, 0",
                              "segnale,   42500,   2, 2, 3,  0, 0,    2,  2,1,0, 210"}) {
@@ -59,7 +59,7 @@ TEST(Treno, RigheCitateNelMezzo) {
   }
 }
 
-TEST(Treno, LimitiDiVelocita) {
+TEST(EmbeddedService, SpeedLimits) {
   const auto righe = sezione(treno(), "[vel_limite]");
   ASSERT_EQ(righe.size(), 20u);
   const std::regex forma(R"(velocita,( {0,7}\d+),( {0,5}\d+))");
@@ -81,7 +81,7 @@ TEST(Treno, LimitiDiVelocita) {
   }
 }
 
-TEST(Treno, Stazioni) {
+TEST(EmbeddedService, Stations) {
   const auto righe = sezione(treno(), "[stazioni]");
   ASSERT_EQ(righe.size(), 34u);
   // Position in 8, then the groups: type, length, three single digits,
@@ -113,11 +113,11 @@ TEST(Treno, Stazioni) {
   EXPECT_EQ(sosta, (std::map<int, int>{{0, 12}, {1, 1}, {60, 21}}));
   EXPECT_EQ(senza_orario, 11);
   // Stations and text boards share the 78 rows of the scenario table.
-  EXPECT_EQ(righe.size() + sezione(righe_crlf(componi_testo(tabella_linea())), "[indicazioni]").size(),
+  EXPECT_EQ(righe.size() + sezione(linee_testo_crlf(componi_testo(tabella_linea())), "[indicazioni]").size(),
             78u);
 }
 
-TEST(Treno, Segnali) {
+TEST(EmbeddedService, Signals) {
   const auto righe = sezione(treno(), "[segnali]");
   ASSERT_EQ(righe.size(), 43u);
   const std::regex forma(

@@ -13,22 +13,22 @@ namespace scenario::testing {
 
 // The lines of a text whose every line ends with CR LF; a stray CR or LF,
 // or a last line without its end, fails the test.
-inline std::vector<std::string> righe_crlf(const std::string& testo) {
-  std::vector<std::string> righe;
+inline std::vector<std::string> linee_testo_crlf(const std::string& testo) {
+  std::vector<std::string> linee_testo;
   size_t inizio = 0;
   while (inizio < testo.size()) {
     const size_t fine = testo.find("\r\n", inizio);
     if (fine == std::string::npos) {
       ADD_FAILURE() << "last line without CR LF: " << testo.substr(inizio);
-      righe.push_back(testo.substr(inizio));
+      linee_testo.push_back(testo.substr(inizio));
       break;
     }
-    std::string riga = testo.substr(inizio, fine - inizio);
-    EXPECT_EQ(riga.find_first_of("\r\n"), std::string::npos) << "stray line break in: " << riga;
-    righe.push_back(std::move(riga));
+    std::string linea_testo = testo.substr(inizio, fine - inizio);
+    EXPECT_EQ(linea_testo.find_first_of("\r\n"), std::string::npos) << "stray line break in: " << linea_testo;
+    linee_testo.push_back(std::move(linea_testo));
     inizio = fine + 2;
   }
-  return righe;
+  return linee_testo;
 }
 
 // The fields of a row split at every comma, blanks around each removed.

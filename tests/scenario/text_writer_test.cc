@@ -15,28 +15,28 @@ struct caso_testo {
 
 void PrintTo(const caso_testo& c, std::ostream* os) { *os << c.nome; }
 
-class ComponiTesto : public ::testing::TestWithParam<caso_testo> {};
+class ComposeText : public ::testing::TestWithParam<caso_testo> {};
 
-TEST_P(ComponiTesto, ScriveFinoAllaFineDelFile) {
+TEST_P(ComposeText, WritesUpToTheEndMarker) {
   EXPECT_EQ(componi_testo(GetParam().tabella), GetParam().atteso);
 }
 
 const std::string kFine(fine_del_file);
 
 INSTANTIATE_TEST_SUITE_P(
-    Scrittore, ComponiTesto,
+    TextWriter, ComposeText,
     ::testing::Values(
-        caso_testo{"SoloFine", {kFine}, ""},
-        caso_testo{"RigheVuoteESpaziFinali", {"", "a  ", "", kFine}, "\r\na  \r\n\r\n"},
+        caso_testo{"OnlyTheMarker", {kFine}, ""},
+        caso_testo{"EmptyLinesAndTrailingBlanks", {"", "a  ", "", kFine}, "\r\na  \r\n\r\n"},
         // A line equal to the marker ends the text, whatever follows it.
-        caso_testo{"FineNelMezzo", {"a", kFine, "b", kFine}, "a\r\n"},
+        caso_testo{"MarkerInTheMiddle", {"a", kFine, "b", kFine}, "a\r\n"},
         // Only the exact, whole text is the marker.
-        caso_testo{"QuasiFine",
+        caso_testo{"NearlyTheMarker",
                    {"Riferimento fine del file", kFine + " ", "x" + kFine, kFine},
                    "Riferimento fine del file\r\n" + kFine + " \r\nx" + kFine + "\r\n"}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-TEST(Scrittore, SostituisceUnFilePiuLungo) {
+TEST(TextWriter, ReplacesALongerFile) {
   MemoryFileSystem disk;
   disk.files["dir/x.txt"] = std::string(10'000, 'v');
   ASSERT_FALSE(scrivi_testo(disk, "dir/x.txt", {"uno", "due", kFine}));
@@ -46,7 +46,7 @@ TEST(Scrittore, SostituisceUnFilePiuLungo) {
   EXPECT_EQ(disk.files.size(), 1u);
 }
 
-TEST(Scrittore, Formato) {
+TEST(TextWriter, Format) {
   EXPECT_EQ(formato("velocita,%*d,%6d", 8, 800, 110), "velocita,     800,   110");
   EXPECT_EQ(formato("%s", std::string(300, 'x').c_str()), std::string(300, 'x'));
   EXPECT_EQ(formato("%s", ""), "");

@@ -44,7 +44,7 @@ void compila(const ingresso_compilazione& in, compilazione* c) {
   opzioni.cartella_sorgenti = cartella_sorgenti;
   opzioni.cartella_uscita = cartella_uscita;
   opzioni.elimina_sorgenti = in.elimina;
-  c->esito = memorizza_percorso(c->stato, in.genera_linea ? 1 : 0, c->fs, opzioni);
+  c->esito = memorizza_percorso(c->stato, in.genera_linea, c->fs, opzioni);
 }
 
 // The files of the output folder by name, without copying them.
@@ -189,7 +189,7 @@ std::string verifica_controllo(const ingresso_compilazione& in, const compilazio
   stato_compilazione s;
   s.nome_linea = nome_linea_incorporata;
   s.nome_treno = nome_treno_incorporato;
-  const esito_compilazione e = verifica_sorgenti(s, 1, fs, cartella_sorgenti, {});
+  const esito_compilazione e = verifica_sorgenti(s, con_matrice_linea, fs, cartella_sorgenti, {});
   if (e.errore_io) return "a check met a file-system failure in memory: " + e.errore_io->path;
   if (fs.files != file_prima || !e.scritti.empty()) return "a check changed or wrote files";
   const Diagnostics& compilate = prima.stato.diagnostiche;
@@ -261,7 +261,7 @@ std::string verifica_campi(std::string_view dati) {
 
   flusso_campi f(testo);
   size_t letture = 0;
-  int riga_precedente = 0;
+  int linea_testo_precedente = 0;
   std::string campo;
   while (!f.fine()) {
     if (++letture > testo.size()) return "the stream does not reach its end";
@@ -290,9 +290,9 @@ std::string verifica_campi(std::string_view dati) {
       }
       if (campo.find_first_of("\r\n") != std::string::npos) return "a text field holds a line end";
     }
-    if (f.riga() < riga_precedente) return "the line number went back";
-    if (f.riga() < 1 || static_cast<size_t>(f.riga()) > righe) return "line number out of range";
-    riga_precedente = f.riga();
+    if (f.linea_testo() < linea_testo_precedente) return "the line number went back";
+    if (f.linea_testo() < 1 || static_cast<size_t>(f.linea_testo()) > righe) return "line number out of range";
+    linea_testo_precedente = f.linea_testo();
   }
   std::string resto;
   int32_t v = 0;

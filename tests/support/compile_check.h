@@ -18,7 +18,7 @@ namespace scenario::testing {
 struct ingresso_compilazione {
   std::string linea;                 // the line description
   std::optional<std::string> treno;  // the service description; none: the file is missing
-  bool genera_linea = true;          // j of memorizza_percorso
+  bool genera_linea = true;          // build and write the track plan too
   bool elimina = false;              // delete the sources once read (the one-shot run)
 };
 

@@ -1,5 +1,5 @@
 // The faults of a compile as the tests look at them: the errors that carry
-// a fault number, in order, with their number, position and row.
+// a fault number, in order, with their number, position, file and line.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +15,7 @@ struct guasto_visto {
   int32_t numero = 0;
   std::optional<int32_t> posizione;
   std::string file;
-  int riga = 0;
+  int linea_testo = 0;
 };
 
 inline std::vector<guasto_visto> guasti_di(const stato_compilazione& s) {

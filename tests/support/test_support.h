@@ -1,12 +1,15 @@
 // Helpers shared by the tests: temporary folders, file access, running the
-// built programs and a file system whose Nth change fails.
+// built programs, a file system whose Nth change fails and one that loses a
+// file just before it is read.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 
 namespace scenario::testing {
 
@@ -63,6 +66,20 @@ class FaultyFileSystem final : public FileSystem {
   FileSystem& inner_;
   int fail_at_;
   int count_ = 0;
+};
+
+// Removes `victim` just before it is read, as another program might.
+class SourceRemovingFileSystem final : public ForwardingFileSystem {
+ public:
+  SourceRemovingFileSystem(FileSystem& inner, std::string victim)
+      : ForwardingFileSystem(inner), victim_(std::move(victim)) {}
+  std::optional<IoError> read(const std::string& path, std::string* data) override {
+    if (path == victim_) inner().remove(path);
+    return ForwardingFileSystem::read(path, data);
+  }
+
+ private:
+  std::string victim_;
 };
 
 }  // namespace scenario::testing

@@ -116,7 +116,7 @@ TEST_F(CheckTool, AllowAndWerror) {
   EXPECT_NE(ignoto.err.find("unknown-keyword"), std::string::npos) << "lists the codes";
 }
 
-TEST(CheckToolUso, BadUsageAndHelp) {
+TEST(CheckToolUsage, BadUsageAndHelp) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"check"}, {"check", "--dir", "x", "--line", "y"},
         {"check", "--dir", "x", "--line", "y", "--train", "z", "--out", "w"},

@@ -56,7 +56,7 @@ std::string valore(const std::string& json, const std::string& chiave, size_t da
   return json.substr(inizio, fine - inizio);
 }
 
-class CompilaTool : public ::testing::Test {
+class CompileTool : public ::testing::Test {
  protected:
   void scrivi(const std::string& linea, const std::string& treno) {
     write_file(dir.file(kFileLinea), linea);
@@ -70,7 +70,7 @@ class CompilaTool : public ::testing::Test {
   TempDir dir;
 };
 
-TEST_F(CompilaTool, CleanCompileWritesTheThreeFilesAndKeepsTheSources) {
+TEST_F(CompileTool, CleanCompileWritesTheThreeFilesAndKeepsTheSources) {
   scrivi(kLineaBuona, kTrenoBuono);
   const auto r = compila({"--json"});
   EXPECT_EQ(r.status, 0) << r.err;
@@ -88,7 +88,7 @@ TEST_F(CompilaTool, CleanCompileWritesTheThreeFilesAndKeepsTheSources) {
   EXPECT_EQ(read_file(dir.file(kFileTreno)), kTrenoBuono);
 }
 
-TEST_F(CompilaTool, FaultsArePrintedWithFileLineAndPosition) {
+TEST_F(CompileTool, FaultsArePrintedWithFileLineAndPosition) {
   // Line 6: a gradient beyond the route (15); service line 3: an abbattimento
   // on the cell of the one before it (7).
   scrivi(crlf({"[generale]", "lunghezza percorso, 3000", "[pendenze]", "pendenza, 0, 0", "", "pendenza, 9950, 1",
@@ -123,7 +123,7 @@ TEST_F(CompilaTool, FaultsArePrintedWithFileLineAndPosition) {
   EXPECT_TRUE(file_exists(treno));
 }
 
-TEST_F(CompilaTool, AFaultKeepsTheOlderFilesUnlessWriteFaultyWritesTheDesignedOnes) {
+TEST_F(CompileTool, AFaultKeepsTheOlderFilesUnlessWriteFaultyWritesTheFaultyOnes) {
   // Older outputs of a good compile.
   scrivi(kLineaBuona, kTrenoBuono);
   ASSERT_EQ(compila().status, 0);
@@ -163,7 +163,7 @@ TEST_F(CompilaTool, AFaultKeepsTheOlderFilesUnlessWriteFaultyWritesTheDesignedOn
     opzioni_compilazione opzioni;
     opzioni.cartella_sorgenti = "in";
     opzioni.cartella_uscita = "out";
-    const esito_compilazione esito = memorizza_percorso(s, 1, memoria, opzioni);
+    const esito_compilazione esito = memorizza_percorso(s, con_matrice_linea, memoria, opzioni);
     ASSERT_EQ(esito.scritti.size(), 3u);
     EXPECT_EQ(s.numero_errore, 16);
     for (const auto& b : binari) write_file(atteso.file(b), memoria.files[join_path("out", b)]);
@@ -175,7 +175,7 @@ TEST_F(CompilaTool, AFaultKeepsTheOlderFilesUnlessWriteFaultyWritesTheDesignedOn
   }
 }
 
-TEST_F(CompilaTool, FaultWithoutPositionOrLineGivesNulls) {
+TEST_F(CompileTool, FaultWithoutPositionOrLineGivesNulls) {
   scrivi(kLineaBuona, "");
   const auto r = compila({"--json"});
   EXPECT_EQ(r.status, 2);
@@ -196,7 +196,7 @@ TEST_F(CompilaTool, FaultWithoutPositionOrLineGivesNulls) {
   EXPECT_EQ(valore(due.out, "line"), "3");
 }
 
-TEST_F(CompilaTool, OutFolderAndNoTrackPlan) {
+TEST_F(CompileTool, OutFolderAndNoTrackPlan) {
   scrivi(kLineaBuona, kTrenoBuono);
   TempDir out;
   const auto r = compila({"--out", out.path(), "--no-track-plan"});
@@ -205,7 +205,7 @@ TEST_F(CompilaTool, OutFolderAndNoTrackPlan) {
   EXPECT_EQ(list_dir(dir.path()).size(), 2u) << "nothing written beside the sources";
 }
 
-TEST_F(CompilaTool, MissingLineFileWritesNothing) {
+TEST_F(CompileTool, MissingLineFileWritesNothing) {
   write_file(dir.file(kFileTreno), kTrenoBuono);
   const auto r = compila({"--json"});
   EXPECT_EQ(r.status, 1);
@@ -217,7 +217,7 @@ TEST_F(CompilaTool, MissingLineFileWritesNothing) {
   EXPECT_EQ(list_dir(dir.path()), (std::vector<std::string>{kFileTreno}));
 }
 
-TEST_F(CompilaTool, HeaderGuardRefusesToWrite) {
+TEST_F(CompileTool, HeaderGuardRefusesToWrite) {
   // A text board at 0 m lands in cell 1 and fills the slot of the stamp 5121.
   scrivi(crlf({"[generale]", "lunghezza percorso, 3000", "[x]", "cartello_indicatore, 0, (A)", "[fine]"}),
          kTrenoBuono);
@@ -229,7 +229,7 @@ TEST_F(CompilaTool, HeaderGuardRefusesToWrite) {
   EXPECT_EQ(list_dir(dir.path()).size(), 2u);
 }
 
-TEST_F(CompilaTool, OutFolderIsCreatedWhenMissing) {
+TEST_F(CompileTool, OutFolderIsCreatedWhenMissing) {
   scrivi(kLineaBuona, kTrenoBuono);
   const std::string nuova = dir.file("nuova/binari");
   const auto r = compila({"--out", nuova});
@@ -238,7 +238,7 @@ TEST_F(CompilaTool, OutFolderIsCreatedWhenMissing) {
             (std::vector<std::string>{"Val_Prova_R 7.dat", "Val_Prova_R 7.sim", "Val_Prova_linea.dat"}));
 }
 
-TEST_F(CompilaTool, FileSystemFailures) {
+TEST_F(CompileTool, FileSystemFailures) {
   scrivi(kLineaBuona, kTrenoBuono);
   // A folder cannot be made below a plain file.
   const auto r = compila({"--out", dir.file(kFileLinea) + "/sotto"});
@@ -255,7 +255,7 @@ TEST_F(CompilaTool, FileSystemFailures) {
   EXPECT_EQ(list_dir(altra.path()), (std::vector<std::string>{kFileTreno, kFileLinea}));
 }
 
-TEST(CompilaToolUso, BadUsageAndHelp) {
+TEST(CompileToolUsage, BadUsageAndHelp) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"compile"}, {"compile", "--dir", "x", "--line", "y"},
         {"compile", "--dir", "x", "--line", "y", "--train", "z", "--bogus"},

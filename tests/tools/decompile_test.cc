@@ -72,7 +72,7 @@ size_t righe_con(const std::string& testo, const std::string& chiave) {
   return n;
 }
 
-TEST(Decompila, EmbeddedScenarioRoundTripsWithTheSimplestRows) {
+TEST(Decompile, EmbeddedScenarioRoundTripsWithTheSimplestRows) {
   const sorgenti_testo src = incorporato();
   const auto e = andata_e_ritorno(src, true, "embedded");
   // Only no-track-plan could warn, and the plan is there.
@@ -99,7 +99,7 @@ TEST(Decompila, EmbeddedScenarioRoundTripsWithTheSimplestRows) {
   EXPECT_NE(e.linea.find("\nprogressiva chilometrica tre, 49000, -49000, 0\r\n"), std::string::npos);
 }
 
-TEST(Decompila, WithoutTrackPlanSaysCurvesAreLostAndRoundTripsTheOtherFiles) {
+TEST(Decompile, WithoutTrackPlanSaysCurvesAreLostAndRoundTripsTheOtherFiles) {
   const auto e = andata_e_ritorno(incorporato(), false, "embedded without plan");
   ASSERT_EQ(e.diagnostiche.size(), 1u) << elenca(e.diagnostiche);
   EXPECT_EQ(e.diagnostiche[0].code, "no-track-plan");
@@ -109,9 +109,9 @@ TEST(Decompila, WithoutTrackPlanSaysCurvesAreLostAndRoundTripsTheOtherFiles) {
 }
 
 // Every scenario of the generator, with and without the track plan.
-class DecompilaGenerato : public ::testing::TestWithParam<uint64_t> {};
+class DecompileGenerated : public ::testing::TestWithParam<uint64_t> {};
 
-TEST_P(DecompilaGenerato, CompileDecompileCompileGivesTheSameBytes) {
+TEST_P(DecompileGenerated, CompileDecompileCompileGivesTheSameBytes) {
   const scenario_generato g = genera_scenario(GetParam());
   for (bool piano : {true, false}) {
     andata_e_ritorno({g.linea, g.treno}, piano,
@@ -119,9 +119,9 @@ TEST_P(DecompilaGenerato, CompileDecompileCompileGivesTheSameBytes) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Semi, DecompilaGenerato, ::testing::Range<uint64_t>(1, 161));
+INSTANTIATE_TEST_SUITE_P(Seeds, DecompileGenerated, ::testing::Range<uint64_t>(1, 161));
 
-TEST(DecompilaGenerato, LongestRouteRoundTrips) {
+TEST(DecompileGenerated, LongestRouteRoundTrips) {
   const scenario_generato g = genera_percorso_lungo(1);
   ASSERT_EQ(g.lunghezza, 1'000'000);
   for (bool piano : {true, false}) andata_e_ritorno({g.linea, g.treno}, piano, "1,000,000 m");
@@ -163,7 +163,7 @@ const caso_scritto kCasi[] = {
      "cartello_indicatore, 1000, \" (A, B) \"\r\ncartello_indicatore, 2000,\r\n", ""},
 };
 
-TEST(Decompila, SourcesThatNeedMoreThanThePlainestRowsComeBack) {
+TEST(Decompile, SourcesThatNeedMoreThanThePlainestRowsComeBack) {
   for (const caso_scritto& c : kCasi) {
     const std::string linea = std::string("[generale]\r\nlunghezza percorso, 20000\r\n") + c.generale +
                               "[liste]\r\n" + c.linea + "[fine]\r\n";
@@ -220,7 +220,7 @@ const danno kDanni[] = {
      "route length 88000 m does not give the route file's 1881 cells"},
 };
 
-TEST(Decompila, DamagedFilesNameWhatCannotBeProducedAndClaimNothing) {
+TEST(Decompile, DamagedFilesNameWhatCannotBeProducedAndClaimNothing) {
   const sorgenti_testo src = incorporato();
   const auto buono = compila_in_memoria(src.linea, src.treno, kLinea, kTreno, true);
   ASSERT_TRUE(buono.scritto);
@@ -266,7 +266,7 @@ const copertura kCoperture[] = {
      "row 80: a board text that no text board names"},
 };
 
-TEST(Decompila, RowsThatCoverEachOtherAreNamedNotWrittenBack) {
+TEST(Decompile, RowsThatCoverEachOtherAreNamedNotWrittenBack) {
   for (const copertura& k : kCoperture) {
     const std::string linea =
         std::string("[generale]\r\nlunghezza percorso, 20000\r\n[liste]\r\n") + k.linea + "[fine]\r\n";
@@ -284,7 +284,7 @@ TEST(Decompila, RowsThatCoverEachOtherAreNamedNotWrittenBack) {
   }
 }
 
-TEST(Decompila, FilesThatDoNotFitTheLayoutAreRefusedWithTheOffset) {
+TEST(Decompile, FilesThatDoNotFitTheLayoutAreRefusedWithTheOffset) {
   const sorgenti_testo src = incorporato();
   file_binari f = compila_in_memoria(src.linea, src.treno, kLinea, kTreno, false).file;
   f.sim.resize(100);
@@ -296,7 +296,7 @@ TEST(Decompila, FilesThatDoNotFitTheLayoutAreRefusedWithTheOffset) {
   EXPECT_NE(e.diagnostiche[0].message.find("at byte"), std::string::npos);
 }
 
-TEST(Decompila, PropertyHoldsForCleanSourcesAndIsSilentForFaultyOnes) {
+TEST(Decompile, PropertyHoldsForCleanSourcesAndIsSilentForFaultyOnes) {
   const sorgenti_testo src = incorporato();
   EXPECT_EQ(roundtrip::verifica_andata_ritorno(src.linea, src.treno, true), "");
   // A compile with faults makes no claim either way.
@@ -305,7 +305,7 @@ TEST(Decompila, PropertyHoldsForCleanSourcesAndIsSilentForFaultyOnes) {
 
 // The command: files on disk, status, messages, and the written sources
 // compiled again by the compile command.
-class DecompilaComando : public ::testing::Test {
+class DecompileCommand : public ::testing::Test {
  protected:
   void SetUp() override {
     const sorgenti_testo src = incorporato();
@@ -324,7 +324,7 @@ class DecompilaComando : public ::testing::Test {
   TempDir bin, src, rifatto;
 };
 
-TEST_F(DecompilaComando, WritesSourcesThatCompileToTheSameFiles) {
+TEST_F(DecompileCommand, WritesSourcesThatCompileToTheSameFiles) {
   for (bool piano : {true, false}) {
     ASSERT_EQ(compila(bin.path(), bin.path(), piano).status, 0);
     if (!piano) std::remove(bin.file(nomi::linea_dat(kLinea)).c_str());
@@ -343,7 +343,7 @@ TEST_F(DecompilaComando, WritesSourcesThatCompileToTheSameFiles) {
   }
 }
 
-TEST_F(DecompilaComando, HandEditedFileIsNamedAndTheStatusSaysSo) {
+TEST_F(DecompileCommand, HandEditedFileIsNamedAndTheStatusSaysSo) {
   ASSERT_EQ(compila(bin.path(), bin.path(), true).status, 0);
   std::string dat = read_file(bin.file(nomi::dat(kLinea, kTreno)));
   dat[602 * layout::dat_cella] = 9;
@@ -357,7 +357,7 @@ TEST_F(DecompilaComando, HandEditedFileIsNamedAndTheStatusSaysSo) {
   EXPECT_TRUE(file_exists(src.file(nomi::linea_txt(kLinea))));
 }
 
-TEST_F(DecompilaComando, MissingFilesAndBadUsage) {
+TEST_F(DecompileCommand, MissingFilesAndBadUsage) {
   EXPECT_EQ(decompila_in(src.path()).status, 3);
   EXPECT_EQ(run_program("scenario-tool", {"decompile", "--dir", bin.path()}).status, 64);
 }

@@ -76,7 +76,7 @@ void scrivi(MemoryFileSystem& fs, const std::string& cartella, const modifica* m
   t = sostituisci(t, m->prima, m->dopo);
 }
 
-TEST(Confronta, EachSingleEditGivesTheOneLineThatNamesIt) {
+TEST(Compare, EachSingleEditGivesTheOneLineThatNamesIt) {
   MemoryFileSystem fs;
   scrivi(fs, "a", nullptr);
   Diagnostics diag;
@@ -101,7 +101,7 @@ TEST(Confronta, EachSingleEditGivesTheOneLineThatNamesIt) {
   }
 }
 
-TEST(Confronta, StationTimesAndMovesReadAsAnAuthorSaysThem) {
+TEST(Compare, StationTimesAndMovesReadAsAnAuthorSaysThem) {
   MemoryFileSystem fs;
   scrivi(fs, "a", nullptr);
   const modifica prima = {false, "5,1,1,   60,   7,14, 0, FONTANIVA", "5,1,1,   60,   7,11, 0, FONTANIVA",
@@ -115,7 +115,7 @@ TEST(Confronta, StationTimesAndMovesReadAsAnAuthorSaysThem) {
   EXPECT_EQ(d[0].posizione, 25000);
 }
 
-TEST(Confronta, LongerRouteNamesItsLengthAndTheNewStretchOfEachProfile) {
+TEST(Compare, LongerRouteNamesItsLengthAndTheNewStretchOfEachProfile) {
   MemoryFileSystem fs;
   scrivi(fs, "a", nullptr);
   const modifica lunga = {true, "lunghezza percorso,    88000", "lunghezza percorso,    89000", "", ""};
@@ -135,7 +135,7 @@ TEST(Confronta, LongerRouteNamesItsLengthAndTheNewStretchOfEachProfile) {
 }
 
 // The command on folders: binary files in one, sources in the other.
-class DiffComando : public ::testing::Test {
+class DiffCommand : public ::testing::Test {
  protected:
   ProcessResult diff(std::vector<std::string> extra) {
     std::vector<std::string> a{"diff", "--line", kLinea, "--train", kTreno};
@@ -145,7 +145,7 @@ class DiffComando : public ::testing::Test {
   TempDir a, b;
 };
 
-TEST_F(DiffComando, StatusIsZeroWhenEqualOneWhenDifferentTwoOnError) {
+TEST_F(DiffCommand, StatusIsZeroWhenEqualOneWhenDifferentTwoOnError) {
   MemoryFileSystem fs;
   scrivi(fs, "x", nullptr);
   for (const auto& [nome, testo] : fs.files) {
@@ -177,7 +177,7 @@ TEST_F(DiffComando, StatusIsZeroWhenEqualOneWhenDifferentTwoOnError) {
   EXPECT_EQ(diff({a.path()}).status, 64);
 }
 
-TEST_F(DiffComando, SecondScenarioMayBeNamedOtherwise) {
+TEST_F(DiffCommand, SecondScenarioMayBeNamedOtherwise) {
   MemoryFileSystem fs;
   scrivi(fs, "x", nullptr);
   ASSERT_FALSE(dati_linea(fs, "y", "Altra", "T 2"));

@@ -27,7 +27,7 @@ matrice_punti piano(int32_t ultimo, double (*x)(int32_t), double (*y)(int32_t)) 
   return m;
 }
 
-TEST(PianoGirato, ExtentAlongAndAcrossTheRoute) {
+TEST(TurnedPlan, ExtentAlongAndAcrossTheRoute) {
   // A route heading north, then an L turning east after 1,000 m: the chord
   // from start to end becomes +x; the extent is measured in that frame.
   const matrice_punti nord = piano(3000, [](int32_t) { return 0.0; },
@@ -51,7 +51,7 @@ TEST(PianoGirato, ExtentAlongAndAcrossTheRoute) {
   EXPECT_NEAR(f.y0, 0, 1e-6);
 }
 
-TEST(PianoGirato, DamagedAndEmptyPlans) {
+TEST(TurnedPlan, DamagedAndEmptyPlans) {
   matrice_punti m = piano(100, [](int32_t) { return 0.0; }, [](int32_t i) { return double(i); });
   m.imposta_doppio(50, std::nan(""), 3);
   m.imposta_doppio(60, HUGE_VAL, 3);
@@ -77,7 +77,7 @@ std::array<record_sim, righe_tabella_sim> zone_di_prova() {
   return t;
 }
 
-TEST(TaccheAsse, RegularLabelsAndZoneStarts) {
+TEST(AxisTicks, RegularLabelsAndZoneStarts) {
   const chilometrica km(zone_di_prova());
   // 0.05 px per metre: 50 px per km, so the step is 2 km.
   const auto t = tacche_asse(km, 0, 10001, 0.05, 64);
@@ -105,7 +105,7 @@ TEST(TaccheAsse, RegularLabelsAndZoneStarts) {
   EXPECT_TRUE(tacca_10);
 }
 
-TEST(TrattiChilometrici, PiecesAndKilometreOptions) {
+TEST(KilometreStretches, PiecesAndKilometreOptions) {
   const chilometrica km(zone_di_prova());
   const auto p = tratti_chilometrici(km, 0, 10000);
   ASSERT_EQ(p.size(), 2u);
@@ -121,7 +121,7 @@ TEST(TrattiChilometrici, PiecesAndKilometreOptions) {
   for (const auto& c : casi) EXPECT_EQ(leggi_chilometro(c.testo, km, 10000), c.metro) << c.testo;
 }
 
-TEST(Etichette, NeverOverlapInACrowdedStretch) {
+TEST(Labels, NeverOverlapInACrowdedStretch) {
   // Thirty markers 12 px apart along a straight line, each with a name far
   // wider than the spacing: whatever is placed must not overlap.
   occupazione occ({0, 0, 800, 400});
@@ -150,7 +150,7 @@ TEST(Etichette, NeverOverlapInACrowdedStretch) {
   }
 }
 
-TEST(Etichette, TurnedBoxesMeetOnlyWhenTheyTouch) {
+TEST(Labels, TurnedBoxesMeetOnlyWhenTheyTouch) {
   const double r = std::sqrt(0.5);
   const struct {
     scatola a, b;
@@ -169,7 +169,7 @@ TEST(Etichette, TurnedBoxesMeetOnlyWhenTheyTouch) {
   }
 }
 
-TEST(OggettiPercorso, EveryKindAtItsPosition) {
+TEST(RouteObjects, EveryKindAtItsPosition) {
   stato_compilazione st = stato_di_prova();
   auto metti = [&](int c, uint8_t tipo, int16_t d1) {
     st.percorso[static_cast<size_t>(c)].tipo = tipo;

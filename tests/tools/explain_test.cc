@@ -125,7 +125,7 @@ Outcome compile_example(const std::vector<ExampleRow>& rows) {
   opzioni_compilazione opzioni;
   opzioni.cartella_sorgenti = "d";
   opzioni.cartella_uscita = "d";
-  const esito_compilazione esito = memorizza_percorso(s, 1, fs, opzioni);
+  const esito_compilazione esito = memorizza_percorso(s, con_matrice_linea, fs, opzioni);
   size_t faults = 0;
   for (const Diagnostic& d : s.diagnostiche) faults += d.fault_number.has_value();
   return {s.numero_errore, faults, esito.errore_io.has_value()};

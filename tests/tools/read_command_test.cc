@@ -13,10 +13,10 @@ namespace scenario::tool {
 namespace {
 
 TEST(ReadCommand, AnswersHelpAndRefusesBadUsage) {
-  const command_spec spec{"prova", "usage: prova\n", {"--dir", "--out"}, {"--json"}, {"--dir"}};
+  const command_spec spec{"sample", "usage: sample\n", {"--dir", "--out"}, {"--json"}, {"--dir"}};
   const struct {
     std::vector<std::string> args;
-    std::optional<int> fine;  // nothing: the command goes on
+    std::optional<int> status;  // nothing: the command goes on
   } cases[] = {
       {{"--dir", "d"}, std::nullopt},
       {{"--dir=d", "--json", "--out", "o"}, std::nullopt},
@@ -30,24 +30,24 @@ TEST(ReadCommand, AnswersHelpAndRefusesBadUsage) {
       {{"--json", "--help", "--bogus"}, kUsage},  // a fault wins over --help
   };
   for (const auto& c : cases) {
-    opzioni_comando o;
+    command_options o;
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    const std::optional<int> fine = read_command(spec, c.args, &o);
+    const std::optional<int> status = read_command(spec, c.args, &o);
     const std::string out = testing::internal::GetCapturedStdout();
     const std::string err = testing::internal::GetCapturedStderr();
-    std::string tutti;
-    for (const auto& a : c.args) tutti += a + " ";
-    EXPECT_EQ(fine, c.fine) << tutti;
-    if (fine == 0) {
-      EXPECT_EQ(out, "usage: prova\n") << tutti;
+    std::string given;
+    for (const auto& a : c.args) given += a + " ";
+    EXPECT_EQ(status, c.status) << given;
+    if (status == 0) {
+      EXPECT_EQ(out, "usage: sample\n") << given;
     }
-    if (fine == kUsage) {
-      EXPECT_EQ(err.rfind("scenario-tool prova: ", 0), 0u) << err;
-      EXPECT_NE(err.find("usage: prova\n"), std::string::npos) << err;
+    if (status == kUsage) {
+      EXPECT_EQ(err.rfind("scenario-tool sample: ", 0), 0u) << err;
+      EXPECT_NE(err.find("usage: sample\n"), std::string::npos) << err;
     }
-    if (!fine) {
-      EXPECT_EQ(o.valore("--dir"), "d") << tutti;
+    if (!status) {
+      EXPECT_EQ(o.value("--dir"), "d") << given;
     }
   }
 }

@@ -21,7 +21,7 @@ inline stato_compilazione stato_di_prova() {
   stato_compilazione s;
   s.nome_linea = kLineaProva;
   s.nome_treno = kTrenoProva;
-  s.genera_linea = 1;
+  s.genera_linea = true;
   dimensiona(s, 10000);  // L = 17000, P = 340
   auto& m = s.matrice_linea;
   m.imposta_intero(0, 0, 0);

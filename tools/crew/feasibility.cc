@@ -172,8 +172,8 @@ std::string tabella_json(const esito_fattibilita& e, const parametri_marcia& p) 
                   ", \"braking\": " + decimale(p.decelerazione) + ", \"stretches\": [";
   for (size_t i = 0; i < e.tratte.size(); ++i) {
     const tratta& t = e.tratte[i];
-    o += (i ? ", " : "") + std::string("{\"from\": ") + tool::stringa_json(t.da) +
-         ", \"to\": " + tool::stringa_json(t.a) + ", \"start\": " + std::to_string(t.inizio) +
+    o += (i ? ", " : "") + std::string("{\"from\": ") + tool::json_string(t.da) +
+         ", \"to\": " + tool::json_string(t.a) + ", \"start\": " + std::to_string(t.inizio) +
          ", \"end\": " + std::to_string(t.fine) + ", \"scheduled\": " + std::to_string(t.previsto) +
          ", \"bound\": " + decimale(t.tempo_minimo) + ", \"estimate\": " + decimale(t.stima) +
          ", \"verdict\": \"" + nome_giudizio(t.giudizio) + "\"}";

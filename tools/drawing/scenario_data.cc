@@ -111,7 +111,7 @@ bool compila_sorgenti(FileSystem& fs, const std::string& cartella, const std::st
   stato_compilazione c;
   c.nome_linea = linea;
   c.nome_treno = treno;
-  c.genera_linea = 1;
+  c.genera_linea = true;
   c.numero_errore = 0;
   azzera_tabella(c);
   sorgenti src{memoria, cartella, false, std::nullopt, false};

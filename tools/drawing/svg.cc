@@ -15,7 +15,7 @@ namespace scenario::disegno {
 
 namespace {
 
-using tool::testo_xml;
+using tool::xml_text;
 
 // Page geometry, in SVG user units (pixels).
 constexpr double kLarghezza = 1600;
@@ -120,7 +120,7 @@ void pagina::prepara_piano(double alto) {
 void pagina::segno(const elemento& o) {
   const punto p = sul_piano(o.metro);
   const punto n = normale(o.metro);
-  const std::string titolo = "<title>" + testo_xml(std::string(descrizione_genere(o.tipo)) +
+  const std::string titolo = "<title>" + xml_text(std::string(descrizione_genere(o.tipo)) +
                                                    (o.nome.empty() ? "" : " " + o.nome) + " at " +
                                                    metri(o.metro) + " (post " +
                                                    testo_post(km_.post(o.metro)) + ")") +
@@ -186,7 +186,7 @@ void pagina::segno(const elemento& o) {
       const double da = std::max<double>(o.metro, da_);
       const double a = std::max(da + 1, std::min<double>(o.metro_fine, fine_piano_));
       b_ << "<path class=\"" << cls << "\" d=\"" << tracciato(da, a) << "\"><title>"
-         << testo_xml(std::string(descrizione_genere(o.tipo)) + (o.nome.empty() ? "" : " " + o.nome) +
+         << xml_text(std::string(descrizione_genere(o.tipo)) + (o.nome.empty() ? "" : " " + o.nome) +
                       ", " + metri(o.metro) + " - " + metri(o.metro_fine))
          << "</title></path>\n";
       break;
@@ -267,7 +267,7 @@ bool pagina::pianta(double metro, const etichetta& e, bool lontano, const char* 
   if (posta->gradi != 0) {
     b_ << " transform=\"rotate(" << posta->gradi << " " << f1(i.x) << " " << f1(i.y) << ")\"";
   }
-  b_ << ">" << testo_xml(e.testo) << "</text>\n";
+  b_ << ">" << xml_text(e.testo) << "</text>\n";
   return true;
 }
 
@@ -292,7 +292,7 @@ void pagina::striscia_stazioni(double nomi, double alto, double basso) {
     if (x - ultimo >= 12) {
       b_ << "<text class=\"profile-station\" x=\"" << f1(x + 3.5) << "\" y=\"" << f1(nomi)
          << "\" transform=\"rotate(-90 " << f1(x + 3.5) << " " << f1(nomi) << ")\">"
-         << testo_xml(o.nome) << "</text>\n";
+         << xml_text(o.nome) << "</text>\n";
       ultimo = x;
     } else {
       ++omesse_;
@@ -440,7 +440,7 @@ double pagina::elenco(double y) {
   righe.push_back(riga);
   for (const auto& r : righe) {
     y += 16;
-    b_ << "<text class=\"legend\" x=\"" << kMargine << "\" y=\"" << y << "\">" << testo_xml(r)
+    b_ << "<text class=\"legend\" x=\"" << kMargine << "\" y=\"" << y << "\">" << xml_text(r)
        << "</text>\n";
   }
   return y + 10;
@@ -466,7 +466,7 @@ esito_svg pagina::disegna() {
     if (o.metro_fine >= da_ && o.metro <= fine_piano_) ++conta[static_cast<int>(o.tipo)];
   }
   double y = 34;
-  b_ << "<text class=\"title\" x=\"" << kMargine << "\" y=\"" << y << "\">" << testo_xml(o_.titolo)
+  b_ << "<text class=\"title\" x=\"" << kMargine << "\" y=\"" << y << "\">" << xml_text(o_.titolo)
      << "</text>\n";
   y += 20;
   auto n = [&](genere g) { return conta[static_cast<int>(g)]; };
@@ -486,7 +486,7 @@ esito_svg pagina::disegna() {
   for (const Diagnostic& d : s_.diagnostiche) {
     y += 17;
     b_ << "<text class=\"banner\" x=\"" << kMargine << "\" y=\"" << y << "\">"
-       << testo_xml(format_diagnostic(d)) << "</text>\n";
+       << xml_text(format_diagnostic(d)) << "</text>\n";
   }
 
   // Legend: its markers have classes of their own, so that only the route's
@@ -495,7 +495,7 @@ esito_svg pagina::disegna() {
   double lx = kMargine;
   auto voce = [&](const std::string& disegno, const std::string& testo, double largo) {
     b_ << "<g transform=\"translate(" << lx << " " << y << ")\">" << disegno
-       << "<text class=\"legend\" x=\"18\" y=\"4\">" << testo_xml(testo) << "</text></g>\n";
+       << "<text class=\"legend\" x=\"18\" y=\"4\">" << xml_text(testo) << "</text></g>\n";
     lx += largo;
   };
   voce("<circle cx=\"5\" cy=\"0\" r=\"4.5\" fill=\"#fff\" stroke=\"#1f5fbf\" stroke-width=\"2.5\"/>", "station", 78);

@@ -17,7 +17,7 @@ namespace scenario::disegno {
 
 namespace {
 
-using tool::stringa_json;
+using tool::json_string;
 
 // A coordinate in metres with one decimal, without trailing zeros.
 void numero(std::string& out, double v) {
@@ -33,8 +33,8 @@ void numero(std::string& out, double v) {
 }
 
 std::string diagnostica_json(const Diagnostic& d) {
-  return "{\"severity\":" + stringa_json(severity_name(d.severity)) +
-         ",\"code\":" + stringa_json(d.code) + ",\"text\":" + stringa_json(format_diagnostic(d)) +
+  return "{\"severity\":" + json_string(severity_name(d.severity)) +
+         ",\"code\":" + json_string(d.code) + ",\"text\":" + json_string(format_diagnostic(d)) +
          ",\"position\":" + (d.position ? std::to_string(*d.position) : std::string("null")) + "}";
 }
 
@@ -53,7 +53,7 @@ std::string dati_vista(const scenario_letto& s, const opzioni_vista& o) {
   const piano_girato piano(s.piano, lunghezza);
   std::string j;
   j.reserve(1 << 20);
-  j += "{\"title\":" + stringa_json(o.titolo);
+  j += "{\"title\":" + json_string(o.titolo);
   j += ",\"served\":" + std::string(o.servita ? "true" : "false");
   j += ",\"generation\":" + std::to_string(o.generazione);
   j += ",\"lastGood\":" + std::string(o.ultima_buona ? "true" : "false");
@@ -111,15 +111,15 @@ std::string dati_vista(const scenario_letto& s, const opzioni_vista& o) {
     j += "\"k\":\"" + std::string(nome_genere(x.tipo)) + "\",\"m\":" + std::to_string(x.metro);
     if (x.metro_fine != x.metro) j += ",\"e\":" + std::to_string(x.metro_fine);
     j += ",\"p\":\"" + testo_post(km.post(x.metro)) + "\"";
-    if (!x.nome.empty()) j += ",\"n\":" + stringa_json(x.nome);
-    if (!x.origine.empty()) j += ",\"o\":" + stringa_json(x.origine);
+    if (!x.nome.empty()) j += ",\"n\":" + json_string(x.nome);
+    if (!x.origine.empty()) j += ",\"o\":" + json_string(x.origine);
     if (x.derivato) j += ",\"d\":1";
     if (x.tipo != genere::avvicinamento && x.tipo != genere::preavviso) {
       j += ",\"v\":[";
       for (size_t i = 0; i < x.valori.size(); ++i) {
         j += i ? ",[" : "[";
-        j += stringa_json(x.valori[i].first) + "," +
-             stringa_json(x.valori[i].second) + "]";
+        j += json_string(x.valori[i].first) + "," +
+             json_string(x.valori[i].second) + "]";
       }
       j += "]";
     }
@@ -154,7 +154,7 @@ std::string dati_vista(const scenario_letto& s, const opzioni_vista& o) {
 std::string pagina_vista(const std::string& dati_json, const std::string& titolo) {
   std::string p(tool::pagina_vista::page_html);
   sostituisci(p, "/*@STYLE@*/", tool::pagina_vista::view_css);
-  sostituisci(p, "@TITLE@", tool::testo_xml(titolo));
+  sostituisci(p, "@TITLE@", tool::xml_text(titolo));
   // The data, then the script, last: nothing set in is searched again.
   const size_t d = p.find("/*@DATA@*/");
   const size_t s = p.find("/*@SCRIPT@*/");

@@ -4,7 +4,7 @@
  * huge pages and touched on every page, the least a program that builds its
  * outputs in memory must do.
  *
- *   scenario_pavimento_stretto DIR STEP...
+ *   scenario_floor_strict DIR STEP...
  *
  * Steps, done in the order given, on files in DIR:
  *   w NAME SIZE   writes NAME alone: SIZE bytes to NAME.tmp, renamed over NAME
@@ -94,7 +94,7 @@ static int prepara_buffer(size_t massimo) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    fputs("usage: scenario_pavimento_stretto DIR [w NAME SIZE | r NAME | d NAME | s NAME SIZE | p]...\n",
+    fputs("usage: scenario_floor_strict DIR [w NAME SIZE | r NAME | d NAME | s NAME SIZE | p]...\n",
           stderr);
     return 64;
   }
@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
     } else if ((argv[i][0] == 'r' || argv[i][0] == 'd') && i + 1 < argc) {
       i += 1;
     } else if (argv[i][0] != 'p') {
-      fprintf(stderr, "scenario_pavimento_stretto: bad step \"%s\"\n", argv[i]);
+      fprintf(stderr, "scenario_floor_strict: bad step \"%s\"\n", argv[i]);
       return 64;
     }
   }

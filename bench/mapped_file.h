@@ -16,7 +16,7 @@ namespace scenario::bench {
 
 // The bytes of `path`, mapped until the process ends; exits with status 3
 // when the file cannot be mapped.
-inline std::string_view mappa_file(const std::string& path) {
+inline std::string_view map_file(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st {};
   if (fd < 0 || ::fstat(fd, &st) != 0) {

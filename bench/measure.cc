@@ -1,22 +1,22 @@
 // Measures in child processes, where a process start and the peak resident
 // memory count:
 //
-//   scenario_misura prepara KM DIR    writes the sources of a generated KM km
-//                                     scenario into DIR; prints the bytes its
-//                                     compile writes
-//   scenario_misura compila DIR       compiles the sources in DIR into DIR
-//   scenario_misura pavimento REF DIR the floor of that compile: writes the
-//                                     binary files found in REF into DIR
-//                                     with the same steps (publish, one set)
-//   scenario_misura sorgenti DIR      writes the embedded scenario's two sources
-//                                     into DIR (the one-shot run deletes them)
-//   scenario_misura vuoto             does nothing: the memory of a bare process
-//   scenario_misura tempi N CMD ARGS  runs CMD N times; prints the median wall
-//                                     time, CPU time and peak resident memory
-//   scenario_misura confronta N A... -- B... [-- C...]
-//                                     runs A, B (and C...) by turns, N times
-//                                     each; prints the same three medians of
-//                                     each, one command after the other
+//   scenario_measure prepara KM DIR    writes the sources of a generated KM km
+//                                      scenario into DIR; prints the bytes its
+//                                      compile writes
+//   scenario_measure compila DIR       compiles the sources in DIR into DIR
+//   scenario_measure pavimento REF DIR the floor of that compile: writes the
+//                                      binary files found in REF into DIR
+//                                      with the same steps (publish, one set)
+//   scenario_measure sorgenti DIR      writes the embedded scenario's two sources
+//                                      into DIR (the one-shot run deletes them)
+//   scenario_measure vuoto             does nothing: the memory of a bare process
+//   scenario_measure tempi N CMD ARGS  runs CMD N times; prints the median wall
+//                                      time, CPU time and peak resident memory
+//   scenario_measure confronta N A... -- B... [-- C...]
+//                                      runs A, B (and C...) by turns, N times
+//                                      each; prints the same three medians of
+//                                      each, one command after the other
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -30,7 +30,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "mappa.h"
+#include "mapped_file.h"
 #include "model/file_names.h"
 #include "run/run.h"
 #include "scenario/line_description.h"
@@ -42,7 +42,7 @@ namespace {
 
 int uso() {
   std::fprintf(stderr,
-               "usage: scenario_misura prepara KM DIR | compila DIR | pavimento REF DIR | sorgenti DIR |"
+               "usage: scenario_measure prepara KM DIR | compila DIR | pavimento REF DIR | sorgenti DIR |"
                " vuoto |"
                " tempi N CMD [ARGS...] | confronta N A [ARGS...] -- B [ARGS...] [-- C [ARGS...]]...\n");
   return 64;
@@ -60,7 +60,7 @@ int prepara(int km, const std::string& dir) {
 int compila(const std::string& dir) {
   PosixFileSystem fs;
   stato_compilazione s = stato_nuovo();
-  const esito_compilazione e = memorizza_percorso(s, 1, fs, opzioni_in(dir));
+  const esito_compilazione e = memorizza_percorso(s, con_matrice_linea, fs, opzioni_in(dir));
   return e.scritti.size() == 3 && !has_errors(s.diagnostiche) ? 0 : 1;
 }
 
@@ -70,7 +70,7 @@ int pavimento(const std::string& rif, const std::string& dir) {
   std::vector<OutputFile> set;
   for (const std::string& nome :
        {nomi::linea_dat(linea), nomi::sim(linea, treno), nomi::dat(linea, treno)}) {
-    set.push_back({join_path(dir, nome), mappa_file(join_path(rif, nome))});
+    set.push_back({join_path(dir, nome), map_file(join_path(rif, nome))});
   }
   PosixFileSystem fs;
   return publish(fs, set) ? 3 : 0;
@@ -198,7 +198,7 @@ int main(int argc, char** argv) {
     }
     return uso();
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "scenario_misura: %s\n", e.what());
+    std::fprintf(stderr, "scenario_measure: %s\n", e.what());
     return 2;
   }
 }

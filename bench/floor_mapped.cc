@@ -1,5 +1,5 @@
 // The mapped floor of the one-shot run as a process (a second reference
-// beside the strict floor of pavimento_stretto.c): it writes the same bytes as the
+// beside the strict floor of floor_strict.c): it writes the same bytes as the
 // run to the same files in its own program folder with the same steps (each
 // text file published alone, the three binary files as one set, the two
 // sources deleted at the end), and computes nothing. The bytes are mapped
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "mappa.h"
+#include "mapped_file.h"
 #include "model/file_names.h"
 #include "platform/file_system.h"
 #include "run/run.h"
@@ -26,7 +26,7 @@ bool fallito(const std::optional<scenario::IoError>& e) {
 int main(int argc, char** argv) {
   using namespace scenario;
   if (argc != 2) {
-    std::fprintf(stderr, "usage: scenario_pavimento_mappato REFERENCE_FOLDER\n");
+    std::fprintf(stderr, "usage: scenario_floor_mapped REFERENCE_FOLDER\n");
     return 64;
   }
   const std::string rif = argv[1];
@@ -44,11 +44,11 @@ int main(int argc, char** argv) {
   std::fputs("Attendere\n", stderr);
   PosixFileSystem fs;
   for (const auto& nome : testi) {
-    if (fallito(publish(fs, {{join_path(*cartella, nome), bench::mappa_file(join_path(rif, nome))}}))) return 3;
+    if (fallito(publish(fs, {{join_path(*cartella, nome), bench::map_file(join_path(rif, nome))}}))) return 3;
   }
   std::vector<OutputFile> set;
   for (const auto& nome : binari) {
-    set.push_back({join_path(*cartella, nome), bench::mappa_file(join_path(rif, nome))});
+    set.push_back({join_path(*cartella, nome), bench::map_file(join_path(rif, nome))});
   }
   if (fallito(publish(fs, set))) return 3;
   for (size_t i = 0; i < 2; ++i) {
