@@ -180,7 +180,7 @@ TEST(TrackPlanBuffer, SizingAgainDiscardsThePlan) {
 // bit for bit: from starts whose coordinates cross powers of two upwards and
 // downwards, steps that round away, zero steps and signed zeros, in one call
 // and split into pieces, and up to the points kept aside at the plan's end.
-TEST(PianoDeiBinari, StraightOnGivesThePlainRecurrenceBitForBit) {
+TEST(TrackPlanBuffer, StraightOnGivesThePlainRecurrenceBitForBit) {
   struct inizio {
     double x0, y0, x1, y1;
   };
