@@ -153,10 +153,13 @@ bool modifica_numero(std::string& riga, std::minstd_rand& rng) {
   return true;
 }
 
+// Rows are deleted as often as they are added (duplicated or taken from the
+// other description), so that a chain of mutations does not drift towards
+// ever longer inputs, each slower than the last.
 bool muta_righe(std::string& testo, const std::string& altro, std::minstd_rand& rng) {
   std::vector<std::string> r = righe(testo);
   const auto a_caso = [&](size_t n) { return static_cast<size_t>(rng() % n); };
-  switch (rng() % 6) {
+  switch (rng() % 7) {
     case 0:  // swap two rows
       if (r.size() < 2) return false;
       std::swap(r[a_caso(r.size())], r[a_caso(r.size())]);
@@ -168,10 +171,11 @@ bool muta_righe(std::string& testo, const std::string& altro, std::minstd_rand& 
       break;
     }
     case 2:  // delete a row
+    case 3:
       if (r.empty()) return false;
       r.erase(r.begin() + static_cast<std::ptrdiff_t>(a_caso(r.size())));
       break;
-    case 3: {  // take a row of the other description
+    case 4: {  // take a row of the other description
       const std::vector<std::string> o = righe(altro);
       if (o.empty()) return false;
       r.insert(r.begin() + static_cast<std::ptrdiff_t>(a_caso(r.size() + 1)), o[a_caso(o.size())]);
