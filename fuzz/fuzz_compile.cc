@@ -49,14 +49,16 @@ bool lunghezza_entro(std::string_view linea, int64_t tetto) {
   return true;
 }
 
-// Each check returns an empty string when its property holds. Add further
-// properties of one input here.
+// Each check returns an empty string when its property holds.
 std::string verifica_compilazione(const uint8_t* data, size_t size) {
   using namespace scenario::testing;
   const auto in = dividi_ingresso(std::string_view(reinterpret_cast<const char*>(data), size));
   // Bit 2 of the flags byte asks for a second compile, compared byte for byte.
   const bool ripeti = size > 0 && (data[0] & 4) != 0;
-  return compila_e_verifica(in, ripeti).violazione;
+  if (std::string v = compila_e_verifica(in, ripeti).violazione; !v.empty()) return v;
+  // Further properties of the same input go here, each returning the first
+  // that fails.
+  return {};
 }
 
 // ---- The structure-aware mutator -------------------------------------------
