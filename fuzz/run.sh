@@ -8,12 +8,26 @@
 # Each target starts from the minimised corpus kept in fuzz/corpus/TARGET,
 # the seeds and the kept regressions. With FUZZ_UPDATE_CORPUS=1 the corpus
 # grown by the run is minimised (libFuzzer's -merge) back into
-# fuzz/corpus/TARGET, to be committed.
+# fuzz/corpus/TARGET, to be committed. Each target ends with its executions,
+# inputs a second, and the coverage reached (cov: edges, ft: features).
 #
 #   fuzz/run.sh 60                            # the CI step
-#   FUZZ_UPDATE_CORPUS=1 fuzz/run.sh 3600     # a longer campaign
 #   FUZZ_BUILD_DIR=/tmp/fz fuzz/run.sh 600
 #   FUZZ_TARGETS=fuzz_compile fuzz/run.sh 60  # one target
+#
+# A longer campaign, an hour per target: once the targets are built (any run
+# builds them), one process per target side by side, each with its own seed
+# folder and working corpus, at low priority on a shared machine:
+#
+#   for t in fuzz_compile fuzz_fields; do
+#     FUZZ_TARGETS=$t FUZZ_UPDATE_CORPUS=1 nice -n 19 fuzz/run.sh 3600 >/tmp/$t.out 2>&1 &
+#   done; wait; tail -n 8 /tmp/fuzz_*.out
+#
+# A finding stops its target and leaves the input in BUILD/findings/: replay
+# it with BUILD/bin/TARGET FILE, keep it in tests/hardening/regressions/TARGET/
+# named for what it hit, and commit it with the fix. The updated corpus is
+# worth committing when it reaches more (cov:, ft:) or the input's shape has
+# changed: a merge renames most of its inputs.
 set -euo pipefail
 
 seconds=${1:-60}
@@ -63,7 +77,7 @@ for target in $targets; do
   rc=$?
   set -e
   grep -E '^(stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb|stat::new_units_added)' "$log" || true
-  grep -E '^#[0-9]+ +DONE' "$log" | tail -1 || true
+  grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1 || true
   if [ $rc -ne 0 ]; then
     echo "!! $target: finding (exit $rc); log: $log"
     grep -E 'ERROR|property broken|runtime error|Test unit written|SUMMARY' "$log" | head -20 || true
