@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "compiler/fields.h"
+#include "roundtrip/decompile.h"
 #include "support/compile_check.h"
 
 namespace {
@@ -55,9 +56,19 @@ std::string verifica_compilazione(const uint8_t* data, size_t size) {
   const auto in = dividi_ingresso(std::string_view(reinterpret_cast<const char*>(data), size));
   // Bit 2 of the flags byte asks for a second compile, compared byte for byte.
   const bool ripeti = size > 0 && (data[0] & 4) != 0;
-  if (std::string v = compila_e_verifica(in, ripeti).violazione; !v.empty()) return v;
-  // Further properties of the same input go here, each returning the first
-  // that fails.
+  const esito_verificato esito = compila_e_verifica(in, ripeti);
+  if (!esito.violazione.empty()) return esito.violazione;
+  // Bits 3 and 4 of the flags byte (one input in four) ask for the round
+  // trip: sources that compile without faults are decompiled, and the
+  // sources written back compile to the same bytes (or the decompile names
+  // rows that covered one another). It costs three compiles and more, so it
+  // is not run on every input.
+  if (esito.stato_uscita == 0 && in.treno && (data[0] & 0x18) == 0x18) {
+    if (std::string v = scenario::roundtrip::verifica_andata_ritorno(in.linea, *in.treno, in.genera_linea);
+        !v.empty()) {
+      return "decompile round trip: " + v;
+    }
+  }
   return {};
 }
 

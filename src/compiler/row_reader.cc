@@ -300,6 +300,10 @@ void lettore_righe::nessuna_voce(const campo_chiave& f, std::span<const std::str
   std::string_view migliore;
   std::size_t minima = 3;
   for (std::string_view p : piegato.empty() ? std::span<const std::string_view>{} : parole) {
+    // The distance is at least the difference of the lengths: a keyword that
+    // far off in length cannot be nearer than the best so far.
+    const std::size_t la = piegato.size(), lb = p.size();
+    if ((la > lb ? la - lb : lb - la) >= minima) continue;
     const std::size_t d = distanza(piegato, p);
     if (d < minima && d * 3 <= p.size()) {
       minima = d;

@@ -23,8 +23,10 @@ struct ingresso_compilazione {
 };
 
 // Fuzz bytes as a compile input: byte 0 holds the flags (bit 0 genera_linea,
-// bit 1 elimina, bit 2 read by the fuzz target: compile twice); the rest is the line description, then, after the first
-// NUL byte, the service description. Without a NUL the service file is missing.
+// bit 1 elimina; bit 2 read by the fuzz target: compile twice; bits 3 and 4
+// both set, read by the fuzz target: the decompile round trip); the rest is
+// the line description, then, after the first NUL byte, the service
+// description. Without a NUL the service file is missing.
 ingresso_compilazione dividi_ingresso(std::string_view dati);
 // The inverse, to write seeds and regression inputs.
 std::string componi_ingresso(const ingresso_compilazione& in);
