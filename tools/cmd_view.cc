@@ -132,6 +132,11 @@ class served_view {
 };
 
 int run_server(const std::string& dir, const std::string& linea, const std::string& treno, int port) {
+  // The sources' stamps are taken before the first reading, so that a save
+  // at any moment after it (even before the watcher runs) is a change.
+  const std::string sorgente_linea = join_path(dir, nomi::linea_txt(linea));
+  const std::string sorgente_treno = join_path(dir, nomi::treno_txt(linea, treno));
+  auto before = std::make_pair(change_stamp(sorgente_linea), change_stamp(sorgente_treno));
   served_view view(dir, linea, treno);
   if (!view.recompile()) {
     std::cerr << "scenario-tool view: the text sources " << nomi::linea_txt(linea) << " and "
@@ -167,12 +172,9 @@ int run_server(const std::string& dir, const std::string& linea, const std::stri
   // Watches the two sources; a change of time or size is a save.
   std::atomic<bool> stop{false};
   std::thread watcher([&] {
-    const std::string a = join_path(dir, nomi::linea_txt(linea));
-    const std::string b = join_path(dir, nomi::treno_txt(linea, treno));
-    auto before = std::make_pair(change_stamp(a), change_stamp(b));
     while (!stop) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      const auto now = std::make_pair(change_stamp(a), change_stamp(b));
+      const auto now = std::make_pair(change_stamp(sorgente_linea), change_stamp(sorgente_treno));
       if (now != before) {
         before = now;
         view.recompile();
