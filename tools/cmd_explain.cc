@@ -17,7 +17,8 @@ constexpr const char* kHelp =
     "\n"
     "Explains a code of the compile's messages: what it means, a wrong and a\n"
     "right example and how to fix it. CODE is an error (E16, or just 16) or a\n"
-    "warning's name (unknown-keyword).\n"
+    "warning's name (unknown-keyword), or a code of the crew documents'\n"
+    "checks (card-time), explained without an example.\n"
     "\n"
     "options:\n"
     "  --list       every code with its title\n"
@@ -53,6 +54,10 @@ int cmd_explain(const args_t& args) {
     return 0;
   }
   const std::string& code = o.positionals.front();
+  if (const crew::CrewCode* c = crew::find_crew_code(code)) {
+    std::cout << crew_code_text(*c);
+    return 0;
+  }
   const Explanation* e = find_explanation(code);
   if (!e) {
     std::cerr << "scenario-tool explain: no code '" << code

@@ -2,13 +2,23 @@
 
 #include <sstream>
 
+#include "crew/codes.h"
+
 namespace scenario::tool {
 
 std::optional<std::string> read_warning_policy(const command_options& options, WarningPolicy* out) {
+  // The compile's warnings and those of the crew documents' checks.
+  auto crew_warning = [](std::string_view code) {
+    const crew::CrewCode* c = crew::find_crew_code(code);
+    return c != nullptr && c->severity == Severity::kWarning;
+  };
   for (const std::string& code : options.values_of("--allow")) {
-    if (!is_warning_code(code)) {
+    if (!is_warning_code(code) && !crew_warning(code)) {
       std::string codes;
       for (std::string_view c : kWarningCodes) codes += (codes.empty() ? "" : ", ") + std::string(c);
+      for (const crew::CrewCode& c : crew::crew_codes()) {
+        if (c.severity == Severity::kWarning) codes += ", " + std::string(c.code);
+      }
       return "--allow " + code + ": no warning has that code (codes: " + codes + ")";
     }
     out->allowed.push_back(code);

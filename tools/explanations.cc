@@ -463,12 +463,39 @@ std::string explanation_text(const Explanation& e) {
   return out;
 }
 
+std::string crew_code_text(const crew::CrewCode& c) {
+  const char* severity = c.severity == Severity::kError     ? "error"
+                         : c.severity == Severity::kWarning ? "warning"
+                                                            : "note";
+  std::string out = std::string(c.code) + " (" + severity + ", crew documents): " +
+                    std::string(c.title) + "\n\n";
+  out += wrap(c.meaning, "  ");
+  out += "\nHow to fix it:\n" + wrap(c.fix, "  ");
+  if (c.severity == Severity::kWarning) {
+    out += "\n" + wrap("--allow " + std::string(c.code) +
+                       " silences this warning in check; --Werror makes every warning an error.",
+                       "  ");
+  }
+  return out;
+}
+
 std::string explanation_list() {
   std::string out;
-  for (const auto& e : explanations()) {
-    std::string code(e.code);
-    code.resize(std::max<size_t>(code.size() + 2, 20), ' ');
-    out += code + (e.warning ? "warning  " : "error    ") + std::string(e.title) + "\n";
+  size_t width = 20;  // the longest code and two blanks
+  for (const auto& e : explanations()) width = std::max(width, e.code.size() + 2);
+  for (const auto& c : crew::crew_codes()) width = std::max(width, c.code.size() + 2);
+  auto line = [&out, width](std::string_view c, const char* severity, std::string_view title) {
+    std::string code(c);
+    code.resize(width, ' ');
+    out += code + severity + std::string(title) + "\n";
+  };
+  for (const auto& e : explanations()) line(e.code, e.warning ? "warning  " : "error    ", e.title);
+  for (const auto& c : crew::crew_codes()) {
+    line(c.code,
+         c.severity == Severity::kError     ? "error    "
+         : c.severity == Severity::kWarning ? "warning  "
+                                            : "note     ",
+         c.title);
   }
   return out;
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "crew/codes.h"
+
 namespace scenario::tool {
 
 // Where an example row stands in a scenario.
@@ -54,7 +56,11 @@ std::vector<std::string> expand_row(const ExampleRow& row);
 
 // What `scenario-tool explain CODE` prints.
 std::string explanation_text(const Explanation& e);
-// What `scenario-tool explain --list` prints: one line a code.
+// What `scenario-tool explain CODE` prints for a code of the crew
+// documents' checks.
+std::string crew_code_text(const crew::CrewCode& c);
+// What `scenario-tool explain --list` prints: one line a code, the compile's
+// then the crew documents'.
 std::string explanation_list();
 // The reference section of the format documents, in Markdown.
 std::string reference_markdown();

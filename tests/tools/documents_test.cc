@@ -441,6 +441,20 @@ TEST(DocumentsCommand, StatusOfWritingAndOfChecking) {
   EXPECT_NE(r.out.find("\"code\": \"card-time\""), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\"running_times\": {\"acceleration\": 0.5, \"braking\": 0.5, \"stretches\": [{\"from\": \"PRIMA\", \"to\": \"TERZA\""),
             std::string::npos) << r.out;
+
+  // check reports the same row; --allow takes the crew documents' warning
+  // codes, not their notes.
+  const std::vector<std::string> check = {"check", "--dir", dir.path(), "--line", kLinea, "--train", kTreno};
+  const auto segnalato = run_program("scenario-tool", check);
+  EXPECT_NE(segnalato.err.find("[card-time]"), std::string::npos) << segnalato.err;
+  auto ammesso = check;
+  ammesso.insert(ammesso.end(), {"--allow", "card-time"});
+  const auto taciuto = run_program("scenario-tool", ammesso);
+  EXPECT_EQ(taciuto.status, 0) << taciuto.err;
+  EXPECT_EQ(taciuto.err.find("[card-time]"), std::string::npos) << taciuto.err;
+  auto nota = check;
+  nota.insert(nota.end(), {"--allow", "card-absent"});
+  EXPECT_EQ(run_program("scenario-tool", nota).status, 64);
 }
 
 }  // namespace

@@ -261,7 +261,13 @@ TEST(Explain, TheCommand) {
   EXPECT_EQ(list.out, tool::explanation_list());
   size_t lines = 0;
   for (char c : list.out) lines += c == '\n';
-  EXPECT_EQ(lines, tool::explanations().size());
+  EXPECT_EQ(lines, tool::explanations().size() + crew::crew_codes().size());
+
+  // The crew documents' codes: explained, and accepted by --allow.
+  const auto card = run_program("scenario-tool", {"explain", "card-time"});
+  EXPECT_EQ(card.status, 0) << card.err;
+  EXPECT_EQ(card.out.rfind("card-time (warning, crew documents): ", 0), 0u) << card.out;
+  EXPECT_NE(card.out.find("How to fix it:\n"), std::string::npos) << card.out;
 
   const struct {
     std::vector<std::string> args;
