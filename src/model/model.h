@@ -212,11 +212,8 @@ class matrice_punti {
       }
       doppi_centrali_ += nuovi;
     }
-    for (; i <= a; ++i) {
-      const double xn = x1 + (x1 - x0), yn = y1 + (y1 - y0);
-      imposta_doppio(i, xn, yn);
-      x0 = x1, y0 = y1, x1 = xn, y1 = yn;
-    }
+    // The points kept aside at the plan's end, with the plain recurrence.
+    prolunga(i, a, passo_dritto);
   }
 
   tipo_elemento tipo(int32_t i) const {
@@ -235,6 +232,12 @@ class matrice_punti {
   std::optional<std::string_view> immagine() const;
 
  private:
+  // One point straight on from the two before it.
+  static void passo_dritto(double x0, double y0, double x1, double y1, double& x, double& y) {
+    x = x1 + (x1 - x0);
+    y = y1 + (y1 - y0);
+  }
+
   // Points 2 .. L − 2 have their place in the buffer; the others are kept
   // aside, at 0, 1, 2, 3 for points 0, 1, L − 1, L (at their own index when
   // L is below 3).

@@ -855,7 +855,7 @@ compilato compila_in_memoria(const std::string& linea, const std::string& serviz
   opzioni_compilazione o;
   o.cartella_sorgenti = "in";
   o.cartella_uscita = "out";
-  const esito_compilazione e = memorizza_percorso(s, genera_linea ? 1 : 0, fs, o);
+  const esito_compilazione e = memorizza_percorso(s, genera_linea, fs, o);
   out.guasti = guasti_di(s);
   if (e.errore_guardia) out.guasti.push_back("header guard " + std::to_string(*e.errore_guardia));
   if (e.nulla_da_scrivere) out.guasti.push_back("nothing to write: no route length");
