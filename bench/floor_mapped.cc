@@ -16,7 +16,7 @@
 
 namespace {
 
-bool fallito(const std::optional<scenario::IoError>& e) {
+bool failed(const std::optional<scenario::IoError>& e) {
   if (e) std::fprintf(stderr, "%s: %s\n", e->path.c_str(), e->reason.c_str());
   return e.has_value();
 }
@@ -29,30 +29,30 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: scenario_floor_mapped REFERENCE_FOLDER\n");
     return 64;
   }
-  const std::string rif = argv[1];
-  const auto cartella = program_folder();
-  if (!cartella) return 3;
-  const std::string linea = nome_linea_incorporata;
-  const std::string treno = nome_treno_incorporato;
-  const std::vector<std::string> testi = {nomi::linea_txt(linea), nomi::treno_txt(linea, treno),
-                                          nomi::note(linea, treno),
-                                          nomi::rallentamenti(linea, treno),
-                                          nomi::scheda(linea, treno)};
-  const std::vector<std::string> binari = {nomi::linea_dat(linea), nomi::sim(linea, treno),
-                                           nomi::dat(linea, treno)};
+  const std::string ref = argv[1];
+  const auto folder = program_folder();
+  if (!folder) return 3;
+  const std::string line = nome_linea_incorporata;
+  const std::string train = nome_treno_incorporato;
+  const std::vector<std::string> texts = {nomi::linea_txt(line), nomi::treno_txt(line, train),
+                                          nomi::note(line, train),
+                                          nomi::rallentamenti(line, train),
+                                          nomi::scheda(line, train)};
+  const std::vector<std::string> binaries = {nomi::linea_dat(line), nomi::sim(line, train),
+                                             nomi::dat(line, train)};
 
   std::fputs("Attendere\n", stderr);
   PosixFileSystem fs;
-  for (const auto& nome : testi) {
-    if (fallito(publish(fs, {{join_path(*cartella, nome), bench::map_file(join_path(rif, nome))}}))) return 3;
+  for (const auto& name : texts) {
+    if (failed(publish(fs, {{join_path(*folder, name), bench::map_file(join_path(ref, name))}}))) return 3;
   }
   std::vector<OutputFile> set;
-  for (const auto& nome : binari) {
-    set.push_back({join_path(*cartella, nome), bench::map_file(join_path(rif, nome))});
+  for (const auto& name : binaries) {
+    set.push_back({join_path(*folder, name), bench::map_file(join_path(ref, name))});
   }
-  if (fallito(publish(fs, set))) return 3;
+  if (failed(publish(fs, set))) return 3;
   for (size_t i = 0; i < 2; ++i) {
-    if (fallito(fs.remove(join_path(*cartella, testi[i])))) return 3;
+    if (failed(fs.remove(join_path(*folder, texts[i])))) return 3;
   }
   return 0;
 }

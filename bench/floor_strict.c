@@ -27,46 +27,46 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-enum { pagina_grande = 2 << 20, pagina = 4096, massimo_set = 8, massimo_nome = 4096 };
+enum { huge_page = 2 << 20, page = 4096, max_set = 8, max_path = 4096 };
 
 static char* buffer;
-static size_t misura_buffer;
+static size_t buffer_size;
 
-static int fallisci(const char* path) {
+static int fail(const char* path) {
   fprintf(stderr, "%s: %s\n", path, strerror(errno));
   return 3;
 }
 
-static void percorso(char* out, const char* dir, const char* nome, const char* coda) {
-  snprintf(out, massimo_nome, "%s/%s%s", dir, nome, coda);
+static void path_of(char* out, const char* dir, const char* name, const char* suffix) {
+  snprintf(out, max_path, "%s/%s%s", dir, name, suffix);
 }
 
-static int scrivi(const char* path, size_t size) {
+static int write_file(const char* path, size_t size) {
   const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return fallisci(path);
-  size_t fatto = 0;
-  while (fatto < size) {
-    const ssize_t n = write(fd, buffer + fatto, size - fatto);
+  if (fd < 0) return fail(path);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = write(fd, buffer + done, size - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       close(fd);
-      return fallisci(path);
+      return fail(path);
     }
-    fatto += (size_t)n;
+    done += (size_t)n;
   }
-  if (close(fd) != 0) return fallisci(path);
+  if (close(fd) != 0) return fail(path);
   return 0;
 }
 
-static int leggi(const char* path) {
+static int read_file(const char* path) {
   const int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return fallisci(path);
+  if (fd < 0) return fail(path);
   for (;;) {
-    const ssize_t n = read(fd, buffer, misura_buffer);
+    const ssize_t n = read(fd, buffer, buffer_size);
     if (n < 0) {
       if (errno == EINTR) continue;
       close(fd);
-      return fallisci(path);
+      return fail(path);
     }
     if (n == 0) break;
   }
@@ -76,19 +76,19 @@ static int leggi(const char* path) {
 
 /* One buffer for the largest file, aligned to 2 MB, huge pages advised,
  * every page written. */
-static int prepara_buffer(size_t massimo) {
-  misura_buffer = (massimo + pagina_grande - 1) / pagina_grande * pagina_grande;
-  if (misura_buffer == 0) misura_buffer = pagina_grande;
-  char* m = mmap(NULL, misura_buffer + pagina_grande, PROT_READ | PROT_WRITE,
+static int prepare_buffer(size_t largest) {
+  buffer_size = (largest + huge_page - 1) / huge_page * huge_page;
+  if (buffer_size == 0) buffer_size = huge_page;
+  char* m = mmap(NULL, buffer_size + huge_page, PROT_READ | PROT_WRITE,
                  MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (m == MAP_FAILED) return fallisci("mmap");
+  if (m == MAP_FAILED) return fail("mmap");
   const uintptr_t a = (uintptr_t)m;
-  const size_t testa = (pagina_grande - a % pagina_grande) % pagina_grande;
-  if (testa > 0) munmap(m, testa);
-  munmap(m + testa + misura_buffer, pagina_grande - testa);
-  buffer = m + testa;
-  madvise(buffer, misura_buffer, MADV_HUGEPAGE);
-  for (size_t i = 0; i < misura_buffer; i += pagina) buffer[i] = (char)(i / pagina);
+  const size_t head = (huge_page - a % huge_page) % huge_page;
+  if (head > 0) munmap(m, head);
+  munmap(m + head + buffer_size, huge_page - head);
+  buffer = m + head;
+  madvise(buffer, buffer_size, MADV_HUGEPAGE);
+  for (size_t i = 0; i < buffer_size; i += page) buffer[i] = (char)(i / page);
   return 0;
 }
 
@@ -99,11 +99,11 @@ int main(int argc, char** argv) {
     return 64;
   }
   const char* dir = argv[1];
-  size_t massimo = 0;
+  size_t largest = 0;
   for (int i = 2; i < argc; ++i) {
     if ((argv[i][0] == 'w' || argv[i][0] == 's') && i + 2 < argc) {
       const size_t n = strtoull(argv[i + 2], NULL, 10);
-      if (n > massimo) massimo = n;
+      if (n > largest) largest = n;
       i += 2;
     } else if ((argv[i][0] == 'r' || argv[i][0] == 'd') && i + 1 < argc) {
       i += 1;
@@ -112,59 +112,59 @@ int main(int argc, char** argv) {
       return 64;
     }
   }
-  if (prepara_buffer(massimo) != 0) return 3;
+  if (prepare_buffer(largest) != 0) return 3;
 
-  static char a[massimo_nome], b[massimo_nome];
-  const char* set_nomi[massimo_set];
-  size_t set_misure[massimo_set];
+  static char a[max_path], b[max_path];
+  const char* set_names[max_set];
+  size_t set_sizes[max_set];
   int set_n = 0;
   for (int i = 2; i < argc; ++i) {
-    const char passo = argv[i][0];
-    if (passo == 'w') {
+    const char step = argv[i][0];
+    if (step == 'w') {
       const size_t n = strtoull(argv[i + 2], NULL, 10);
-      percorso(a, dir, argv[i + 1], ".tmp");
-      percorso(b, dir, argv[i + 1], "");
-      if (scrivi(a, n) != 0) return 3;
-      if (rename(a, b) != 0) return fallisci(b);
+      path_of(a, dir, argv[i + 1], ".tmp");
+      path_of(b, dir, argv[i + 1], "");
+      if (write_file(a, n) != 0) return 3;
+      if (rename(a, b) != 0) return fail(b);
       i += 2;
-    } else if (passo == 'r') {
-      percorso(a, dir, argv[i + 1], "");
-      if (leggi(a) != 0) return 3;
+    } else if (step == 'r') {
+      path_of(a, dir, argv[i + 1], "");
+      if (read_file(a) != 0) return 3;
       i += 1;
-    } else if (passo == 'd') {
-      percorso(a, dir, argv[i + 1], "");
-      if (unlink(a) != 0) return fallisci(a);
+    } else if (step == 'd') {
+      path_of(a, dir, argv[i + 1], "");
+      if (unlink(a) != 0) return fail(a);
       i += 1;
-    } else if (passo == 's') {
-      if (set_n == massimo_set) return 64;
-      set_nomi[set_n] = argv[i + 1];
-      set_misure[set_n] = strtoull(argv[i + 2], NULL, 10);
+    } else if (step == 's') {
+      if (set_n == max_set) return 64;
+      set_names[set_n] = argv[i + 1];
+      set_sizes[set_n] = strtoull(argv[i + 2], NULL, 10);
       ++set_n;
       i += 2;
     } else {
-      int accanto[massimo_set] = {0};
+      int aside[max_set] = {0};
       for (int k = 0; k < set_n; ++k) {
-        percorso(a, dir, set_nomi[k], ".tmp");
-        if (scrivi(a, set_misure[k]) != 0) return 3;
+        path_of(a, dir, set_names[k], ".tmp");
+        if (write_file(a, set_sizes[k]) != 0) return 3;
       }
       for (int k = 0; k < set_n; ++k) {
-        percorso(b, dir, set_nomi[k], "");
+        path_of(b, dir, set_names[k], "");
         if (k + 1 < set_n) {
-          percorso(a, dir, set_nomi[k], ".old");
-          if (unlink(a) != 0 && errno != ENOENT) return fallisci(a);
+          path_of(a, dir, set_names[k], ".old");
+          if (unlink(a) != 0 && errno != ENOENT) return fail(a);
           if (link(b, a) == 0) {
-            accanto[k] = 1;
+            aside[k] = 1;
           } else if (errno != ENOENT) {
-            return fallisci(b);
+            return fail(b);
           }
         }
-        percorso(a, dir, set_nomi[k], ".tmp");
-        if (rename(a, b) != 0) return fallisci(b);
+        path_of(a, dir, set_names[k], ".tmp");
+        if (rename(a, b) != 0) return fail(b);
       }
       for (int k = 0; k < set_n; ++k) {
-        if (!accanto[k]) continue;
-        percorso(a, dir, set_nomi[k], ".old");
-        if (unlink(a) != 0) return fallisci(a);
+        if (!aside[k]) continue;
+        path_of(a, dir, set_names[k], ".old");
+        if (unlink(a) != 0) return fail(a);
       }
       set_n = 0;
     }
