@@ -26,192 +26,192 @@ namespace scenario::bench {
 namespace {
 
 // Discards what the run prints.
-class flusso_nullo : public std::streambuf {
+class null_buffer : public std::streambuf {
  protected:
   int overflow(int c) override { return c; }
   std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
 
 // Generated scenarios and their outputs, made once per length.
-struct dati_scenario {
-  sorgenti_generate sorgenti;
-  std::vector<file_uscita> binari;
+struct scenario_data {
+  generated_sources sources;
+  std::vector<file_bytes> binaries;
 };
 
-const dati_scenario& dati(int km) {
-  static std::map<int, std::unique_ptr<dati_scenario>> cache;
+const scenario_data& data_for(int km) {
+  static std::map<int, std::unique_ptr<scenario_data>> cache;
   auto& d = cache[km];
   if (!d) {
-    d = std::make_unique<dati_scenario>();
-    d->sorgenti = scenario_di(km);
-    d->binari = uscite_compilazione(d->sorgenti);
+    d = std::make_unique<scenario_data>();
+    d->sources = make_scenario(km);
+    d->binaries = compile_outputs(d->sources);
   }
   return *d;
 }
 
-void imposta_contatori(benchmark::State& state, size_t byte_scritti) {
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * byte_scritti));
-  state.counters["out_MB"] = static_cast<double>(byte_scritti) / 1e6;
+void set_counters(benchmark::State& state, size_t bytes_written) {
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes_written));
+  state.counters["out_MB"] = static_cast<double>(bytes_written) / 1e6;
 }
 
 // Untimed: every repetition starts with what was written before on the disk.
-void inizia_da_disco(benchmark::State& state, const cartella_temporanea& dir) {
+void start_from_disk(benchmark::State& state, const temp_folder& dir) {
   state.PauseTiming();
-  sincronizza(dir.percorso());
+  sync_to_disk(dir.path());
   state.ResumeTiming();
 }
 
 // --- The one-shot run -------------------------------------------------------
 
-void BM_Esegui(benchmark::State& state) {
-  const uscite_esecuzione u = uscite_esegui();
-  cartella_temporanea dir;
+void BM_Run(benchmark::State& state) {
+  const run_outputs u = outputs_of_run();
+  temp_folder dir;
   PosixFileSystem fs;
-  flusso_nullo nullo;
-  std::ostream err(&nullo);
+  null_buffer sink;
+  std::ostream err(&sink);
   for (auto _ : state) {
-    inizia_da_disco(state, dir);
-    if (esegui(fs, dir.percorso(), err) != 0) state.SkipWithError("the run failed");
+    start_from_disk(state, dir);
+    if (esegui(fs, dir.path(), err) != 0) state.SkipWithError("the run failed");
   }
-  imposta_contatori(state, byte_totali(u.testi) + byte_totali(u.binari));
+  set_counters(state, total_bytes(u.texts) + total_bytes(u.binaries));
 }
-BENCHMARK(BM_Esegui)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Run)->Unit(benchmark::kMicrosecond);
 
-void BM_Pavimento_Esegui(benchmark::State& state) {
-  const uscite_esecuzione u = uscite_esegui();
-  cartella_temporanea dir;
+void BM_Floor_Run(benchmark::State& state) {
+  const run_outputs u = outputs_of_run();
+  temp_folder dir;
   PosixFileSystem fs;
   for (auto _ : state) {
-    inizia_da_disco(state, dir);
-    floor_run(fs, dir.percorso(), u);
+    start_from_disk(state, dir);
+    floor_run(fs, dir.path(), u);
   }
-  imposta_contatori(state, byte_totali(u.testi) + byte_totali(u.binari));
+  set_counters(state, total_bytes(u.texts) + total_bytes(u.binaries));
 }
-BENCHMARK(BM_Pavimento_Esegui)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Floor_Run)->Unit(benchmark::kMicrosecond);
 
 // --- The compile of a generated scenario, 10, 100 and 1,000 km ---------------
 
-void BM_Compila(benchmark::State& state) {
-  const dati_scenario& d = dati(static_cast<int>(state.range(0)));
-  cartella_temporanea dir;
+void BM_Compile(benchmark::State& state) {
+  const scenario_data& d = data_for(static_cast<int>(state.range(0)));
+  temp_folder dir;
   PosixFileSystem fs;
-  scrivi_sorgenti(fs, dir.percorso(), d.sorgenti);
-  const opzioni_compilazione opzioni = opzioni_in(dir.percorso());
+  write_sources(fs, dir.path(), d.sources);
+  const opzioni_compilazione options = options_in(dir.path());
   for (auto _ : state) {
-    inizia_da_disco(state, dir);
-    stato_compilazione s = stato_nuovo();
-    const esito_compilazione e = memorizza_percorso(s, con_matrice_linea, fs, opzioni);
+    start_from_disk(state, dir);
+    stato_compilazione s = fresh_state();
+    const esito_compilazione e = memorizza_percorso(s, con_matrice_linea, fs, options);
     if (e.scritti.size() != 3) state.SkipWithError("the compile wrote no set");
     benchmark::DoNotOptimize(s);
   }
-  imposta_contatori(state, byte_totali(d.binari));
+  set_counters(state, total_bytes(d.binaries));
 }
-BENCHMARK(BM_Compila)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Compile)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
-void BM_Pavimento_Compila(benchmark::State& state) {
-  const dati_scenario& d = dati(static_cast<int>(state.range(0)));
-  cartella_temporanea dir;
+void BM_Floor_Compile(benchmark::State& state) {
+  const scenario_data& d = data_for(static_cast<int>(state.range(0)));
+  temp_folder dir;
   PosixFileSystem fs;
   for (auto _ : state) {
-    inizia_da_disco(state, dir);
-    floor_compile(fs, dir.percorso(), d.binari);
+    start_from_disk(state, dir);
+    floor_compile(fs, dir.path(), d.binaries);
   }
-  imposta_contatori(state, byte_totali(d.binari));
+  set_counters(state, total_bytes(d.binaries));
 }
-BENCHMARK(BM_Pavimento_Compila)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Floor_Compile)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 // --- Each stage alone, on the 1,000 km scenario, files in memory ----------------
 
-constexpr int km_parti = 1000;
+constexpr int stage_km = 1000;
 
-// Reads the line description of `testo` into a fresh state.
-void leggi_solo_linea(stato_compilazione& s, MemoryFileSystem& fs, const std::string& testo,
-                      bool genera_linea, int32_t* riga_testi = nullptr) {
-  sorgenti_generate g;
-  g.linea = testo;
-  scrivi_sorgenti(fs, "m", g);
-  s.genera_linea = genera_linea;
+// Reads the line description of `text` into a fresh state.
+void read_line_only(stato_compilazione& s, MemoryFileSystem& fs, const std::string& text,
+                    bool with_plan, int32_t* texts_row = nullptr) {
+  generated_sources g;
+  g.line = text;
+  write_sources(fs, "m", g);
+  s.genera_linea = with_plan;
   azzera_tabella(s);
   sorgenti src{fs, "m", false, std::nullopt};
   lettura l(s, src);
   leggi_linea(l);
-  if (riga_testi) *riga_testi = l.riga_testi;
+  if (texts_row) *texts_row = l.riga_testi;
 }
 
-void BM_LeggiLinea(benchmark::State& state) {
-  const dati_scenario& d = dati(km_parti);
-  const bool genera_linea = state.range(0) != 0;
+void BM_ReadLine(benchmark::State& state) {
+  const scenario_data& d = data_for(stage_km);
+  const bool with_plan = state.range(0) != 0;
   MemoryFileSystem fs;
   for (auto _ : state) {
-    stato_compilazione s = stato_nuovo();
-    leggi_solo_linea(s, fs, d.sorgenti.linea, genera_linea);
+    stato_compilazione s = fresh_state();
+    read_line_only(s, fs, d.sources.line, with_plan);
     if (has_errors(s.diagnostiche)) state.SkipWithError("the line reader recorded a fault");
     benchmark::DoNotOptimize(s);
   }
-  state.counters["in_kB"] = static_cast<double>(d.sorgenti.linea.size()) / 1e3;
+  state.counters["in_kB"] = static_cast<double>(d.sources.line.size()) / 1e3;
 }
 // 0: without the track plan; 1: with it.
-BENCHMARK(BM_LeggiLinea)->ArgName("piano")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadLine)->ArgName("plan")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The track plan alone: the general section and the curves of the line
 // description, and nothing else on the route.
-void BM_PianoBinari(benchmark::State& state) {
-  const dati_scenario& d = dati(km_parti);
-  std::string solo_curve;
-  size_t inizio = 0;
-  while (inizio < d.sorgenti.linea.size()) {
-    size_t fine = d.sorgenti.linea.find('\n', inizio);
-    fine = fine == std::string::npos ? d.sorgenti.linea.size() : fine + 1;
-    const std::string_view riga(d.sorgenti.linea.data() + inizio, fine - inizio);
-    const bool lista = riga.find("pendenza") != riga.npos || riga.find("montagna") != riga.npos ||
-                       riga.find("indicatori") != riga.npos || riga.find("cartello") != riga.npos;
-    if (!lista) solo_curve.append(riga);
-    inizio = fine;
+void BM_TrackPlan(benchmark::State& state) {
+  const scenario_data& d = data_for(stage_km);
+  std::string curves_only;
+  size_t begin = 0;
+  while (begin < d.sources.line.size()) {
+    size_t end = d.sources.line.find('\n', begin);
+    end = end == std::string::npos ? d.sources.line.size() : end + 1;
+    const std::string_view row(d.sources.line.data() + begin, end - begin);
+    const bool listed = row.find("pendenza") != row.npos || row.find("montagna") != row.npos ||
+                        row.find("indicatori") != row.npos || row.find("cartello") != row.npos;
+    if (!listed) curves_only.append(row);
+    begin = end;
   }
   MemoryFileSystem fs;
   for (auto _ : state) {
-    stato_compilazione s = stato_nuovo();
-    leggi_solo_linea(s, fs, solo_curve, con_matrice_linea);
+    stato_compilazione s = fresh_state();
+    read_line_only(s, fs, curves_only, con_matrice_linea);
     if (has_errors(s.diagnostiche)) state.SkipWithError("the line reader recorded a fault");
     benchmark::DoNotOptimize(s);
   }
-  state.counters["punti"] = 2.0 * (d.sorgenti.lunghezza + 7000);
+  state.counters["points"] = 2.0 * (d.sources.length + 7000);
 }
-BENCHMARK(BM_PianoBinari)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TrackPlan)->Unit(benchmark::kMillisecond);
 
-void BM_LeggiTreno(benchmark::State& state) {
-  const dati_scenario& d = dati(km_parti);
+void BM_ReadService(benchmark::State& state) {
+  const scenario_data& d = data_for(stage_km);
   MemoryFileSystem fs;
   // The route as the line reader leaves it; the service reader adds to it.
-  stato_compilazione dopo_linea = stato_nuovo();
-  int32_t riga_testi = 0;
-  leggi_solo_linea(dopo_linea, fs, d.sorgenti.linea, senza_matrice_linea, &riga_testi);
-  scrivi_sorgenti(fs, "m", d.sorgenti);
+  stato_compilazione after_line = fresh_state();
+  int32_t texts_row = 0;
+  read_line_only(after_line, fs, d.sources.line, senza_matrice_linea, &texts_row);
+  write_sources(fs, "m", d.sources);
   for (auto _ : state) {
     state.PauseTiming();
-    stato_compilazione s = dopo_linea;
+    stato_compilazione s = after_line;
     state.ResumeTiming();
     sorgenti src{fs, "m", false, std::nullopt};
     lettura l(s, src);
     l.linea_chiusa = true;
-    l.riga_testi = riga_testi;
+    l.riga_testi = texts_row;
     leggi_treno(l);
     if (has_errors(s.diagnostiche)) state.SkipWithError("the service reader recorded a fault");
     benchmark::DoNotOptimize(s);
   }
-  state.counters["in_kB"] = static_cast<double>(d.sorgenti.treno.size()) / 1e3;
+  state.counters["in_kB"] = static_cast<double>(d.sources.service.size()) / 1e3;
 }
-BENCHMARK(BM_LeggiTreno)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadService)->Unit(benchmark::kMillisecond);
 
 // The state of a full 1,000 km compile, before the rules and the stamps.
-const stato_compilazione& letto(bool genera_linea) {
+const stato_compilazione& read_state(bool with_plan) {
   static std::map<bool, std::unique_ptr<stato_compilazione>> cache;
-  auto& s = cache[genera_linea];
+  auto& s = cache[with_plan];
   if (!s) {
-    s = std::make_unique<stato_compilazione>(stato_nuovo());
+    s = std::make_unique<stato_compilazione>(fresh_state());
     MemoryFileSystem fs;
-    scrivi_sorgenti(fs, "m", dati(km_parti).sorgenti);
-    s->genera_linea = genera_linea;
+    write_sources(fs, "m", data_for(stage_km).sources);
+    s->genera_linea = with_plan;
     azzera_tabella(*s);
     sorgenti src{fs, "m", false, std::nullopt};
     memorizza_dati(*s, src);
@@ -219,8 +219,8 @@ const stato_compilazione& letto(bool genera_linea) {
   return *s;
 }
 
-void BM_Deriva(benchmark::State& state) {
-  const stato_compilazione& base = letto(senza_matrice_linea);
+void BM_Derive(benchmark::State& state) {
+  const stato_compilazione& base = read_state(senza_matrice_linea);
   stato_compilazione s = base;
   for (auto _ : state) {
     state.PauseTiming();
@@ -230,92 +230,92 @@ void BM_Deriva(benchmark::State& state) {
     benchmark::DoNotOptimize(s.percorso.data());
   }
 }
-BENCHMARK(BM_Deriva)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Derive)->Unit(benchmark::kMicrosecond);
 
-template <std::string (*scrivi)(const stato_compilazione&)>
-void BM_Scrittore(benchmark::State& state) {
-  const stato_compilazione& s = letto(con_matrice_linea);
+template <std::string (*write)(const stato_compilazione&)>
+void BM_Writer(benchmark::State& state) {
+  const stato_compilazione& s = read_state(con_matrice_linea);
   size_t n = 0;
   for (auto _ : state) {
-    const std::string out = scrivi(s);
+    const std::string out = write(s);
     n = out.size();
     benchmark::DoNotOptimize(out.data());
   }
-  imposta_contatori(state, n);
+  set_counters(state, n);
 }
-BENCHMARK_TEMPLATE(BM_Scrittore, scrivi_tabella_sim)
-    ->Name("BM_ScriviTabellaSim")
+BENCHMARK_TEMPLATE(BM_Writer, scrivi_tabella_sim)
+    ->Name("BM_WriteSimTable")
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK_TEMPLATE(BM_Scrittore, scrivi_percorso)
-    ->Name("BM_ScriviPercorso")
+BENCHMARK_TEMPLATE(BM_Writer, scrivi_percorso)
+    ->Name("BM_WriteRoute")
     ->Unit(benchmark::kMicrosecond);
 // The bytes of "_linea.dat" from the plan of `s`, as the compile hands them
 // to publish().
-void misura_immagine(benchmark::State& state, const stato_compilazione& s) {
+void measure_image(benchmark::State& state, const stato_compilazione& s) {
   size_t n = 0;
   for (auto _ : state) {
-    std::string appoggio;
-    const std::string_view out = immagine_matrice_linea(s, appoggio);
+    std::string scratch;
+    const std::string_view out = immagine_matrice_linea(s, scratch);
     n = out.size();
     benchmark::DoNotOptimize(out.data());
   }
-  imposta_contatori(state, n);
+  set_counters(state, n);
 }
 
 // The track plan is held in its file form: the compile hands its bytes to
 // publish() as they stand, and only an unfinished plan is encoded afresh.
-void BM_ScriviMatriceLinea(benchmark::State& state) { misura_immagine(state, letto(con_matrice_linea)); }
-BENCHMARK(BM_ScriviMatriceLinea)->Unit(benchmark::kMicrosecond);
+void BM_WriteTrackPlan(benchmark::State& state) { measure_image(state, read_state(con_matrice_linea)); }
+BENCHMARK(BM_WriteTrackPlan)->Unit(benchmark::kMicrosecond);
 
 // The same plan encoded element by element, as for an unfinished plan: what
 // writing it would cost if the model held its points apart from their bytes.
-void BM_CodificaMatriceLinea(benchmark::State& state) {
-  stato_compilazione s = letto(con_matrice_linea);
+void BM_EncodeTrackPlan(benchmark::State& state) {
+  stato_compilazione s = read_state(con_matrice_linea);
   s.matrice_linea.imposta_doppio(0, 0, 0);  // no longer a finished plan
-  misura_immagine(state, s);
+  measure_image(state, s);
 }
-BENCHMARK(BM_CodificaMatriceLinea)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeTrackPlan)->Unit(benchmark::kMillisecond);
 
 // --- Ratios -----------------------------------------------------------------
 
 // Keeps the median of each benchmark (or its only run) beside the usual
 // console output.
-class raccoglitore : public benchmark::ConsoleReporter {
+class median_collector : public benchmark::ConsoleReporter {
  public:
-  explicit raccoglitore(OutputOptions opzioni) : ConsoleReporter(opzioni) {}
+  explicit median_collector(OutputOptions options) : ConsoleReporter(options) {}
 
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs) {
       if (r.error_occurred) continue;
-      const std::string nome = r.run_name.str();
-      const bool mediana = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
-      if (mediana || (r.run_type == Run::RT_Iteration && !mediane_.count(nome))) {
-        tempi_ms_[nome] =
+      const std::string name = r.run_name.str();
+      const bool is_median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+      if (is_median || (r.run_type == Run::RT_Iteration && !medians_.count(name))) {
+        times_ms_[name] =
             r.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(r.time_unit) * 1e3;
-        cpu_ms_[nome] = r.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(r.time_unit) * 1e3;
-        if (mediana) mediane_[nome] = true;
+        cpu_ms_[name] = r.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(r.time_unit) * 1e3;
+        if (is_median) medians_[name] = true;
       }
     }
   }
 
-  void stampa_rapporti(std::FILE* out) const {
+  void print_ratios(std::FILE* out) const {
     std::fprintf(out, "\nRatios to the in-process floor (medians; real time, then CPU time):\n");
     std::fprintf(out, "  %-20s %10s %10s %7s %10s %10s %7s %7s\n", "benchmark", "time ms",
                  "floor ms", "ratio", "cpu ms", "floor cpu", "ratio", "target");
-    rapporto(out, "BM_Compila/1000", "BM_Pavimento_Compila/1000", "-");
-    rapporto(out, "BM_Compila/100", "BM_Pavimento_Compila/100", "-");
-    rapporto(out, "BM_Compila/10", "BM_Pavimento_Compila/10", "-");
-    rapporto(out, "BM_Esegui", "BM_Pavimento_Esegui", "-");
+    ratio_row(out, "BM_Compile/1000", "BM_Floor_Compile/1000", "-");
+    ratio_row(out, "BM_Compile/100", "BM_Floor_Compile/100", "-");
+    ratio_row(out, "BM_Compile/10", "BM_Floor_Compile/10", "-");
+    ratio_row(out, "BM_Run", "BM_Floor_Run", "-");
     std::fprintf(out,
                  "  (the targets are for whole processes against the strict floor: see run.sh)\n");
     std::fprintf(out, "\nGrowth of the compile:\n");
     std::fprintf(out, "  %6s %10s %10s %10s %10s\n", "km", "time ms", "ms/km", "cpu ms", "cpu ms/km");
     for (const char* km : {"10", "100", "1000"}) {
-      const std::string nome = std::string("BM_Compila/") + km;
-      const auto it = tempi_ms_.find(nome);
-      const auto ic = cpu_ms_.find(nome);
-      if (it == tempi_ms_.end() || ic == cpu_ms_.end()) continue;
+      const std::string name = std::string("BM_Compile/") + km;
+      const auto it = times_ms_.find(name);
+      const auto ic = cpu_ms_.find(name);
+      if (it == times_ms_.end() || ic == cpu_ms_.end()) continue;
       const double n = std::stod(km);
       std::fprintf(out, "  %6s %10.3f %10.4f %10.3f %10.4f\n", km, it->second, it->second / n,
                    ic->second, ic->second / n);
@@ -323,20 +323,20 @@ class raccoglitore : public benchmark::ConsoleReporter {
   }
 
  private:
-  void rapporto(std::FILE* out, const std::string& a, const std::string& b,
-                const char* obiettivo) const {
-    const auto ia = tempi_ms_.find(a);
-    const auto ib = tempi_ms_.find(b);
-    if (ia == tempi_ms_.end() || ib == tempi_ms_.end()) return;
+  void ratio_row(std::FILE* out, const std::string& a, const std::string& b,
+                 const char* target) const {
+    const auto ia = times_ms_.find(a);
+    const auto ib = times_ms_.find(b);
+    if (ia == times_ms_.end() || ib == times_ms_.end()) return;
     const double ca = cpu_ms_.at(a);
     const double cb = cpu_ms_.at(b);
     std::fprintf(out, "  %-20s %10.3f %10.3f %7.2f %10.3f %10.3f %7.2f %7s\n", a.c_str(),
-                 ia->second, ib->second, ia->second / ib->second, ca, cb, ca / cb, obiettivo);
+                 ia->second, ib->second, ia->second / ib->second, ca, cb, ca / cb, target);
   }
 
-  std::map<std::string, double> tempi_ms_;
+  std::map<std::string, double> times_ms_;
   std::map<std::string, double> cpu_ms_;
-  std::map<std::string, bool> mediane_;
+  std::map<std::string, bool> medians_;
 };
 
 }  // namespace
@@ -345,10 +345,11 @@ class raccoglitore : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  scenario::bench::raccoglitore r(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                         : benchmark::ConsoleReporter::OO_Tabular);
+  scenario::bench::median_collector r(isatty(STDOUT_FILENO)
+                                          ? benchmark::ConsoleReporter::OO_ColorTabular
+                                          : benchmark::ConsoleReporter::OO_Tabular);
   benchmark::RunSpecifiedBenchmarks(&r);
-  r.stampa_rapporti(stdout);
+  r.print_ratios(stdout);
   benchmark::Shutdown();
   return 0;
 }

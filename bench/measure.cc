@@ -40,7 +40,7 @@
 namespace scenario::bench {
 namespace {
 
-int uso() {
+int usage() {
   std::fprintf(stderr,
                "usage: scenario_measure prepara KM DIR | compila DIR | pavimento REF DIR | sorgenti DIR |"
                " vuoto |"
@@ -48,122 +48,122 @@ int uso() {
   return 64;
 }
 
-int prepara(int km, const std::string& dir) {
-  const sorgenti_generate g = scenario_di(km);
+int prepare(int km, const std::string& dir) {
+  const generated_sources g = make_scenario(km);
   PosixFileSystem fs;
-  scrivi_sorgenti(fs, dir, g);
-  const std::vector<file_uscita> binari = uscite_compilazione(g);
-  std::printf("%zu\n", byte_totali(binari));
+  write_sources(fs, dir, g);
+  const std::vector<file_bytes> binaries = compile_outputs(g);
+  std::printf("%zu\n", total_bytes(binaries));
   return 0;
 }
 
-int compila(const std::string& dir) {
+int compile_in(const std::string& dir) {
   PosixFileSystem fs;
-  stato_compilazione s = stato_nuovo();
-  const esito_compilazione e = memorizza_percorso(s, con_matrice_linea, fs, opzioni_in(dir));
+  stato_compilazione s = fresh_state();
+  const esito_compilazione e = memorizza_percorso(s, con_matrice_linea, fs, options_in(dir));
   return e.scritti.size() == 3 && !has_errors(s.diagnostiche) ? 0 : 1;
 }
 
-int pavimento(const std::string& rif, const std::string& dir) {
-  const std::string linea = nome_linea_incorporata;
-  const std::string treno = nome_treno_incorporato;
+int write_floor(const std::string& ref, const std::string& dir) {
+  const std::string line = nome_linea_incorporata;
+  const std::string train = nome_treno_incorporato;
   std::vector<OutputFile> set;
-  for (const std::string& nome :
-       {nomi::linea_dat(linea), nomi::sim(linea, treno), nomi::dat(linea, treno)}) {
-    set.push_back({join_path(dir, nome), map_file(join_path(rif, nome))});
+  for (const std::string& name :
+       {nomi::linea_dat(line), nomi::sim(line, train), nomi::dat(line, train)}) {
+    set.push_back({join_path(dir, name), map_file(join_path(ref, name))});
   }
   PosixFileSystem fs;
   return publish(fs, set) ? 3 : 0;
 }
 
-int sorgenti(const std::string& dir) {
+int write_embedded_sources(const std::string& dir) {
   PosixFileSystem fs;
-  const std::string linea = nome_linea_incorporata;
-  const std::string treno = nome_treno_incorporato;
-  if (dati_linea(fs, dir, linea, treno) || dati_treno(fs, dir, linea, treno)) return 3;
+  const std::string line = nome_linea_incorporata;
+  const std::string train = nome_treno_incorporato;
+  if (dati_linea(fs, dir, line, train) || dati_treno(fs, dir, line, train)) return 3;
   return 0;
 }
 
-double mediana(std::vector<double> v) {
+double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   const size_t n = v.size();
   return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-struct misura_figlio {
+struct child_measure {
   double ms = 0;      // wall time from fork to the end of the child
   double cpu_ms = 0;  // user and system time of the child
   double kb = 0;      // its peak resident memory
 };
 
-// Runs `comando` as a child process; false when it did not end with status 0.
-bool esegui_figlio(char** comando, misura_figlio* m) {
+// Runs `command` as a child process; false when it did not end with status 0.
+bool run_child(char** command, child_measure* m) {
   // Untimed: the run starts with what was written before on the disk.
   ::sync();
-  const auto inizio = std::chrono::steady_clock::now();
+  const auto start = std::chrono::steady_clock::now();
   const pid_t pid = ::fork();
   if (pid < 0) return false;
   if (pid == 0) {
     // What the program prints is not measured.
-    const int nulla = ::open("/dev/null", O_WRONLY);
-    if (nulla >= 0) ::dup2(nulla, STDERR_FILENO);
-    ::execv(comando[0], comando);
+    const int dev_null = ::open("/dev/null", O_WRONLY);
+    if (dev_null >= 0) ::dup2(dev_null, STDERR_FILENO);
+    ::execv(command[0], command);
     ::_exit(127);
   }
-  int stato = 0;
-  rusage uso{};
-  if (::wait4(pid, &stato, 0, &uso) != pid) return false;
-  const auto fine = std::chrono::steady_clock::now();
-  if (!WIFEXITED(stato) || WEXITSTATUS(stato) != 0) {
-    std::fprintf(stderr, "%s: exit status %d\n", comando[0],
-                 WIFEXITED(stato) ? WEXITSTATUS(stato) : -1);
+  int status = 0;
+  rusage usage_of_child{};
+  if (::wait4(pid, &status, 0, &usage_of_child) != pid) return false;
+  const auto end = std::chrono::steady_clock::now();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "%s: exit status %d\n", command[0],
+                 WIFEXITED(status) ? WEXITSTATUS(status) : -1);
     return false;
   }
   auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
-  m->ms = std::chrono::duration<double, std::milli>(fine - inizio).count();
-  m->cpu_ms = ms(uso.ru_utime) + ms(uso.ru_stime);
-  m->kb = static_cast<double>(uso.ru_maxrss);
+  m->ms = std::chrono::duration<double, std::milli>(end - start).count();
+  m->cpu_ms = ms(usage_of_child.ru_utime) + ms(usage_of_child.ru_stime);
+  m->kb = static_cast<double>(usage_of_child.ru_maxrss);
   return true;
 }
 
-struct serie {
+struct series {
   std::vector<double> ms, cpu_ms, kb;
-  void aggiungi(const misura_figlio& m) {
+  void add(const child_measure& m) {
     ms.push_back(m.ms);
     cpu_ms.push_back(m.cpu_ms);
     kb.push_back(m.kb);
   }
   // Median wall time, median CPU time, median peak resident memory (kB).
-  void stampa() const {
-    std::printf("%.4f %.4f %.0f", mediana(ms), mediana(cpu_ms), mediana(kb));
+  void print() const {
+    std::printf("%.4f %.4f %.0f", median(ms), median(cpu_ms), median(kb));
   }
 };
 
-int tempi(int volte, char** comando) {
-  serie s;
-  for (int i = 0; i < volte; ++i) {
-    misura_figlio m;
-    if (!esegui_figlio(comando, &m)) return 1;
-    s.aggiungi(m);
+int time_runs(int count, char** command) {
+  series s;
+  for (int i = 0; i < count; ++i) {
+    child_measure m;
+    if (!run_child(command, &m)) return 1;
+    s.add(m);
   }
-  s.stampa();
+  s.print();
   std::printf("\n");
   return 0;
 }
 
 // Runs the commands by turns, so that all meet the same load of the machine.
-int confronta(int volte, const std::vector<char**>& comandi) {
-  std::vector<serie> s(comandi.size());
-  for (int i = 0; i < volte; ++i) {
-    for (size_t k = 0; k < comandi.size(); ++k) {
-      misura_figlio m;
-      if (!esegui_figlio(comandi[k], &m)) return 1;
-      s[k].aggiungi(m);
+int compare_by_turns(int count, const std::vector<char**>& commands) {
+  std::vector<series> s(commands.size());
+  for (int i = 0; i < count; ++i) {
+    for (size_t k = 0; k < commands.size(); ++k) {
+      child_measure m;
+      if (!run_child(commands[k], &m)) return 1;
+      s[k].add(m);
     }
   }
   for (size_t k = 0; k < s.size(); ++k) {
     if (k > 0) std::printf(" ");
-    s[k].stampa();
+    s[k].print();
   }
   std::printf("\n");
   return 0;
@@ -175,28 +175,28 @@ int confronta(int volte, const std::vector<char**>& comandi) {
 int main(int argc, char** argv) {
   using namespace scenario::bench;
   try {
-    const std::string modo = argc > 1 ? argv[1] : "";
-    if (modo == "prepara" && argc == 4) return prepara(std::atoi(argv[2]), argv[3]);
-    if (modo == "compila" && argc == 3) return compila(argv[2]);
-    if (modo == "pavimento" && argc == 4) return pavimento(argv[2], argv[3]);
-    if (modo == "sorgenti" && argc == 3) return sorgenti(argv[2]);
-    if (modo == "vuoto" && argc == 2) return 0;
-    if (modo == "tempi" && argc >= 4) return tempi(std::atoi(argv[2]), argv + 3);
-    if (modo == "confronta" && argc >= 6) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "prepara" && argc == 4) return prepare(std::atoi(argv[2]), argv[3]);
+    if (mode == "compila" && argc == 3) return compile_in(argv[2]);
+    if (mode == "pavimento" && argc == 4) return write_floor(argv[2], argv[3]);
+    if (mode == "sorgenti" && argc == 3) return write_embedded_sources(argv[2]);
+    if (mode == "vuoto" && argc == 2) return 0;
+    if (mode == "tempi" && argc >= 4) return time_runs(std::atoi(argv[2]), argv + 3);
+    if (mode == "confronta" && argc >= 6) {
       // confronta N A [ARGS...] -- B [ARGS...] [-- C [ARGS...]]...
-      std::vector<char**> comandi{argv + 3};
+      std::vector<char**> commands{argv + 3};
       for (char** p = argv + 3; *p != nullptr; ++p) {
         if (std::string(*p) != "--") continue;
         *p = nullptr;
-        comandi.push_back(p + 1);
+        commands.push_back(p + 1);
       }
-      for (char** c : comandi) {
-        if (*c == nullptr) return uso();
+      for (char** c : commands) {
+        if (*c == nullptr) return usage();
       }
-      if (comandi.size() < 2) return uso();
-      return confronta(std::atoi(argv[2]), comandi);
+      if (commands.size() < 2) return usage();
+      return compare_by_turns(std::atoi(argv[2]), commands);
     }
-    return uso();
+    return usage();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "scenario_measure: %s\n", e.what());
     return 2;
