@@ -1,19 +1,20 @@
 // Measures in child processes, where a process start and the peak resident
 // memory count:
 //
-//   scenario_measure prepara KM DIR    writes the sources of a generated KM km
+//   scenario_measure prepare KM DIR    writes the sources of a generated KM km
 //                                      scenario into DIR; prints the bytes its
 //                                      compile writes
-//   scenario_measure compila DIR       compiles the sources in DIR into DIR
-//   scenario_measure pavimento REF DIR the floor of that compile: writes the
+//   scenario_measure compile DIR       compiles the sources in DIR into DIR
+//   scenario_measure floor REF DIR     the floor of that compile: writes the
 //                                      binary files found in REF into DIR
 //                                      with the same steps (publish, one set)
-//   scenario_measure sorgenti DIR      writes the embedded scenario's two sources
-//                                      into DIR (the one-shot run deletes them)
-//   scenario_measure vuoto             does nothing: the memory of a bare process
-//   scenario_measure tempi N CMD ARGS  runs CMD N times; prints the median wall
+//   scenario_measure sources DIR       writes the embedded scenario's two
+//                                      sources into DIR (the one-shot run
+//                                      deletes them)
+//   scenario_measure empty             does nothing: the memory of a bare process
+//   scenario_measure times N CMD ARGS  runs CMD N times; prints the median wall
 //                                      time, CPU time and peak resident memory
-//   scenario_measure confronta N A... -- B... [-- C...]
+//   scenario_measure compare N A... -- B... [-- C...]
 //                                      runs A, B (and C...) by turns, N times
 //                                      each; prints the same three medians of
 //                                      each, one command after the other
@@ -42,9 +43,9 @@ namespace {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: scenario_measure prepara KM DIR | compila DIR | pavimento REF DIR | sorgenti DIR |"
-               " vuoto |"
-               " tempi N CMD [ARGS...] | confronta N A [ARGS...] -- B [ARGS...] [-- C [ARGS...]]...\n");
+               "usage: scenario_measure prepare KM DIR | compile DIR | floor REF DIR | sources DIR |"
+               " empty |"
+               " times N CMD [ARGS...] | compare N A [ARGS...] -- B [ARGS...] [-- C [ARGS...]]...\n");
   return 64;
 }
 
@@ -176,14 +177,14 @@ int main(int argc, char** argv) {
   using namespace scenario::bench;
   try {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "prepara" && argc == 4) return prepare(std::atoi(argv[2]), argv[3]);
-    if (mode == "compila" && argc == 3) return compile_in(argv[2]);
-    if (mode == "pavimento" && argc == 4) return write_floor(argv[2], argv[3]);
-    if (mode == "sorgenti" && argc == 3) return write_embedded_sources(argv[2]);
-    if (mode == "vuoto" && argc == 2) return 0;
-    if (mode == "tempi" && argc >= 4) return time_runs(std::atoi(argv[2]), argv + 3);
-    if (mode == "confronta" && argc >= 6) {
-      // confronta N A [ARGS...] -- B [ARGS...] [-- C [ARGS...]]...
+    if (mode == "prepare" && argc == 4) return prepare(std::atoi(argv[2]), argv[3]);
+    if (mode == "compile" && argc == 3) return compile_in(argv[2]);
+    if (mode == "floor" && argc == 4) return write_floor(argv[2], argv[3]);
+    if (mode == "sources" && argc == 3) return write_embedded_sources(argv[2]);
+    if (mode == "empty" && argc == 2) return 0;
+    if (mode == "times" && argc >= 4) return time_runs(std::atoi(argv[2]), argv + 3);
+    if (mode == "compare" && argc >= 6) {
+      // compare N A [ARGS...] -- B [ARGS...] [-- C [ARGS...]]...
       std::vector<char**> commands{argv + 3};
       for (char** p = argv + 3; *p != nullptr; ++p) {
         if (std::string(*p) != "--") continue;

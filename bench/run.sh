@@ -45,9 +45,9 @@ trap 'rm -rf "$work"' EXIT
 # one untimed run of each, so that the older files exist for all); sets
 # ms[k], cpu[k], kb[k] (median wall ms, CPU ms, peak resident kB) of each.
 compare() {
-  "$measure" confronta 1 "$@" >/dev/null
+  "$measure" compare 1 "$@" >/dev/null
   local out
-  out=$("$measure" confronta $((runs * rounds)) "$@")
+  out=$("$measure" compare $((runs * rounds)) "$@")
   read -r -a fields <<<"$out"
   ms=() cpu=() kb=()
   for ((k = 0; k < ${#fields[@]} / 3; ++k)); do
@@ -87,7 +87,7 @@ cp "$bin/genera_scenario" "$work/run/"
 cp "$bin/scenario_floor_mapped" "$work/mapped/"
 "$work/run/genera_scenario" 2>/dev/null
 cp "$work/run/"*.txt "$work/run/"*.dat "$work/run/"*.sim "$work/ref/"
-"$measure" sorgenti "$work/ref"
+"$measure" sources "$work/ref"
 ref=$work/ref
 line_src=$(basename "$ref"/*_linea.txt)
 service_src=$(basename "$ref"/*-.txt)
@@ -110,22 +110,22 @@ echo "  targets: 1.5 in wall and CPU time against the strict floor"
 
 echo
 echo "== the compile as a process ($((rounds * runs)) runs of each by turns, medians)"
-"$measure" tempi 1 "$measure" vuoto >/dev/null
-bare_kb=$("$measure" tempi 5 "$measure" vuoto | cut -d' ' -f3)
+"$measure" times 1 "$measure" empty >/dev/null
+bare_kb=$("$measure" times 5 "$measure" empty | cut -d' ' -f3)
 # Peak memory is in kB of 1024 bytes; "peak-bare" is the peak less that of a
 # bare process of the same program.
 printf '  %5s %9s %8s %8s %6s %8s %8s %6s %6s %8s %8s %10s\n' km "bytes out" "comp ms" \
   "floor ms" ratio "comp cpu" "flr cpu" ratio mapped "peak kB" "peak/out" "peak-bare"
 for km in 10 100 1000; do
   mkdir -p "$work/c$km" "$work/r$km" "$work/s$km" "$work/m$km"
-  bytes=$("$measure" prepara "$km" "$work/c$km")
-  "$measure" compila "$work/c$km"
+  bytes=$("$measure" prepare "$km" "$work/c$km")
+  "$measure" compile "$work/c$km"
   cp "$work/c$km/"*.dat "$work/c$km/"*.sim "$work/r$km/"
   cp "$work/c$km/"*.txt "$work/s$km/"
   steps=(r "$(basename "$work/c$km"/*_linea.txt)" r "$(basename "$work/c$km"/*-.txt)")
   binary_set_steps "$work/r$km"
-  compare "$measure" compila "$work/c$km" -- "$bin/scenario_floor_strict" "$work/s$km" \
-    "${steps[@]}" -- "$measure" pavimento "$work/r$km" "$work/m$km"
+  compare "$measure" compile "$work/c$km" -- "$bin/scenario_floor_strict" "$work/s$km" \
+    "${steps[@]}" -- "$measure" floor "$work/r$km" "$work/m$km"
   awk -v km="$km" -v by="$bytes" -v a="${ms[0]}" -v b="${ms[1]}" -v m="${ms[2]}" \
     -v ac="${cpu[0]}" -v bc="${cpu[1]}" -v kb="${kb[0]}" -v bare="$bare_kb" 'BEGIN {
     printf "  %5d %9d %8.3f %8.3f %6.2f %8.3f %8.3f %6.2f %6.2f %8d %8.2f %10d\n", km, by, a, b,
