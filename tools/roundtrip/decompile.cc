@@ -894,43 +894,55 @@ const char* nome_ruolo(int r) {
 }
 
 // One warning per row of the table that differs, naming its fields.
+// The fields of one record or cell that differ, as "NAME A in the file, B
+// from the sources, ...".
+class campi_diversi {
+ public:
+  template <class T>
+  void confronta(const char* nome, const T& u, const T& v) {
+    if (u == v) return;
+    std::ostringstream o;
+    o << +u << " in the file, " << +v << " from the sources";
+    aggiungi(std::string(nome) + " " + o.str());
+  }
+  void aggiungi(const std::string& differenza) {
+    testo_ += (testo_.empty() ? "" : ", ") + differenza;
+  }
+  const std::string& testo() const { return testo_; }
+
+ private:
+  std::string testo_;
+};
+
 void confronta_tabelle(const std::array<record_sim, righe_tabella_sim>& a,
                        const std::array<record_sim, righe_tabella_sim>& b, const std::string& file,
                        Diagnostics* diag) {
   for (int r = 0; r < righe_tabella_sim; ++r) {
     const record_sim& x = a[static_cast<size_t>(r)];
     const record_sim& y = b[static_cast<size_t>(r)];
-    std::string campi;
-    auto campo = [&](const char* nome, auto u, auto v) {
-      if (u == v) return;
-      std::ostringstream o;
-      o << (campi.empty() ? "" : ", ") << nome << " " << +u << " in the file, " << +v
-        << " from the sources";
-      campi += o.str();
-    };
-    campo("tipo", x.tipo, y.tipo);
-    campo("inizio", x.inizio, y.inizio);
-    campo("fine", x.fine, y.fine);
-    campo("progressiva", x.progressiva, y.progressiva);
-    campo("b1", x.b1, y.b1);
+    campi_diversi diversi;
+    diversi.confronta("tipo", x.tipo, y.tipo);
+    diversi.confronta("inizio", x.inizio, y.inizio);
+    diversi.confronta("fine", x.fine, y.fine);
+    diversi.confronta("progressiva", x.progressiva, y.progressiva);
+    diversi.confronta("b1", x.b1, y.b1);
     if (x.testo != y.testo) {
-      campi += std::string(campi.empty() ? "" : ", ") + "testo \"" + x.testo +
-               "\" in the file, \"" + y.testo + "\" from the sources";
+      diversi.aggiungi("testo \"" + x.testo + "\" in the file, \"" + y.testo + "\" from the sources");
     }
-    campo("i1", x.i1, y.i1);
-    campo("i2", x.i2, y.i2);
-    campo("i3", x.i3, y.i3);
-    campo("i4", x.i4, y.i4);
-    campo("i5", x.i5, y.i5);
-    campo("b2", x.b2, y.b2);
-    campo("b3", x.b3, y.b3);
-    campo("b4", x.b4, y.b4);
-    campo("b5", x.b5, y.b5);
-    campo("orario", x.orario, y.orario);
-    if (!campi.empty()) {
+    diversi.confronta("i1", x.i1, y.i1);
+    diversi.confronta("i2", x.i2, y.i2);
+    diversi.confronta("i3", x.i3, y.i3);
+    diversi.confronta("i4", x.i4, y.i4);
+    diversi.confronta("i5", x.i5, y.i5);
+    diversi.confronta("b2", x.b2, y.b2);
+    diversi.confronta("b3", x.b3, y.b3);
+    diversi.confronta("b4", x.b4, y.b4);
+    diversi.confronta("b5", x.b5, y.b5);
+    diversi.confronta("orario", x.orario, y.orario);
+    if (!diversi.testo().empty()) {
       diag->push_back(avviso("decompile-mismatch", file,
                              "row " + std::to_string(r) + " (" + nome_ruolo(r) +
-                                 ") cannot be produced: " + campi));
+                                 ") cannot be produced: " + diversi.testo()));
     }
   }
 }
@@ -968,25 +980,19 @@ void confronta_celle(const std::vector<cella>& a, const std::vector<cella>& b,
   for (size_t c = 0; c < n; ++c) {
     const cella& x = a[c];
     const cella& y = b[c];
-    std::string campi;
-    auto campo = [&](const char* nome, auto u, auto v) {
-      if (u == v) return;
-      std::ostringstream o;
-      o << (campi.empty() ? "" : ", ") << nome << " " << +u << " in the file, " << +v
-        << " from the sources";
-      campi += o.str();
-    };
-    campo("tipo", x.tipo, y.tipo);
-    campo("dato1", x.dato1, y.dato1);
-    campo("dato2", x.dato2, y.dato2);
-    campo("dato3", x.dato3, y.dato3);
-    campo("dato4", x.dato4, y.dato4);
-    campo("tempo", x.tempo, y.tempo);
-    campo("avvicinamento", x.avvicinamento, y.avvicinamento);
-    campo("galleria", x.galleria, y.galleria);
-    campo("velocita", x.velocita, y.velocita);
-    campo("pendenza", x.pendenza, y.pendenza);
-    campo("aderenza", x.aderenza, y.aderenza);
+    campi_diversi diversi;
+    diversi.confronta("tipo", x.tipo, y.tipo);
+    diversi.confronta("dato1", x.dato1, y.dato1);
+    diversi.confronta("dato2", x.dato2, y.dato2);
+    diversi.confronta("dato3", x.dato3, y.dato3);
+    diversi.confronta("dato4", x.dato4, y.dato4);
+    diversi.confronta("tempo", x.tempo, y.tempo);
+    diversi.confronta("avvicinamento", x.avvicinamento, y.avvicinamento);
+    diversi.confronta("galleria", x.galleria, y.galleria);
+    diversi.confronta("velocita", x.velocita, y.velocita);
+    diversi.confronta("pendenza", x.pendenza, y.pendenza);
+    diversi.confronta("aderenza", x.aderenza, y.aderenza);
+    const std::string& campi = diversi.testo();
     if (campi == tratto && !campi.empty()) continue;
     if (c > 0) chiudi(c - 1);
     tratto = campi;
