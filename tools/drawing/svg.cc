@@ -469,18 +469,24 @@ esito_svg pagina::disegna() {
   b_ << "<text class=\"title\" x=\"" << kMargine << "\" y=\"" << y << "\">" << xml_text(o_.titolo)
      << "</text>\n";
   y += 20;
-  auto n = [&](genere g) { return conta[static_cast<int>(g)]; };
+  // "1 tunnel", "2 tunnels": the count of one kind with its name.
+  auto n = [&](genere g, const char* nome, const char* nomi) {
+    const int k = conta[static_cast<int>(g)];
+    return std::to_string(k) + " " + (k == 1 ? nome : nomi);
+  };
   b_ << "<text class=\"subtitle\" x=\"" << kMargine << "\" y=\"" << y << "\">"
      << f1(lunghezza_ / 1000) << " km route"
      << (da_ > 0 || a_ < lunghezza_ ? ", drawn from " + testo_post(km_.post(static_cast<int64_t>(da_))) +
                                           " to " + testo_post(km_.post(static_cast<int64_t>(a_)))
                                     : std::string())
-     << ": " << n(genere::stazione) << " stations, " << n(genere::segnale) << " signals, "
-     << n(genere::galleria) << " tunnels, " << n(genere::rallentamento) << " slow-downs, "
-     << n(genere::cartello) << " text boards, " << n(genere::indicatore_velocita)
-     << " speed-indicator boards, " << n(genere::abbattimento) << " abbattimento points, "
-     << n(genere::tabella_derivata) << " derived speed boards, " << n(genere::avviso)
-     << " warning boards.</text>\n";
+     << ": " << n(genere::stazione, "station", "stations") << ", "
+     << n(genere::segnale, "signal", "signals") << ", " << n(genere::galleria, "tunnel", "tunnels")
+     << ", " << n(genere::rallentamento, "slow-down", "slow-downs") << ", "
+     << n(genere::cartello, "text board", "text boards") << ", "
+     << n(genere::indicatore_velocita, "speed-indicator board", "speed-indicator boards") << ", "
+     << n(genere::abbattimento, "abbattimento point", "abbattimento points") << ", "
+     << n(genere::tabella_derivata, "derived speed board", "derived speed boards") << ", "
+     << n(genere::avviso, "warning board", "warning boards") << ".</text>\n";
 
   // Faults of the compile and misfits of the files, before anything else.
   for (const Diagnostic& d : s_.diagnostiche) {
