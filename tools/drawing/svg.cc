@@ -427,13 +427,22 @@ double pagina::disegna_asse(double y) {
 double pagina::elenco(double y) {
   // What the plan could not label, written out so that nothing is lost.
   if (posti_non_scritti_.empty()) return y;
+  // A long route drawn whole can leave thousands: a few lines of them, then
+  // how to see the rest.
+  constexpr size_t kRigheMassime = 4;
   std::string riga = "Signals at posts (no room on the plan): ";
   std::vector<std::string> righe;
-  for (size_t i = 0; i < posti_non_scritti_.size(); ++i) {
-    const std::string pezzo = posti_non_scritti_[i] + (i + 1 < posti_non_scritti_.size() ? ", " : "");
+  const size_t n = posti_non_scritti_.size();
+  for (size_t i = 0; i < n; ++i) {
+    const std::string pezzo = posti_non_scritti_[i] + (i + 1 < n ? ", " : "");
     if (larghezza_testo(riga + pezzo, 11) > kLarghezza - 2 * kMargine) {
       righe.push_back(riga);
       riga.clear();
+      if (righe.size() == kRigheMassime) {
+        riga = "... and " + std::to_string(n - i) +
+               " more: draw a stretch with --from and --to, or see them all with `scenario-tool view`";
+        break;
+      }
     }
     riga += pezzo;
   }
@@ -488,11 +497,25 @@ esito_svg pagina::disegna() {
      << n(genere::tabella_derivata, "derived speed board", "derived speed boards") << ", "
      << n(genere::avviso, "warning board", "warning boards") << ".</text>\n";
 
-  // Faults of the compile and misfits of the files, before anything else.
-  for (const Diagnostic& d : s_.diagnostiche) {
+  // Faults of the compile and misfits of the files, before anything else:
+  // every error, and the first few warnings (a long route's sources may
+  // carry hundreds, which would push the drawing off the page).
+  constexpr int kAvvisiMostrati = 5;
+  int avvisi = 0, taciuti = 0;
+  auto riga_banner = [&](const std::string& testo) {
     y += 17;
-    b_ << "<text class=\"banner\" x=\"" << kMargine << "\" y=\"" << y << "\">"
-       << xml_text(format_diagnostic(d)) << "</text>\n";
+    b_ << "<text class=\"banner\" x=\"" << kMargine << "\" y=\"" << y << "\">" << xml_text(testo)
+       << "</text>\n";
+  };
+  for (const Diagnostic& d : s_.diagnostiche) {
+    if (d.severity != Severity::kError && avvisi++ >= kAvvisiMostrati) {
+      ++taciuti;
+      continue;
+    }
+    riga_banner(format_diagnostic(d));
+  }
+  if (taciuti > 0) {
+    riga_banner("... and " + std::to_string(taciuti) + " more warnings or notes; `scenario-tool check` lists them all");
   }
 
   // Legend: its markers have classes of their own, so that only the route's
@@ -533,7 +556,8 @@ esito_svg pagina::disegna() {
   disegna_piano();
   y = piano_basso_;
   if (omesse_ > 0) {
-    b_ << "<text class=\"subtitle\" x=\"" << kMargine << "\" y=\"" << y + 16 << "\">" << omesse_
+    y += 16;
+    b_ << "<text class=\"subtitle\" x=\"" << kMargine << "\" y=\"" << y << "\">" << omesse_
        << " station or slow-down labels found no free place</text>\n";
   }
   y = elenco(y + 4);
