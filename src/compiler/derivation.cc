@@ -50,24 +50,19 @@ class derivazione {
     z(c).dato1 = velocita_cartello;
     if (static_cast<size_t>(c) < s_.origine_cella.size() && static_cast<size_t>(causa) < s_.origine_cella.size()) {
       s_.origine_cella[static_cast<size_t>(c)] = s_.origine_cella[static_cast<size_t>(causa)];
-      if (s_.posizione_origine.size() == s_.origine_cella.size()) {
-        s_.posizione_origine[static_cast<size_t>(c)] = s_.posizione_origine[static_cast<size_t>(causa)];
-      }
     }
   }
   // "the slow-down at 1450 m (cell 30, metres 1500 to 1549)": the position
   // as the row wrote it, when a row placed the object in cell c.
   std::string oggetto_in(const char* che_cosa, int32_t c) const {
     std::string out = std::string("the ") + che_cosa;
-    if (!origine(c).file.empty() && static_cast<size_t>(c) < s_.posizione_origine.size()) {
-      return out + " at " + std::to_string(s_.posizione_origine[static_cast<size_t>(c)]) + " m (" + metri(c) + ")";
+    if (!origine(c).file.empty()) {
+      return out + " at " + std::to_string(s_.origine_cella[static_cast<size_t>(c)].posizione) + " m (" + metri(c) +
+             ")";
     }
     return out + " in " + metri(c);
   }
-  SourceLocation origine(int32_t c) const {
-    return static_cast<size_t>(c) < s_.origine_cella.size() ? s_.origine_cella[static_cast<size_t>(c)]
-                                                            : SourceLocation{};
-  }
+  SourceLocation origine(int32_t c) const { return s_.luogo_origine(c); }
   // A fault of the rules, charged to the row that wrote the object in
   // `causa`. The same fault met again at once (three windows of one start)
   // is told once.

@@ -211,11 +211,10 @@ void lettore_righe::origine(const esito_registro& e, int32_t x) {
 }
 
 std::vector<RelatedLocation> lettore_righe::detentore(int64_t cella) const {
-  if (cella < 0 || cella >= static_cast<int64_t>(s_.origine_cella.size())) return {};
-  const SourceLocation& o = s_.origine_cella[static_cast<std::size_t>(cella)];
+  SourceLocation o = s_.luogo_origine(cella);
   if (o.file.empty()) return {};
   const uint8_t tipo = s_.percorso[static_cast<std::size_t>(cella)].tipo;
-  return {RelatedLocation{o, std::string("the cell is held by the ") + nome_oggetto(tipo) + " written here"}};
+  return {RelatedLocation{std::move(o), std::string("the cell is held by the ") + nome_oggetto(tipo) + " written here"}};
 }
 
 void lettore_righe::avvisa_sovrascritte(const esito_registro& e) {

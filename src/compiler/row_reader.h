@@ -197,8 +197,8 @@ class lettore_righe {
   void origine(const esito_registro& e, int32_t x);
   void origine(int64_t cella, int32_t x) {
     if (cella >= 0 && cella < static_cast<int64_t>(s_.origine_cella.size())) {
-      s_.origine_cella[static_cast<std::size_t>(cella)] = qui_voce();
-      s_.posizione_origine[static_cast<std::size_t>(cella)] = x;
+      if (indice_file_ == 0) indice_file_ = s_.indice_file_origine(file_);
+      s_.origine_cella[static_cast<std::size_t>(cella)] = {linea_testo_voce_, colonna_voce_, x, indice_file_};
     }
   }
   // Where the object of a cell was written, as a related place; none when
@@ -265,6 +265,7 @@ class lettore_righe {
 
  private:
   const std::string& file_;
+  uint16_t indice_file_ = 0;  // file_ in s_.file_origine, once a cell is noted
   bool (*chiudi_)(lettura&);
 };
 

@@ -1,5 +1,7 @@
 #include "model/model.h"
 
+#include <limits>
+
 #include <cstring>
 
 namespace scenario {
@@ -81,9 +83,31 @@ std::optional<std::string_view> matrice_punti::immagine() const {
 
 void dimensiona(stato_compilazione& s, int32_t lunghezza) {
   s.percorso.assign(static_cast<size_t>(celle_da_lunghezza(lunghezza)) + 1, cella{});
-  s.origine_cella.assign(s.percorso.size(), SourceLocation{});
-  s.posizione_origine.assign(s.percorso.size(), 0);
+  s.origine_cella.assign(s.percorso.size(), origine_oggetto{});
   if (s.genera_linea) s.matrice_linea.dimensiona(punti_da_lunghezza(lunghezza));
+}
+
+SourceLocation stato_compilazione::luogo_origine(int64_t c) const {
+  if (c < 0 || c >= static_cast<int64_t>(origine_cella.size())) return {};
+  const origine_oggetto& o = origine_cella[static_cast<size_t>(c)];
+  if (o.file == 0 || o.file > file_origine.size()) return {};
+  return {file_origine[o.file - 1u], o.linea, o.colonna};
+}
+
+uint16_t stato_compilazione::indice_file_origine(const std::string& file) {
+  for (size_t i = 0; i < file_origine.size(); ++i) {
+    if (file_origine[i] == file) return static_cast<uint16_t>(i + 1);
+  }
+  if (file_origine.size() >= std::numeric_limits<uint16_t>::max()) return 0;
+  file_origine.push_back(file);
+  return static_cast<uint16_t>(file_origine.size());
+}
+
+std::vector<SourceLocation> stato_compilazione::luoghi_origine() const {
+  std::vector<SourceLocation> out;
+  out.reserve(origine_cella.size());
+  for (size_t c = 0; c < origine_cella.size(); ++c) out.push_back(luogo_origine(static_cast<int64_t>(c)));
+  return out;
 }
 
 void azzera_tabella(stato_compilazione& s) {

@@ -265,6 +265,16 @@ class matrice_punti {
 inline constexpr bool con_matrice_linea = true;
 inline constexpr bool senza_matrice_linea = false;
 
+// The row that placed a cell's point object: its line and column, its first
+// value as written (the position in metres) and its file, as 1 + an index
+// into stato_compilazione::file_origine (0: no row).
+struct origine_oggetto {
+  int32_t linea = 0;
+  int32_t colonna = 0;
+  int32_t posizione = 0;
+  uint16_t file = 0;
+};
+
 struct stato_compilazione {
   std::string nome_linea;
   std::string nome_treno;
@@ -283,15 +293,24 @@ struct stato_compilazione {
   // and posizione_errore (see aggiungi_diagnostica).
   Diagnostics diagnostiche;
   // Where each cell's point object was written: the row that placed it, or
-  // for a derived board the row that caused it. Sized with percorso; an
-  // empty file means no object or no row.
-  std::vector<SourceLocation> origine_cella;
-  // The first value of that row as written (its position in metres).
-  std::vector<int32_t> posizione_origine;
+  // for a derived board the row that caused it. Sized with percorso; 16
+  // bytes a cell, the file named once in file_origine (a long route has
+  // tens of thousands of cells).
+  std::vector<origine_oggetto> origine_cella;
+  // The source files named by origine_cella, each once.
+  std::vector<std::string> file_origine;
   // The row that filled each row of the scenario table.
   std::array<SourceLocation, righe_tabella_sim> origine_riga{};
 
   bool dimensionato() const { return !percorso.empty(); }
+  // The row that placed the object of cell c; an empty file when no row did
+  // (or c is outside the route).
+  SourceLocation luogo_origine(int64_t c) const;
+  // luogo_origine of every cell, for the tools that keep it beside a copy.
+  std::vector<SourceLocation> luoghi_origine() const;
+  // The number origine_oggetto::file gives `file`, added on first use; 0
+  // (no file) past 65,535 files.
+  uint16_t indice_file_origine(const std::string& file);
   // P, the last cell; -1 while unsized.
   int32_t ultima_cella() const { return static_cast<int32_t>(percorso.size()) - 1; }
 };

@@ -297,10 +297,10 @@ TEST(Diagnostics, EveryPlacedObjectAndTableRowKnowsItsRow) {
                                   {12, oggetto::cartello_velocita, kFileTreno, 2},
                                   {27, oggetto::arresto_stazione, kFileTreno, 3}}) {
     EXPECT_EQ(s.percorso[o.cella].tipo, o.tipo) << o.cella;
-    EXPECT_EQ(s.origine_cella[o.cella].file, o.file) << o.cella;
-    EXPECT_EQ(s.origine_cella[o.cella].line, o.linea_testo) << o.cella;
+    EXPECT_EQ(s.luogo_origine(o.cella).file, o.file) << o.cella;
+    EXPECT_EQ(s.luogo_origine(o.cella).line, o.linea_testo) << o.cella;
   }
-  EXPECT_EQ(s.origine_cella[40].file, "") << "an empty cell has no origin";
+  EXPECT_EQ(s.luogo_origine(40).file, "") << "an empty cell has no origin";
   EXPECT_EQ(s.origine_riga[riga_primo_testo].line, 4);
   EXPECT_EQ(s.origine_riga[riga_prima_stazione].line, 3);
   EXPECT_EQ(s.origine_riga[riga_ripetizione].line, 4);

@@ -144,7 +144,7 @@ bool compila_sorgenti(FileSystem& fs, const std::string& cartella, const std::st
   // The compile's own errors, warnings and notes, and where each object
   // and table row came from (a derived board: the row that caused it).
   s->diagnostiche.insert(s->diagnostiche.end(), c.diagnostiche.begin(), c.diagnostiche.end());
-  s->origine_cella = c.origine_cella;
+  s->origine_cella = c.luoghi_origine();
   s->origine_riga = c.origine_riga;
   if (esito.errore_guardia) {
     Diagnostic d;
