@@ -513,7 +513,10 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
       }
       case 12:
         // Boards of 180 are told apart from the derivation's in decompila.
-        if (x.dato1 != 180) s.abbattimenti.push_back({50 * c, x.dato1});
+        // The cell keeps the row's speed in 16 bits, so a board of 0 km/h
+        // or less comes from a speed of 32,768 to 65,536 (a row's speed of
+        // 0 or less places a board without a speed instead).
+        if (x.dato1 != 180) s.abbattimenti.push_back({50 * c, x.dato1 > 0 ? x.dato1 : x.dato1 + 65536});
         break;
       case 13:
         s.abbattimenti.push_back({50 * c, 0});
@@ -553,17 +556,8 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
                                  ": a slow-down end without a start cannot be produced",
                              50 * c));
     }
-  }
-  for (const auto& a : s.abbattimenti) {
-    const int16_t v = cella_di(a.posizione / 50).dato1;
-    if (cella_di(a.posizione / 50).tipo == 12 && v <= 0) {
-      diag->push_back(avviso("decompile-mismatch", file_dat,
-                             "cell " + std::to_string(a.posizione / 50) + ": a speed board of " +
-                                 std::to_string(v) + " km/h cannot be produced",
-                             a.posizione));
-    }
-  }
 
+  }
   // Text boards in the order of their table rows, row 80 first.
   std::sort(testi.begin(), testi.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
   for (size_t i = 0; i < testi.size(); ++i) {
