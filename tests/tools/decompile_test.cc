@@ -138,6 +138,9 @@ struct caso_scritto {
 
 const caso_scritto kCasi[] = {
     {"signal whose sx * 3 + dx passes 9", "", "segnale, 5000, 5, 1, 2, 3, 1, 0, 1, 2, 3, 0\r\n"},
+    {"signal whose sx * 3 + dx is far above 9, on either side of 250", "",
+     "segnale, 5000, 97, 1,1,1, 0, 0, 1,1,1, 0\r\nsegnale, 6000, 90, 1,1,1, 3, 2, 1,1,1, 0\r\n"
+     "segnale, 7000, -97, 1,1,1, 0, 1, 1,1,1, 0\r\n"},
     {"signal tempo 1 .. 100 and above 255",
      "", "segnale, 5000, 2, 1,1,1, 0, 1, 1,1,1, 50\r\nsegnale, 6000, 2, 1,1,1, 0, 1, 1,1,1, 300\r\n"},
     {"tunnel of kind 2 three cells after another", "montagna, 1000, 2000, 1\r\nmontagna, 2174, 3000, 12\r\n", ""},

@@ -440,9 +440,12 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
         riga_segnale r;
         // dato4 = rapp * 10 + q, with q = sx * 3 + dx; the approach marks
         // carry q * 10 + k in 8 bits, which tells a q of 10 or more apart.
+        // dato4 gives q modulo 10 and a mark gives it modulo 128, so the 64
+        // candidates of one period of 640 around dato4's digit hold the one
+        // the marks agree with; the nearest wins a tie.
         int32_t q = mod_giu(x.dato4, 10);
         int migliori = -1;
-        for (int32_t prova = q - 250; prova <= q + 250; prova += 10) {
+        for (int32_t prova = q - 320; prova < q + 320; prova += 10) {
           int uguali = 0;
           for (int k = 1; k <= 4; ++k) {
             if (c - 2 * k < 0) continue;
