@@ -18,7 +18,7 @@
 namespace scenario::drawing {
 namespace {
 
-using scenario::testing::stato_di_prova;
+using scenario::testing::sample_state;
 
 matrice_punti make_plan(int32_t last, double (*x)(int32_t), double (*y)(int32_t)) {
   matrice_punti m;
@@ -170,7 +170,7 @@ TEST(Labels, TurnedBoxesMeetOnlyWhenTheyTouch) {
 }
 
 TEST(RouteObjects, EveryKindAtItsPosition) {
-  stato_compilazione st = stato_di_prova();
+  stato_compilazione st = sample_state();
   auto put = [&](int c, uint8_t code, int16_t d1) {
     st.percorso[static_cast<size_t>(c)].tipo = code;
     st.percorso[static_cast<size_t>(c)].dato1 = d1;
