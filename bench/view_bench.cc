@@ -59,15 +59,15 @@ int main(int argc, char** argv) {
   memorizza_percorso(s, con_matrice_linea, fs, bench::options_in(dir.path()));
 
   const auto t0 = std::chrono::steady_clock::now();
-  disegno::scenario_letto loaded;
-  if (auto r = disegno::carica_binari(fs, dir.path(), s.nome_linea, s.nome_treno, &loaded)) {
-    std::fprintf(stderr, "%s\n", r->messaggio.c_str());
+  drawing::loaded_scenario loaded;
+  if (auto r = drawing::load_binaries(fs, dir.path(), s.nome_linea, s.nome_treno, &loaded)) {
+    std::fprintf(stderr, "%s\n", r->message.c_str());
     return 1;
   }
-  disegno::opzioni_vista o;
-  o.titolo = "view bench";
-  const std::string data = disegno::dati_vista(loaded, o);
-  const std::string page = disegno::pagina_vista(data, o.titolo);
+  drawing::view_options o;
+  o.title = "view bench";
+  const std::string data = drawing::view_data(loaded, o);
+  const std::string page = drawing::view_page_html(data, o.title);
   const double build_ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 

@@ -65,20 +65,20 @@ constexpr const char* kCheckHelp =
 // against the route, and the crew documents kept beside the sources.
 // Returns the running-time table as JSON, or "null" when they were not run.
 std::string further_checks(const stato_compilazione& s, FileSystem& fs,
-                                 const std::string& cartella, Diagnostics& d) {
+                           const std::string& folder, Diagnostics& d) {
   if (ha_errori(s) || !s.dimensionato()) return "null";
-  const crew::parametri_marcia marcia;
-  const std::string file_treno = join_path(cartella, nomi::treno_txt(s.nome_linea, s.nome_treno));
-  std::string testo_treno;
-  (void)fs.read(file_treno, &testo_treno);
-  const crew::esito_fattibilita orario = crew::verifica_orario(s, marcia, file_treno, testo_treno);
-  d.insert(d.end(), orario.diagnostiche.begin(), orario.diagnostiche.end());
+  const crew::running_rates rates;
+  const std::string service_file = join_path(folder, nomi::treno_txt(s.nome_linea, s.nome_treno));
+  std::string service_text;
+  (void)fs.read(service_file, &service_text);
+  const crew::feasibility timetable = crew::check_timetable(s, rates, service_file, service_text);
+  d.insert(d.end(), timetable.diagnostics.begin(), timetable.diagnostics.end());
   // Documents are checked only where the author keeps them: a scenario
   // without a card or an order is not a problem of its sources.
-  for (Diagnostic& x : crew::verifica_documenti(s, fs, cartella)) {
+  for (Diagnostic& x : crew::check_documents(s, fs, folder)) {
     if (x.code != "card-absent" && x.code != "order-absent") d.push_back(std::move(x));
   }
-  return crew::tabella_json(orario, marcia);
+  return crew::running_times_json(timetable, rates);
 }
 
 }  // namespace
@@ -90,9 +90,9 @@ int cmd_check(const args_t& args) {
                                args, &options)) {
     return *status;
   }
-  WarningPolicy politica;
-  if (auto errore = read_warning_policy(options, &politica)) {
-    std::cerr << "scenario-tool check: " << *errore << "\n";
+  WarningPolicy policy;
+  if (auto error = read_warning_policy(options, &policy)) {
+    std::cerr << "scenario-tool check: " << *error << "\n";
     return kUsage;
   }
 
@@ -100,22 +100,22 @@ int cmd_check(const args_t& args) {
   s.nome_linea = options.value("--line");
   s.nome_treno = options.value("--train");
   PosixFileSystem fs;
-  esito_compilazione esito = verifica_sorgenti(s, con_matrice_linea, fs, options.value("--dir"), politica);
-  if (esito.errore_guardia) {
-    s.diagnostiche.push_back(diagnostica_errore(*esito.errore_guardia, std::nullopt, {}));
+  esito_compilazione outcome = verifica_sorgenti(s, con_matrice_linea, fs, options.value("--dir"), policy);
+  if (outcome.errore_guardia) {
+    s.diagnostiche.push_back(diagnostica_errore(*outcome.errore_guardia, std::nullopt, {}));
   }
-  Diagnostics aggiunte;
-  const std::string tempi = further_checks(s, fs, options.value("--dir"), aggiunte);
-  apply_policy(aggiunte, politica);
-  for (Diagnostic& d : aggiunte) s.diagnostiche.push_back(std::move(d));
+  Diagnostics further;
+  const std::string running_times = further_checks(s, fs, options.value("--dir"), further);
+  apply_policy(further, policy);
+  for (Diagnostic& d : further) s.diagnostiche.push_back(std::move(d));
 
   std::cerr << diagnostic_lines(s.diagnostiche);
-  if (esito.errore_io) std::cerr << esito.errore_io->path << ": " << esito.errore_io->reason << '\n';
+  if (outcome.errore_io) std::cerr << outcome.errore_io->path << ": " << outcome.errore_io->reason << '\n';
   if (options.has("--json")) {
     std::cout << "{\"diagnostics\": " << diagnostics_json(s.diagnostiche)
-              << ", \"running_times\": " << tempi << "}\n";
+              << ", \"running_times\": " << running_times << "}\n";
   }
-  if (esito.errore_io) return 3;
+  if (outcome.errore_io) return 3;
   return has_errors(s.diagnostiche) ? 2 : 0;
 }
 

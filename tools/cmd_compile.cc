@@ -87,25 +87,25 @@ constexpr const char* kCompileHelp =
     "      fault: E101 for the line description, E25 for the service one)\n"
     "  64  bad usage\n";
 
-std::string json(const esito_compilazione& esito, const stato_compilazione& s) {
+std::string json(const esito_compilazione& outcome, const stato_compilazione& s) {
   std::ostringstream o;
   o << "{\"numero_errore\": " << s.numero_errore
     << ", \"posizione_errore\": " << s.posizione_errore << ", \"guard_error\": ";
-  if (esito.errore_guardia) {
-    o << *esito.errore_guardia;
+  if (outcome.errore_guardia) {
+    o << *outcome.errore_guardia;
   } else {
     o << "null";
   }
   o << ", \"written\": [";
-  for (std::size_t i = 0; i < esito.scritti.size(); ++i) {
-    o << (i ? ", " : "") << json_string(esito.scritti[i]);
+  for (std::size_t i = 0; i < outcome.scritti.size(); ++i) {
+    o << (i ? ", " : "") << json_string(outcome.scritti[i]);
   }
-  o << "], \"kept_older_files\": " << (esito.trattenuto ? "true" : "false") << ", \"faults\": [";
-  bool primo = true;
+  o << "], \"kept_older_files\": " << (outcome.trattenuto ? "true" : "false") << ", \"faults\": [";
+  bool first = true;
   for (const Diagnostic& d : s.diagnostiche) {
     if (!d.fault_number) continue;
-    o << (primo ? "" : ", ") << "{\"numero\": " << *d.fault_number << ", \"posizione\": ";
-    primo = false;
+    o << (first ? "" : ", ") << "{\"numero\": " << *d.fault_number << ", \"posizione\": ";
+    first = false;
     if (d.position) {
       o << *d.position;
     } else {
@@ -138,48 +138,48 @@ int cmd_compile(const args_t& args) {
                                args, &options)) {
     return *status;
   }
-  opzioni_compilazione compilazione;
-  if (auto errore = read_warning_policy(options, &compilazione.avvisi)) {
-    std::cerr << "scenario-tool compile: " << *errore << "\n";
+  opzioni_compilazione compile_options;
+  if (auto error = read_warning_policy(options, &compile_options.avvisi)) {
+    std::cerr << "scenario-tool compile: " << *error << "\n";
     return kUsage;
   }
 
   stato_compilazione s;
   s.nome_linea = options.value("--line");
   s.nome_treno = options.value("--train");
-  compilazione.cartella_sorgenti = options.value("--dir");
-  compilazione.cartella_uscita = options.value("--out", compilazione.cartella_sorgenti);
-  compilazione.elimina_sorgenti = false;
-  compilazione.scrivi_con_guasti = options.has("--write-faulty");
-  const bool genera_linea = !options.has("--no-track-plan");
+  compile_options.cartella_sorgenti = options.value("--dir");
+  compile_options.cartella_uscita = options.value("--out", compile_options.cartella_sorgenti);
+  compile_options.elimina_sorgenti = false;
+  compile_options.scrivi_con_guasti = options.has("--write-faulty");
+  const bool with_track_plan = !options.has("--no-track-plan");
 
   if (options.values.count("--out") != 0) {
-    std::error_code errore;
-    std::filesystem::create_directories(compilazione.cartella_uscita, errore);
-    if (errore) {
-      std::cerr << compilazione.cartella_uscita << ": cannot create the folder: " << errore.message() << '\n';
+    std::error_code error;
+    std::filesystem::create_directories(compile_options.cartella_uscita, error);
+    if (error) {
+      std::cerr << compile_options.cartella_uscita << ": cannot create the folder: " << error.message() << '\n';
       return 3;
     }
   }
   PosixFileSystem fs;
-  const FolderLock lock(compilazione.cartella_uscita, &std::cerr);  // one writer per --out folder
-  esito_compilazione esito = memorizza_percorso(s, genera_linea, fs, compilazione);
-  riporta(std::cerr, esito, s);
-  if (options.has("--documents") && stato_uscita(esito, s) == 0) {
-    const crew::documenti_scritti documenti =
-        crew::scrivi_documenti(s, fs, compilazione.cartella_uscita);
-    if (documenti.errore_io) {
-      std::cerr << documenti.errore_io->path << ": " << documenti.errore_io->reason << '\n';
+  const FolderLock lock(compile_options.cartella_uscita, &std::cerr);  // one writer per --out folder
+  esito_compilazione outcome = memorizza_percorso(s, with_track_plan, fs, compile_options);
+  riporta(std::cerr, outcome, s);
+  if (options.has("--documents") && stato_uscita(outcome, s) == 0) {
+    const crew::written_documents docs =
+        crew::write_documents(s, fs, compile_options.cartella_uscita);
+    if (docs.io_error) {
+      std::cerr << docs.io_error->path << ": " << docs.io_error->reason << '\n';
       return 3;
     }
-    esito.scritti.insert(esito.scritti.end(), documenti.scritti.begin(), documenti.scritti.end());
+    outcome.scritti.insert(outcome.scritti.end(), docs.written.begin(), docs.written.end());
   }
-  if (esito.trattenuto) {
+  if (outcome.trattenuto) {
     std::cerr << "no binary file written: the compile recorded a fault, and older files in "
-              << compilazione.cartella_uscita << " are left as they were (--write-faulty writes them)\n";
+              << compile_options.cartella_uscita << " are left as they were (--write-faulty writes them)\n";
   }
-  if (options.has("--json")) std::cout << json(esito, s) << '\n';
-  return stato_uscita(esito, s);
+  if (options.has("--json")) std::cout << json(outcome, s) << '\n';
+  return stato_uscita(outcome, s);
 }
 
 }  // namespace scenario::tool

@@ -57,29 +57,29 @@ int cmd_decompile(const args_t& args) {
   }
   const std::string dir = o.value("--dir");
   const std::string out = o.value("--out");
-  const std::string linea = o.value("--line");
-  const std::string treno = o.value("--train");
+  const std::string line = o.value("--line");
+  const std::string train = o.value("--train");
 
   PosixFileSystem fs;
   roundtrip::file_binari f;
-  for (auto [nome, dati] : {std::pair{nomi::sim(linea, treno), &f.sim},
-                            std::pair{nomi::dat(linea, treno), &f.dat}}) {
-    if (auto e = fs.read(join_path(dir, nome), dati)) {
+  for (auto [name, bytes] : {std::pair{nomi::sim(line, train), &f.sim},
+                             std::pair{nomi::dat(line, train), &f.dat}}) {
+    if (auto e = fs.read(join_path(dir, name), bytes)) {
       std::cerr << e->path << ": " << e->reason << '\n';
       return 3;
     }
   }
-  std::string piano;
-  if (auto e = fs.read(join_path(dir, nomi::linea_dat(linea)), &piano)) {
+  std::string plan;
+  if (auto e = fs.read(join_path(dir, nomi::linea_dat(line)), &plan)) {
     if (!e->missing) {
       std::cerr << e->path << ": " << e->reason << '\n';
       return 3;
     }
   } else {
-    f.linea = std::move(piano);
+    f.linea = std::move(plan);
   }
 
-  const roundtrip::esito_decompilazione r = roundtrip::decompila(f, linea, treno);
+  const roundtrip::esito_decompilazione r = roundtrip::decompila(f, line, train);
   for (const Diagnostic& d : r.diagnostiche) std::cerr << format_diagnostic(d) << '\n';
   if (!r.letto) return 1;
 
@@ -87,13 +87,13 @@ int cmd_decompile(const args_t& args) {
     std::cerr << *e << '\n';
     return 3;
   }
-  const std::string path_linea = join_path(out, nomi::linea_txt(linea));
-  const std::string path_treno = join_path(out, nomi::treno_txt(linea, treno));
-  if (auto e = publish(fs, {{path_linea, r.linea}, {path_treno, r.servizio}})) {
+  const std::string line_path = join_path(out, nomi::linea_txt(line));
+  const std::string train_path = join_path(out, nomi::treno_txt(line, train));
+  if (auto e = publish(fs, {{line_path, r.linea}, {train_path, r.servizio}})) {
     std::cerr << e->path << ": " << e->reason << '\n';
     return 3;
   }
-  std::cout << path_linea << '\n' << path_treno << '\n';
+  std::cout << line_path << '\n' << train_path << '\n';
   if (!r.andata_ritorno) {
     std::cerr << "scenario-tool decompile: the written sources do NOT compile to the same bytes\n";
     return 2;

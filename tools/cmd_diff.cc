@@ -49,9 +49,9 @@ constexpr const char* kHelp =
 
 // A JSON string of a text that is already UTF-8 (the difference lines carry
 // the scenario's texts converted, and arrows).
-std::string json_utf8(const std::string& testo) {
+std::string json_utf8(const std::string& text) {
   std::string out = "\"";
-  for (char c : testo) {
+  for (char c : text) {
     const auto u = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
       out += '\\';
@@ -83,15 +83,15 @@ int cmd_diff(const args_t& args) {
     std::cerr << "scenario-tool diff: --line, --train and two folders are required\n\n" << kHelp;
     return kUsage;
   }
-  const std::string linea = o.value("--line");
-  const std::string treno = o.value("--train");
-  const std::string linea_b = o.value("--line-b", linea);
-  const std::string treno_b = o.value("--train-b", treno);
+  const std::string line = o.value("--line");
+  const std::string train = o.value("--train");
+  const std::string line_b = o.value("--line-b", line);
+  const std::string train_b = o.value("--train-b", train);
 
   PosixFileSystem fs;
   Diagnostics diag;
-  const auto a = roundtrip::carica(fs, o.positionals[0], linea, treno, &diag);
-  const auto b = roundtrip::carica(fs, o.positionals[1], linea_b, treno_b, &diag);
+  const auto a = roundtrip::carica(fs, o.positionals[0], line, train, &diag);
+  const auto b = roundtrip::carica(fs, o.positionals[1], line_b, train_b, &diag);
   for (const Diagnostic& d : diag) std::cerr << format_diagnostic(d) << '\n';
   if (!a || !b) return 2;
 
@@ -107,11 +107,11 @@ int cmd_diff(const args_t& args) {
     }
     std::cout << (diff.empty() ? "" : "\n") << "]}\n";
   } else {
-    std::string gruppo;
+    std::string group;
     for (const auto& d : diff) {
-      if (d.kind != gruppo) {
-        gruppo = d.kind;
-        std::cout << gruppo << '\n';
+      if (d.kind != group) {
+        group = d.kind;
+        std::cout << group << '\n';
       }
       std::cout << "  " << d.testo << '\n';
     }

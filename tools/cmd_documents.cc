@@ -112,71 +112,71 @@ int cmd_documents(const args_t& args) {
                                args, &o)) {
     return *status;
   }
-  crew::parametri_marcia marcia;
-  for (auto [nome, campo] : {std::pair{"--acceleration", &marcia.accelerazione},
-                             std::pair{"--braking", &marcia.decelerazione}}) {
-    if (o.values.count(nome) == 0) continue;
-    const auto v = parse_rate(o.value(nome));
+  crew::running_rates rates;
+  for (auto [option, field] : {std::pair{"--acceleration", &rates.acceleration},
+                               std::pair{"--braking", &rates.braking}}) {
+    if (o.values.count(option) == 0) continue;
+    const auto v = parse_rate(o.value(option));
     if (!v) {
-      std::cerr << "scenario-tool documents: " << nome
+      std::cerr << "scenario-tool documents: " << option
                 << " takes a rate in m/s2 above 0 and at most 20\n";
       return kUsage;
     }
-    *campo = *v;
+    *field = *v;
   }
 
-  const std::string cartella = o.value("--dir");
+  const std::string folder = o.value("--dir");
   stato_compilazione s;
   s.nome_linea = o.value("--line");
   s.nome_treno = o.value("--train");
   PosixFileSystem fs;
-  if (auto e = crew::leggi_sorgenti(s, fs, cartella)) {
+  if (auto e = crew::read_sources(s, fs, folder)) {
     std::cerr << e->path << ": " << e->reason << '\n';
     return 3;
   }
   if (ha_errori(s) || !s.dimensionato()) {
-    esito_compilazione vuoto;
-    vuoto.nulla_da_scrivere = !s.dimensionato();
-    riporta(std::cerr, vuoto, s);
+    esito_compilazione nothing;
+    nothing.nulla_da_scrivere = !s.dimensionato();
+    riporta(std::cerr, nothing, s);
     std::cerr << "scenario-tool documents: the sources have faults; no document written\n";
     return 2;
   }
 
-  const crew::servizio sv(s);
-  const std::string file_treno = join_path(cartella, nomi::treno_txt(s.nome_linea, s.nome_treno));
-  std::string testo_treno;
-  (void)fs.read(file_treno, &testo_treno);
-  const crew::esito_fattibilita orario = crew::verifica_orario(sv, marcia, file_treno, testo_treno);
+  const crew::service sv(s);
+  const std::string service_file = join_path(folder, nomi::treno_txt(s.nome_linea, s.nome_treno));
+  std::string service_text;
+  (void)fs.read(service_file, &service_text);
+  const crew::feasibility timetable = crew::check_timetable(sv, rates, service_file, service_text);
 
   Diagnostics d;
-  if (o.has("--verify")) d = crew::verifica_documenti(s, fs, cartella);
-  d.insert(d.end(), orario.diagnostiche.begin(), orario.diagnostiche.end());
+  if (o.has("--verify")) d = crew::check_documents(s, fs, folder);
+  d.insert(d.end(), timetable.diagnostics.begin(), timetable.diagnostics.end());
   for (const auto& x : d) std::cerr << format_diagnostic(x) << '\n';
   if (o.has("--json")) {
     std::cout << "{\"diagnostics\": " << summary_diagnostics_json(d)
-              << ", \"running_times\": " << crew::tabella_json(orario, marcia) << "}\n";
+              << ", \"running_times\": " << crew::running_times_json(timetable, rates) << "}\n";
   }
-  const bool errore = std::any_of(d.begin(), d.end(), [](const Diagnostic& x) { return x.severity == Severity::kError; });
+  const bool error = std::any_of(d.begin(), d.end(), [](const Diagnostic& x) { return x.severity == Severity::kError; });
   if (o.has("--verify")) {
-    const bool avviso = std::any_of(d.begin(), d.end(), [](const Diagnostic& x) { return x.severity != Severity::kNote; });
-    return avviso ? 1 : 0;
+    const bool warning = std::any_of(d.begin(), d.end(), [](const Diagnostic& x) { return x.severity != Severity::kNote; });
+    return warning ? 1 : 0;
   }
 
-  const std::string uscita = o.value("--out", cartella);
-  if (auto e = make_folder(uscita)) {
+  const std::string out_folder = o.value("--out", folder);
+  if (auto e = make_folder(out_folder)) {
     std::cerr << *e << '\n';
     return 3;
   }
-  const FolderLock lock(uscita, &std::cerr);  // one writer per folder at a time
-  const crew::documenti_scritti scritti = crew::scrivi_documenti(s, fs, uscita);
-  if (scritti.errore_io) {
-    std::cerr << scritti.errore_io->path << ": " << scritti.errore_io->reason << '\n';
+  const FolderLock lock(out_folder, &std::cerr);  // one writer per folder at a time
+  const crew::written_documents docs = crew::write_documents(s, fs, out_folder);
+  if (docs.io_error) {
+    std::cerr << docs.io_error->path << ": " << docs.io_error->reason << '\n';
     return 3;
   }
   if (!o.has("--json")) {
-    for (const auto& n : scritti.scritti) std::cout << join_path(uscita, n) << '\n';
+    for (const auto& n : docs.written) std::cout << join_path(out_folder, n) << '\n';
   }
-  return errore ? 1 : 0;
+  return error ? 1 : 0;
 }
 
 }  // namespace scenario::tool

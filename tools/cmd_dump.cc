@@ -59,10 +59,10 @@ std::string row_role(int r, const record_sim& row) {
     case riga_ripetizione: return "signal repetition, clock";
     default: break;
   }
-  const bool numeri = row.tipo || row.inizio || row.fine || row.progressiva || row.b1 || row.i1 ||
-                      row.i2 || row.i3 || row.i4 || row.i5 || row.b2 || row.b3 || row.b4 ||
-                      row.b5 || row.orario;
-  if (numeri) return "station";
+  const bool has_numbers = row.tipo || row.inizio || row.fine || row.progressiva || row.b1 ||
+                           row.i1 || row.i2 || row.i3 || row.i4 || row.i5 || row.b2 || row.b3 ||
+                           row.b4 || row.b5 || row.orario;
+  if (has_numbers) return "station";
   if (!row.testo.empty()) return "board text";
   return "empty";
 }
@@ -117,11 +117,11 @@ const char* object_name(uint8_t tipo) {
   }
 }
 
-void dump_dat(const std::string& path, const std::vector<cella>& celle, bool json) {
+void dump_dat(const std::string& path, const std::vector<cella>& cells, bool json) {
   if (json) {
     std::cout << "{\"file\": " << json_string(path) << ", \"kind\": \"dat\", \"cells\": [";
-    for (size_t i = 0; i < celle.size(); ++i) {
-      const cella& c = celle[i];
+    for (size_t i = 0; i < cells.size(); ++i) {
+      const cella& c = cells[i];
       std::cout << (i ? ",\n  " : "\n  ") << "{\"cell\": " << i << ", \"tipo\": " << +c.tipo
                 << ", \"dato1\": " << c.dato1 << ", \"dato2\": " << c.dato2
                 << ", \"dato3\": " << c.dato3 << ", \"dato4\": " << c.dato4
@@ -132,11 +132,11 @@ void dump_dat(const std::string& path, const std::vector<cella>& celle, bool jso
     std::cout << "\n]}\n";
     return;
   }
-  std::cout << path << ": route, cells 0 .. " << celle.size() - 1 << " (" << celle.size()
-            << " cells of 50 m, " << celle.size() * layout::dat_cella << " bytes)\n";
-  const cella* prima = nullptr;
-  for (size_t i = 0; i < celle.size(); ++i) {
-    const cella& c = celle[i];
+  std::cout << path << ": route, cells 0 .. " << cells.size() - 1 << " (" << cells.size()
+            << " cells of 50 m, " << cells.size() * layout::dat_cella << " bytes)\n";
+  const cella* previous = nullptr;
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const cella& c = cells[i];
     std::string line;
     if (c.tipo != oggetto::nulla) {
       line += std::string(" ") + object_name(c.tipo) + ": tipo=" + std::to_string(c.tipo) +
@@ -150,20 +150,20 @@ void dump_dat(const std::string& path, const std::vector<cella>& celle, bool jso
     }
     if (c.tempo) line += " tempo=" + std::to_string(c.tempo);
     if (c.avvicinamento) line += " avvicinamento=" + std::to_string(c.avvicinamento);
-    std::string tratto;
-    if (!prima || prima->galleria != c.galleria) tratto += " galleria=" + std::to_string(c.galleria);
-    if (!prima || prima->velocita != c.velocita) {
-      tratto += " velocita=" + std::to_string(c.velocita) + " (" +
+    std::string changes;
+    if (!previous || previous->galleria != c.galleria) changes += " galleria=" + std::to_string(c.galleria);
+    if (!previous || previous->velocita != c.velocita) {
+      changes += " velocita=" + std::to_string(c.velocita) + " (" +
                 std::to_string(c.velocita * 5) + " km/h)";
     }
-    if (!prima || prima->pendenza != c.pendenza) {
-      tratto += " pendenza=" + std::to_string(c.pendenza) + " (gradient " +
+    if (!previous || previous->pendenza != c.pendenza) {
+      changes += " pendenza=" + std::to_string(c.pendenza) + " (gradient " +
                 std::to_string(c.pendenza - 100) + ")";
     }
-    if (!prima || prima->aderenza != c.aderenza) tratto += " aderenza=" + std::to_string(c.aderenza);
-    if (!tratto.empty()) line += " |" + tratto;
+    if (!previous || previous->aderenza != c.aderenza) changes += " aderenza=" + std::to_string(c.aderenza);
+    if (!changes.empty()) line += " |" + changes;
     if (!line.empty()) std::cout << "cell " << i << " (m " << i * 50 << "):" << line << "\n";
-    prima = &c;
+    previous = &c;
   }
 }
 
@@ -176,12 +176,12 @@ const char* element_name(tipo_elemento t) {
   return "empty";
 }
 
-void dump_linea(const std::string& path, const matrice_punti& m, size_t byte, bool json) {
-  const int32_t ultimo = m.ultimo();
+void dump_plan(const std::string& path, const matrice_punti& m, size_t byte, bool json) {
+  const int32_t last = m.ultimo();
   if (json) {
     std::cout << "{\"file\": " << json_string(path) << ", \"kind\": \"track plan\", \"bytes\": "
               << byte << ", \"points\": [";
-    for (int32_t i = 0; i <= ultimo; ++i) {
+    for (int32_t i = 0; i <= last; ++i) {
       const bool vuoto = m.tipo(i) == tipo_elemento::vuoto;
       std::cout << (i ? ",\n  " : "\n  ") << "{\"point\": " << i << ", \"kind\": \""
                 << element_name(m.tipo(i)) << "\", \"x\": "
@@ -191,10 +191,10 @@ void dump_linea(const std::string& path, const matrice_punti& m, size_t byte, bo
     std::cout << "\n]}\n";
     return;
   }
-  std::cout << path << ": track plan, points 0 .. " << ultimo << " (" << ultimo + 1
+  std::cout << path << ": track plan, points 0 .. " << last << " (" << last + 1
             << " points, one per metre; " << byte << " bytes)\n";
   std::string out;
-  for (int32_t i = 0; i <= ultimo; ++i) {
+  for (int32_t i = 0; i <= last; ++i) {
     // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on
     // a literal + std::string&& in this loop.
     out.append("point ").append(std::to_string(i)).append(" ").append(element_name(m.tipo(i)));
@@ -240,34 +240,34 @@ int cmd_dump(const args_t& args) {
   const bool json = o.has("--json");
 
   PosixFileSystem fs;
-  std::string dati;
-  if (auto e = fs.read(path, &dati)) {
+  std::string bytes;
+  if (auto e = fs.read(path, &bytes)) {
     std::cerr << e->path << ": " << e->reason << '\n';
     return 3;
   }
-  std::optional<errore_binario> errore;
+  std::optional<errore_binario> error;
   switch (kind) {
     case file_kind::sim: {
-      std::array<record_sim, righe_tabella_sim> tabella{};
-      errore = leggi_tabella_sim(dati, &tabella);
-      if (!errore) dump_sim(path, tabella, dati.size(), json);
+      std::array<record_sim, righe_tabella_sim> table{};
+      error = leggi_tabella_sim(bytes, &table);
+      if (!error) dump_sim(path, table, bytes.size(), json);
       break;
     }
     case file_kind::dat: {
-      std::vector<cella> celle;
-      errore = leggi_percorso(dati, &celle);
-      if (!errore) dump_dat(path, celle, json);
+      std::vector<cella> cells;
+      error = leggi_percorso(bytes, &cells);
+      if (!error) dump_dat(path, cells, json);
       break;
     }
     case file_kind::linea: {
       matrice_punti m;
-      errore = leggi_matrice_linea(dati, &m);
-      if (!errore) dump_linea(path, m, dati.size(), json);
+      error = leggi_matrice_linea(bytes, &m);
+      if (!error) dump_plan(path, m, bytes.size(), json);
       break;
     }
   }
-  if (errore) {
-    std::cerr << path << ": byte " << errore->posizione << ": " << errore->testo << '\n';
+  if (error) {
+    std::cerr << path << ": byte " << error->posizione << ": " << error->testo << '\n';
     return 1;
   }
   std::cout.flush();

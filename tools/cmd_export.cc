@@ -39,32 +39,32 @@ int cmd_export(const args_t& args) {
   if (auto status = read_command({"export", kHelp, {"--out", "--line", "--train"}, {}, {}}, args, &o)) {
     return *status;
   }
-  const std::string cartella = o.value("--out");
-  const std::string linea = o.value("--line", nome_linea_incorporata);
-  const std::string treno = o.value("--train", nome_treno_incorporato);
-  if (cartella.empty() || linea.empty() || treno.empty()) {
+  const std::string folder = o.value("--out");
+  const std::string line = o.value("--line", nome_linea_incorporata);
+  const std::string train = o.value("--train", nome_treno_incorporato);
+  if (folder.empty() || line.empty() || train.empty()) {
     std::cerr << "scenario-tool export: "
-              << (cartella.empty() ? "--out DIR is required" : "a name must not be empty")
+              << (folder.empty() ? "--out DIR is required" : "a name must not be empty")
               << "\n"
               << kHelp;
     return kUsage;
   }
-  if (linea.find('/') != std::string::npos || treno.find('/') != std::string::npos) {
+  if (line.find('/') != std::string::npos || train.find('/') != std::string::npos) {
     std::cerr << "scenario-tool export: a name must not contain '/'\n";
     return kUsage;
   }
 
-  if (auto error = make_folder(cartella)) {
+  if (auto error = make_folder(folder)) {
     std::cerr << *error << '\n';
     return 3;
   }
   PosixFileSystem fs;
-  for (const auto& testo : testi_incorporati()) {
-    if (auto error = testo.scrivi(fs, cartella, linea, treno)) {
+  for (const auto& writer : testi_incorporati()) {
+    if (auto error = writer.scrivi(fs, folder, line, train)) {
       std::cerr << error->path << ": " << error->reason << '\n';
       return 3;
     }
-    std::cout << join_path(cartella, testo.nome(linea, treno)) << '\n';
+    std::cout << join_path(folder, writer.nome(line, train)) << '\n';
   }
   return 0;
 }

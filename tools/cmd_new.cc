@@ -48,7 +48,7 @@ int cmd_new(const args_t& args) {
                                args, &o)) {
     return *status;
   }
-  const std::string cartella = o.value("--out");
+  const std::string folder = o.value("--out");
   stato_compilazione s;
   s.nome_linea = o.value("--line");
   s.nome_treno = o.value("--train");
@@ -57,32 +57,32 @@ int cmd_new(const args_t& args) {
     return kUsage;
   }
 
-  if (auto e = make_folder(cartella)) {
+  if (auto e = make_folder(folder)) {
     std::cerr << *e << '\n';
     return 3;
   }
   PosixFileSystem fs;
-  const std::string linea = join_path(cartella, nomi::linea_txt(s.nome_linea));
-  const std::string treno = join_path(cartella, nomi::treno_txt(s.nome_linea, s.nome_treno));
+  const std::string line_file = join_path(folder, nomi::linea_txt(s.nome_linea));
+  const std::string service_file = join_path(folder, nomi::treno_txt(s.nome_linea, s.nome_treno));
   if (!o.has("--force")) {
-    for (const auto& p : {linea, treno}) {
-      std::string vecchio;
-      if (!fs.read(p, &vecchio)) {
+    for (const auto& p : {line_file, service_file}) {
+      std::string existing;
+      if (!fs.read(p, &existing)) {
         std::cerr << "scenario-tool new: " << p << " already exists; give --force to replace it\n";
         return 1;
       }
     }
   }
-  for (const auto& [p, righe] : {std::pair{linea, crew::linea_iniziale()},
-                                 std::pair{treno, crew::treno_iniziale()}}) {
-    if (auto e = scrivi_testo(fs, p, righe)) {
+  for (const auto& [p, lines] : {std::pair{line_file, crew::starter_line_description()},
+                                 std::pair{service_file, crew::starter_service_description()}}) {
+    if (auto e = scrivi_testo(fs, p, lines)) {
       std::cerr << e->path << ": " << e->reason << '\n';
       return 3;
     }
     std::cout << p << '\n';
   }
 
-  if (auto e = crew::leggi_sorgenti(s, fs, cartella)) {
+  if (auto e = crew::read_sources(s, fs, folder)) {
     std::cerr << e->path << ": " << e->reason << '\n';
     return 3;
   }
@@ -92,12 +92,12 @@ int cmd_new(const args_t& args) {
     riporta(std::cerr, esito_compilazione{}, s);
     return 2;
   }
-  const crew::documenti_scritti scritti = crew::scrivi_documenti(s, fs, cartella);
-  if (scritti.errore_io) {
-    std::cerr << scritti.errore_io->path << ": " << scritti.errore_io->reason << '\n';
+  const crew::written_documents docs = crew::write_documents(s, fs, folder);
+  if (docs.io_error) {
+    std::cerr << docs.io_error->path << ": " << docs.io_error->reason << '\n';
     return 3;
   }
-  for (const auto& n : scritti.scritti) std::cout << join_path(cartella, n) << '\n';
+  for (const auto& n : docs.written) std::cout << join_path(folder, n) << '\n';
   return 0;
 }
 

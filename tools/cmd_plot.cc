@@ -52,38 +52,38 @@ int cmd_plot(const args_t& args) {
                                args, &o)) {
     return *status;
   }
-  const std::string dir = o.value("--dir"), linea = o.value("--line"),
-                    treno = o.value("--train"), out = o.value("--out");
+  const std::string dir = o.value("--dir"), line = o.value("--line"),
+                    train = o.value("--train"), out = o.value("--out");
   PosixFileSystem fs;
-  disegno::scenario_letto s;
-  if (auto r = disegno::carica_binari(fs, dir, linea, treno, &s)) {
-    std::cerr << r->messaggio << '\n';
-    return r->stato;
+  drawing::loaded_scenario s;
+  if (auto r = drawing::load_binaries(fs, dir, line, train, &s)) {
+    std::cerr << r->message << '\n';
+    return r->status;
   }
-  disegno::aggiungi_dalle_sorgenti(fs, dir, linea, treno, &s);
+  drawing::add_from_sources(fs, dir, line, train, &s);
 
-  disegno::opzioni_svg opz;
-  opz.titolo = linea + " - " + treno;
-  const chilometrica km(s.tabella);
-  for (const char* nome : {"--from", "--to"}) {
-    const std::string v = o.value(nome);
+  drawing::svg_options page;
+  page.title = line + " - " + train;
+  const chilometrica km(s.table);
+  for (const char* option : {"--from", "--to"}) {
+    const std::string v = o.value(option);
     if (v.empty()) continue;
-    const auto m = disegno::leggi_chilometro(v, km, s.lunghezza());
-    if (!m || *m < 0 || *m > s.lunghezza()) {
-      std::cerr << "scenario-tool plot: " << nome << " '" << v
-                << "' is neither kilometres along the route (0 to " << s.lunghezza() / 1000.0
+    const auto m = drawing::read_kilometre(v, km, s.length());
+    if (!m || *m < 0 || *m > s.length()) {
+      std::cerr << "scenario-tool plot: " << option << " '" << v
+                << "' is neither kilometres along the route (0 to " << s.length() / 1000.0
                 << ") nor a kilometre post of it\n";
       return kUsage;
     }
-    (std::string(nome) == "--from" ? opz.da : opz.a) = *m;
+    (std::string(option) == "--from" ? page.from : page.to) = *m;
   }
-  if (opz.da && opz.a && *opz.a <= *opz.da) {
+  if (page.from && page.to && *page.to <= *page.from) {
     std::cerr << "scenario-tool plot: --to must lie after --from along the route\n";
     return kUsage;
   }
-  for (const Diagnostic& d : s.diagnostiche) std::cerr << format_diagnostic(d) << '\n';
-  const auto esito = disegno::disegna_svg(s, opz);
-  if (auto e = publish(fs, {OutputFile{out, esito.svg}})) {
+  for (const Diagnostic& d : s.diagnostics) std::cerr << format_diagnostic(d) << '\n';
+  const auto result = drawing::draw_svg(s, page);
+  if (auto e = publish(fs, {OutputFile{out, result.svg}})) {
     std::cerr << e->path << ": " << e->reason << '\n';
     return 3;
   }

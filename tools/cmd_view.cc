@@ -58,9 +58,9 @@ std::pair<long long, long long> change_stamp(const std::string& path) {
           static_cast<long long>(st.st_size)};
 }
 
-bool has_faults(const disegno::scenario_letto& s) {
-  if (s.celle.empty()) return true;
-  for (const Diagnostic& d : s.diagnostiche) {
+bool has_faults(const drawing::loaded_scenario& s) {
+  if (s.cells.empty()) return true;
+  for (const Diagnostic& d : s.diagnostics) {
     if (d.severity == Severity::kError) return true;
   }
   return false;
@@ -70,46 +70,46 @@ bool has_faults(const disegno::scenario_letto& s) {
 // good one beside the faults of a later save.
 class served_view {
  public:
-  served_view(std::string dir, std::string linea, std::string treno)
-      : dir_(std::move(dir)), linea_(std::move(linea)), treno_(std::move(treno)) {}
+  served_view(std::string dir, std::string line, std::string train)
+      : dir_(std::move(dir)), line_(std::move(line)), train_(std::move(train)) {}
 
   // Compiles the sources again; false when they are not there.
   bool recompile() {
-    auto c = std::make_shared<disegno::scenario_letto>();
+    auto c = std::make_shared<drawing::loaded_scenario>();
     PosixFileSystem fs;
-    const bool found = disegno::compila_sorgenti(fs, dir_, linea_, treno_, c.get(), nullptr);
+    const bool found = drawing::compile_sources(fs, dir_, line_, train_, c.get(), nullptr);
     std::lock_guard<std::mutex> lock(mu_);
     ++generation_;
-    disegno::opzioni_vista o;
-    o.titolo = linea_ + " - " + treno_;
-    o.servita = true;
-    o.generazione = generation_;
+    drawing::view_options o;
+    o.title = line_ + " - " + train_;
+    o.served = true;
+    o.generation = generation_;
     if (found && !has_faults(*c)) {
       last_good_ = c;
-      data_ = disegno::dati_vista(*c, o);
+      data_ = drawing::view_data(*c, o);
       return true;
     }
     if (!found) {
       Diagnostic d;
       d.code = "no-sources";
-      d.message = "the text sources " + nomi::linea_txt(linea_) + " and " +
-                  nomi::treno_txt(linea_, treno_) + " are not both in " + dir_;
-      o.altre_diagnostiche.push_back(d);
+      d.message = "the text sources " + nomi::linea_txt(line_) + " and " +
+                  nomi::treno_txt(line_, train_) + " are not both in " + dir_;
+      o.other_diagnostics.push_back(d);
     }
     if (!last_good_) {
       // Nothing good yet: the faulty route itself, with its faults.
-      data_ = disegno::dati_vista(*c, o);
+      data_ = drawing::view_data(*c, o);
       return found;
     }
-    o.altre_diagnostiche.insert(o.altre_diagnostiche.end(), c->diagnostiche.begin(),
-                                c->diagnostiche.end());
-    Diagnostic nota;
-    nota.severity = Severity::kNote;
-    nota.code = "last-good-route";
-    nota.message = "the route drawn is the last one that compiled without faults";
-    o.altre_diagnostiche.push_back(nota);
-    o.ultima_buona = true;
-    data_ = disegno::dati_vista(*last_good_, o);
+    o.other_diagnostics.insert(o.other_diagnostics.end(), c->diagnostics.begin(),
+                               c->diagnostics.end());
+    Diagnostic note;
+    note.severity = Severity::kNote;
+    note.code = "last-good-route";
+    note.message = "the route drawn is the last one that compiled without faults";
+    o.other_diagnostics.push_back(note);
+    o.last_good = true;
+    data_ = drawing::view_data(*last_good_, o);
     return found;
   }
 
@@ -121,32 +121,32 @@ class served_view {
     std::lock_guard<std::mutex> lock(mu_);
     return generation_;
   }
-  std::string title() const { return linea_ + " - " + treno_; }
+  std::string title() const { return line_ + " - " + train_; }
 
  private:
-  std::string dir_, linea_, treno_;
+  std::string dir_, line_, train_;
   mutable std::mutex mu_;
-  std::shared_ptr<disegno::scenario_letto> last_good_;
+  std::shared_ptr<drawing::loaded_scenario> last_good_;
   std::string data_;
   int64_t generation_ = 0;
 };
 
-int run_server(const std::string& dir, const std::string& linea, const std::string& treno, int port) {
+int run_server(const std::string& dir, const std::string& line, const std::string& train, int port) {
   // The sources' stamps are taken before the first reading, so that a save
   // at any moment after it (even before the watcher runs) is a change.
-  const std::string sorgente_linea = join_path(dir, nomi::linea_txt(linea));
-  const std::string sorgente_treno = join_path(dir, nomi::treno_txt(linea, treno));
-  auto before = std::make_pair(change_stamp(sorgente_linea), change_stamp(sorgente_treno));
-  served_view view(dir, linea, treno);
+  const std::string line_source = join_path(dir, nomi::linea_txt(line));
+  const std::string train_source = join_path(dir, nomi::treno_txt(line, train));
+  auto before = std::make_pair(change_stamp(line_source), change_stamp(train_source));
+  served_view view(dir, line, train);
   if (!view.recompile()) {
-    std::cerr << "scenario-tool view: the text sources " << nomi::linea_txt(linea) << " and "
-              << nomi::treno_txt(linea, treno) << " are not both in " << dir << '\n';
+    std::cerr << "scenario-tool view: the text sources " << nomi::linea_txt(line) << " and "
+              << nomi::treno_txt(line, train) << " are not both in " << dir << '\n';
     return 1;
   }
   httplib::Server server;
   server.Get("/", [&](const httplib::Request&, httplib::Response& r) {
     r.set_header("Cache-Control", "no-store");
-    r.set_content(disegno::pagina_vista(view.data(), view.title()), "text/html; charset=utf-8");
+    r.set_content(drawing::view_page_html(view.data(), view.title()), "text/html; charset=utf-8");
   });
   server.Get("/data.json", [&](const httplib::Request&, httplib::Response& r) {
     r.set_header("Cache-Control", "no-store");
@@ -174,7 +174,7 @@ int run_server(const std::string& dir, const std::string& linea, const std::stri
   std::thread watcher([&] {
     while (!stop) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      const auto now = std::make_pair(change_stamp(sorgente_linea), change_stamp(sorgente_treno));
+      const auto now = std::make_pair(change_stamp(line_source), change_stamp(train_source));
       if (now != before) {
         before = now;
         view.recompile();
@@ -201,8 +201,8 @@ int cmd_view(const args_t& args) {
     std::cerr << "scenario-tool view: --out is required (or --serve)\n\n" << kHelp;
     return kUsage;
   }
-  const std::string dir = o.value("--dir"), linea = o.value("--line"),
-                    treno = o.value("--train"), out = o.value("--out");
+  const std::string dir = o.value("--dir"), line = o.value("--line"),
+                    train = o.value("--train"), out = o.value("--out");
   if (serve) {
     if (!out.empty()) {
       std::cerr << "scenario-tool view: --out and --serve do not go together\n" << kHelp;
@@ -215,7 +215,7 @@ int cmd_view(const args_t& args) {
       std::cerr << "scenario-tool view: --port takes 0 to 65535, not '" << p << "'\n" << kHelp;
       return kUsage;
     }
-    return run_server(dir, linea, treno, static_cast<int>(port));
+    return run_server(dir, line, train, static_cast<int>(port));
   }
   if (!o.value("--port").empty()) {
     std::cerr << "scenario-tool view: --port goes with --serve\n" << kHelp;
@@ -223,17 +223,17 @@ int cmd_view(const args_t& args) {
   }
 
   PosixFileSystem fs;
-  disegno::scenario_letto s;
-  if (auto r = disegno::carica_binari(fs, dir, linea, treno, &s)) {
-    std::cerr << r->messaggio << '\n';
-    return r->stato;
+  drawing::loaded_scenario s;
+  if (auto r = drawing::load_binaries(fs, dir, line, train, &s)) {
+    std::cerr << r->message << '\n';
+    return r->status;
   }
-  disegno::aggiungi_dalle_sorgenti(fs, dir, linea, treno, &s);
-  for (const Diagnostic& d : s.diagnostiche) std::cerr << format_diagnostic(d) << '\n';
-  disegno::opzioni_vista ov;
-  ov.titolo = linea + " - " + treno;
-  const std::string pagina = disegno::pagina_vista(disegno::dati_vista(s, ov), ov.titolo);
-  if (auto e = publish(fs, {OutputFile{out, pagina}})) {
+  drawing::add_from_sources(fs, dir, line, train, &s);
+  for (const Diagnostic& d : s.diagnostics) std::cerr << format_diagnostic(d) << '\n';
+  drawing::view_options ov;
+  ov.title = line + " - " + train;
+  const std::string page = drawing::view_page_html(drawing::view_data(s, ov), ov.title);
+  if (auto e = publish(fs, {OutputFile{out, page}})) {
     std::cerr << e->path << ": " << e->reason << '\n';
     return 3;
   }

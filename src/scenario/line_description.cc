@@ -241,14 +241,14 @@ std::vector<std::pair<int32_t, std::string>> cartelli_indicatori() {
 
 std::span<const galleria> gallerie() { return tabella_gallerie; }
 
-std::string faccia_cartello(std::initializer_list<std::string_view> linee_testo) {
-  size_t larghezza = 0;
-  for (auto linea_testo : linee_testo) larghezza = std::max(larghezza, linea_testo.size());
+std::string faccia_cartello(std::initializer_list<std::string_view> lines) {
+  size_t width = 0;
+  for (auto line : lines) width = std::max(width, line.size());
   std::string faccia;
-  for (auto linea_testo : linee_testo) {
+  for (auto line : lines) {
     faccia += '(';
-    faccia += linea_testo;
-    faccia.append(larghezza - linea_testo.size(), ' ');
+    faccia += line;
+    faccia.append(width - line.size(), ' ');
     faccia += ')';
   }
   return faccia;

@@ -26,7 +26,7 @@ std::span<const galleria> gallerie();
 
 // The face of a text board: each line in parentheses, all padded to the
 // longest line.
-std::string faccia_cartello(std::initializer_list<std::string_view> linee_testo);
+std::string faccia_cartello(std::initializer_list<std::string_view> lines);
 
 // Its lines in file order, closed by the end marker.
 std::vector<std::string> tabella_linea();

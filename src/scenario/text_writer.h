@@ -14,7 +14,7 @@ namespace scenario {
 // Closes every line table; compared exactly and never written.
 inline constexpr std::string_view fine_del_file = "riferimento fine del file";
 // A table holds at most this many lines before its end marker.
-inline constexpr size_t righe_massime = 1000;
+inline constexpr size_t max_lines = 1000;
 
 // The lines of `tabella` up to the end marker (or to its end), each followed
 // by CR LF.

@@ -49,8 +49,8 @@ std::vector<oggetto> unisci(std::vector<oggetto> a, const std::vector<oggetto>& 
   return a;
 }
 
-using testing::descrivi;
-using testing::differenze;
+using testing::describe_cell;
+using testing::cell_differences;
 
 void poni(std::vector<cella>& p, const oggetto& o) {
   cella& c = p.at(static_cast<size_t>(o.cella));
@@ -78,7 +78,7 @@ TEST_P(Derivation, PlacesExactlyTheseBoards) {
 
   deriva_percorso(s);
 
-  EXPECT_EQ(differenze(attese, s.percorso), std::vector<std::string>{});
+  EXPECT_EQ(cell_differences(attese, s.percorso), std::vector<std::string>{});
   ASSERT_EQ(s.diagnostiche.size(), k.guasti.size());
   for (size_t j = 0; j < k.guasti.size(); ++j) {
     const Diagnostic& d = s.diagnostiche[j];

@@ -17,21 +17,21 @@
 namespace scenario::testing {
 namespace {
 
-struct atteso {
-  Severity severita;
-  const char* codice;
+struct expected_diagnostic {
+  Severity severity;
+  const char* code;
   char file;  // 'L' line description, 'T' service description
-  int linea_testo;
-  int colonna;
-  const char* frammento;
-  int linea_testo_nota = 0;  // line of the related note in the same file; 0: none
+  int line;
+  int column;
+  const char* fragment;
+  int note_line = 0;  // line of the related note in the same file; 0: none
 };
 
 struct caso {
   const char* nome;
   std::optional<std::string> linea;
   std::optional<std::string> treno;
-  std::vector<atteso> attesi;
+  std::vector<expected_diagnostic> expected;
 };
 
 void PrintTo(const caso& c, std::ostream* os) { *os << c.nome; }
@@ -160,29 +160,29 @@ TEST_P(Diagnostics, RowsGiveTheseDiagnostics) {
   opzioni.cartella_uscita = "out";
   memorizza_percorso(s, con_matrice_linea, fs, opzioni);
 
-  std::string tutte;
-  for (const Diagnostic& d : s.diagnostiche) tutte += format_diagnostic(d) + "\n";
-  ASSERT_EQ(s.diagnostiche.size(), c.attesi.size()) << tutte;
-  for (size_t i = 0; i < c.attesi.size(); ++i) {
-    const atteso& a = c.attesi[i];
+  std::string listing;
+  for (const Diagnostic& d : s.diagnostiche) listing += format_diagnostic(d) + "\n";
+  ASSERT_EQ(s.diagnostiche.size(), c.expected.size()) << listing;
+  for (size_t i = 0; i < c.expected.size(); ++i) {
+    const expected_diagnostic& a = c.expected[i];
     const Diagnostic& d = s.diagnostiche[i];
     const std::string file = a.file == 'L' ? kFileLinea : kFileTreno;
-    EXPECT_EQ(d.severity, a.severita) << i << "\n" << tutte;
-    EXPECT_EQ(d.code, a.codice) << i;
+    EXPECT_EQ(d.severity, a.severity) << i << "\n" << listing;
+    EXPECT_EQ(d.code, a.code) << i;
     EXPECT_EQ(d.where.file, file) << i;
-    EXPECT_EQ(d.where.line, a.linea_testo) << i << "\n" << tutte;
-    EXPECT_EQ(d.where.column, a.colonna) << i << "\n" << tutte;
-    EXPECT_NE(d.message.find(a.frammento), std::string::npos) << d.message;
-    if (a.linea_testo_nota == 0) {
+    EXPECT_EQ(d.where.line, a.line) << i << "\n" << listing;
+    EXPECT_EQ(d.where.column, a.column) << i << "\n" << listing;
+    EXPECT_NE(d.message.find(a.fragment), std::string::npos) << d.message;
+    if (a.note_line == 0) {
       EXPECT_TRUE(d.related.empty()) << i;
     } else {
-      ASSERT_EQ(d.related.size(), 1u) << i << "\n" << tutte;
+      ASSERT_EQ(d.related.size(), 1u) << i << "\n" << listing;
       EXPECT_EQ(d.related[0].where.file, file);
-      EXPECT_EQ(d.related[0].where.line, a.linea_testo_nota);
+      EXPECT_EQ(d.related[0].where.line, a.note_line);
     }
     // A fault number goes with every error of the compile and never with a
     // warning.
-    EXPECT_EQ(d.fault_number.has_value(), a.severita == E) << i;
+    EXPECT_EQ(d.fault_number.has_value(), a.severity == E) << i;
   }
 }
 
@@ -228,9 +228,9 @@ TEST(Diagnostics, TheEmbeddedScenarioDrawsNone) {
   opzioni.cartella_uscita = "out";
   const esito_compilazione esito = memorizza_percorso(s, con_matrice_linea, fs, opzioni);
   EXPECT_EQ(esito.scritti.size(), 3u);
-  std::string tutte;
-  for (const Diagnostic& d : s.diagnostiche) tutte += format_diagnostic(d) + "\n";
-  EXPECT_TRUE(s.diagnostiche.empty()) << tutte;
+  std::string listing;
+  for (const Diagnostic& d : s.diagnostiche) listing += format_diagnostic(d) + "\n";
+  EXPECT_TRUE(s.diagnostiche.empty()) << listing;
 }
 
 TEST(Diagnostics, AFileOfBadRowsIsReportedInPart) {
@@ -286,7 +286,7 @@ TEST(Diagnostics, EveryPlacedObjectAndTableRowKnowsItsRow) {
     size_t cella;
     uint8_t tipo;
     const std::string& file;
-    int linea_testo;
+    int line;
   };
   for (const origine_attesa& o : {origine_attesa{51, oggetto::cartello_indicatore, kFileLinea, 4},
                                   {30, oggetto::inizio_rallentamento, kFileTreno, 2},
@@ -298,7 +298,7 @@ TEST(Diagnostics, EveryPlacedObjectAndTableRowKnowsItsRow) {
                                   {27, oggetto::arresto_stazione, kFileTreno, 3}}) {
     EXPECT_EQ(s.percorso[o.cella].tipo, o.tipo) << o.cella;
     EXPECT_EQ(s.luogo_origine(o.cella).file, o.file) << o.cella;
-    EXPECT_EQ(s.luogo_origine(o.cella).line, o.linea_testo) << o.cella;
+    EXPECT_EQ(s.luogo_origine(o.cella).line, o.line) << o.cella;
   }
   EXPECT_EQ(s.luogo_origine(40).file, "") << "an empty cell has no origin";
   EXPECT_EQ(s.origine_riga[riga_primo_testo].line, 4);

@@ -146,9 +146,9 @@ TEST_P(SignalRepetition, StoresTheCodeCountOrRefuses) {
   // After 3, 4 and 5 the service file is neither read nor deleted.
   EXPECT_EQ(r->treno_presente(), GetParam().numero != 0);
   if (GetParam().numero != 0) {
-    ASSERT_EQ(guasti_di(r->s).size(), 1u);
-    EXPECT_FALSE(guasti_di(r->s)[0].posizione.has_value());
-    EXPECT_EQ(guasti_di(r->s)[0].linea_testo, 3);
+    ASSERT_EQ(faults_of(r->s).size(), 1u);
+    EXPECT_FALSE(faults_of(r->s)[0].position.has_value());
+    EXPECT_EQ(faults_of(r->s)[0].line, 3);
   }
 }
 
@@ -198,7 +198,7 @@ TEST(LineReader, LastFieldIsNeverActedOn) {
   const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", "[x]", "cartello_indicatore"}),
                        treno());
   EXPECT_EQ(r->s.numero_errore, 0);
-  EXPECT_TRUE(guasti_di(r->s).empty());
+  EXPECT_TRUE(faults_of(r->s).empty());
   // The general section may end with the file: the lists are empty.
   const auto g = leggi(righe({"[generale]", "lunghezza percorso, 3000", "sfondo uno, 2"}), treno());
   EXPECT_EQ(g->s.numero_errore, 0);
@@ -343,7 +343,7 @@ TEST(LineReader, CurvesAreNotEntriesWithoutTheTrackPlan) {
   // so a curve without a class digit is no fault.
   const auto r = leggi(linea(kLunghezza, {"curva, 100, 50", "curvad4, 99999999, 1"}), treno(), true, senza_matrice_linea);
   EXPECT_EQ(r->s.numero_errore, 0);
-  EXPECT_TRUE(guasti_di(r->s).empty());
+  EXPECT_TRUE(faults_of(r->s).empty());
 }
 
 TEST(LineReader, CurveBeyondTheRouteIsError15AndTheFileIsStillFinished) {

@@ -25,7 +25,7 @@ struct caso_errore {
   int32_t numero;
   std::optional<int32_t> posizione;  // posizione_errore; none: never set (stays 0)
   quale file;                        // file of the last fault
-  int linea_testo;                   // its line; 0: none
+  int line;                          // its line; 0: none
   bool linea_resta;                  // the line file is still there (when deletion is asked)
   bool treno_resta;
   size_t guasti = 1;
@@ -116,13 +116,13 @@ TEST_P(ReaderErrors, NumberPositionRowAndFiles) {
   EXPECT_FALSE(r->errore_io.has_value());
   EXPECT_EQ(r->s.numero_errore, c.numero);
   EXPECT_EQ(r->s.posizione_errore, c.posizione.value_or(0));
-  ASSERT_EQ(guasti_di(r->s).size(), c.guasti);
-  const auto guasti = guasti_di(r->s);
+  ASSERT_EQ(faults_of(r->s).size(), c.guasti);
+  const auto guasti = faults_of(r->s);
   const auto& g = guasti.back();
-  EXPECT_EQ(g.numero, c.numero);
-  EXPECT_EQ(g.posizione, c.posizione);
+  EXPECT_EQ(g.number, c.numero);
+  EXPECT_EQ(g.position, c.posizione);
   EXPECT_EQ(g.file, c.file == quale::linea ? kFileLinea : kFileTreno);
-  EXPECT_EQ(g.linea_testo, c.linea_testo);
+  EXPECT_EQ(g.line, c.line);
   if (elimina) {
     EXPECT_EQ(r->linea_presente(), c.linea_resta);
     EXPECT_EQ(r->treno_presente(), c.treno_resta);
@@ -163,8 +163,8 @@ TEST(ReaderErrors, FifteenInTheServiceFileStillRunsTheEndSteps) {
   // The chainage-row check replaces 15 with 2.
   EXPECT_EQ(r->s.numero_errore, 2);
   EXPECT_EQ(r->s.posizione_errore, 9901);
-  ASSERT_EQ(guasti_di(r->s).size(), 2u);
-  EXPECT_EQ(guasti_di(r->s)[0].numero, 15);
+  ASSERT_EQ(faults_of(r->s).size(), 2u);
+  EXPECT_EQ(faults_of(r->s)[0].number, 15);
   EXPECT_EQ(r->s.percorso[197].velocita, 10);
 }
 
@@ -195,7 +195,7 @@ TEST(ReaderErrors, AnUnreadableSourceIsAFileSystemFailure) {
   memorizza_dati(s, src);
   ASSERT_TRUE(src.errore_io.has_value());
   EXPECT_EQ(src.errore_io->path, dir.file("L_linea.txt"));
-  EXPECT_TRUE(guasti_di(s).empty());
+  EXPECT_TRUE(faults_of(s).empty());
   EXPECT_TRUE(file_exists(dir.file("L_linea.txt")));
 }
 

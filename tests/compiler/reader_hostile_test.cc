@@ -121,7 +121,7 @@ TEST_P(HostileRead, IsRefusedAndChangesNothingOutsideTheArrays) {
   const auto k = leggi(c.linea_controllo, c.treno_controllo);
   EXPECT_EQ(r->s.numero_errore, c.numero);
   EXPECT_EQ(k->s.numero_errore, c.numero) << "the control must end the same way";
-  EXPECT_EQ(guasti_di(r->s).size(), guasti_di(k->s).size());
+  EXPECT_EQ(faults_of(r->s).size(), faults_of(k->s).size());
   EXPECT_EQ(r->linea_presente(), k->linea_presente());
   EXPECT_EQ(r->treno_presente(), k->treno_presente());
 

@@ -18,8 +18,8 @@ namespace {
 constexpr int32_t kLunghezza = 88000;
 constexpr int kUltima = 1900;
 
-using testing::descrivi;
-using testing::differenze;
+using testing::describe_cell;
+using testing::cell_differences;
 
 // A sized route whose allocation ends exactly at cell P, so that a write
 // past it lands in the sanitizer's red zone. posizione_errore holds a mark
@@ -83,7 +83,7 @@ TEST_P(TunnelRecorder, MarksItsCellsAndEveryFourthEmptyOne) {
 
   EXPECT_EQ(r, 0);
   controlla_effetti_collaterali(s, 0);
-  EXPECT_EQ(differenze(attese, s.percorso), std::vector<std::string>{});
+  EXPECT_EQ(cell_differences(attese, s.percorso), std::vector<std::string>{});
   const auto n = k.precedenti.size() + 1;
   EXPECT_EQ(s.numero_montagne, static_cast<int32_t>(n));
   EXPECT_EQ(s.montagna_inizio[n], k.riga.inizio);
@@ -122,7 +122,7 @@ TEST(TunnelTable, AnEmptyRowMarksNothingButIsCounted) {
   stato_compilazione s = percorso_pronto();
   const std::vector<cella> prima = s.percorso;
   EXPECT_EQ(memo_montagna(s, 1000, 1000, 11).numero, 0);
-  EXPECT_EQ(differenze(prima, s.percorso), std::vector<std::string>{});
+  EXPECT_EQ(cell_differences(prima, s.percorso), std::vector<std::string>{});
   EXPECT_EQ(s.numero_montagne, 1);
 }
 
@@ -141,7 +141,7 @@ TEST(TunnelTable, RefusesTheEightyFirstTunnelWithoutTouchingAnything) {
   EXPECT_EQ(s.numero_montagne, 80);
   EXPECT_EQ(s.montagna_inizio, prima.montagna_inizio);
   EXPECT_EQ(s.montagna_fine, prima.montagna_fine);
-  EXPECT_EQ(differenze(prima.percorso, s.percorso), std::vector<std::string>{});
+  EXPECT_EQ(cell_differences(prima.percorso, s.percorso), std::vector<std::string>{});
 }
 
 // ---------------------------------------------------------------- slow-downs
@@ -180,7 +180,7 @@ TEST_P(SlowDownRecorder, WritesItsMarksInOrder) {
   EXPECT_EQ(memo_rallentamento(s, k.x, k.v, k.l, k.f_tt, k.f_ta, k.d_v).numero, k.numero);
 
   controlla_effetti_collaterali(s, k.numero);
-  EXPECT_EQ(differenze(attese, s.percorso), std::vector<std::string>{});
+  EXPECT_EQ(cell_differences(attese, s.percorso), std::vector<std::string>{});
 }
 
 const std::vector<marca> kMarche49900 = {{1005, 2, 40, 40, 0}, {999, 3, 40, 40, 0},
@@ -307,7 +307,7 @@ TEST_P(SignalRecorder, PlacesTheSignalAndItsApproachMarks) {
             k.numero);
 
   controlla_effetti_collaterali(s, k.numero);
-  EXPECT_EQ(differenze(attese, s.percorso), std::vector<std::string>{});
+  EXPECT_EQ(cell_differences(attese, s.percorso), std::vector<std::string>{});
 }
 
 const std::vector<std::pair<int, uint8_t>> kAvv851 = {{849, 81}, {847, 82}, {845, 83}, {843, 84}};
@@ -391,7 +391,7 @@ TEST_P(SpeedIndicatorRecorder, StoresTheRoundedSpeeds) {
             k.numero);
 
   controlla_effetti_collaterali(s, k.numero);
-  EXPECT_EQ(differenze(attese, s.percorso), std::vector<std::string>{});
+  EXPECT_EQ(cell_differences(attese, s.percorso), std::vector<std::string>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -238,9 +238,9 @@ TEST_P(FieldSizes, ValuesMustFitTheirFields) {
   const auto r = leggi(kLinea, treno({GetParam().riga, "velocita, 100, 0"}));
   EXPECT_EQ(r->s.numero_errore, GetParam().accettata ? 0 : 25);
   if (!GetParam().accettata) {
-    ASSERT_EQ(guasti_di(r->s).size(), 1u);
-    EXPECT_EQ(guasti_di(r->s)[0].file, kFileTreno);
-    EXPECT_EQ(guasti_di(r->s)[0].linea_testo, 2);
+    ASSERT_EQ(faults_of(r->s).size(), 1u);
+    EXPECT_EQ(faults_of(r->s)[0].file, kFileTreno);
+    EXPECT_EQ(faults_of(r->s)[0].line, 2);
     EXPECT_FALSE(r->treno_presente());
   }
 }
@@ -268,9 +268,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ServiceReader, SpeedThatDoesNotFitFailsInTheEndFill) {
   const auto r = leggi(kLinea, treno({"velocita, 0, 30", "velocita, 100, 2000", "sabbia, 4"}));
   EXPECT_EQ(r->s.numero_errore, 25);
-  ASSERT_EQ(guasti_di(r->s).size(), 1u);
+  ASSERT_EQ(faults_of(r->s).size(), 1u);
   // Charged to the row that set the speed.
-  EXPECT_EQ(guasti_di(r->s)[0].linea_testo, 3);
+  EXPECT_EQ(faults_of(r->s)[0].line, 3);
   EXPECT_EQ(r->s.tabella_sim[riga_ripetizione].i1, 4);
   EXPECT_EQ(r->s.percorso[1].velocita, 6);
   EXPECT_EQ(r->s.percorso[2].velocita, 0);

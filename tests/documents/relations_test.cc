@@ -16,7 +16,7 @@
 namespace scenario::testing {
 namespace {
 
-std::string senza_spazi(std::string s) {
+std::string trim(std::string s) {
   s.erase(0, s.find_first_not_of(' '));
   s.erase(s.find_last_not_of(' ') + 1);
   return s;
@@ -49,51 +49,51 @@ struct riga_card {
 class DocumentRelations : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto linea = linee_testo_crlf(componi_testo(tabella_linea()));
-    for (const auto& r : sezione(linea, "[generale]")) {
-      if (!inizia_con(r, "progressiva chilometrica")) continue;
-      const auto c = campi(r);
-      zone.push_back({numero(c[1]), numero(c[2]), numero(c[3])});
+    const auto line_rows = crlf_lines(componi_testo(tabella_linea()));
+    for (const auto& r : section(line_rows, "[generale]")) {
+      if (!starts_with(r, "progressiva chilometrica")) continue;
+      const auto c = fields(r);
+      zone.push_back({number(c[1]), number(c[2]), number(c[3])});
     }
     std::sort(zone.begin(), zone.end(), [](auto& a, auto& b) { return a.inizio < b.inizio; });
-    for (const auto& r : sezione(linea, "[indicazioni]")) {
-      const auto c = campi(r);
-      cartelli.emplace_back(numero(c[1]), c[2]);
+    for (const auto& r : section(line_rows, "[indicazioni]")) {
+      const auto c = fields(r);
+      cartelli.emplace_back(number(c[1]), c[2]);
     }
-    for (const auto& r : sezione(linea, "[montagne]")) {
-      const auto c = campi(r);
-      gallerie_lette.emplace_back(numero(c[1]), numero(c[2]));
+    for (const auto& r : section(line_rows, "[montagne]")) {
+      const auto c = fields(r);
+      gallerie_lette.emplace_back(number(c[1]), number(c[2]));
     }
 
-    const auto treno = linee_testo_crlf(componi_testo(tabella_treno()));
-    for (const auto& r : sezione(treno, "[stazioni]")) {
-      const auto c = campi(r);
-      stazioni.push_back({numero(c[1]), numero(c[13]),
-                          (numero(c[14]) * 60 + numero(c[15])) * 60 + numero(c[16]), c[17]});
+    const auto service_rows = crlf_lines(componi_testo(tabella_treno()));
+    for (const auto& r : section(service_rows, "[stazioni]")) {
+      const auto c = fields(r);
+      stazioni.push_back({number(c[1]), number(c[13]),
+                          (number(c[14]) * 60 + number(c[15])) * 60 + number(c[16]), c[17]});
     }
-    for (const auto& r : sezione(treno, "[vel_limite]")) {
-      const auto c = campi(r);
-      limiti.push_back({numero(c[1]), numero(c[2])});
+    for (const auto& r : section(service_rows, "[vel_limite]")) {
+      const auto c = fields(r);
+      limiti.push_back({number(c[1]), number(c[2])});
     }
-    rallentamento = campi(sezione(treno, "[rallentamenti]").at(0));
+    rallentamento = fields(section(service_rows, "[rallentamenti]").at(0));
 
-    const auto scheda = linee_testo_crlf(componi_testo(tabella_scheda()));
+    const auto card_lines = crlf_lines(componi_testo(tabella_scheda()));
     for (size_t n = 16; n < 62; ++n) {
-      const std::string& r = scheda.at(n);
+      const std::string& r = card_lines.at(n);
       riga_card c;
       if (r.substr(2, 5) != "     ") c.lim = std::stoi(r.substr(2, 5));
       if (r.substr(8, 5) != "     ") c.marc = std::stoi(r.substr(8, 5));
-      const std::string km = senza_spazi(r.substr(14, 10));
+      const std::string km = trim(r.substr(14, 10));
       const size_t piu = km.find('+');
       c.km = std::stoi(km.substr(0, piu)) * 1000 + std::stoi(km.substr(piu + 1));
-      c.nome = senza_spazi(r.substr(31, 28));
+      c.nome = trim(r.substr(31, 28));
       const std::string orario = r.substr(60, 16);
-      c.arrivo = senza_spazi(orario.substr(1, 4));
-      c.transito = senza_spazi(orario.substr(6, 5));
-      c.partenza = senza_spazi(orario.substr(11, 4));
+      c.arrivo = trim(orario.substr(1, 4));
+      c.transito = trim(orario.substr(6, 5));
+      c.partenza = trim(orario.substr(11, 4));
       card.push_back(c);
     }
-    ordine = linee_testo_crlf(componi_testo(tabella_rallentamenti())).at(12);
+    ordine = crlf_lines(componi_testo(tabella_rallentamenti())).at(12);
   }
 
   int32_t km(int32_t posizione) const {
@@ -123,8 +123,8 @@ class DocumentRelations : public ::testing::Test {
     for (const auto& [pos, faccia] : cartelli) {
       const std::regex due(R"(\(([^()]*)\)\(([^()]*)\))");
       std::smatch m;
-      if (std::regex_match(faccia, m, due) && senza_spazi(m[1]) == prima) {
-        return {pos, senza_spazi(m[2])};
+      if (std::regex_match(faccia, m, due) && trim(m[1]) == prima) {
+        return {pos, trim(m[2])};
       }
     }
     return {0, ""};
@@ -172,7 +172,7 @@ TEST_F(DocumentRelations, TimedStationsAreStopsDepartureAndArrival) {
 TEST_F(DocumentRelations, UntimedStationsArePassedThrough) {
   std::vector<std::string> transiti, senza_orario;
   for (const auto& c : card) {
-    if (!c.transito.empty() && !inizia_con(c.nome, "Ex stazione di ") && !inizia_con(c.nome, "Bivio ")) {
+    if (!c.transito.empty() && !starts_with(c.nome, "Ex stazione di ") && !starts_with(c.nome, "Bivio ")) {
       transiti.push_back(c.nome);
     }
   }
@@ -202,7 +202,7 @@ TEST_F(DocumentRelations, TheUndergroundStationLiesInATunnel) {
   for (const auto& [p, faccia] : cartelli) {
     std::smatch m;
     if (std::regex_match(faccia, m, std::regex(R"(\(([^()]*)\)\(SOTTERRANEA *\))"))) {
-      nome = senza_spazi(m[1]);
+      nome = trim(m[1]);
       pos = p;
     }
   }
@@ -239,7 +239,7 @@ TEST_F(DocumentRelations, PostsFollowTheZones) {
       ++controllate;
     }
     for (const auto& [voce, entrata] : {std::pair<std::string, bool>{"Imbocco G. ", true}, {"Sbocco G. ", false}}) {
-      if (!inizia_con(c.nome, voce)) continue;
+      if (!starts_with(c.nome, voce)) continue;
       const std::string nome = c.nome.substr(voce.size());
       const auto g = std::find_if(gallerie().begin(), gallerie().end(),
                                   [&](auto& x) { return x.nome == nome; });
@@ -273,7 +273,7 @@ TEST_F(DocumentRelations, SpeedsAreTheServiceLimits) {
 }
 
 TEST_F(DocumentRelations, SlowDownOrderMatchesTheService) {
-  const int32_t x = numero(rallentamento[1]), v = numero(rallentamento[2]), l = numero(rallentamento[3]);
+  const int32_t x = number(rallentamento[1]), v = number(rallentamento[2]), l = number(rallentamento[3]);
   const stazione_letta* prima = nullptr;
   const stazione_letta* dopo = nullptr;
   for (const auto& s : stazioni) {

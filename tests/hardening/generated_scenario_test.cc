@@ -42,7 +42,7 @@ void compila(const scenario_generato& g, bool genera_linea, compilato* c) {
   c->esito = memorizza_percorso(c->s, genera_linea, c->fs, opzioni);
 }
 
-std::string log_guasti(const stato_compilazione& s) { return elenco(s); }
+std::string log_guasti(const stato_compilazione& s) { return diagnostic_listing(s); }
 
 // What a well-formed scenario, in any of the forms the readers accept, may
 // be told: only that signals close together overwrite each other's approach

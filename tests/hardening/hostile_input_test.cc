@@ -119,7 +119,7 @@ misura compila_su_disco(const std::string& linea, const std::string& treno) {
     opzioni.cartella_uscita = dir.path();
     const auto esito = memorizza_percorso(s, con_matrice_linea, disk, opzioni);
     m.numero_errore = s.numero_errore;
-    for (const auto& g : guasti_di(s)) m.guasti.push_back(g.numero);
+    for (const auto& g : faults_of(s)) m.guasti.push_back(g.number);
     m.scritto = !esito.scritti.empty();
     if (esito.errore_io) m.violazione = "file-system failure: " + esito.errore_io->path;
   }

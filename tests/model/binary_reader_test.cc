@@ -12,12 +12,12 @@
 namespace scenario {
 namespace {
 
-using testing::stato_di_prova;
+using testing::sample_state;
 
 // Decoding what the writers wrote and writing the result again gives the same
 // bytes, so every field of every row, cell and point comes back.
 TEST(BinaryReader, DecodesWhatTheWritersWrote) {
-  const stato_compilazione s = stato_di_prova();
+  const stato_compilazione s = sample_state();
   const std::string sim = scrivi_tabella_sim(s), dat = scrivi_percorso(s),
                     linea = scrivi_matrice_linea(s);
 
@@ -40,7 +40,7 @@ TEST(BinaryReader, DecodesWhatTheWritersWrote) {
 
 // Signed fields keep their sign and texts keep bytes above 127.
 TEST(BinaryReader, KeepsNegativeValuesAndHighBytes) {
-  stato_compilazione s = stato_di_prova();
+  stato_compilazione s = sample_state();
   s.tabella_sim[5].inizio = -200;
   s.tabella_sim[5].i2 = -1;
   s.tabella_sim[5].testo = "CITT\xC0";
@@ -103,7 +103,7 @@ const danno kDanni[] = {
      [](const std::string& f) { return meta(f); }, "point 0"},
     {"LineaTooFewPoints", file_kind::linea,
      [](std::string& f) {
-       stato_compilazione s = stato_di_prova();
+       stato_compilazione s = sample_state();
        s.matrice_linea.dimensiona(100);
        f = scrivi_matrice_linea(s);
      },
@@ -116,7 +116,7 @@ class BinaryReaderDamage : public ::testing::TestWithParam<danno> {};
 // model is not half filled with what came before.
 TEST_P(BinaryReaderDamage, RefusesWithTheOffset) {
   const danno& d = GetParam();
-  const stato_compilazione s = stato_di_prova();
+  const stato_compilazione s = sample_state();
   std::string file = d.kind == file_kind::sim   ? scrivi_tabella_sim(s)
                      : d.kind == file_kind::dat ? scrivi_percorso(s)
                                                 : scrivi_matrice_linea(s);

@@ -42,8 +42,8 @@ std::map<std::string, std::string> leggi_uscite(const TempDir& dir) {
 // The board texts and the station names, in the order the sources give them.
 std::vector<std::string> testi_cartelli() {
   std::vector<std::string> out;
-  for (const auto& r : sezione(linee_testo_crlf(componi_testo(tabella_linea())), "[indicazioni]")) {
-    out.push_back(campi(r)[2]);
+  for (const auto& r : section(crlf_lines(componi_testo(tabella_linea())), "[indicazioni]")) {
+    out.push_back(fields(r)[2]);
   }
   return out;
 }
@@ -55,9 +55,9 @@ struct stazione_sorgente {
 
 std::vector<stazione_sorgente> stazioni_sorgente() {
   std::vector<stazione_sorgente> out;
-  for (const auto& r : sezione(linee_testo_crlf(componi_testo(tabella_treno())), "[stazioni]")) {
-    const auto c = campi(r);
-    out.push_back({numero(c[2]), c[17]});
+  for (const auto& r : section(crlf_lines(componi_testo(tabella_treno())), "[stazioni]")) {
+    const auto c = fields(r);
+    out.push_back({number(c[2]), c[17]});
   }
   return out;
 }
@@ -136,7 +136,7 @@ TEST_F(OneShotRun, LeavesTheSixOutputsAndTheWholeModel) {
   const int con_fermata = static_cast<int>(
       std::count_if(stazioni.begin(), stazioni.end(), [](auto& s) { return s.tipo < 25; }));
   const int segnali = static_cast<int>(
-      sezione(linee_testo_crlf(componi_testo(tabella_treno())), "[segnali]").size());
+      section(crlf_lines(componi_testo(tabella_treno())), "[segnali]").size());
   EXPECT_EQ(tipi, (std::map<int, int>{{1, segnali},      // signals
                                       {2, 1},            // slow-down end
                                       {3, 1},            // slow-down start

@@ -14,45 +14,45 @@
 namespace scenario::testing {
 namespace {
 
-std::vector<std::string> linea() { return linee_testo_crlf(componi_testo(tabella_linea())); }
+std::vector<std::string> line_description_lines() { return crlf_lines(componi_testo(tabella_linea())); }
 
-struct riga_citata {
-  size_t indice;  // from 0
-  const char* testo;
+struct quoted_line {
+  size_t index;  // from 0
+  const char* text;
 };
 
-class EmbeddedLineQuotedRow : public ::testing::TestWithParam<riga_citata> {};
+class EmbeddedLineQuotedRow : public ::testing::TestWithParam<quoted_line> {};
 
 TEST_P(EmbeddedLineQuotedRow, StandsInItsPlace) {
-  const auto righe = linea();
-  ASSERT_EQ(righe.size(), 243u);
-  EXPECT_EQ(righe[GetParam().indice], GetParam().testo);
+  const auto lines = line_description_lines();
+  ASSERT_EQ(lines.size(), 243u);
+  EXPECT_EQ(lines[GetParam().index], GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     LineDescription, EmbeddedLineQuotedRow,
     ::testing::Values(
-        riga_citata{0, "[generale]"}, riga_citata{1, "lunghezza percorso,    88000"},
-        riga_citata{2, "progressiva chilometrica uno,    0,    46000,    1"},
-        riga_citata{3, "progressiva chilometrica due,    46000,    -46000,    0"},
-        riga_citata{4, "progressiva chilometrica tre,    49000,    -49000,    0"},
-        riga_citata{5, "sfondo uno,    0"}, riga_citata{6, "sfondo due,    1"},
-        riga_citata{7, "sfondo tre,    0"},
-        riga_citata{8, "ripetizione segnali 4 codici,    0,    90000"},
-        riga_citata{9, "[curve]"}, riga_citata{10, "curvad4,  800,  150"},
-        riga_citata{11, "curvas4,  1100,  250"}, riga_citata{12, "curvad2,  2650,  100"},
-        riga_citata{110, "curvas2,  82500,  700"}, riga_citata{111, "curvad3,  83200,  600"},
-        riga_citata{112, "curvas5,  86200,  1100"}, riga_citata{113, "[pendenze]"},
-        riga_citata{114, "pendenza,   0,    0"}, riga_citata{115, "pendenza,  45200,   -8"},
-        riga_citata{116, "pendenza,  46500,   0"}, riga_citata{117, "pendenza,  47600,   8"},
-        riga_citata{118, "pendenza,  48900,   0"}, riga_citata{119, "[montagne]"},
-        riga_citata{120, "montagna,   1600,  2700,  11"},
-        riga_citata{177, "montagna,   83700,  86500,  11"}, riga_citata{178, "[cartelli]"},
-        riga_citata{179, "indicatori_vmax,  800,  100,  110,  115,  0,  ,  ,  ,  0"},
-        riga_citata{194, "indicatori_vmax,  85900,  90,  95,  95,  2,  ,  ,  ,  0"},
-        riga_citata{195, "indicatori_vmax,  86400,  90,  95,  95,  1,  ,  ,  ,  0"},
-        riga_citata{196, "indicatori_vmax,  86900,  90,  95,  95,  0,  ,  ,  ,  0"},
-        riga_citata{197, "[indicazioni]"}, riga_citata{242, "[fine]"}));
+        quoted_line{0, "[generale]"}, quoted_line{1, "lunghezza percorso,    88000"},
+        quoted_line{2, "progressiva chilometrica uno,    0,    46000,    1"},
+        quoted_line{3, "progressiva chilometrica due,    46000,    -46000,    0"},
+        quoted_line{4, "progressiva chilometrica tre,    49000,    -49000,    0"},
+        quoted_line{5, "sfondo uno,    0"}, quoted_line{6, "sfondo due,    1"},
+        quoted_line{7, "sfondo tre,    0"},
+        quoted_line{8, "ripetizione segnali 4 codici,    0,    90000"},
+        quoted_line{9, "[curve]"}, quoted_line{10, "curvad4,  800,  150"},
+        quoted_line{11, "curvas4,  1100,  250"}, quoted_line{12, "curvad2,  2650,  100"},
+        quoted_line{110, "curvas2,  82500,  700"}, quoted_line{111, "curvad3,  83200,  600"},
+        quoted_line{112, "curvas5,  86200,  1100"}, quoted_line{113, "[pendenze]"},
+        quoted_line{114, "pendenza,   0,    0"}, quoted_line{115, "pendenza,  45200,   -8"},
+        quoted_line{116, "pendenza,  46500,   0"}, quoted_line{117, "pendenza,  47600,   8"},
+        quoted_line{118, "pendenza,  48900,   0"}, quoted_line{119, "[montagne]"},
+        quoted_line{120, "montagna,   1600,  2700,  11"},
+        quoted_line{177, "montagna,   83700,  86500,  11"}, quoted_line{178, "[cartelli]"},
+        quoted_line{179, "indicatori_vmax,  800,  100,  110,  115,  0,  ,  ,  ,  0"},
+        quoted_line{194, "indicatori_vmax,  85900,  90,  95,  95,  2,  ,  ,  ,  0"},
+        quoted_line{195, "indicatori_vmax,  86400,  90,  95,  95,  1,  ,  ,  ,  0"},
+        quoted_line{196, "indicatori_vmax,  86900,  90,  95,  95,  0,  ,  ,  ,  0"},
+        quoted_line{197, "[indicazioni]"}, quoted_line{242, "[fine]"}));
 
 struct sezione_attesa {
   const char* intestazione;
@@ -64,7 +64,7 @@ class EmbeddedLineSection : public ::testing::TestWithParam<sezione_attesa> {};
 
 TEST_P(EmbeddedLineSection, HasItsCountAndForm) {
   const auto& p = GetParam();
-  const auto righe = sezione(linea(), p.intestazione);
+  const auto righe = section(line_description_lines(), p.intestazione);
   EXPECT_EQ(righe.size(), p.righe);
   const std::regex forma(p.forma);
   for (const auto& r : righe) EXPECT_TRUE(std::regex_match(r, forma)) << r;
@@ -84,9 +84,9 @@ INSTANTIATE_TEST_SUITE_P(
         sezione_attesa{"[fine]", 0, ".*"}));
 
 TEST(EmbeddedLine, SectionsInOrderAndTheEndMarkNeverWritten) {
-  const auto righe = linea();
+  const auto lines = line_description_lines();
   std::vector<std::string> intestazioni;
-  for (const auto& r : righe) {
+  for (const auto& r : lines) {
     if (!r.empty() && r.front() == '[') intestazioni.push_back(r);
     EXPECT_EQ(r.find(fine_del_file), std::string::npos);
   }
@@ -95,18 +95,18 @@ TEST(EmbeddedLine, SectionsInOrderAndTheEndMarkNeverWritten) {
                                                      "[fine]"}));
   const auto tabella = tabella_linea();
   EXPECT_EQ(tabella.back(), fine_del_file);
-  EXPECT_LE(tabella.size() - 1, righe_massime);
+  EXPECT_LE(tabella.size() - 1, max_lines);
 }
 
 TEST(EmbeddedLine, CurvesDoNotOverlap) {
   std::map<std::string, int> conteggio;
   int32_t inizio_prec = -1, fine_prec = 0;
   bool lunghezza_min = false, lunghezza_max = false;
-  const auto righe = sezione(linea(), "[curve]");
+  const auto righe = section(line_description_lines(), "[curve]");
   for (const auto& r : righe) {
-    const auto c = campi(r);
+    const auto c = fields(r);
     ++conteggio[c[0]];
-    const int32_t inizio = numero(c[1]), lunghezza = numero(c[2]);
+    const int32_t inizio = number(c[1]), lunghezza = number(c[2]);
     EXPECT_GT(inizio, inizio_prec) << r;
     EXPECT_GE(inizio, fine_prec) << "the curve before runs past " << r;
     EXPECT_EQ(inizio % 50, 0) << r;
@@ -118,7 +118,7 @@ TEST(EmbeddedLine, CurvesDoNotOverlap) {
     inizio_prec = inizio;
     fine_prec = inizio + lunghezza;
   }
-  EXPECT_EQ(numero(campi(righe.front())[1]), 800);
+  EXPECT_EQ(number(fields(righe.front())[1]), 800);
   EXPECT_EQ(inizio_prec, 86200);
   EXPECT_TRUE(lunghezza_min && lunghezza_max);
   EXPECT_EQ(conteggio, (std::map<std::string, int>{{"curvad2", 5},
@@ -137,9 +137,9 @@ struct galleria_letta {
 
 std::vector<galleria_letta> gallerie_lette() {
   std::vector<galleria_letta> out;
-  for (const auto& r : sezione(linea(), "[montagne]")) {
-    const auto c = campi(r);
-    out.push_back({numero(c[1]), numero(c[2]), numero(c[3])});
+  for (const auto& r : section(line_description_lines(), "[montagne]")) {
+    const auto c = fields(r);
+    out.push_back({number(c[1]), number(c[2]), number(c[3])});
   }
   return out;
 }
@@ -171,12 +171,12 @@ TEST(EmbeddedLine, Tunnels) {
 }
 
 TEST(EmbeddedLine, SpeedIndicatorBoards) {
-  const auto righe = sezione(linea(), "[cartelli]");
+  const auto righe = section(line_description_lines(), "[cartelli]");
   ASSERT_EQ(righe.size(), 18u);
   int32_t prec = 0;
   for (size_t i = 0; i < righe.size(); ++i) {
-    const auto c = campi(righe[i]);
-    const int32_t pos = numero(c[1]), vas = numero(c[2]), vbs = numero(c[3]), vcs = numero(c[4]);
+    const auto c = fields(righe[i]);
+    const int32_t pos = number(c[1]), vas = number(c[2]), vbs = number(c[3]), vcs = number(c[4]);
     EXPECT_GT(pos, prec);
     prec = pos;
     for (int v : {vas, vbs, vcs}) {
@@ -187,7 +187,7 @@ TEST(EmbeddedLine, SpeedIndicatorBoards) {
     EXPECT_LE(vas, vbs);
     EXPECT_LE(vbs, vcs);
     const int attese[] = {2, 1, 0};
-    EXPECT_EQ(numero(c[5]), i + 3 >= righe.size() ? attese[i + 3 - righe.size()] : 0);
+    EXPECT_EQ(number(c[5]), i + 3 >= righe.size() ? attese[i + 3 - righe.size()] : 0);
   }
   EXPECT_NE(std::find(righe.begin(), righe.end(),
                       "indicatori_vmax,  61300,  130,  150,  150,  0,  ,  ,  ,  0"),
@@ -209,15 +209,15 @@ TEST(EmbeddedLine, TextBoards) {
   const auto g = gallerie_lette();
   std::set<int32_t> inizi;
   for (const auto& x : g) inizi.insert(x.inizio);
-  const auto righe = sezione(linea(), "[indicazioni]");
+  const auto righe = section(line_description_lines(), "[indicazioni]");
   ASSERT_EQ(righe.size(), 44u);
 
   int32_t prec = 0;
   size_t larghezza_min = 100, larghezza_max = 0;
   int gallerie_con_cartello = 0, ex = 0, bivi = 0, sotterranee = 0;
   for (const auto& r : righe) {
-    const auto c = campi(r);
-    const int32_t pos = numero(c[1]);
+    const auto c = fields(r);
+    const int32_t pos = number(c[1]);
     EXPECT_GT(pos, prec) << r;
     prec = pos;
     const auto f = facce(c[2]);
@@ -241,7 +241,7 @@ TEST(EmbeddedLine, TextBoards) {
       EXPECT_TRUE(std::regex_match(f[2], std::regex(R"(m\.\d+ *)"))) << r;
       const auto gal = std::find_if(g.begin(), g.end(), [&](auto& x) { return x.inizio == pos + 50; });
       if (gal != g.end()) {
-        const int32_t mostrata = numero(f[2].substr(2, f[2].find(' ') - 2));
+        const int32_t mostrata = number(f[2].substr(2, f[2].find(' ') - 2));
         EXPECT_LE(std::abs(mostrata - (gal->fine - gal->inizio)), 356) << r;
       }
     } else if (f.size() == 2 && f[0].find("EX STAZIONE") == 0) {
@@ -254,7 +254,7 @@ TEST(EmbeddedLine, TextBoards) {
       ADD_FAILURE() << "unexpected board " << r;
     }
   }
-  EXPECT_EQ(numero(campi(righe.front())[1]), 1550);
+  EXPECT_EQ(number(fields(righe.front())[1]), 1550);
   EXPECT_EQ(prec, 61350);
   EXPECT_EQ(gallerie_con_cartello, 41);
   EXPECT_EQ(g.size() - gallerie_con_cartello, 17u);

@@ -14,53 +14,53 @@
 namespace scenario::testing {
 namespace {
 
-std::vector<std::string> treno() { return linee_testo_crlf(componi_testo(tabella_treno())); }
+std::vector<std::string> service_description_lines() { return crlf_lines(componi_testo(tabella_treno())); }
 
-struct riga_citata {
-  size_t indice;  // from 0
-  const char* testo;
+struct quoted_line {
+  size_t index;  // from 0
+  const char* text;
 };
 
-class EmbeddedServiceQuotedRow : public ::testing::TestWithParam<riga_citata> {};
+class EmbeddedServiceQuotedRow : public ::testing::TestWithParam<quoted_line> {};
 
 TEST_P(EmbeddedServiceQuotedRow, StandsInItsPlace) {
-  const auto righe = treno();
-  ASSERT_EQ(righe.size(), 111u);
-  EXPECT_EQ(righe[GetParam().indice], GetParam().testo);
+  const auto lines = service_description_lines();
+  ASSERT_EQ(lines.size(), 111u);
+  EXPECT_EQ(lines[GetParam().index], GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ServiceDescription, EmbeddedServiceQuotedRow,
     ::testing::Values(
-        riga_citata{0, "[generale]"}, riga_citata{1, "numero vetture,    7"},
-        riga_citata{2, "percentuale massa frenata,    125"}, riga_citata{3, "sabbia,    0"},
+        quoted_line{0, "[generale]"}, quoted_line{1, "numero vetture,    7"},
+        quoted_line{2, "percentuale massa frenata,    125"}, quoted_line{3, "sabbia,    0"},
         // Runs of spaces and one trailing space, all kept.
-        riga_citata{4, "orologio,    6               30            30 "},
-        riga_citata{5, "[aderenze]"}, riga_citata{6, "aderenza,   0,    100"},
-        riga_citata{7, "[vel_limite]"}, riga_citata{8, "velocita,   0,    30"},
-        riga_citata{9, "velocita,     800,   110"}, riga_citata{26, "velocita,   86900,    95"},
-        riga_citata{27, "velocita,   87100,    30"}, riga_citata{28, "[stazioni]"},
-        riga_citata{29, "stazione,     200,  4,  800,  1, 0, 0,  4,1,0,  2,1,1,    1,   6,31, 0, "
+        quoted_line{4, "orologio,    6               30            30 "},
+        quoted_line{5, "[aderenze]"}, quoted_line{6, "aderenza,   0,    100"},
+        quoted_line{7, "[vel_limite]"}, quoted_line{8, "velocita,   0,    30"},
+        quoted_line{9, "velocita,     800,   110"}, quoted_line{26, "velocita,   86900,    95"},
+        quoted_line{27, "velocita,   87100,    30"}, quoted_line{28, "[stazioni]"},
+        quoted_line{29, "stazione,     200,  4,  800,  1, 0, 0,  4,1,0,  2,1,1,    1,   6,31, 0, "
                         "BORGO VARNELLO"},
-        riga_citata{62, "stazione,   88100,  2,  800,  1, 1, 0,  1,1,0,  2,1,1,    0,   8,45, 0, "
+        quoted_line{62, "stazione,   88100,  2,  800,  1, 1, 0,  1,1,0,  2,1,1,    0,   8,45, 0, "
                         "CALMEA"},
-        riga_citata{63, "[rallentamenti]"},
-        riga_citata{64, "rallentamento,   49900,    40,  300, 0,  1,  40"},
-        riga_citata{65, "[segnali]"},
-        riga_citata{66, "segnale,    2700,   2, 3, 0,  0, 0,    2,  2,0,0, 0"},
-        riga_citata{108, "segnale,   87100,   2, 2, 3,  1, 0,    2,  2,1,1, 0"},
-        riga_citata{109, "[codici]"}, riga_citata{110, "[fine]"}));
+        quoted_line{63, "[rallentamenti]"},
+        quoted_line{64, "rallentamento,   49900,    40,  300, 0,  1,  40"},
+        quoted_line{65, "[segnali]"},
+        quoted_line{66, "segnale,    2700,   2, 3, 0,  0, 0,    2,  2,0,0, 0"},
+        quoted_line{108, "segnale,   87100,   2, 2, 3,  1, 0,    2,  2,1,1, 0"},
+        quoted_line{109, "[codici]"}, quoted_line{110, "[fine]"}));
 
 TEST(EmbeddedService, QuotedRowsInTheMiddle) {
-  const auto righe = treno();
-  for (const char* citata : {"segnale,   14700,   1, 5, 6,  0, 0,    1,  3,1,0, 0",
+  const auto lines = service_description_lines();
+  for (const char* quoted : {"segnale,   14700,   1, 5, 6,  0, 0,    1,  3,1,0, 0",
                              "segnale,   42500,   2, 2, 3,  0, 0,    2,  2,1,0, 210"}) {
-    EXPECT_NE(std::find(righe.begin(), righe.end(), citata), righe.end()) << citata;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), quoted), lines.end()) << quoted;
   }
 }
 
 TEST(EmbeddedService, SpeedLimits) {
-  const auto righe = sezione(treno(), "[vel_limite]");
+  const auto righe = section(service_description_lines(), "[vel_limite]");
   ASSERT_EQ(righe.size(), 20u);
   const std::regex forma(R"(velocita,( {0,7}\d+),( {0,5}\d+))");
   int32_t prec = -1;
@@ -71,7 +71,7 @@ TEST(EmbeddedService, SpeedLimits) {
       EXPECT_EQ(m[1].length(), 8) << righe[i];
     }
     EXPECT_EQ(m[2].length(), 6) << righe[i];
-    const int32_t pos = numero(campi(righe[i])[1]), v = numero(campi(righe[i])[2]);
+    const int32_t pos = number(fields(righe[i])[1]), v = number(fields(righe[i])[2]);
     EXPECT_GT(pos, prec);
     prec = pos;
     EXPECT_EQ(pos % 50, 0);
@@ -82,7 +82,7 @@ TEST(EmbeddedService, SpeedLimits) {
 }
 
 TEST(EmbeddedService, Stations) {
-  const auto righe = sezione(treno(), "[stazioni]");
+  const auto righe = section(service_description_lines(), "[stazioni]");
   ASSERT_EQ(righe.size(), 34u);
   // Position in 8, then the groups: type, length, three single digits,
   // two runs of three joined by bare commas, one number, the time, the name.
@@ -95,16 +95,16 @@ TEST(EmbeddedService, Stations) {
     std::smatch m;
     ASSERT_TRUE(std::regex_match(r, m, forma)) << r;
     EXPECT_EQ(m[1].length(), 8) << r;
-    const int32_t pos = numero(campi(r)[1]), lunghezza = numero(m[3]);
+    const int32_t pos = number(fields(r)[1]), lunghezza = number(m[3]);
     EXPECT_GT(pos, prec);
     prec = pos;
     EXPECT_EQ(pos % 100, 0);
     EXPECT_EQ(lunghezza % 100, 0);
     EXPECT_GE(lunghezza, 200);
     EXPECT_LE(lunghezza, 800);
-    ++tipi[numero(campi(r)[2])];
-    ++sosta[numero(campi(r)[13])];
-    const auto c = campi(r);
+    ++tipi[number(fields(r)[2])];
+    ++sosta[number(fields(r)[13])];
+    const auto c = fields(r);
     if (c[14] == "0" && c[15] == "0" && c[16] == "0") ++senza_orario;
     EXPECT_EQ(c[17], m[17].str()) << "the name ends the row";
   }
@@ -113,12 +113,12 @@ TEST(EmbeddedService, Stations) {
   EXPECT_EQ(sosta, (std::map<int, int>{{0, 12}, {1, 1}, {60, 21}}));
   EXPECT_EQ(senza_orario, 11);
   // Stations and text boards share the 78 rows of the scenario table.
-  EXPECT_EQ(righe.size() + sezione(linee_testo_crlf(componi_testo(tabella_linea())), "[indicazioni]").size(),
+  EXPECT_EQ(righe.size() + section(crlf_lines(componi_testo(tabella_linea())), "[indicazioni]").size(),
             78u);
 }
 
 TEST(EmbeddedService, Signals) {
-  const auto righe = sezione(treno(), "[segnali]");
+  const auto righe = section(service_description_lines(), "[segnali]");
   ASSERT_EQ(righe.size(), 43u);
   const std::regex forma(
       R"(segnale,( {0,7}\d+),   (\d), (\d), (\d),  (\d), (\d),    (\d),  (\d),(\d),(\d), (\d+))");

@@ -13,67 +13,67 @@ namespace scenario::testing {
 
 // The lines of a text whose every line ends with CR LF; a stray CR or LF,
 // or a last line without its end, fails the test.
-inline std::vector<std::string> linee_testo_crlf(const std::string& testo) {
-  std::vector<std::string> linee_testo;
-  size_t inizio = 0;
-  while (inizio < testo.size()) {
-    const size_t fine = testo.find("\r\n", inizio);
-    if (fine == std::string::npos) {
-      ADD_FAILURE() << "last line without CR LF: " << testo.substr(inizio);
-      linee_testo.push_back(testo.substr(inizio));
+inline std::vector<std::string> crlf_lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      ADD_FAILURE() << "last line without CR LF: " << text.substr(start);
+      lines.push_back(text.substr(start));
       break;
     }
-    std::string linea_testo = testo.substr(inizio, fine - inizio);
-    EXPECT_EQ(linea_testo.find_first_of("\r\n"), std::string::npos) << "stray line break in: " << linea_testo;
-    linee_testo.push_back(std::move(linea_testo));
-    inizio = fine + 2;
+    std::string line = text.substr(start, end - start);
+    EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << "stray line break in: " << line;
+    lines.push_back(std::move(line));
+    start = end + 2;
   }
-  return linee_testo;
+  return lines;
 }
 
 // The fields of a row split at every comma, blanks around each removed.
-inline std::vector<std::string> campi(const std::string& riga) {
+inline std::vector<std::string> fields(const std::string& row) {
   std::vector<std::string> out;
-  size_t inizio = 0;
+  size_t start = 0;
   while (true) {
-    const size_t virgola = riga.find(',', inizio);
-    std::string campo = riga.substr(inizio, virgola == std::string::npos ? std::string::npos
-                                                                         : virgola - inizio);
-    const size_t a = campo.find_first_not_of(' ');
-    const size_t b = campo.find_last_not_of(' ');
-    out.push_back(a == std::string::npos ? "" : campo.substr(a, b - a + 1));
-    if (virgola == std::string::npos) break;
-    inizio = virgola + 1;
+    const size_t comma = row.find(',', start);
+    std::string field = row.substr(start, comma == std::string::npos ? std::string::npos
+                                                                     : comma - start);
+    const size_t a = field.find_first_not_of(' ');
+    const size_t b = field.find_last_not_of(' ');
+    out.push_back(a == std::string::npos ? "" : field.substr(a, b - a + 1));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
   }
   return out;
 }
 
-inline int32_t numero(const std::string& campo) {
-  char* fine = nullptr;
-  const long v = std::strtol(campo.c_str(), &fine, 10);
-  EXPECT_TRUE(!campo.empty() && *fine == '\0') << "not a number: '" << campo << "'";
+inline int32_t number(const std::string& field) {
+  char* end = nullptr;
+  const long v = std::strtol(field.c_str(), &end, 10);
+  EXPECT_TRUE(!field.empty() && *end == '\0') << "not a number: '" << field << "'";
   return static_cast<int32_t>(v);
 }
 
-// The rows of the lines from the one after `intestazione` up to the next
-// section header.
-inline std::vector<std::string> sezione(const std::vector<std::string>& righe,
-                                        const std::string& intestazione) {
+// The rows of the lines from the one after `header` up to the next section
+// header.
+inline std::vector<std::string> section(const std::vector<std::string>& lines,
+                                        const std::string& header) {
   std::vector<std::string> out;
-  bool dentro = false;
-  for (const auto& r : righe) {
+  bool inside = false;
+  for (const auto& r : lines) {
     if (!r.empty() && r.front() == '[') {
-      if (dentro) break;
-      dentro = r == intestazione;
+      if (inside) break;
+      inside = r == header;
       continue;
     }
-    if (dentro) out.push_back(r);
+    if (inside) out.push_back(r);
   }
   return out;
 }
 
-inline bool inizia_con(const std::string& s, const std::string& testa) {
-  return s.compare(0, testa.size(), testa) == 0;
+inline bool starts_with(const std::string& s, const std::string& head) {
+  return s.compare(0, head.size(), head) == 0;
 }
 
 }  // namespace scenario::testing

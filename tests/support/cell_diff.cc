@@ -2,7 +2,7 @@
 
 namespace scenario::testing {
 
-std::string descrivi(const cella& c) {
+std::string describe_cell(const cella& c) {
   return "tipo=" + std::to_string(c.tipo) + " d1=" + std::to_string(c.dato1) +
          " d2=" + std::to_string(c.dato2) + " d3=" + std::to_string(c.dato3) +
          " d4=" + std::to_string(c.dato4) + " tempo=" + std::to_string(c.tempo) +
@@ -11,18 +11,18 @@ std::string descrivi(const cella& c) {
          " ader=" + std::to_string(c.aderenza);
 }
 
-std::vector<std::string> differenze(const std::vector<cella>& attese,
-                                    const std::vector<cella>& trovate) {
+std::vector<std::string> cell_differences(const std::vector<cella>& expected,
+                                          const std::vector<cella>& found) {
   std::vector<std::string> d;
-  if (attese.size() != trovate.size()) {
-    d.push_back("size " + std::to_string(trovate.size()) + ", expected " +
-                std::to_string(attese.size()));
+  if (expected.size() != found.size()) {
+    d.push_back("size " + std::to_string(found.size()) + ", expected " +
+                std::to_string(expected.size()));
     return d;
   }
-  for (size_t c = 0; c < attese.size(); ++c) {
-    if (descrivi(attese[c]) != descrivi(trovate[c])) {
-      d.push_back("cell " + std::to_string(c) + ": " + descrivi(trovate[c]) + ", expected " +
-                  descrivi(attese[c]));
+  for (size_t c = 0; c < expected.size(); ++c) {
+    if (describe_cell(expected[c]) != describe_cell(found[c])) {
+      d.push_back("cell " + std::to_string(c) + ": " + describe_cell(found[c]) + ", expected " +
+                  describe_cell(expected[c]));
     }
   }
   return d;

@@ -9,10 +9,10 @@
 namespace scenario::testing {
 
 // Every field of a cell, in one line.
-std::string descrivi(const cella& c);
+std::string describe_cell(const cella& c);
 
 // Every cell that differs from what was expected, or a size mismatch.
-std::vector<std::string> differenze(const std::vector<cella>& attese,
-                                    const std::vector<cella>& trovate);
+std::vector<std::string> cell_differences(const std::vector<cella>& expected,
+                                          const std::vector<cella>& found);
 
 }  // namespace scenario::testing

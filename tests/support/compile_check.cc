@@ -145,14 +145,14 @@ std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
   const int stato = stato_uscita(e, s);
   if (stato < 0 || stato > 2) return "exit status " + std::to_string(stato);
 
-  for (const auto& g : guasti_di(s)) {
-    if (testo_errore(g.numero) == testo_errore(-1)) {
-      return "unknown fault number " + std::to_string(g.numero);
+  for (const auto& g : faults_of(s)) {
+    if (testo_errore(g.number) == testo_errore(-1)) {
+      return "unknown fault number " + std::to_string(g.number);
     }
   }
-  if (!guasti_di(s).empty() && s.numero_errore != guasti_di(s).back().numero) {
+  if (!faults_of(s).empty() && s.numero_errore != faults_of(s).back().number) {
     return "numero_errore " + std::to_string(s.numero_errore) + " is not the last fault logged (" +
-           std::to_string(guasti_di(s).back().numero) + ")";
+           std::to_string(faults_of(s).back().number) + ")";
   }
 
   for (const auto& [path, data] : c.fs.files) {
@@ -289,14 +289,14 @@ esito_verificato compila_e_verifica(const ingresso_compilazione& in, bool ripeti
   if (r.violazione.empty()) r.violazione = verifica_controllo(in, prima);
   r.stato_uscita = stato_uscita(prima.esito, prima.stato);
   r.numero_errore = prima.stato.numero_errore;
-  r.guasti = guasti_di(prima.stato).size();
+  r.guasti = faults_of(prima.stato).size();
   const auto scritte = uscite(prima.fs);
   if (r.violazione.empty() && ripeti) {
     compilazione seconda;
     compila(in, &seconda);
     if (uscite(seconda.fs) != scritte) {
       r.violazione = "a second compile of the same input wrote other bytes";
-    } else if (guasti_di(seconda.stato).size() != r.guasti ||
+    } else if (faults_of(seconda.stato).size() != r.guasti ||
                seconda.stato.numero_errore != r.numero_errore) {
       r.violazione = "a second compile of the same input logged other faults";
     }

@@ -11,15 +11,15 @@
 
 namespace scenario::testing {
 
-struct guasto_visto {
-  int32_t numero = 0;
-  std::optional<int32_t> posizione;
+struct fault_seen {
+  int32_t number = 0;
+  std::optional<int32_t> position;
   std::string file;
-  int linea_testo = 0;
+  int line = 0;
 };
 
-inline std::vector<guasto_visto> guasti_di(const stato_compilazione& s) {
-  std::vector<guasto_visto> out;
+inline std::vector<fault_seen> faults_of(const stato_compilazione& s) {
+  std::vector<fault_seen> out;
   for (const Diagnostic& d : s.diagnostiche) {
     if (d.fault_number) out.push_back({*d.fault_number, d.position, d.where.file, d.where.line});
   }
@@ -27,7 +27,7 @@ inline std::vector<guasto_visto> guasti_di(const stato_compilazione& s) {
 }
 
 // Every diagnostic, one per line, for a failure message.
-inline std::string elenco(const stato_compilazione& s) {
+inline std::string diagnostic_listing(const stato_compilazione& s) {
   std::string out;
   for (const Diagnostic& d : s.diagnostiche) out += format_diagnostic(d) + "\n";
   return out;

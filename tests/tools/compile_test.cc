@@ -14,56 +14,56 @@
 namespace scenario::testing {
 namespace {
 
-const std::string kLinea = "Val_Prova";
-const std::string kTreno = "R 7";
-const std::string kFileLinea = "Val_Prova_linea.txt";
-const std::string kFileTreno = "Val_Prova_R 7-.txt";
+const std::string kLine = "Val_Prova";
+const std::string kTrain = "R 7";
+const std::string kLineFile = "Val_Prova_linea.txt";
+const std::string kServiceFile = "Val_Prova_R 7-.txt";
 
-std::string crlf(std::initializer_list<std::string> righe) {
+std::string crlf(std::initializer_list<std::string> lines) {
   std::string t;
-  for (const auto& r : righe) t += r + "\r\n";
+  for (const auto& r : lines) t += r + "\r\n";
   return t;
 }
 
 // Route of 3000 m (P = 200).
-const std::string kLineaBuona = crlf({"[generale]", "lunghezza percorso,    3000",
-                                      "ripetizione segnali 4 codici,    0,    2000", "[curve]",
-                                      "curvad4,  800,  150", "[pendenze]", "pendenza,   0,    0", "[fine]"});
-const std::string kTrenoBuono =
+const std::string kGoodLine = crlf({"[generale]", "lunghezza percorso,    3000",
+                                    "ripetizione segnali 4 codici,    0,    2000", "[curve]",
+                                    "curvad4,  800,  150", "[pendenze]", "pendenza,   0,    0", "[fine]"});
+const std::string kGoodService =
     crlf({"[generale]", "numero vetture,    7", "velocita,   0,    30", "velocita,  800,  110",
           "aderenza,   0,    100", "stazione,   1000, 4,  800,  0, 0, 0,  0,0,0,  5,1,1,   60,   7, 4, 0, PRIMA",
           "[fine]"});
 
 // The value that follows "key": in a JSON text, up to the next comma or brace.
-std::string valore(const std::string& json, const std::string& chiave, size_t da = 0) {
-  const std::string cerca = "\"" + chiave + "\": ";
-  const size_t p = json.find(cerca, da);
+std::string json_value(const std::string& json, const std::string& key, size_t from = 0) {
+  const std::string needle = "\"" + key + "\": ";
+  const size_t p = json.find(needle, from);
   if (p == std::string::npos) return "<missing>";
-  const size_t inizio = p + cerca.size();
-  size_t fine = inizio;
-  if (json[inizio] == '"') {
-    fine = json.find('"', inizio + 1) + 1;
-  } else if (json[inizio] == '[') {
-    int profondita = 0;
-    for (; fine < json.size(); ++fine) {
-      if (json[fine] == '[') ++profondita;
-      if (json[fine] == ']' && --profondita == 0) break;
+  const size_t start = p + needle.size();
+  size_t end = start;
+  if (json[start] == '"') {
+    end = json.find('"', start + 1) + 1;
+  } else if (json[start] == '[') {
+    int depth = 0;
+    for (; end < json.size(); ++end) {
+      if (json[end] == '[') ++depth;
+      if (json[end] == ']' && --depth == 0) break;
     }
-    ++fine;
+    ++end;
   } else {
-    fine = json.find_first_of(",}", inizio);
+    end = json.find_first_of(",}", start);
   }
-  return json.substr(inizio, fine - inizio);
+  return json.substr(start, end - start);
 }
 
 class CompileTool : public ::testing::Test {
  protected:
-  void scrivi(const std::string& linea, const std::string& treno) {
-    write_file(dir.file(kFileLinea), linea);
-    write_file(dir.file(kFileTreno), treno);
+  void write_sources(const std::string& line_source, const std::string& service_source) {
+    write_file(dir.file(kLineFile), line_source);
+    write_file(dir.file(kServiceFile), service_source);
   }
-  ProcessResult compila(std::vector<std::string> extra = {}) {
-    std::vector<std::string> args{"compile", "--dir", dir.path(), "--line", kLinea, "--train", kTreno};
+  ProcessResult compile(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args{"compile", "--dir", dir.path(), "--line", kLine, "--train", kTrain};
     args.insert(args.end(), extra.begin(), extra.end());
     return run_program("scenario-tool", args);
   }
@@ -71,188 +71,188 @@ class CompileTool : public ::testing::Test {
 };
 
 TEST_F(CompileTool, CleanCompileWritesTheThreeFilesAndKeepsTheSources) {
-  scrivi(kLineaBuona, kTrenoBuono);
-  const auto r = compila({"--json"});
+  write_sources(kGoodLine, kGoodService);
+  const auto r = compile({"--json"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_TRUE(json_check(r.out).valid()) << r.out;
-  EXPECT_EQ(valore(r.out, "numero_errore"), "0");
-  EXPECT_EQ(valore(r.out, "posizione_errore"), "0");
-  EXPECT_EQ(valore(r.out, "guard_error"), "null");
-  EXPECT_EQ(valore(r.out, "written"), "[\"Val_Prova_linea.dat\", \"Val_Prova_R 7.sim\", \"Val_Prova_R 7.dat\"]");
-  EXPECT_EQ(valore(r.out, "faults"), "[]");
+  EXPECT_EQ(json_value(r.out, "numero_errore"), "0");
+  EXPECT_EQ(json_value(r.out, "posizione_errore"), "0");
+  EXPECT_EQ(json_value(r.out, "guard_error"), "null");
+  EXPECT_EQ(json_value(r.out, "written"), "[\"Val_Prova_linea.dat\", \"Val_Prova_R 7.sim\", \"Val_Prova_R 7.dat\"]");
+  EXPECT_EQ(json_value(r.out, "faults"), "[]");
   EXPECT_EQ(list_dir(dir.path()),
             (std::vector<std::string>{"Val_Prova_R 7-.txt", "Val_Prova_R 7.dat", "Val_Prova_R 7.sim",
                                       "Val_Prova_linea.dat", "Val_Prova_linea.txt"}));
-  EXPECT_EQ(read_file(dir.file(kFileLinea)), kLineaBuona);
-  EXPECT_EQ(read_file(dir.file(kFileTreno)), kTrenoBuono);
+  EXPECT_EQ(read_file(dir.file(kLineFile)), kGoodLine);
+  EXPECT_EQ(read_file(dir.file(kServiceFile)), kGoodService);
 }
 
 TEST_F(CompileTool, FaultsArePrintedWithFileLineAndPosition) {
   // Line 6: a gradient beyond the route (15); service line 3: an abbattimento
   // on the cell of the one before it (7).
-  scrivi(crlf({"[generale]", "lunghezza percorso, 3000", "[pendenze]", "pendenza, 0, 0", "", "pendenza, 9950, 1",
-               "[fine]"}),
-         crlf({"[generale]", "abbattimento, 1000, 60", "abbattimento", "  1000, 60", "[fine]"}));
-  const auto r = compila({"--json", "--write-faulty"});
+  write_sources(crlf({"[generale]", "lunghezza percorso, 3000", "[pendenze]", "pendenza, 0, 0", "", "pendenza, 9950, 1",
+                      "[fine]"}),
+                crlf({"[generale]", "abbattimento, 1000, 60", "abbattimento", "  1000, 60", "[fine]"}));
+  const auto r = compile({"--json", "--write-faulty"});
   EXPECT_EQ(r.status, 2);
-  const std::string linea = dir.file(kFileLinea);
-  const std::string treno = dir.file(kFileTreno);
-  EXPECT_EQ(r.err, linea + ":6:1: error: position 9950 m of the row 'pendenza' lies beyond the end of the route "
+  const std::string line_source = dir.file(kLineFile);
+  const std::string service_source = dir.file(kServiceFile);
+  EXPECT_EQ(r.err, line_source + ":6:1: error: position 9950 m of the row 'pendenza' lies beyond the end of the route "
                            "(at most 9900 m here) [E15]\n" +
-                       treno + ":3:1: error: an abbattimento at 1000 m: cell 20 already holds a speed board [E7]\n" +
-                       treno + ":2:1: note: the cell is held by the speed board written here\n");
+                       service_source + ":3:1: error: an abbattimento at 1000 m: cell 20 already holds a speed board [E7]\n" +
+                       service_source + ":2:1: note: the cell is held by the speed board written here\n");
   ASSERT_TRUE(json_check(r.out).valid()) << r.out;
-  EXPECT_EQ(valore(r.out, "numero_errore"), "7");
-  EXPECT_EQ(valore(r.out, "posizione_errore"), "1000");
+  EXPECT_EQ(json_value(r.out, "numero_errore"), "7");
+  EXPECT_EQ(json_value(r.out, "posizione_errore"), "1000");
   EXPECT_EQ(count_of(r.out, "\"numero\": "), 2u);
-  const size_t secondo = r.out.find("\"numero\": 7");
-  ASSERT_NE(secondo, std::string::npos);
-  EXPECT_EQ(valore(r.out, "numero"), "15");
-  EXPECT_EQ(valore(r.out, "posizione"), "9950");
-  EXPECT_EQ(valore(r.out, "line"), "6");
-  EXPECT_EQ(valore(r.out, "file"), "\"" + linea + "\"");
-  EXPECT_EQ(valore(r.out, "file", secondo), "\"" + treno + "\"");
-  EXPECT_EQ(valore(r.out, "line", secondo), "3");
-  EXPECT_EQ(valore(r.out, "code", secondo), "\"E7\"");
-  EXPECT_EQ(valore(r.out, "message", secondo), "\"an abbattimento at 1000 m: cell 20 already holds a speed board\"");
+  const size_t second_fault = r.out.find("\"numero\": 7");
+  ASSERT_NE(second_fault, std::string::npos);
+  EXPECT_EQ(json_value(r.out, "numero"), "15");
+  EXPECT_EQ(json_value(r.out, "posizione"), "9950");
+  EXPECT_EQ(json_value(r.out, "line"), "6");
+  EXPECT_EQ(json_value(r.out, "file"), "\"" + line_source + "\"");
+  EXPECT_EQ(json_value(r.out, "file", second_fault), "\"" + service_source + "\"");
+  EXPECT_EQ(json_value(r.out, "line", second_fault), "3");
+  EXPECT_EQ(json_value(r.out, "code", second_fault), "\"E7\"");
+  EXPECT_EQ(json_value(r.out, "message", second_fault), "\"an abbattimento at 1000 m: cell 20 already holds a speed board\"");
   // Written with faults, as asked; the sources stay.
-  EXPECT_EQ(valore(r.out, "written"), "[\"Val_Prova_linea.dat\", \"Val_Prova_R 7.sim\", \"Val_Prova_R 7.dat\"]");
-  EXPECT_EQ(valore(r.out, "kept_older_files"), "false");
-  EXPECT_TRUE(file_exists(linea));
-  EXPECT_TRUE(file_exists(treno));
+  EXPECT_EQ(json_value(r.out, "written"), "[\"Val_Prova_linea.dat\", \"Val_Prova_R 7.sim\", \"Val_Prova_R 7.dat\"]");
+  EXPECT_EQ(json_value(r.out, "kept_older_files"), "false");
+  EXPECT_TRUE(file_exists(line_source));
+  EXPECT_TRUE(file_exists(service_source));
 }
 
 TEST_F(CompileTool, AFaultKeepsTheOlderFilesUnlessWriteFaultyWritesTheFaultyOnes) {
   // Older outputs of a good compile.
-  scrivi(kLineaBuona, kTrenoBuono);
-  ASSERT_EQ(compila().status, 0);
-  const std::vector<std::string> binari{"Val_Prova_R 7.dat", "Val_Prova_R 7.sim", "Val_Prova_linea.dat"};
-  std::vector<std::string> vecchi;
-  for (const auto& b : binari) vecchi.push_back(read_file(dir.file(b)));
+  write_sources(kGoodLine, kGoodService);
+  ASSERT_EQ(compile().status, 0);
+  const std::vector<std::string> binaries{"Val_Prova_R 7.dat", "Val_Prova_R 7.sim", "Val_Prova_linea.dat"};
+  std::vector<std::string> before;
+  for (const auto& b : binaries) before.push_back(read_file(dir.file(b)));
 
   // The author breaks a row: a signal on the cell of the station's stop point.
-  const std::string treno_rotto =
+  const std::string broken_service =
       crlf({"[generale]", "numero vetture,    7", "velocita,   0,    30", "velocita,  800,  110",
             "aderenza,   0,    100", "stazione,   1000, 4,  800,  0, 0, 0,  0,0,0,  5,1,1,   60,   7, 4, 0, PRIMA",
             "segnale, 1300, 2, 2, 3, 0, 0, 2, 2,1,0, 0", "[fine]"});
-  write_file(dir.file(kFileTreno), treno_rotto);
-  const auto r = compila({"--json"});
+  write_file(dir.file(kServiceFile), broken_service);
+  const auto r = compile({"--json"});
   EXPECT_EQ(r.status, 2) << r.err;
   EXPECT_NE(r.err.find("[E16]"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("note: the cell is held by the station stop point written here"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("no binary file written"), std::string::npos) << r.err;
-  EXPECT_EQ(valore(r.out, "written"), "[]");
-  EXPECT_EQ(valore(r.out, "kept_older_files"), "true");
-  EXPECT_EQ(valore(r.out, "numero_errore"), "16");
-  EXPECT_EQ(valore(r.out, "posizione_errore"), "1300");
-  for (size_t i = 0; i < binari.size(); ++i) {
-    EXPECT_TRUE(read_file(dir.file(binari[i])) == vecchi[i]) << binari[i] << " changed";
+  EXPECT_EQ(json_value(r.out, "written"), "[]");
+  EXPECT_EQ(json_value(r.out, "kept_older_files"), "true");
+  EXPECT_EQ(json_value(r.out, "numero_errore"), "16");
+  EXPECT_EQ(json_value(r.out, "posizione_errore"), "1300");
+  for (size_t i = 0; i < binaries.size(); ++i) {
+    EXPECT_TRUE(read_file(dir.file(binaries[i])) == before[i]) << binaries[i] << " changed";
   }
 
   // --write-faulty writes what the scenario program's compile writes from
   // the same sources, byte for byte.
-  TempDir atteso;
+  TempDir expected;
   {
-    MemoryFileSystem memoria;
-    memoria.files[join_path("in", kFileLinea)] = kLineaBuona;
-    memoria.files[join_path("in", kFileTreno)] = treno_rotto;
+    MemoryFileSystem memory;
+    memory.files[join_path("in", kLineFile)] = kGoodLine;
+    memory.files[join_path("in", kServiceFile)] = broken_service;
     stato_compilazione s;
-    s.nome_linea = kLinea;
-    s.nome_treno = kTreno;
-    opzioni_compilazione opzioni;
-    opzioni.cartella_sorgenti = "in";
-    opzioni.cartella_uscita = "out";
-    const esito_compilazione esito = memorizza_percorso(s, con_matrice_linea, memoria, opzioni);
-    ASSERT_EQ(esito.scritti.size(), 3u);
+    s.nome_linea = kLine;
+    s.nome_treno = kTrain;
+    opzioni_compilazione options;
+    options.cartella_sorgenti = "in";
+    options.cartella_uscita = "out";
+    const esito_compilazione outcome = memorizza_percorso(s, con_matrice_linea, memory, options);
+    ASSERT_EQ(outcome.scritti.size(), 3u);
     EXPECT_EQ(s.numero_errore, 16);
-    for (const auto& b : binari) write_file(atteso.file(b), memoria.files[join_path("out", b)]);
+    for (const auto& b : binaries) write_file(expected.file(b), memory.files[join_path("out", b)]);
   }
-  const auto scritti = compila({"--write-faulty"});
-  EXPECT_EQ(scritti.status, 2);
-  for (const auto& b : binari) {
-    EXPECT_TRUE(read_file(dir.file(b)) == read_file(atteso.file(b))) << b;
+  const auto written = compile({"--write-faulty"});
+  EXPECT_EQ(written.status, 2);
+  for (const auto& b : binaries) {
+    EXPECT_TRUE(read_file(dir.file(b)) == read_file(expected.file(b))) << b;
   }
 }
 
 TEST_F(CompileTool, FaultWithoutPositionOrLineGivesNulls) {
-  scrivi(kLineaBuona, "");
-  const auto r = compila({"--json"});
+  write_sources(kGoodLine, "");
+  const auto r = compile({"--json"});
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err, dir.file(kFileTreno) + ":1: error: the service description " + dir.file(kFileTreno) +
+  EXPECT_EQ(r.err, dir.file(kServiceFile) + ":1: error: the service description " + dir.file(kServiceFile) +
                        " is empty [E25]\nno binary file written: the compile recorded a fault, and older files in " +
                        dir.path() + " are left as they were (--write-faulty writes them)\n");
-  EXPECT_EQ(valore(r.out, "posizione"), "null");
-  EXPECT_EQ(valore(r.out, "column"), "null");
+  EXPECT_EQ(json_value(r.out, "posizione"), "null");
+  EXPECT_EQ(json_value(r.out, "column"), "null");
 
   // A chainage row's fault points at the row itself.
-  write_file(dir.file(kFileTreno), kTrenoBuono);
-  write_file(dir.file(kFileLinea), crlf({"[generale]", "lunghezza percorso, 3000",
-                                         "progressiva chilometrica uno, 25, 0, 0", "[fine]"}));
-  const auto due = compila({"--json"});
-  EXPECT_EQ(due.status, 2);
-  EXPECT_EQ(valore(due.out, "numero"), "2");
-  EXPECT_EQ(valore(due.out, "posizione"), "null");
-  EXPECT_EQ(valore(due.out, "line"), "3");
+  write_file(dir.file(kServiceFile), kGoodService);
+  write_file(dir.file(kLineFile), crlf({"[generale]", "lunghezza percorso, 3000",
+                                        "progressiva chilometrica uno, 25, 0, 0", "[fine]"}));
+  const auto twice = compile({"--json"});
+  EXPECT_EQ(twice.status, 2);
+  EXPECT_EQ(json_value(twice.out, "numero"), "2");
+  EXPECT_EQ(json_value(twice.out, "posizione"), "null");
+  EXPECT_EQ(json_value(twice.out, "line"), "3");
 }
 
 TEST_F(CompileTool, OutFolderAndNoTrackPlan) {
-  scrivi(kLineaBuona, kTrenoBuono);
+  write_sources(kGoodLine, kGoodService);
   TempDir out;
-  const auto r = compila({"--out", out.path(), "--no-track-plan"});
+  const auto r = compile({"--out", out.path(), "--no-track-plan"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(list_dir(out.path()), (std::vector<std::string>{"Val_Prova_R 7.dat", "Val_Prova_R 7.sim"}));
   EXPECT_EQ(list_dir(dir.path()).size(), 2u) << "nothing written beside the sources";
 }
 
 TEST_F(CompileTool, MissingLineFileWritesNothing) {
-  write_file(dir.file(kFileTreno), kTrenoBuono);
-  const auto r = compila({"--json"});
+  write_file(dir.file(kServiceFile), kGoodService);
+  const auto r = compile({"--json"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, dir.file(kFileLinea) + ": error: the line description " + dir.file(kFileLinea) +
+  EXPECT_EQ(r.err, dir.file(kLineFile) + ": error: the line description " + dir.file(kLineFile) +
                        " does not exist [E101]\n")
       << "the fault says why, without a second contradicting line";
-  EXPECT_EQ(valore(r.out, "written"), "[]");
-  EXPECT_EQ(valore(r.out, "numero_errore"), "101");
-  EXPECT_EQ(list_dir(dir.path()), (std::vector<std::string>{kFileTreno}));
+  EXPECT_EQ(json_value(r.out, "written"), "[]");
+  EXPECT_EQ(json_value(r.out, "numero_errore"), "101");
+  EXPECT_EQ(list_dir(dir.path()), (std::vector<std::string>{kServiceFile}));
 }
 
 TEST_F(CompileTool, HeaderGuardRefusesToWrite) {
   // A text board at 0 m lands in cell 1 and fills the slot of the stamp 5121.
-  scrivi(crlf({"[generale]", "lunghezza percorso, 3000", "[x]", "cartello_indicatore, 0, (A)", "[fine]"}),
-         kTrenoBuono);
-  const auto r = compila({"--json"});
+  write_sources(crlf({"[generale]", "lunghezza percorso, 3000", "[x]", "cartello_indicatore, 0, (A)", "[fine]"}),
+                kGoodService);
+  const auto r = compile({"--json"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, " Errore n. 1250\n");
-  EXPECT_EQ(valore(r.out, "guard_error"), "1250");
-  EXPECT_EQ(valore(r.out, "written"), "[]");
+  EXPECT_EQ(json_value(r.out, "guard_error"), "1250");
+  EXPECT_EQ(json_value(r.out, "written"), "[]");
   EXPECT_EQ(list_dir(dir.path()).size(), 2u);
 }
 
 TEST_F(CompileTool, OutFolderIsCreatedWhenMissing) {
-  scrivi(kLineaBuona, kTrenoBuono);
-  const std::string nuova = dir.file("nuova/binari");
-  const auto r = compila({"--out", nuova});
+  write_sources(kGoodLine, kGoodService);
+  const std::string fresh = dir.file("nuova/binari");
+  const auto r = compile({"--out", fresh});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(list_dir(nuova),
+  EXPECT_EQ(list_dir(fresh),
             (std::vector<std::string>{"Val_Prova_R 7.dat", "Val_Prova_R 7.sim", "Val_Prova_linea.dat"}));
 }
 
 TEST_F(CompileTool, FileSystemFailures) {
-  scrivi(kLineaBuona, kTrenoBuono);
+  write_sources(kGoodLine, kGoodService);
   // A folder cannot be made below a plain file.
-  const auto r = compila({"--out", dir.file(kFileLinea) + "/sotto"});
+  const auto r = compile({"--out", dir.file(kLineFile) + "/sotto"});
   EXPECT_EQ(r.status, 3);
-  EXPECT_NE(r.err.find(dir.file(kFileLinea) + "/sotto"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(dir.file(kLineFile) + "/sotto"), std::string::npos) << r.err;
 
-  TempDir altra;
-  write_file(altra.file(kFileLinea), kLineaBuona);
-  ASSERT_EQ(::mkdir(altra.file(kFileTreno).c_str(), 0700), 0);
-  const auto cartella = run_program("scenario-tool",
-                                    {"compile", "--dir", altra.path(), "--line", kLinea, "--train", kTreno});
-  EXPECT_EQ(cartella.status, 3);
-  EXPECT_EQ(cartella.err.rfind(altra.file(kFileTreno) + ": ", 0), 0u) << cartella.err;
-  EXPECT_EQ(list_dir(altra.path()), (std::vector<std::string>{kFileTreno, kFileLinea}));
+  TempDir other;
+  write_file(other.file(kLineFile), kGoodLine);
+  ASSERT_EQ(::mkdir(other.file(kServiceFile).c_str(), 0700), 0);
+  const auto folder_fault = run_program("scenario-tool",
+                                        {"compile", "--dir", other.path(), "--line", kLine, "--train", kTrain});
+  EXPECT_EQ(folder_fault.status, 3);
+  EXPECT_EQ(folder_fault.err.rfind(other.file(kServiceFile) + ": ", 0), 0u) << folder_fault.err;
+  EXPECT_EQ(list_dir(other.path()), (std::vector<std::string>{kServiceFile, kLineFile}));
 }
 
 TEST(CompileToolUsage, BadUsageAndHelp) {
@@ -265,11 +265,11 @@ TEST(CompileToolUsage, BadUsageAndHelp) {
     EXPECT_EQ(r.status, 64) << r.err;
     EXPECT_NE(r.err.find("usage: scenario-tool compile"), std::string::npos);
   }
-  const auto aiuto = run_program("scenario-tool", {"compile", "--help"});
-  EXPECT_EQ(aiuto.status, 0);
-  for (const char* parola : {"--dir", "--line", "--train", "--out", "--no-track-plan", "--json", "_linea.txt",
-                             "-.txt", "guard_error", "faults", "64", "--write-faulty", "--allow", "--Werror"}) {
-    EXPECT_NE(aiuto.out.find(parola), std::string::npos) << parola;
+  const auto help = run_program("scenario-tool", {"compile", "--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* word : {"--dir", "--line", "--train", "--out", "--no-track-plan", "--json", "_linea.txt",
+                           "-.txt", "guard_error", "faults", "64", "--write-faulty", "--allow", "--Werror"}) {
+    EXPECT_NE(help.out.find(word), std::string::npos) << word;
   }
 }
 

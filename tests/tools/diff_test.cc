@@ -18,18 +18,18 @@
 namespace scenario::testing {
 namespace {
 
-const std::string kLinea = nome_linea_incorporata;
-const std::string kTreno = nome_treno_incorporato;
+const std::string kLine = nome_linea_incorporata;
+const std::string kTrain = nome_treno_incorporato;
 
-struct modifica {
-  bool linea;             // in the line description, else the service one
-  const char* prima;      // text replaced (must occur once)
-  const char* dopo;
-  const char* kind;       // the one kind expected
-  const char* atteso;     // the line expected
+struct source_edit {
+  bool in_line_description;  // in the line description, else the service one
+  const char* before;        // text replaced (must occur once)
+  const char* after;
+  const char* kind;          // the one kind expected
+  const char* expected;      // the line expected
 };
 
-const modifica kModifiche[] = {
+const source_edit kEdits[] = {
     {true, "progressiva chilometrica tre,    49000,    -49000", "progressiva chilometrica tre,    49000,    -48000",
      "route length and zones",
      "kilometre zone 1 (in sorted order): from 49000 m, offset -49000 → from 49000 m, offset -48000"},
@@ -59,57 +59,57 @@ const modifica kModifiche[] = {
     {false, "numero vetture,    7", "numero vetture,    8", "header values", "cars 7 → 8"},
 };
 
-std::string sostituisci(std::string testo, const std::string& prima, const std::string& dopo) {
-  const size_t p = testo.find(prima);
-  EXPECT_NE(p, std::string::npos) << prima;
-  EXPECT_EQ(testo.find(prima, p + 1), std::string::npos) << prima << " occurs twice";
-  if (p != std::string::npos) testo.replace(p, prima.size(), dopo);
-  return testo;
+std::string replace_once(std::string text, const std::string& before, const std::string& after) {
+  const size_t p = text.find(before);
+  EXPECT_NE(p, std::string::npos) << before;
+  EXPECT_EQ(text.find(before, p + 1), std::string::npos) << before << " occurs twice";
+  if (p != std::string::npos) text.replace(p, before.size(), after);
+  return text;
 }
 
 // The embedded sources, edited or not, in a folder of a memory file system.
-void scrivi(MemoryFileSystem& fs, const std::string& cartella, const modifica* m) {
-  ASSERT_FALSE(dati_linea(fs, cartella, kLinea, kTreno));
-  ASSERT_FALSE(dati_treno(fs, cartella, kLinea, kTreno));
+void write_sources(MemoryFileSystem& fs, const std::string& folder, const source_edit* m) {
+  ASSERT_FALSE(dati_linea(fs, folder, kLine, kTrain));
+  ASSERT_FALSE(dati_treno(fs, folder, kLine, kTrain));
   if (!m) return;
-  std::string& t = fs.files[join_path(cartella, m->linea ? nomi::linea_txt(kLinea) : nomi::treno_txt(kLinea, kTreno))];
-  t = sostituisci(t, m->prima, m->dopo);
+  std::string& t = fs.files[join_path(folder, m->in_line_description ? nomi::linea_txt(kLine) : nomi::treno_txt(kLine, kTrain))];
+  t = replace_once(t, m->before, m->after);
 }
 
 TEST(Compare, EachSingleEditGivesTheOneLineThatNamesIt) {
   MemoryFileSystem fs;
-  scrivi(fs, "a", nullptr);
+  write_sources(fs, "a", nullptr);
   Diagnostics diag;
-  const auto a = roundtrip::carica(fs, "a", kLinea, kTreno, &diag);
+  const auto a = roundtrip::carica(fs, "a", kLine, kTrain, &diag);
   ASSERT_TRUE(a);
   EXPECT_TRUE(roundtrip::confronta(*a, *a).empty());
-  for (const modifica& m : kModifiche) {
-    const std::string cartella = std::string("b") + m.atteso;
-    scrivi(fs, cartella, &m);
-    const auto b = roundtrip::carica(fs, cartella, kLinea, kTreno, &diag);
-    ASSERT_TRUE(b) << m.atteso;
-    EXPECT_TRUE(diag.empty()) << m.atteso << ": " << (diag.empty() ? "" : diag[0].message);
+  for (const source_edit& m : kEdits) {
+    const std::string folder = std::string("b") + m.expected;
+    write_sources(fs, folder, &m);
+    const auto b = roundtrip::carica(fs, folder, kLine, kTrain, &diag);
+    ASSERT_TRUE(b) << m.expected;
+    EXPECT_TRUE(diag.empty()) << m.expected << ": " << (diag.empty() ? "" : diag[0].message);
     diag.clear();
     const auto d = roundtrip::confronta(*a, *b);
-    ASSERT_EQ(d.size(), 1u) << m.atteso << [&] {
+    ASSERT_EQ(d.size(), 1u) << m.expected << [&] {
       std::string all;
       for (const auto& x : d) all += "\n  " + x.kind + ": " + x.testo;
       return all;
     }();
     EXPECT_EQ(d[0].kind, m.kind);
-    EXPECT_NE(d[0].testo.find(m.atteso), std::string::npos) << d[0].testo;
+    EXPECT_NE(d[0].testo.find(m.expected), std::string::npos) << d[0].testo;
   }
 }
 
 TEST(Compare, StationTimesAndMovesReadAsAnAuthorSaysThem) {
   MemoryFileSystem fs;
-  scrivi(fs, "a", nullptr);
-  const modifica prima = {false, "5,1,1,   60,   7,14, 0, FONTANIVA", "5,1,1,   60,   7,11, 0, FONTANIVA",
-                          "", ""};
-  scrivi(fs, "b", &prima);
+  write_sources(fs, "a", nullptr);
+  const source_edit before = {false, "5,1,1,   60,   7,14, 0, FONTANIVA", "5,1,1,   60,   7,11, 0, FONTANIVA",
+                              "", ""};
+  write_sources(fs, "b", &before);
   Diagnostics diag;
-  const auto d = roundtrip::confronta(*roundtrip::carica(fs, "a", kLinea, kTreno, &diag),
-                                      *roundtrip::carica(fs, "b", kLinea, kTreno, &diag));
+  const auto d = roundtrip::confronta(*roundtrip::carica(fs, "a", kLine, kTrain, &diag),
+                                      *roundtrip::carica(fs, "b", kLine, kTrain, &diag));
   ASSERT_EQ(d.size(), 1u);
   EXPECT_EQ(d[0].testo, "station FONTANIVA: time 7:14:00 → 7:11:00, 3 min earlier");
   EXPECT_EQ(d[0].posizione, 25000);
@@ -117,17 +117,17 @@ TEST(Compare, StationTimesAndMovesReadAsAnAuthorSaysThem) {
 
 TEST(Compare, LongerRouteNamesItsLengthAndTheNewStretchOfEachProfile) {
   MemoryFileSystem fs;
-  scrivi(fs, "a", nullptr);
-  const modifica lunga = {true, "lunghezza percorso,    88000", "lunghezza percorso,    89000", "", ""};
-  scrivi(fs, "b", &lunga);
+  write_sources(fs, "a", nullptr);
+  const source_edit longer = {true, "lunghezza percorso,    88000", "lunghezza percorso,    89000", "", ""};
+  write_sources(fs, "b", &longer);
   Diagnostics diag;
-  const auto d = roundtrip::confronta(*roundtrip::carica(fs, "a", kLinea, kTreno, &diag),
-                                      *roundtrip::carica(fs, "b", kLinea, kTreno, &diag));
-  std::vector<std::string> righe;
-  for (const auto& x : d) righe.push_back(x.kind + ": " + x.testo);
+  const auto d = roundtrip::confronta(*roundtrip::carica(fs, "a", kLine, kTrain, &diag),
+                                      *roundtrip::carica(fs, "b", kLine, kTrain, &diag));
+  std::vector<std::string> lines;
+  for (const auto& x : d) lines.push_back(x.kind + ": " + x.testo);
   // The cells the readers leave unfilled at the end hold no value, so the
   // old end shows no change of its own.
-  EXPECT_EQ(righe, (std::vector<std::string>{
+  EXPECT_EQ(lines, (std::vector<std::string>{
                        "route length and zones: route length 88000 → 89000 m",
                        "speed limits: km 45+900 (94900 m) to km 46+900 (95900 m): limit none → 30 km/h",
                        "gradients: km 45+900 (94900 m) to km 46+900 (95900 m): gradient none → 0",
@@ -138,7 +138,7 @@ TEST(Compare, LongerRouteNamesItsLengthAndTheNewStretchOfEachProfile) {
 class DiffCommand : public ::testing::Test {
  protected:
   ProcessResult diff(std::vector<std::string> extra) {
-    std::vector<std::string> a{"diff", "--line", kLinea, "--train", kTreno};
+    std::vector<std::string> a{"diff", "--line", kLine, "--train", kTrain};
     a.insert(a.end(), extra.begin(), extra.end());
     return run_program("scenario-tool", a);
   }
@@ -147,20 +147,20 @@ class DiffCommand : public ::testing::Test {
 
 TEST_F(DiffCommand, StatusIsZeroWhenEqualOneWhenDifferentTwoOnError) {
   MemoryFileSystem fs;
-  scrivi(fs, "x", nullptr);
-  for (const auto& [nome, testo] : fs.files) {
-    write_file(a.path() + nome.substr(1), testo);
-    write_file(b.path() + nome.substr(1), testo);
+  write_sources(fs, "x", nullptr);
+  for (const auto& [name, text] : fs.files) {
+    write_file(a.path() + name.substr(1), text);
+    write_file(b.path() + name.substr(1), text);
   }
-  ASSERT_EQ(run_program("scenario-tool", {"compile", "--dir", a.path(), "--line", kLinea, "--train", kTreno}).status, 0);
-  std::remove(a.file(nomi::linea_txt(kLinea)).c_str());
+  ASSERT_EQ(run_program("scenario-tool", {"compile", "--dir", a.path(), "--line", kLine, "--train", kTrain}).status, 0);
+  std::remove(a.file(nomi::linea_txt(kLine)).c_str());
   // Binary files against sources, compiled first.
   auto r = diff({a.path(), b.path()});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "");
 
-  const std::string treno = b.file(nomi::treno_txt(kLinea, kTreno));
-  write_file(treno, sostituisci(read_file(treno), "velocita,    6100,    90", "velocita,    6100,    80"));
+  const std::string service_path = b.file(nomi::treno_txt(kLine, kTrain));
+  write_file(service_path, replace_once(read_file(service_path), "velocita,    6100,    90", "velocita,    6100,    80"));
   r = diff({a.path(), b.path()});
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_EQ(r.out, "speed limits\n  km 39+900 (6100 m) to km 38+600 (7400 m): limit 90 → 80 km/h\n");
@@ -179,10 +179,10 @@ TEST_F(DiffCommand, StatusIsZeroWhenEqualOneWhenDifferentTwoOnError) {
 
 TEST_F(DiffCommand, SecondScenarioMayBeNamedOtherwise) {
   MemoryFileSystem fs;
-  scrivi(fs, "x", nullptr);
+  write_sources(fs, "x", nullptr);
   ASSERT_FALSE(dati_linea(fs, "y", "Altra", "T 2"));
   ASSERT_FALSE(dati_treno(fs, "y", "Altra", "T 2"));
-  for (const auto& [nome, testo] : fs.files) write_file((nome[0] == 'x' ? a.path() : b.path()) + nome.substr(1), testo);
+  for (const auto& [name, text] : fs.files) write_file((name[0] == 'x' ? a.path() : b.path()) + name.substr(1), text);
   const auto r = diff({a.path(), b.path(), "--line-b", "Altra", "--train-b", "T 2"});
   // The names are inside the table (rows 85 and 86); nothing else differs.
   EXPECT_EQ(r.status, 1) << r.err;

@@ -17,10 +17,10 @@ namespace {
 
 class DumpTest : public ::testing::Test {
  protected:
-  void SetUp() override { scrivi_binari(dir.path(), stato_di_prova()); }
-  std::string sim() const { return dir.file(nomi::sim(kLineaProva, kTrenoProva)); }
-  std::string dat() const { return dir.file(nomi::dat(kLineaProva, kTrenoProva)); }
-  std::string linea() const { return dir.file(nomi::linea_dat(kLineaProva)); }
+  void SetUp() override { write_binaries(dir.path(), sample_state()); }
+  std::string sim() const { return dir.file(nomi::sim(kSampleLine, kSampleTrain)); }
+  std::string dat() const { return dir.file(nomi::dat(kSampleLine, kSampleTrain)); }
+  std::string plan() const { return dir.file(nomi::linea_dat(kSampleLine)); }
   static ProcessResult dump(const std::vector<std::string>& args) {
     std::vector<std::string> all = {"dump"};
     all.insert(all.end(), args.begin(), args.end());
@@ -65,7 +65,7 @@ TEST_F(DumpTest, DatTextShowsObjectsAndStretchChangesOnly) {
 }
 
 TEST_F(DumpTest, TrackPlanListsEveryPoint) {
-  const auto r = dump({linea()});
+  const auto r = dump({plan()});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(count_of(r.out, "\npoint "), 17001u);
   EXPECT_NE(r.out.find("\npoint 0 integer 0 0\npoint 1 integer 0 1\npoint 2 double 0 2\n"),
@@ -78,14 +78,14 @@ TEST_F(DumpTest, JsonHasEveryElement) {
   const struct {
     std::string path, key;
     size_t count;
-  } cases[] = {{sim(), "\"row\": ", 87}, {dat(), "\"cell\": ", 341}, {linea(), "\"point\": ", 17001}};
+  } cases[] = {{sim(), "\"row\": ", 87}, {dat(), "\"cell\": ", 341}, {plan(), "\"point\": ", 17001}};
   for (const auto& c : cases) {
     const auto r = dump({c.path, "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(json_check(r.out).valid()) << c.path;
     EXPECT_EQ(count_of(r.out, c.key), c.count) << c.path;
   }
-  const auto r = dump({"--json", linea()});
+  const auto r = dump({"--json", plan()});
   EXPECT_NE(r.out.find("{\"point\": 17000, \"kind\": \"empty\", \"x\": null, \"y\": null}"),
             std::string::npos);
   EXPECT_NE(dump({sim(), "--json"}).out.find("\"testo\": \"MONTE <&> PROVA\""), std::string::npos);
@@ -108,7 +108,7 @@ class DumpDamage : public DumpTest, public ::testing::WithParamInterface<damage_
 // halves are 169,982 bytes each.
 TEST_P(DumpDamage, NamesTheFileAndTheOffset) {
   const damage_case& c = GetParam();
-  const std::string path = c.file == 0 ? sim() : c.file == 1 ? dat() : linea();
+  const std::string path = c.file == 0 ? sim() : c.file == 1 ? dat() : plan();
   std::string bytes = read_file(path);
   const long size = static_cast<long>(bytes.size());
   if (c.change < 0) {
@@ -166,23 +166,23 @@ TEST(DumpProgramOutputs, DecodesTheEmbeddedScenario) {
   PosixFileSystem fs;
   std::ostringstream err;
   ASSERT_EQ(esegui(fs, dir.path(), err), 0) << err.str();
-  const std::string linea = nome_linea_incorporata, treno = nome_treno_incorporato;
+  const std::string line = nome_linea_incorporata, train = nome_treno_incorporato;
 
-  auto sim = run_program("scenario-tool", {"dump", dir.file(nomi::sim(linea, treno))});
+  auto sim = run_program("scenario-tool", {"dump", dir.file(nomi::sim(line, train))});
   ASSERT_EQ(sim.status, 0) << sim.err;
   EXPECT_EQ(count_of(sim.out, "\nrow "), 87u);
   EXPECT_EQ(count_of(sim.out, "(station)"), 34u);
   EXPECT_EQ(count_of(sim.out, "(board text)"), 44u);
   EXPECT_NE(sim.out.find("testo=\"Borgo Varnello_Calmea\" i1=610"), std::string::npos);
 
-  auto dat = run_program("scenario-tool", {"dump", "--json", dir.file(nomi::dat(linea, treno))});
+  auto dat = run_program("scenario-tool", {"dump", "--json", dir.file(nomi::dat(line, train))});
   ASSERT_EQ(dat.status, 0) << dat.err;
   EXPECT_TRUE(json_check(dat.out).valid());
   EXPECT_EQ(count_of(dat.out, "\"cell\": "), 1901u);
 
-  auto plan = run_program("scenario-tool", {"dump", dir.file(nomi::linea_dat(linea))});
-  ASSERT_EQ(plan.status, 0) << plan.err;
-  EXPECT_EQ(count_of(plan.out, "\npoint "), 95001u);
+  auto plan_dump = run_program("scenario-tool", {"dump", dir.file(nomi::linea_dat(line))});
+  ASSERT_EQ(plan_dump.status, 0) << plan_dump.err;
+  EXPECT_EQ(count_of(plan_dump.out, "\npoint "), 95001u);
 }
 
 }  // namespace

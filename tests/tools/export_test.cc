@@ -14,8 +14,8 @@
 namespace scenario::testing {
 namespace {
 
-const std::string kLinea = nome_linea_incorporata;
-const std::string kTreno = nome_treno_incorporato;
+const std::string kLine = nome_linea_incorporata;
+const std::string kTrain = nome_treno_incorporato;
 
 // export, then compile: the three binary files and the three documents are
 // byte for byte those of the program's own run.
@@ -29,26 +29,26 @@ TEST(Export, CompilesToTheProgramsOwnFiles) {
   ASSERT_EQ(exported.status, 0) << exported.err;
   EXPECT_EQ(exported.err, "");
   const std::vector<std::string> texts = {
-      nomi::linea_txt(kLinea), nomi::treno_txt(kLinea, kTreno), nomi::note(kLinea, kTreno),
-      nomi::rallentamenti(kLinea, kTreno), nomi::scheda(kLinea, kTreno)};
+      nomi::linea_txt(kLine), nomi::treno_txt(kLine, kTrain), nomi::note(kLine, kTrain),
+      nomi::rallentamenti(kLine, kTrain), nomi::scheda(kLine, kTrain)};
   std::string listed;
   for (const auto& t : texts) listed += dir.file(t) + "\n";
   EXPECT_EQ(exported.out, listed);
 
   const auto compiled = run_program(
-      "scenario-tool", {"compile", "--dir", dir.path(), "--line", kLinea, "--train", kTreno});
+      "scenario-tool", {"compile", "--dir", dir.path(), "--line", kLine, "--train", kTrain});
   ASSERT_EQ(compiled.status, 0) << compiled.err;
 
   for (const auto& name :
-       {nomi::sim(kLinea, kTreno), nomi::dat(kLinea, kTreno), nomi::linea_dat(kLinea),
-        nomi::note(kLinea, kTreno), nomi::rallentamenti(kLinea, kTreno),
-        nomi::scheda(kLinea, kTreno)}) {
+       {nomi::sim(kLine, kTrain), nomi::dat(kLine, kTrain), nomi::linea_dat(kLine),
+        nomi::note(kLine, kTrain), nomi::rallentamenti(kLine, kTrain),
+        nomi::scheda(kLine, kTrain)}) {
     ASSERT_TRUE(file_exists(dir.file(name))) << name;
     EXPECT_TRUE(read_file(dir.file(name)) == read_file(run_dir.file(name))) << name;
   }
   // The author keeps the sources; the run deleted its own.
-  EXPECT_TRUE(file_exists(dir.file(nomi::linea_txt(kLinea))));
-  EXPECT_FALSE(file_exists(run_dir.file(nomi::linea_txt(kLinea))));
+  EXPECT_TRUE(file_exists(dir.file(nomi::linea_txt(kLine))));
+  EXPECT_FALSE(file_exists(run_dir.file(nomi::linea_txt(kLine))));
 }
 
 // Other names only name the files; an older, longer file is replaced whole.
@@ -65,7 +65,7 @@ TEST(Export, NamesTheFilesAndReplacesOlderOnes) {
                                       "Nord_T 1_rallentamenti.txt", "Nord_T 1_scheda_treno.txt",
                                       "Nord_linea.txt"}));
   EXPECT_EQ(read_file(dir.file("Nord_linea.txt")),
-            read_file(reference.file(nomi::linea_txt(kLinea))));
+            read_file(reference.file(nomi::linea_txt(kLine))));
 }
 
 TEST(Export, BadUsageAndUnwritableFolder) {
@@ -105,7 +105,7 @@ TEST(Export, MakesTheFolder) {
   const auto r = run_program("scenario-tool", {"export", "--out", out});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(list_dir(out).size(), 5u);
-  EXPECT_EQ(r.out.rfind(out + "/" + nomi::linea_txt(kLinea) + "\n", 0), 0u) << r.out;
+  EXPECT_EQ(r.out.rfind(out + "/" + nomi::linea_txt(kLine) + "\n", 0), 0u) << r.out;
 }
 
 }  // namespace

@@ -113,45 +113,45 @@ size_t markers(const std::string& svg, const std::string& cls) {
 }
 
 // The test scenario with the integrity codes a finished compile stores.
-stato_compilazione stato_timbrato() {
-  stato_compilazione s = stato_di_prova();
+stato_compilazione stamped_state() {
+  stato_compilazione s = sample_state();
   s.tabella_sim[riga_linea].orario = codice_gara_st(s);
   s.percorso[1].dato2 = static_cast<int16_t>(codice_gara_og(s));
   return s;
 }
 
 // The height the page gives itself.
-double altezza(const std::string& svg) {
+double svg_height(const std::string& svg) {
   const size_t p = svg.find("height=\"");
   return p == std::string::npos ? -1 : std::atof(svg.c_str() + p + 8);
 }
 
 // The posts written beside signals on the plan, and those listed under it.
-std::vector<std::string> posti_dei_segnali(const std::string& svg) {
+std::vector<std::string> listed_signal_posts(const std::string& svg) {
   std::vector<std::string> out;
   for (size_t p = svg.find("class=\"label-signal\""); p != std::string::npos;
        p = svg.find("class=\"label-signal\"", p + 1)) {
     const size_t a = svg.find('>', p) + 1;
     out.push_back(svg.substr(a, svg.find('<', a) - a));
   }
-  const std::string elenco = "Signals at posts (no room on the plan): ";
-  size_t p = svg.find(elenco);
+  const std::string list_head = "Signals at posts (no room on the plan): ";
+  size_t p = svg.find(list_head);
   if (p == std::string::npos) return out;
-  p += elenco.size();
+  p += list_head.size();
   // The list runs over lines of text until a text ends without a comma.
   for (;;) {
-    const size_t fine = svg.find('<', p);
-    std::string riga = svg.substr(p, fine - p);
+    const size_t end = svg.find('<', p);
+    std::string line = svg.substr(p, end - p);
     size_t q = 0;
-    while (q < riga.size()) {
-      const size_t v = riga.find(", ", q);
-      const std::string pezzo = riga.substr(q, v == std::string::npos ? std::string::npos : v - q);
-      if (!pezzo.empty() && pezzo != ",") out.push_back(pezzo.back() == ',' ? pezzo.substr(0, pezzo.size() - 1) : pezzo);
+    while (q < line.size()) {
+      const size_t v = line.find(", ", q);
+      const std::string piece = line.substr(q, v == std::string::npos ? std::string::npos : v - q);
+      if (!piece.empty() && piece != ",") out.push_back(piece.back() == ',' ? piece.substr(0, piece.size() - 1) : piece);
       if (v == std::string::npos) break;
       q = v + 2;
     }
-    if (riga.empty() || riga.back() != ' ') break;
-    p = svg.find("class=\"legend\"", fine);
+    if (line.empty() || line.back() != ' ') break;
+    p = svg.find("class=\"legend\"", end);
     if (p == std::string::npos) break;
     p = svg.find('>', p) + 1;
   }
@@ -160,10 +160,10 @@ std::vector<std::string> posti_dei_segnali(const std::string& svg) {
 
 class PlotTest : public ::testing::Test {
  protected:
-  void SetUp() override { scrivi_binari(dir.path(), stato_timbrato()); }
+  void SetUp() override { write_binaries(dir.path(), stamped_state()); }
   ProcessResult plot(const std::string& out, std::vector<std::string> extra = {}) const {
-    std::vector<std::string> args = {"plot", "--dir", dir.path(), "--line", kLineaProva,
-                                     "--train", kTrenoProva, "--out", out};
+    std::vector<std::string> args = {"plot", "--dir", dir.path(), "--line", kSampleLine,
+                                     "--train", kSampleTrain, "--out", out};
     args.insert(args.end(), extra.begin(), extra.end());
     return run_program("scenario-tool", args);
   }
@@ -194,21 +194,21 @@ TEST_F(PlotTest, DrawsOneMarkerPerObjectWithItsLabel) {
 
 // Every kind of object an author or the derivation places has its marker.
 TEST_F(PlotTest, DrawsEveryKindOfObject) {
-  stato_compilazione s = stato_timbrato();
-  auto metti = [&](int c, uint8_t tipo, int16_t d1) {
-    s.percorso[static_cast<size_t>(c)].tipo = tipo;
+  stato_compilazione s = stamped_state();
+  auto put = [&](int c, uint8_t code, int16_t d1) {
+    s.percorso[static_cast<size_t>(c)].tipo = code;
     s.percorso[static_cast<size_t>(c)].dato1 = d1;
   };
-  metti(61, 14, 79);
+  put(61, 14, 79);
   s.tabella_sim[79].testo = "(P.L.)(km 3+000)";
-  metti(71, 6, 1800);
-  metti(80, 12, 60);
-  metti(81, 13, 0);
-  metti(140, 12, 180);
-  metti(126, 4, 40);
-  metti(125, 5, 1);
+  put(71, 6, 1800);
+  put(80, 12, 60);
+  put(81, 13, 0);
+  put(140, 12, 180);
+  put(126, 4, 40);
+  put(125, 5, 1);
   s.percorso[99].avvicinamento = 81;
-  scrivi_binari(dir.path(), s);
+  write_binaries(dir.path(), s);
   const auto r = plot(dir.file("all.svg"));
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string svg = read_file(dir.file("all.svg"));
@@ -216,9 +216,9 @@ TEST_F(PlotTest, DrawsEveryKindOfObject) {
   const struct {
     const char* cls;
     size_t n;
-  } casi[] = {{"text-board", 2},   {"speed-indicator", 1}, {"abbattimento", 2}, {"derived-board", 1},
-              {"warning-board", 1}, {"advance-mark", 1},    {"approach-mark", 1}};
-  for (const auto& c : casi) EXPECT_EQ(markers(svg, c.cls), c.n) << c.cls;
+  } cases[] = {{"text-board", 2},   {"speed-indicator", 1}, {"abbattimento", 2}, {"derived-board", 1},
+               {"warning-board", 1}, {"advance-mark", 1},    {"approach-mark", 1}};
+  for (const auto& c : cases) EXPECT_EQ(markers(svg, c.cls), c.n) << c.cls;
   EXPECT_NE(svg.find(">P.L. km 3+000<"), std::string::npos);
 }
 
@@ -234,9 +234,9 @@ TEST(PlotEmbedded, EverySignalPostWrittenOrListed) {
                               "--train", nome_treno_incorporato, "--out", dir.file("route.svg")});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string svg = read_file(dir.file("route.svg"));
-  const auto posti = posti_dei_segnali(svg);
-  EXPECT_EQ(posti.size(), 43u);
-  for (const auto& p : posti) EXPECT_NE(p.find('+'), std::string::npos) << p;
+  const auto posts = listed_signal_posts(svg);
+  EXPECT_EQ(posts.size(), 43u);
+  for (const auto& p : posts) EXPECT_NE(p.find('+'), std::string::npos) << p;
   // The profiles carry the station names too.
   EXPECT_EQ(markers(svg, "profile-station") , 34u);
   // The gradient has its unit, the run-off its length.
@@ -249,7 +249,7 @@ TEST_F(PlotTest, DrawsAStretch) {
     std::vector<std::string> extra;
     int status;
     size_t stations;
-  } casi[] = {
+  } cases[] = {
       {{"--from", "4", "--to", "6"}, 0, 1},
       {{"--from", "11+500", "--to", "8+000"}, 0, 1},  // posts counting down: 500 m to 4,000 m
       {{"--from", "6.5"}, 0, 1},
@@ -257,7 +257,7 @@ TEST_F(PlotTest, DrawsAStretch) {
       {{"--from", "40"}, 64, 0},
       {{"--to", "x"}, 64, 0},
   };
-  for (const auto& c : casi) {
+  for (const auto& c : cases) {
     std::remove(dir.file("s.svg").c_str());
     const auto r = plot(dir.file("s.svg"), c.extra);
     ASSERT_EQ(r.status, c.status) << c.extra[0] << " " << c.extra[1] << ": " << r.err;
@@ -271,10 +271,10 @@ TEST_F(PlotTest, DrawsAStretch) {
 
 // A route from a faulty compile says so on the page and on standard error.
 TEST_F(PlotTest, WarnsOfFaultyFiles) {
-  stato_compilazione s = stato_timbrato();
+  stato_compilazione s = stamped_state();
   for (int r = 1; r <= 3; ++r) s.tabella_sim[static_cast<size_t>(r)] = record_sim{};
   s.percorso[1].dato1 = 0;  // no stamp either
-  scrivi_binari(dir.path(), s);
+  write_binaries(dir.path(), s);
   const auto r = plot(dir.file("f.svg"));
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string svg = read_file(dir.file("f.svg"));
@@ -318,9 +318,9 @@ TEST_F(PlotTest, OddPlansStillDraw) {
       {"empty", [](matrice_punti& m) { m.dimensiona(m.ultimo()); }},
   };
   for (const auto& c : cases) {
-    stato_compilazione s = stato_di_prova();
+    stato_compilazione s = sample_state();
     c.change(s.matrice_linea);
-    scrivi_binari(dir.path(), s);
+    write_binaries(dir.path(), s);
     const auto r = plot(dir.file("odd.svg"));
     ASSERT_EQ(r.status, 0) << c.name << ": " << r.err;
     const std::string svg = read_file(dir.file("odd.svg"));
@@ -335,32 +335,32 @@ TEST_F(PlotTest, OddPlansStillDraw) {
 // winding one a tall one.
 TEST(PlotEmbedded, FrameFollowsTheRoutesShape) {
   TempDir dir;
-  stato_compilazione s = stato_di_prova();
+  stato_compilazione s = sample_state();
   for (int32_t i = 2; i <= s.matrice_linea.ultimo() - 2; ++i) s.matrice_linea.imposta_doppio(i, 0, i);
-  scrivi_binari(dir.path(), s);
-  auto altezza_di = [&](const std::string& out) {
-    const auto r = run_program("scenario-tool", {"plot", "--dir", dir.path(), "--line", kLineaProva,
-                                                 "--train", kTrenoProva, "--out", out});
+  write_binaries(dir.path(), s);
+  auto height_of = [&](const std::string& out) {
+    const auto r = run_program("scenario-tool", {"plot", "--dir", dir.path(), "--line", kSampleLine,
+                                                 "--train", kSampleTrain, "--out", out});
     EXPECT_EQ(r.status, 0) << r.err;
-    return altezza(read_file(out));
+    return svg_height(read_file(out));
   };
-  const double dritta = altezza_di(dir.file("straight.svg"));
+  const double straight = height_of(dir.file("straight.svg"));
   // A route that doubles back: the plan is as tall as it is wide.
   for (int32_t i = 2; i <= s.matrice_linea.ultimo() - 2; ++i) {
     const double a = i * 3.14159265 / 10000;
     s.matrice_linea.imposta_doppio(i, 3000 * (1 - std::cos(a)), 3000 * std::sin(a));
   }
-  scrivi_binari(dir.path(), s);
-  const double curva = altezza_di(dir.file("bend.svg"));
-  EXPECT_GT(curva, dritta + 300);
+  write_binaries(dir.path(), s);
+  const double bent = height_of(dir.file("bend.svg"));
+  EXPECT_GT(bent, straight + 300);
 }
 
 TEST_F(PlotTest, RefusesFilesThatDoNotBelongTogether) {
-  const std::string dat = dir.file(nomi::dat(kLineaProva, kTrenoProva));
-  const std::string linea = dir.file(nomi::linea_dat(kLineaProva));
-  stato_compilazione other = stato_di_prova();
+  const std::string dat = dir.file(nomi::dat(kSampleLine, kSampleTrain));
+  const std::string plan_file = dir.file(nomi::linea_dat(kSampleLine));
+  stato_compilazione other = sample_state();
   dimensiona(other, 20000);
-  const std::string good_dat = read_file(dat), good_linea = read_file(linea);
+  const std::string good_dat = read_file(dat), good_plan = read_file(plan_file);
 
   write_file(dat, scrivi_percorso(other));
   auto r = plot(dir.file("a.svg"));
@@ -369,20 +369,20 @@ TEST_F(PlotTest, RefusesFilesThatDoNotBelongTogether) {
   EXPECT_FALSE(file_exists(dir.file("a.svg")));
 
   write_file(dat, good_dat);
-  write_file(linea, good_linea.substr(0, good_linea.size() - 2));
+  write_file(plan_file, good_plan.substr(0, good_plan.size() - 2));
   r = plot(dir.file("a.svg"));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err.rfind(linea + ": byte ", 0), 0u) << r.err;
+  EXPECT_EQ(r.err.rfind(plan_file + ": byte ", 0), 0u) << r.err;
 
-  std::remove(linea.c_str());
+  std::remove(plan_file.c_str());
   r = plot(dir.file("a.svg"));
   EXPECT_EQ(r.status, 3);
-  EXPECT_EQ(r.err.rfind(linea + ": ", 0), 0u) << r.err;
+  EXPECT_EQ(r.err.rfind(plan_file + ": ", 0), 0u) << r.err;
 }
 
 TEST_F(PlotTest, BadUsageAndUnwritableOutput) {
-  auto r = run_program("scenario-tool", {"plot", "--dir", dir.path(), "--line", kLineaProva,
-                                         "--train", kTrenoProva});
+  auto r = run_program("scenario-tool", {"plot", "--dir", dir.path(), "--line", kSampleLine,
+                                         "--train", kSampleTrain});
   EXPECT_EQ(r.status, 64);
   EXPECT_NE(r.err.find("--out is required"), std::string::npos);
   r = run_program("scenario-tool", {"plot", "--dir"});

@@ -14,13 +14,13 @@
 
 namespace scenario::testing {
 
-inline constexpr const char* kLineaProva = "Prova_Linea";
-inline constexpr const char* kTrenoProva = "R 1";
+inline constexpr const char* kSampleLine = "Prova_Linea";
+inline constexpr const char* kSampleTrain = "R 1";
 
-inline stato_compilazione stato_di_prova() {
+inline stato_compilazione sample_state() {
   stato_compilazione s;
-  s.nome_linea = kLineaProva;
-  s.nome_treno = kTrenoProva;
+  s.nome_linea = kSampleLine;
+  s.nome_treno = kSampleTrain;
   s.genera_linea = true;
   dimensiona(s, 10000);  // L = 17000, P = 340
   auto& m = s.matrice_linea;
@@ -61,15 +61,15 @@ inline stato_compilazione stato_di_prova() {
   s.percorso[156].dato1 = 40;
   const struct {
     int32_t p;
-    const char* nome;
-  } stazioni[] = {{1000, "BORGO PROVA"}, {5000, "MONTE <&> PROVA"}, {9000, "FINE PROVA"}};
+    const char* name;
+  } stations[] = {{1000, "BORGO PROVA"}, {5000, "MONTE <&> PROVA"}, {9000, "FINE PROVA"}};
   for (int j = 0; j < 3; ++j) {
     auto& r = s.tabella_sim[static_cast<size_t>(1 + j)];
     r.tipo = 12;
-    r.progressiva = stazioni[j].p;
-    r.inizio = stazioni[j].p - 200;
-    r.fine = stazioni[j].p + 200;
-    r.testo = stazioni[j].nome;
+    r.progressiva = stations[j].p;
+    r.inizio = stations[j].p - 200;
+    r.fine = stations[j].p + 200;
+    r.testo = stations[j].name;
     r.orario = 6 * 3600 + j * 600;
     s.percorso[static_cast<size_t>(r.fine / 50 - 1)].tipo = 10;
     s.percorso[static_cast<size_t>(r.fine / 50 - 1)].dato1 = static_cast<int16_t>(1 + j);
@@ -89,7 +89,7 @@ inline stato_compilazione stato_di_prova() {
 }
 
 // Writes the three binary files of `s` into `dir`.
-inline void scrivi_binari(const std::string& dir, const stato_compilazione& s) {
+inline void write_binaries(const std::string& dir, const stato_compilazione& s) {
   write_file(dir + "/" + nomi::sim(s.nome_linea, s.nome_treno), scrivi_tabella_sim(s));
   write_file(dir + "/" + nomi::dat(s.nome_linea, s.nome_treno), scrivi_percorso(s));
   write_file(dir + "/" + nomi::linea_dat(s.nome_linea), scrivi_matrice_linea(s));

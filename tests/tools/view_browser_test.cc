@@ -27,80 +27,80 @@ namespace scenario::testing {
 namespace {
 
 // What the page reports under "#report": one fact a line.
-struct rapporto {
-  bool pronta = false;
-  bool completo = false;
-  std::vector<std::string> errori, stazioni;
-  int segnali = -1;
-  int64_t da = -1, a = -1;
-  std::set<std::string> visibili;  // "kind|name|metres"
-  std::map<std::string, std::string> letture;  // kind -> read-out of its first object
+struct page_report {
+  bool ready = false;
+  bool complete = false;
+  std::vector<std::string> errors, stations;
+  int signals = -1;
+  int64_t from = -1, to = -1;
+  std::set<std::string> visible;  // "kind|name|metres"
+  std::map<std::string, std::string> readouts;  // kind -> read-out of its first object
 };
 
-std::string senza_entita(std::string s) {
-  const std::pair<const char*, const char*> entita[] = {{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}};
-  for (const auto& [da, a] : entita) {
-    for (size_t p = s.find(da); p != std::string::npos; p = s.find(da, p + 1)) s.replace(p, std::string(da).size(), a);
+std::string without_entities(std::string s) {
+  const std::pair<const char*, const char*> entities[] = {{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}};
+  for (const auto& [entity, c] : entities) {
+    for (size_t p = s.find(entity); p != std::string::npos; p = s.find(entity, p + 1)) s.replace(p, std::string(entity).size(), c);
   }
   return s;
 }
 
-rapporto leggi_rapporto(const std::string& dom) {
-  rapporto r;
+page_report read_report(const std::string& dom) {
+  page_report r;
   const size_t html = dom.find("<html");
-  r.pronta = html != std::string::npos && dom.find("data-ready=\"1\"", html) < dom.find('>', html);
+  r.ready = html != std::string::npos && dom.find("data-ready=\"1\"", html) < dom.find('>', html);
   const size_t p = dom.find("<pre id=\"test-report\"");
   if (p == std::string::npos) return r;
   const size_t a = dom.find('>', p) + 1, b = dom.find("</pre>", a);
-  std::istringstream in(senza_entita(dom.substr(a, b - a)));
-  std::string riga;
-  while (std::getline(in, riga)) {
-    auto dopo = [&](const char* prefisso) -> std::optional<std::string> {
-      const std::string pr = prefisso;
-      if (riga.compare(0, pr.size(), pr) != 0) return std::nullopt;
-      return riga.substr(pr.size());
+  std::istringstream in(without_entities(dom.substr(a, b - a)));
+  std::string line;
+  while (std::getline(in, line)) {
+    auto after = [&](const char* prefix) -> std::optional<std::string> {
+      const std::string pr = prefix;
+      if (line.compare(0, pr.size(), pr) != 0) return std::nullopt;
+      return line.substr(pr.size());
     };
-    if (auto v = dopo("error: ")) r.errori.push_back(*v);
-    else if (auto v = dopo("station: ")) r.stazioni.push_back(*v);
-    else if (auto v = dopo("signals: ")) r.segnali = std::atoi(v->c_str());
-    else if (auto v = dopo("window: ")) std::istringstream(*v) >> r.da >> r.a;
-    else if (auto v = dopo("visible: ")) r.visibili.insert(*v);
-    else if (auto v = dopo("readout: ")) r.letture[v->substr(0, v->find('|'))] = v->substr(v->find('|') + 1);
-    else if (riga == "end") r.completo = true;
+    if (auto v = after("error: ")) r.errors.push_back(*v);
+    else if (auto v = after("station: ")) r.stations.push_back(*v);
+    else if (auto v = after("signals: ")) r.signals = std::atoi(v->c_str());
+    else if (auto v = after("window: ")) std::istringstream(*v) >> r.from >> r.to;
+    else if (auto v = after("visible: ")) r.visible.insert(*v);
+    else if (auto v = after("readout: ")) r.readouts[v->substr(0, v->find('|'))] = v->substr(v->find('|') + 1);
+    else if (line == "end") r.complete = true;
   }
   return r;
 }
 
 // 1234567 as "1,234,567".
-std::string con_virgole(int64_t n) {
+std::string with_commas(int64_t n) {
   std::string s = std::to_string(n);
   for (int i = static_cast<int>(s.size()) - 3; i > (s[0] == '-' ? 1 : 0); i -= 3) s.insert(static_cast<size_t>(i), ",");
   return s;
 }
 
-struct atteso {
-  std::vector<std::pair<std::string, int32_t>> stazioni;  // name, position
-  std::vector<int32_t> segnali;                           // positions
+struct expected_objects {
+  std::vector<std::pair<std::string, int32_t>> stations;  // name, position
+  std::vector<int32_t> signals;                           // positions
 };
 
 // Stations and signals as the binary files hold them: station rows carry a
 // kind or a position; a signal at x stands in cell x / 50 + 1.
-atteso dai_binari(const std::string& dir, const std::string& linea, const std::string& treno) {
+expected_objects from_binaries(const std::string& dir, const std::string& line_name, const std::string& train_name) {
   std::array<record_sim, righe_tabella_sim> t{};
-  std::vector<cella> celle;
-  EXPECT_FALSE(leggi_tabella_sim(read_file(dir + "/" + nomi::sim(linea, treno)), &t));
-  EXPECT_FALSE(leggi_percorso(read_file(dir + "/" + nomi::dat(linea, treno)), &celle));
-  atteso a;
+  std::vector<cella> cells;
+  EXPECT_FALSE(leggi_tabella_sim(read_file(dir + "/" + nomi::sim(line_name, train_name)), &t));
+  EXPECT_FALSE(leggi_percorso(read_file(dir + "/" + nomi::dat(line_name, train_name)), &cells));
+  expected_objects a;
   for (int r = 1; r < 80; ++r) {
     const auto& x = t[static_cast<size_t>(r)];
     if (x.tipo == 0 && x.progressiva == 0) break;
-    std::string nome = x.testo;
-    nome.erase(0, nome.find_first_not_of(' '));
-    nome.erase(nome.find_last_not_of(' ') + 1);
-    a.stazioni.push_back({nome, x.progressiva});
+    std::string name = x.testo;
+    name.erase(0, name.find_first_not_of(' '));
+    name.erase(name.find_last_not_of(' ') + 1);
+    a.stations.push_back({name, x.progressiva});
   }
-  for (size_t c = 0; c < celle.size(); ++c) {
-    if (celle[c].tipo == 1) a.segnali.push_back(static_cast<int32_t>(50 * (static_cast<int64_t>(c) - 1)));
+  for (size_t c = 0; c < cells.size(); ++c) {
+    if (cells[c].tipo == 1) a.signals.push_back(static_cast<int32_t>(50 * (static_cast<int64_t>(c) - 1)));
   }
   return a;
 }
@@ -114,86 +114,86 @@ class ViewBrowser : public ::testing::Test {
   }
 
   // Writes the page of the scenario in `dir`; returns its path.
-  std::string pagina(const std::string& dir, const std::string& linea, const std::string& treno) {
+  std::string write_page(const std::string& dir, const std::string& line_name, const std::string& train_name) {
     const std::string out = dir + "/view.html";
-    const auto r = run_program("scenario-tool", {"view", "--dir", dir, "--line", linea, "--train",
-                                                 treno, "--out", out});
+    const auto r = run_program("scenario-tool", {"view", "--dir", dir, "--line", line_name, "--train",
+                                                 train_name, "--out", out});
     EXPECT_EQ(r.status, 0) << r.err;
     return out;
   }
 
-  rapporto apri(const std::string& html, const std::string& finestra) {
-    const auto r = chromium_senza_rete(profilo.file("p" + std::to_string(++aperture)), {"--dump-dom"},
-                                       "file://" + html + "#view=" + finestra + "&report");
+  page_report open_page(const std::string& html, const std::string& window) {
+    const auto r = offline_chromium(profile.file("p" + std::to_string(++openings)), {"--dump-dom"},
+                                    "file://" + html + "#view=" + window + "&report");
     EXPECT_EQ(r.status, 0) << r.err;
-    return leggi_rapporto(r.out);
+    return read_report(r.out);
   }
 
   // A screenshot of the page at a window; its size against a blank page's.
-  void fotografa(const std::string& html, const std::string& finestra, const std::string& nome) {
+  void screenshot(const std::string& html, const std::string& window, const std::string& name) {
     const char* keep = std::getenv("SCENARIO_SCREENSHOT_DIR");
-    const std::string png = (keep && *keep ? std::string(keep) : profilo.path()) + "/" + nome + ".png";
-    const auto r = chromium_senza_rete(profilo.file("p" + std::to_string(++aperture)),
-                                       {"--screenshot=" + png}, "file://" + html + "#view=" + finestra);
+    const std::string png = (keep && *keep ? std::string(keep) : profile.path()) + "/" + name + ".png";
+    const auto r = offline_chromium(profile.file("p" + std::to_string(++openings)),
+                                    {"--screenshot=" + png}, "file://" + html + "#view=" + window);
     ASSERT_EQ(r.status, 0) << r.err;
-    if (bianca == 0) {
-      const std::string vuota = profilo.file("blank.png");
-      chromium_senza_rete(profilo.file("p" + std::to_string(++aperture)), {"--screenshot=" + vuota},
-                          "about:blank");
-      bianca = read_file(vuota).size();
+    if (blank_size == 0) {
+      const std::string blank_png = profile.file("blank.png");
+      offline_chromium(profile.file("p" + std::to_string(++openings)), {"--screenshot=" + blank_png},
+                       "about:blank");
+      blank_size = read_file(blank_png).size();
     }
     // A blank page of this size compresses to a few kilobytes; a drawn one
     // holds lines and text all over.
-    EXPECT_GT(read_file(png).size(), 8 * std::max<size_t>(bianca, 1000)) << nome;
+    EXPECT_GT(read_file(png).size(), 8 * std::max<size_t>(blank_size, 1000)) << name;
   }
 
-  void controlla(const std::string& dir, const std::string& linea, const std::string& treno,
-                 int64_t da, int64_t a, const std::string& nome) {
-    const atteso att = dai_binari(dir, linea, treno);
-    ASSERT_FALSE(att.stazioni.empty());
-    const std::string html = pagina(dir, linea, treno);
-    const rapporto r = apri(html, std::to_string(da / 1000.0) + "," + std::to_string(a / 1000.0));
-    ASSERT_TRUE(r.completo) << "the page wrote no report";
-    EXPECT_TRUE(r.pronta) << "the page set no ready mark";
-    EXPECT_TRUE(r.errori.empty()) << r.errori.front();
-    std::vector<std::string> nomi;
-    for (const auto& [n, p] : att.stazioni) nomi.push_back(n);
-    EXPECT_EQ(r.stazioni, nomi);
-    EXPECT_EQ(r.segnali, static_cast<int>(att.segnali.size()));
-    EXPECT_EQ(r.da, da);
-    EXPECT_EQ(r.a, a);
+  void check_page(const std::string& dir, const std::string& line_name, const std::string& train_name,
+                  int64_t from, int64_t to, const std::string& name) {
+    const expected_objects expected = from_binaries(dir, line_name, train_name);
+    ASSERT_FALSE(expected.stations.empty());
+    const std::string html = write_page(dir, line_name, train_name);
+    const page_report r = open_page(html, std::to_string(from / 1000.0) + "," + std::to_string(to / 1000.0));
+    ASSERT_TRUE(r.complete) << "the page wrote no report";
+    EXPECT_TRUE(r.ready) << "the page set no ready mark";
+    EXPECT_TRUE(r.errors.empty()) << r.errors.front();
+    std::vector<std::string> names;
+    for (const auto& [n, p] : expected.stations) names.push_back(n);
+    EXPECT_EQ(r.stations, names);
+    EXPECT_EQ(r.signals, static_cast<int>(expected.signals.size()));
+    EXPECT_EQ(r.from, from);
+    EXPECT_EQ(r.to, to);
     // Exactly the stations and signals of the window are visible.
-    std::set<std::string> attesi, visti;
-    for (const auto& [n, p] : att.stazioni) {
-      if (p >= da && p <= a) attesi.insert("station|" + n + "|" + std::to_string(p));
+    std::set<std::string> expected_visible, seen;
+    for (const auto& [n, p] : expected.stations) {
+      if (p >= from && p <= to) expected_visible.insert("station|" + n + "|" + std::to_string(p));
     }
-    for (int32_t p : att.segnali) {
-      if (p >= da && p <= a) attesi.insert("signal||" + std::to_string(p));
+    for (int32_t p : expected.signals) {
+      if (p >= from && p <= to) expected_visible.insert("signal||" + std::to_string(p));
     }
-    for (const auto& v : r.visibili) {
-      if (v.rfind("station|", 0) == 0 || v.rfind("signal|", 0) == 0) visti.insert(v);
+    for (const auto& v : r.visible) {
+      if (v.rfind("station|", 0) == 0 || v.rfind("signal|", 0) == 0) seen.insert(v);
     }
-    EXPECT_FALSE(attesi.empty());
-    EXPECT_EQ(visti, attesi);
+    EXPECT_FALSE(expected_visible.empty());
+    EXPECT_EQ(seen, expected_visible);
     // Hovering the first station reads out its name, place, post and times.
-    auto lettura = [&](const std::string& genere) {
-      const auto it = r.letture.find(genere);
-      return it == r.letture.end() ? std::string() : it->second;
+    auto readout = [&](const std::string& kind) {
+      const auto it = r.readouts.find(kind);
+      return it == r.readouts.end() ? std::string() : it->second;
     };
-    const std::string prima = lettura("station");
-    EXPECT_NE(prima.find("station " + att.stazioni.front().first), std::string::npos) << prima;
-    EXPECT_NE(prima.find(con_virgole(att.stazioni.front().second) + " m, post "), std::string::npos) << prima;
-    EXPECT_NE(prima.find("time"), std::string::npos) << prima;
+    const std::string first_station = readout("station");
+    EXPECT_NE(first_station.find("station " + expected.stations.front().first), std::string::npos) << first_station;
+    EXPECT_NE(first_station.find(with_commas(expected.stations.front().second) + " m, post "), std::string::npos) << first_station;
+    EXPECT_NE(first_station.find("time"), std::string::npos) << first_station;
     // Boards of the derivation rules say so.
-    EXPECT_NE(lettura("derived-board").find("(derived)"), std::string::npos) << lettura("derived-board");
-    fotografa(html, "0," + std::to_string(att.stazioni.back().second / 1000 + 1), nome + "-whole");
-    fotografa(html, std::to_string(da / 1000.0) + "," + std::to_string(a / 1000.0), nome + "-window");
-    fotografa(html, std::to_string(da / 1000.0) + "," + std::to_string(da / 1000.0 + 1.5), nome + "-close");
+    EXPECT_NE(readout("derived-board").find("(derived)"), std::string::npos) << readout("derived-board");
+    screenshot(html, "0," + std::to_string(expected.stations.back().second / 1000 + 1), name + "-whole");
+    screenshot(html, std::to_string(from / 1000.0) + "," + std::to_string(to / 1000.0), name + "-window");
+    screenshot(html, std::to_string(from / 1000.0) + "," + std::to_string(from / 1000.0 + 1.5), name + "-close");
   }
 
-  TempDir profilo;
-  int aperture = 0;
-  size_t bianca = 0;
+  TempDir profile;
+  int openings = 0;
+  size_t blank_size = 0;
 };
 
 TEST_F(ViewBrowser, EmbeddedScenario) {
@@ -201,7 +201,7 @@ TEST_F(ViewBrowser, EmbeddedScenario) {
   PosixFileSystem fs;
   std::ostringstream err;
   ASSERT_EQ(esegui(fs, dir.path(), err), 0) << err.str();
-  controlla(dir.path(), nome_linea_incorporata, nome_treno_incorporato, 20000, 35000, "embedded");
+  check_page(dir.path(), nome_linea_incorporata, nome_treno_incorporato, 20000, 35000, "embedded");
 }
 
 TEST_F(ViewBrowser, MillionMetreRoute) {
@@ -212,7 +212,7 @@ TEST_F(ViewBrowser, MillionMetreRoute) {
   const auto c = run_program("scenario-tool", {"compile", "--dir", dir.path(), "--line", "Lunga",
                                                "--train", "T 1"});
   ASSERT_EQ(c.status, 0) << c.err;
-  controlla(dir.path(), "Lunga", "T 1", 500000, 530000, "long");
+  check_page(dir.path(), "Lunga", "T 1", 500000, 530000, "long");
 }
 
 }  // namespace

@@ -17,69 +17,69 @@ namespace scenario::testing {
 namespace {
 
 // The text of the script element that holds the page's data.
-std::string dati_della_pagina(const std::string& html) {
-  const std::string apre = "<script id=\"data\" type=\"application/json\">";
-  const size_t a = html.find(apre);
+std::string page_data(const std::string& html) {
+  const std::string opening_tag = "<script id=\"data\" type=\"application/json\">";
+  const size_t a = html.find(opening_tag);
   if (a == std::string::npos) return {};
   const size_t b = html.find("</script>", a);
-  return html.substr(a + apre.size(), b - a - apre.size());
+  return html.substr(a + opening_tag.size(), b - a - opening_tag.size());
 }
 
 TEST(ViewPage, SelfContainedAndSafeWithHostileTexts) {
   TempDir dir;
-  stato_compilazione s = stato_di_prova();
+  stato_compilazione s = sample_state();
   s.tabella_sim[2].testo = "</script><script>alert(1)</script><!--";
   s.tabella_sim[80].testo = "(GALLERIA)(\"q\" \\ </SCRIPT>)";
-  scrivi_binari(dir.path(), s);
-  const auto r = run_program("scenario-tool", {"view", "--dir", dir.path(), "--line", kLineaProva,
-                                               "--train", kTrenoProva, "--out", dir.file("v.html")});
+  write_binaries(dir.path(), s);
+  const auto r = run_program("scenario-tool", {"view", "--dir", dir.path(), "--line", kSampleLine,
+                                               "--train", kSampleTrain, "--out", dir.file("v.html")});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string html = read_file(dir.file("v.html"));
   EXPECT_EQ(html.find("<script>alert"), std::string::npos);
   EXPECT_EQ(html.find("</SCRIPT>"), std::string::npos);
-  const std::string dati = dati_della_pagina(html);
-  EXPECT_TRUE(json_check(dati).valid()) << dati.substr(0, 200);
-  EXPECT_NE(dati.find("\\u003c/script>\\u003cscript>alert(1)"), std::string::npos);
+  const std::string data = page_data(html);
+  EXPECT_TRUE(json_check(data).valid()) << data.substr(0, 200);
+  EXPECT_NE(data.find("\\u003c/script>\\u003cscript>alert(1)"), std::string::npos);
   // Nothing is fetched from elsewhere: no address, no external script or style.
   EXPECT_EQ(html.find("://"), std::string::npos);
   EXPECT_EQ(html.find(" src="), std::string::npos);
   EXPECT_EQ(html.find("@SCRIPT@"), std::string::npos);
   EXPECT_EQ(html.find("@TITLE@"), std::string::npos);
   // The fixture carries no integrity codes: the banner says so.
-  EXPECT_NE(dati.find("[integrity-codes]"), std::string::npos);
+  EXPECT_NE(data.find("[integrity-codes]"), std::string::npos);
 }
 
 TEST(ViewPage, SourcesGiveFaultsAndDerivedBoards) {
   TempDir dir;
   ASSERT_EQ(run_program("scenario-tool", {"export", "--out", dir.path()}).status, 0);
-  const std::string linea = nome_linea_incorporata, treno = nome_treno_incorporato;
-  ASSERT_EQ(run_program("scenario-tool", {"compile", "--dir", dir.path(), "--line", linea, "--train", treno}).status, 0);
-  auto vista = [&] {
-    const auto r = run_program("scenario-tool", {"view", "--dir", dir.path(), "--line", linea,
-                                                 "--train", treno, "--out", dir.file("v.html")});
+  const std::string line = nome_linea_incorporata, train = nome_treno_incorporato;
+  ASSERT_EQ(run_program("scenario-tool", {"compile", "--dir", dir.path(), "--line", line, "--train", train}).status, 0);
+  auto view_page = [&] {
+    const auto r = run_program("scenario-tool", {"view", "--dir", dir.path(), "--line", line,
+                                                 "--train", train, "--out", dir.file("v.html")});
     EXPECT_EQ(r.status, 0) << r.err;
-    return std::make_pair(dati_della_pagina(read_file(dir.file("v.html"))), r.err);
+    return std::make_pair(page_data(read_file(dir.file("v.html"))), r.err);
   };
-  const auto [pulita, err] = vista();
+  const auto [clean, err] = view_page();
   EXPECT_EQ(err, "");
-  EXPECT_NE(pulita.find("\"diagnostics\":[]"), std::string::npos);
+  EXPECT_NE(clean.find("\"diagnostics\":[]"), std::string::npos);
   // The three boards the derivation rules add around the slow-down.
-  EXPECT_EQ(count_of(pulita, "\"k\":\"derived-board\""), 3u);
-  EXPECT_EQ(count_of(pulita, "\"d\":1"), 3u);
+  EXPECT_EQ(count_of(clean, "\"k\":\"derived-board\""), 3u);
+  EXPECT_EQ(count_of(clean, "\"d\":1"), 3u);
   // Every station and signal, and the derived boards, name the row of the
   // service description that placed them (or, for a derived board, caused it).
-  const std::string servizio_o = "\"o\":\"" + join_path(dir.path(), nomi::treno_txt(linea, treno)) + ":";
-  EXPECT_NE(pulita.find("\"n\":\"BORGO VARNELLO\"," + servizio_o), std::string::npos);
-  EXPECT_GE(count_of(pulita, servizio_o), 34u + 43u + 3u);
+  const std::string service_origin = "\"o\":\"" + join_path(dir.path(), nomi::treno_txt(line, train)) + ":";
+  EXPECT_NE(clean.find("\"n\":\"BORGO VARNELLO\"," + service_origin), std::string::npos);
+  EXPECT_GE(count_of(clean, service_origin), 34u + 43u + 3u);
 
   // Sources changed since the compile, with a fault: both reach the banner.
-  const std::string servizio = dir.file(nomi::treno_txt(linea, treno));
-  std::string testo = read_file(servizio);
-  testo.replace(testo.find("stazione,     200,"), 18, "stazione,     225,");
-  write_file(servizio, testo);
-  const auto [guasta, err2] = vista();
-  EXPECT_NE(guasta.find("[E8]"), std::string::npos);
-  EXPECT_NE(guasta.find("[stale-files]"), std::string::npos);
+  const std::string service_file = dir.file(nomi::treno_txt(line, train));
+  std::string text = read_file(service_file);
+  text.replace(text.find("stazione,     200,"), 18, "stazione,     225,");
+  write_file(service_file, text);
+  const auto [faulty, err2] = view_page();
+  EXPECT_NE(faulty.find("[E8]"), std::string::npos);
+  EXPECT_NE(faulty.find("[stale-files]"), std::string::npos);
   EXPECT_NE(err2.find("[E8]"), std::string::npos);
 }
 

@@ -26,9 +26,9 @@ using namespace std::chrono_literals;
 
 // Starts `exe` with `args` (standard output to a pipe, standard error to
 // `err_file`); the process is stopped when the object goes.
-class processo {
+class child_process {
  public:
-  processo(const std::string& exe, const std::vector<std::string>& args, const std::string& err_file) {
+  child_process(const std::string& exe, const std::vector<std::string>& args, const std::string& err_file) {
     int fd[2];
     if (::pipe(fd) != 0) return;
     pid_ = ::fork();
@@ -46,34 +46,34 @@ class processo {
     ::close(fd[1]);
     out_ = fd[0];
   }
-  ~processo() { ferma(); }
-  processo(const processo&) = delete;
-  processo& operator=(const processo&) = delete;
+  ~child_process() { stop(); }
+  child_process(const child_process&) = delete;
+  child_process& operator=(const child_process&) = delete;
 
-  // The next line of standard output, waiting at most `limite`.
-  std::optional<std::string> riga(std::chrono::milliseconds limite) {
-    const auto fine = std::chrono::steady_clock::now() + limite;
+  // The next line of standard output, waiting at most `limit`.
+  std::optional<std::string> next_line(std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
-      const size_t a_capo = letto_.find('\n');
-      if (a_capo != std::string::npos) {
-        std::string r = letto_.substr(0, a_capo);
-        letto_.erase(0, a_capo + 1);
+      const size_t newline = read_.find('\n');
+      if (newline != std::string::npos) {
+        std::string r = read_.substr(0, newline);
+        read_.erase(0, newline + 1);
         return r;
       }
-      const auto resta = std::chrono::duration_cast<std::chrono::milliseconds>(
-          fine - std::chrono::steady_clock::now());
-      if (resta.count() <= 0 || out_ < 0) return std::nullopt;
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0 || out_ < 0) return std::nullopt;
       pollfd p{out_, POLLIN, 0};
-      if (::poll(&p, 1, static_cast<int>(resta.count())) <= 0) return std::nullopt;
+      if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) return std::nullopt;
       char buf[4096];
       const ssize_t n = ::read(out_, buf, sizeof buf);
       if (n <= 0) return std::nullopt;
-      letto_.append(buf, static_cast<size_t>(n));
+      read_.append(buf, static_cast<size_t>(n));
     }
   }
 
   // Stops the process: a polite signal, then, after two seconds, a hard one.
-  void ferma() {
+  void stop() {
     if (pid_ > 0) {
       ::kill(pid_, SIGTERM);
       int st = 0;
@@ -91,15 +91,15 @@ class processo {
  private:
   pid_t pid_ = -1;
   int out_ = -1;
-  std::string letto_;
+  std::string read_;
 };
 
-// Runs `exe` with `args`, killing it after `limite`; the status is 124 when
+// Runs `exe` with `args`, killing it after `limit`; the status is 124 when
 // it had to be killed.
-inline ProcessResult esegui_limitato(const std::string& exe, const std::vector<std::string>& args,
-                                     std::chrono::seconds limite) {
-  TempDir cattura;
-  const std::string out_path = cattura.file("out"), err_path = cattura.file("err");
+inline ProcessResult run_bounded(const std::string& exe, const std::vector<std::string>& args,
+                                 std::chrono::seconds limit) {
+  TempDir capture;
+  const std::string out_path = capture.file("out"), err_path = capture.file("err");
   const pid_t pid = ::fork();
   if (pid == 0) {
     const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -115,34 +115,34 @@ inline ProcessResult esegui_limitato(const std::string& exe, const std::vector<s
   }
   ProcessResult r;
   int st = 0;
-  const auto fine = std::chrono::steady_clock::now() + limite;
-  bool ucciso = false;
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  bool killed = false;
   while (::waitpid(pid, &st, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > fine) {
+    if (std::chrono::steady_clock::now() > deadline) {
       ::kill(pid, SIGKILL);
       ::waitpid(pid, &st, 0);
-      ucciso = true;
+      killed = true;
       break;
     }
     std::this_thread::sleep_for(20ms);
   }
-  r.status = ucciso ? 124 : WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+  r.status = killed ? 124 : WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
   r.out = read_file(out_path);
   r.err = read_file(err_path);
   return r;
 }
 
-struct risposta_http {
-  int stato = 0;
-  std::string corpo;
+struct http_response {
+  int status = 0;
+  std::string body;
 };
 
-// GET http://127.0.0.1:port/path, every wait bounded by `limite`.
-inline std::optional<risposta_http> http_get(int port, const std::string& path,
-                                             std::chrono::milliseconds limite = 2000ms) {
+// GET http://127.0.0.1:port/path, every wait bounded by `limit`.
+inline std::optional<http_response> http_get(int port, const std::string& path,
+                                             std::chrono::milliseconds limit = 2000ms) {
   const int s = ::socket(AF_INET, SOCK_STREAM, 0);
   if (s < 0) return std::nullopt;
-  timeval tv{static_cast<time_t>(limite.count() / 1000), static_cast<suseconds_t>(limite.count() % 1000 * 1000)};
+  timeval tv{static_cast<time_t>(limit.count() / 1000), static_cast<suseconds_t>(limit.count() % 1000 * 1000)};
   ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
   ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
   sockaddr_in a{};
@@ -158,19 +158,19 @@ inline std::optional<risposta_http> http_get(int port, const std::string& path,
     ::close(s);
     return std::nullopt;
   }
-  std::string dati;
+  std::string data;
   char buf[65536];
   for (;;) {
     const ssize_t n = ::recv(s, buf, sizeof buf, 0);
     if (n <= 0) break;
-    dati.append(buf, static_cast<size_t>(n));
+    data.append(buf, static_cast<size_t>(n));
   }
   ::close(s);
-  const size_t testa = dati.find("\r\n\r\n");
-  if (dati.compare(0, 9, "HTTP/1.1 ") != 0 || testa == std::string::npos) return std::nullopt;
-  risposta_http r;
-  r.stato = std::atoi(dati.c_str() + 9);
-  r.corpo = dati.substr(testa + 4);
+  const size_t head_end = data.find("\r\n\r\n");
+  if (data.compare(0, 9, "HTTP/1.1 ") != 0 || head_end == std::string::npos) return std::nullopt;
+  http_response r;
+  r.status = std::atoi(data.c_str() + 9);
+  r.body = data.substr(head_end + 4);
   return r;
 }
 
@@ -186,15 +186,15 @@ inline std::string chromium() {
 
 // Headless Chromium on a fresh profile with everything that would reach the
 // network switched off, plus `extra`, opening `url`; 90 s at most.
-inline ProcessResult chromium_senza_rete(const std::string& profilo, const std::vector<std::string>& extra,
-                                         const std::string& url) {
+inline ProcessResult offline_chromium(const std::string& profile, const std::vector<std::string>& extra,
+                                      const std::string& url) {
   std::vector<std::string> args = {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                                    "--no-first-run", "--disable-background-networking",
                                    "--disable-component-update", "--disable-sync",
-                                   "--user-data-dir=" + profilo, "--window-size=1500,950"};
+                                   "--user-data-dir=" + profile, "--window-size=1500,950"};
   args.insert(args.end(), extra.begin(), extra.end());
   args.push_back(url);
-  return esegui_limitato(chromium(), args, std::chrono::seconds(90));
+  return run_bounded(chromium(), args, std::chrono::seconds(90));
 }
 
 }  // namespace scenario::testing

@@ -11,125 +11,125 @@ namespace scenario::crew {
 
 namespace {
 
-std::string orario_fermata(const fermata_servizio& f) {
-  switch (f.genere) {
-    case genere_fermata::partenza: return scenario::orario_partenza(f.partenza);
-    case genere_fermata::fermata: return scenario::orario_fermata(f.arrivo, f.partenza);
-    case genere_fermata::arrivo: return scenario::orario_arrivo(f.arrivo);
-    case genere_fermata::transito: break;
+std::string station_time(const service_station& f) {
+  switch (f.kind) {
+    case stop_kind::departure: return scenario::orario_partenza(f.departure);
+    case stop_kind::stop: return scenario::orario_fermata(f.arrival, f.departure);
+    case stop_kind::arrival: return scenario::orario_arrivo(f.arrival);
+    case stop_kind::passing: break;
   }
   return orario_vuoto();
 }
 
-// "Imbocco G. NAME" or "Sbocco G. NAME" when `metro` is the mouth of a tunnel
+// "Imbocco G. NAME" or "Sbocco G. NAME" when `metre` is the mouth of a tunnel
 // named by its board; empty otherwise.
-std::string nome_imbocco(const servizio& sv, int32_t metro) {
-  for (const auto& g : sv.gallerie_con_cartello()) {
-    if (g.inizio == metro) return "Imbocco G. " + g.nome;
+std::string tunnel_mouth_name(const service& sv, int32_t metre) {
+  for (const auto& g : sv.named_tunnels()) {
+    if (g.start == metre) return "Imbocco G. " + g.name;
   }
-  for (const auto& g : sv.gallerie_con_cartello()) {
-    if (g.fine == metro) return "Sbocco G. " + g.nome;
+  for (const auto& g : sv.named_tunnels()) {
+    if (g.end == metre) return "Sbocco G. " + g.name;
   }
   return {};
 }
 
 }  // namespace
 
-std::vector<riga_generata> righe_scheda(const servizio& sv) {
-  std::vector<riga_generata> righe;
-  for (const auto& f : sv.fermate()) righe.push_back({f.posizione, 0, f.nome, orario_fermata(f), &f});
-  if (righe.empty()) return righe;
-  const int32_t primo = righe.front().posizione;
-  const int32_t ultimo = righe.back().posizione;
-  righe.front().velocita = sv.velocita(primo);
-  for (const auto& c : sv.cambi()) {
-    if (c.posizione <= primo || c.posizione > ultimo) continue;
-    auto stessa = std::find_if(righe.begin(), righe.end(), [&](const riga_generata& r) {
-      return r.fermata != nullptr && r.posizione == c.posizione;
+std::vector<generated_row> card_rows(const service& sv) {
+  std::vector<generated_row> rows;
+  for (const auto& f : sv.stations()) rows.push_back({f.position, 0, f.name, station_time(f), &f});
+  if (rows.empty()) return rows;
+  const int32_t first = rows.front().position;
+  const int32_t last = rows.back().position;
+  rows.front().speed = sv.speed_at(first);
+  for (const auto& c : sv.speed_changes()) {
+    if (c.position <= first || c.position > last) continue;
+    auto same_place = std::find_if(rows.begin(), rows.end(), [&](const generated_row& r) {
+      return r.station != nullptr && r.position == c.position;
     });
-    if (stessa != righe.end()) {
-      stessa->velocita = c.velocita;
+    if (same_place != rows.end()) {
+      same_place->speed = c.speed;
     } else {
-      righe.push_back({c.posizione, c.velocita, nome_imbocco(sv, c.posizione), orario_vuoto(), nullptr});
+      rows.push_back({c.position, c.speed, tunnel_mouth_name(sv, c.position), orario_vuoto(), nullptr});
     }
   }
-  std::stable_sort(righe.begin(), righe.end(),
-                   [](const auto& a, const auto& b) { return a.posizione < b.posizione; });
-  return righe;
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const auto& a, const auto& b) { return a.position < b.position; });
+  return rows;
 }
 
-std::vector<std::string> genera_scheda(const servizio& sv) {
-  std::vector<std::string> righe;
-  for (const auto& r : righe_scheda(sv)) {
-    righe.push_back(componi_riga_scheda({r.velocita, r.velocita, sv.testo_post(r.posizione), r.nome, r.orario}));
+std::vector<std::string> timetable_card_lines(const service& sv) {
+  std::vector<std::string> rows;
+  for (const auto& r : card_rows(sv)) {
+    rows.push_back(componi_riga_scheda({r.speed, r.speed, sv.post_text(r.position), r.name, r.time}));
   }
   testata_scheda t;
-  t.treno = sv.numero_treno();
-  t.classificazione = sv.classificazione();
-  const auto con_orario = sv.fermate_con_orario();
-  if (!con_orario.empty()) {
-    t.da = con_orario.front()->nome;
-    t.a = con_orario.back()->nome;
-    int massima = 0;
-    for (int32_t m = con_orario.front()->posizione; m <= con_orario.back()->posizione; m += 50) {
-      massima = std::max(massima, sv.velocita(m));
+  t.treno = sv.train_number();
+  t.classificazione = sv.classification();
+  const auto timed = sv.timed_stations();
+  if (!timed.empty()) {
+    t.da = timed.front()->name;
+    t.a = timed.back()->name;
+    int highest = 0;
+    for (int32_t m = timed.front()->position; m <= timed.back()->position; m += 50) {
+      highest = std::max(highest, sv.speed_at(m));
     }
-    if (massima > 0) t.velocita = "V" + std::to_string(massima);
+    if (highest > 0) t.velocita = "V" + std::to_string(highest);
   }
-  if (sv.frenatura() > 0) t.frenatura = std::to_string(sv.frenatura()) + "%";
-  return componi_scheda(t, righe);
+  if (sv.braked_mass() > 0) t.frenatura = std::to_string(sv.braked_mass()) + "%";
+  return componi_scheda(t, rows);
 }
 
-std::vector<std::string> genera_rallentamenti(const servizio& sv) {
-  std::vector<riga_ordine> righe;
-  for (const auto& r : sv.rallentamenti()) {
-    const auto [prima, dopo] = stazioni_attorno(sv, r);
-    std::string fra;
-    if (prima != nullptr) fra += prima->nome;
-    fra += '-';
-    if (dopo != nullptr) fra += dopo->nome;
-    righe.push_back({static_cast<int>(righe.size()) + 1, fra, sv.testo_post(r.x), r.velocita,
-                     r.lunghezza});
+std::vector<std::string> slowdown_order_lines(const service& sv) {
+  std::vector<riga_ordine> rows;
+  for (const auto& r : sv.slowdowns()) {
+    const auto [before, after] = stations_around(sv, r);
+    std::string between;
+    if (before != nullptr) between += before->name;
+    between += '-';
+    if (after != nullptr) between += after->name;
+    rows.push_back({static_cast<int>(rows.size()) + 1, between, sv.post_text(r.start), r.speed,
+                    r.length});
   }
-  std::string linea;
-  if (!sv.fermate().empty()) linea = sv.fermate().front().nome + " - " + sv.fermate().back().nome;
-  return componi_rallentamenti(linea, sv.numero_treno(), righe);
+  std::string line;
+  if (!sv.stations().empty()) line = sv.stations().front().name + " - " + sv.stations().back().name;
+  return componi_rallentamenti(line, sv.train_number(), rows);
 }
 
-std::optional<IoError> leggi_sorgenti(stato_compilazione& s, FileSystem& fs,
-                                      const std::string& cartella) {
+std::optional<IoError> read_sources(stato_compilazione& s, FileSystem& fs,
+                                    const std::string& folder) {
   azzera_tabella(s);
-  sorgenti src{fs, cartella, false, std::nullopt};
+  sorgenti src{fs, folder, false, std::nullopt};
   memorizza_dati(s, src);
   return src.errore_io;
 }
 
-documenti_scritti scrivi_documenti(const stato_compilazione& s, FileSystem& fs,
-                                   const std::string& cartella) {
-  documenti_scritti esito;
-  const servizio sv(s);
-  const std::pair<std::string, std::vector<std::string>> documenti[] = {
-      {nomi::scheda(s.nome_linea, s.nome_treno), genera_scheda(sv)},
-      {nomi::rallentamenti(s.nome_linea, s.nome_treno), genera_rallentamenti(sv)},
+written_documents write_documents(const stato_compilazione& s, FileSystem& fs,
+                                  const std::string& folder) {
+  written_documents result;
+  const service sv(s);
+  const std::pair<std::string, std::vector<std::string>> documents[] = {
+      {nomi::scheda(s.nome_linea, s.nome_treno), timetable_card_lines(sv)},
+      {nomi::rallentamenti(s.nome_linea, s.nome_treno), slowdown_order_lines(sv)},
   };
-  for (const auto& [nome, righe] : documenti) {
-    if (auto e = scrivi_testo(fs, join_path(cartella, nome), righe)) {
-      esito.errore_io = e;
-      return esito;
+  for (const auto& [name, lines] : documents) {
+    if (auto e = scrivi_testo(fs, join_path(folder, name), lines)) {
+      result.io_error = e;
+      return result;
     }
-    esito.scritti.push_back(nome);
+    result.written.push_back(name);
   }
   // The notes are the author's own: an existing sheet is kept as it is.
   const std::string note = nomi::note(s.nome_linea, s.nome_treno);
-  std::string esistente;
-  if (fs.read(join_path(cartella, note), &esistente)) {
-    if (auto e = scrivi_testo(fs, join_path(cartella, note), {})) {
-      esito.errore_io = e;
-      return esito;
+  std::string existing;
+  if (fs.read(join_path(folder, note), &existing)) {
+    if (auto e = scrivi_testo(fs, join_path(folder, note), {})) {
+      result.io_error = e;
+      return result;
     }
-    esito.scritti.push_back(note);
+    result.written.push_back(note);
   }
-  return esito;
+  return result;
 }
 
 }  // namespace scenario::crew

@@ -14,12 +14,12 @@
 namespace scenario::crew {
 
 // One timetable row of the generated card, before it is laid out.
-struct riga_generata {
-  int32_t posizione = 0;
-  int velocita = 0;  // 0: the row sets no speed
-  std::string nome;
-  std::string orario;                        // the 16-character Orario column
-  const fermata_servizio* fermata = nullptr;  // the station, for a station row
+struct generated_row {
+  int32_t position = 0;
+  int speed = 0;  // 0: the row sets no speed
+  std::string name;
+  std::string time;                          // the 16-character Orario column
+  const service_station* station = nullptr;  // the station, for a station row
 };
 
 // The card's rows in running order: every station (its time by its kind),
@@ -27,30 +27,31 @@ struct riga_generata {
 // on the station's row when both stand at one position, else on a row of its
 // own, named after the tunnel mouth it stands at when a board names the
 // tunnel. The first row carries the speed in force at the departure.
-std::vector<riga_generata> righe_scheda(const servizio& sv);
+std::vector<generated_row> card_rows(const service& sv);
 
 // The card's and the order's lines, without the end marker.
-std::vector<std::string> genera_scheda(const servizio& sv);
-std::vector<std::string> genera_rallentamenti(const servizio& sv);
+std::vector<std::string> timetable_card_lines(const service& sv);
+std::vector<std::string> slowdown_order_lines(const service& sv);
 
-// Reads the author's two sources in `cartella` into `s` (named from
-// s.nome_linea and s.nome_treno), never deleting them. Faults and warnings go to s.diagnostiche;
-// a file-system failure other than a missing source is returned.
-std::optional<IoError> leggi_sorgenti(stato_compilazione& s, FileSystem& fs,
-                                      const std::string& cartella);
+// Reads the author's two sources in `folder` into `s` (named from
+// s.nome_linea and s.nome_treno), never deleting them. Faults and warnings
+// go to s.diagnostiche; a file-system failure other than a missing source is
+// returned.
+std::optional<IoError> read_sources(stato_compilazione& s, FileSystem& fs,
+                                    const std::string& folder);
 
-// What scrivi_documenti wrote, by file name.
-struct documenti_scritti {
-  std::vector<std::string> scritti;
-  std::optional<IoError> errore_io;
+// What write_documents wrote, by file name.
+struct written_documents {
+  std::vector<std::string> written;
+  std::optional<IoError> io_error;
 };
 
 // Writes the timetable card and the slow-down order of the compiled state
-// `s` into `cartella`, named from s.nome_linea and s.nome_treno, replacing
+// `s` into `folder`, named from s.nome_linea and s.nome_treno, replacing
 // older ones, and an empty notes sheet unless one is there already. The
 // state must hold the read sources (with or without the derivation rules
 // applied); `compile --documents` calls this after its compile.
-documenti_scritti scrivi_documenti(const stato_compilazione& s, FileSystem& fs,
-                                   const std::string& cartella);
+written_documents write_documents(const stato_compilazione& s, FileSystem& fs,
+                                  const std::string& folder);
 
 }  // namespace scenario::crew

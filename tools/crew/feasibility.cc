@@ -13,77 +13,77 @@ namespace scenario::crew {
 namespace {
 
 // Metres between two points of the estimate's speed profile.
-constexpr int32_t passo = 10;
+constexpr int32_t kStep = 10;
 
-double metri_al_secondo(int kmh) { return kmh / 3.6; }
+double metres_per_second(int kmh) { return kmh / 3.6; }
 
-// Seconds to run [da, a] with every cell at its limit. A cell without a
+// Seconds to run [from, to] with every cell at its limit. A cell without to
 // limit adds nothing, so the bound stays one no train can beat.
-double tempo_ai_limiti(const servizio& sv, int32_t da, int32_t a) {
+double time_at_limits(const service& sv, int32_t from, int32_t to) {
   double t = 0;
-  for (int32_t c = da / 50; c * 50 < a; ++c) {
-    const int32_t tratto = std::min(a, c * 50 + 50) - std::max(da, c * 50);
-    const int v = sv.velocita_cella(c);
-    if (tratto > 0 && v > 0) t += tratto / metri_al_secondo(v);
+  for (int32_t c = from / 50; c * 50 < to; ++c) {
+    const int32_t piece = std::min(to, c * 50 + 50) - std::max(from, c * 50);
+    const int v = sv.cell_speed(c);
+    if (piece > 0 && v > 0) t += piece / metres_per_second(v);
   }
   return t;
 }
 
-// Seconds to run [da, a] from a stand to a stand.
-double tempo_stimato(const servizio& sv, int32_t da, int32_t a, const parametri_marcia& p) {
-  if (a <= da) return 0;
-  const int32_t n = (a - da + passo - 1) / passo;
+// Seconds to run [from, to] from to stand to to stand.
+double estimated_time(const service& sv, int32_t from, int32_t to, const running_rates& p) {
+  if (to <= from) return 0;
+  const int32_t n = (to - from + kStep - 1) / kStep;
   std::vector<double> x(static_cast<size_t>(n) + 1), v(static_cast<size_t>(n) + 1);
-  int piu_alta = 0;
-  for (int32_t c = da / 50; c * 50 <= a; ++c) piu_alta = std::max(piu_alta, sv.velocita_cella(c));
-  const auto limite = [&](double metro) {
-    const int k = sv.velocita_cella(static_cast<int32_t>(std::floor(metro / 50)));
-    return metri_al_secondo(k > 0 ? k : piu_alta);
+  int highest = 0;
+  for (int32_t c = from / 50; c * 50 <= to; ++c) highest = std::max(highest, sv.cell_speed(c));
+  const auto limit = [&](double metre) {
+    const int k = sv.cell_speed(static_cast<int32_t>(std::floor(metre / 50)));
+    return metres_per_second(k > 0 ? k : highest);
   };
   for (int32_t i = 0; i <= n; ++i) {
-    x[static_cast<size_t>(i)] = std::min<double>(a, da + static_cast<double>(i) * passo);
-    // At a change of limit the train is under both.
+    x[static_cast<size_t>(i)] = std::min<double>(to, from + static_cast<double>(i) * kStep);
+    // At to change of limit the train is under both.
     const double m = x[static_cast<size_t>(i)];
-    v[static_cast<size_t>(i)] = std::min(limite(m), limite(std::max<double>(da, m - 0.5)));
+    v[static_cast<size_t>(i)] = std::min(limit(m), limit(std::max<double>(from, m - 0.5)));
   }
   v.front() = 0;
   v.back() = 0;
   for (size_t i = 1; i < v.size(); ++i) {
-    v[i] = std::min(v[i], std::sqrt(v[i - 1] * v[i - 1] + 2 * p.accelerazione * (x[i] - x[i - 1])));
+    v[i] = std::min(v[i], std::sqrt(v[i - 1] * v[i - 1] + 2 * p.acceleration * (x[i] - x[i - 1])));
   }
   for (size_t i = v.size() - 1; i-- > 0;) {
-    v[i] = std::min(v[i], std::sqrt(v[i + 1] * v[i + 1] + 2 * p.decelerazione * (x[i + 1] - x[i])));
+    v[i] = std::min(v[i], std::sqrt(v[i + 1] * v[i + 1] + 2 * p.braking * (x[i + 1] - x[i])));
   }
   // Constant acceleration between two points: time is distance over the
   // mean of the two speeds.
   double t = 0;
   for (size_t i = 1; i < v.size(); ++i) {
-    const double somma = v[i - 1] + v[i];
-    if (somma > 0) t += 2 * (x[i] - x[i - 1]) / somma;
+    const double sum = v[i - 1] + v[i];
+    if (sum > 0) t += 2 * (x[i] - x[i - 1]) / sum;
   }
   return t;
 }
 
-// Line (from 1) of the station row of `nome` in the service description:
+// Line (from 1) of the station row of `name` in the service description:
 // a line whose first field holds "stazione" and whose last field is the name.
-int station_line(const std::string& testo, const std::string& nome) {
+int station_line(const std::string& text, const std::string& name) {
   int line = 1;
-  size_t inizio = 0;
-  while (inizio <= testo.size()) {
-    size_t fine = testo.find_first_of("\r\n", inizio);
-    if (fine == std::string::npos) fine = testo.size();
-    const std::string l = testo.substr(inizio, fine - inizio);
-    std::string chiave = l.substr(0, l.find(','));
-    for (char& c : chiave) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const size_t virgola = l.rfind(',');
-    if (chiave.find("stazione") != std::string::npos && virgola != std::string::npos) {
-      std::string ultimo = l.substr(virgola + 1);
-      ultimo.erase(0, ultimo.find_first_not_of(" \t"));
-      ultimo.erase(ultimo.find_last_not_of(" \t") + 1);
-      if (ultimo == nome) return line;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    const std::string l = text.substr(start, end - start);
+    std::string keyword = l.substr(0, l.find(','));
+    for (char& c : keyword) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const size_t comma = l.rfind(',');
+    if (keyword.find("stazione") != std::string::npos && comma != std::string::npos) {
+      std::string last = l.substr(comma + 1);
+      last.erase(0, last.find_first_not_of(" \t"));
+      last.erase(last.find_last_not_of(" \t") + 1);
+      if (last == name) return line;
     }
-    if (fine == testo.size()) break;
-    inizio = fine + (testo.compare(fine, 2, "\r\n") == 0 ? 2 : 1);
+    if (end == text.size()) break;
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     ++line;
   }
   return 0;
@@ -91,75 +91,75 @@ int station_line(const std::string& testo, const std::string& nome) {
 
 }  // namespace
 
-std::string durata(double secondi) {
-  const long s = std::lround(std::max(0.0, secondi));
+std::string duration_text(double seconds) {
+  const long s = std::lround(std::max(0.0, seconds));
   if (s < 60) return std::to_string(s) + " s";
   return std::to_string(s / 60) + " min " + std::to_string(s % 60) + " s";
 }
 
-esito_fattibilita verifica_orario(const servizio& sv, const parametri_marcia& p,
-                                  const std::string& file_servizio, const std::string& testo_servizio) {
-  esito_fattibilita e;
-  const auto fermate = sv.fermate_con_orario();
-  for (size_t k = 1; k < fermate.size(); ++k) {
-    const fermata_servizio& da = *fermate[k - 1];
-    const fermata_servizio& a = *fermate[k];
-    tratta t;
-    t.da = da.nome;
-    t.a = a.nome;
-    t.inizio = da.punto_fermata;
-    t.fine = a.punto_fermata;
-    t.previsto = a.arrivo - da.partenza;
-    t.tempo_minimo = tempo_ai_limiti(sv, t.inizio, t.fine);
-    t.stima = tempo_stimato(sv, t.inizio, t.fine, p);
+feasibility check_timetable(const service& sv, const running_rates& p,
+                            const std::string& service_file, const std::string& service_text) {
+  feasibility e;
+  const auto stations = sv.timed_stations();
+  for (size_t k = 1; k < stations.size(); ++k) {
+    const service_station& from = *stations[k - 1];
+    const service_station& to = *stations[k];
+    stretch t;
+    t.from = from.name;
+    t.to = to.name;
+    t.start = from.stop_point;
+    t.end = to.stop_point;
+    t.scheduled = to.arrival - from.departure;
+    t.bound = time_at_limits(sv, t.start, t.end);
+    t.estimate = estimated_time(sv, t.start, t.end, p);
 
     Diagnostic d;
-    d.where = {file_servizio, testo_servizio.empty() ? 0 : station_line(testo_servizio, a.nome), 0};
-    d.position = a.posizione;
-    const std::string tratto = "from " + da.nome + " to " + a.nome;
-    if (t.previsto < 0) {
-      t.giudizio = tratta::esito::indietro;
+    d.where = {service_file, service_text.empty() ? 0 : station_line(service_text, to.name), 0};
+    d.position = to.position;
+    const std::string between = "from " + from.name + " to " + to.name;
+    if (t.scheduled < 0) {
+      t.verdict = stretch::rating::backwards;
       d.severity = Severity::kWarning;
       d.code = "timetable-backwards";
-      d.message = "times go backwards at " + a.nome + ": it arrives at " + ore_minuti(a.arrivo) +
-                  ", before the departure from " + da.nome + " at " + ore_minuti(da.partenza);
-    } else if (t.previsto < t.tempo_minimo) {
-      t.giudizio = tratta::esito::impossibile;
+      d.message = "times go backwards at " + to.name + ": it arrives at " + ore_minuti(to.arrival) +
+                  ", before the departure from " + from.name + " at " + ore_minuti(from.departure);
+    } else if (t.scheduled < t.bound) {
+      t.verdict = stretch::rating::infeasible;
       d.severity = Severity::kError;
       d.code = "timetable-infeasible";
-      d.message = "infeasible " + tratto + ": " + durata(t.previsto) + " scheduled, at least " +
-                  durata(std::ceil(t.tempo_minimo)) + " needed at the speed limits";
-    } else if (t.previsto < t.stima) {
-      t.giudizio = tratta::esito::stretto;
+      d.message = "infeasible " + between + ": " + duration_text(t.scheduled) + " scheduled, at least " +
+                  duration_text(std::ceil(t.bound)) + " needed at the speed limits";
+    } else if (t.scheduled < t.estimate) {
+      t.verdict = stretch::rating::tight;
       d.severity = Severity::kNote;
       d.code = "timetable-tight";
-      d.message = "tight " + tratto + ": " + durata(t.previsto) + " scheduled, about " +
-                  durata(std::round(t.stima / 10) * 10) + " needed";
+      d.message = "tight " + between + ": " + duration_text(t.scheduled) + " scheduled, about " +
+                  duration_text(std::round(t.estimate / 10) * 10) + " needed";
     }
-    if (t.giudizio != tratta::esito::ok) e.diagnostiche.push_back(std::move(d));
-    e.tratte.push_back(std::move(t));
+    if (t.verdict != stretch::rating::ok) e.diagnostics.push_back(std::move(d));
+    e.stretches.push_back(std::move(t));
   }
   return e;
 }
 
-esito_fattibilita verifica_orario(const stato_compilazione& s, const parametri_marcia& p,
-                                  const std::string& file_servizio, const std::string& testo_servizio) {
-  return verifica_orario(servizio(s), p, file_servizio, testo_servizio);
+feasibility check_timetable(const stato_compilazione& s, const running_rates& p,
+                            const std::string& service_file, const std::string& service_text) {
+  return check_timetable(service(s), p, service_file, service_text);
 }
 
 namespace {
 
-const char* nome_giudizio(tratta::esito g) {
+const char* verdict_name(stretch::rating g) {
   switch (g) {
-    case tratta::esito::stretto: return "tight";
-    case tratta::esito::impossibile: return "infeasible";
-    case tratta::esito::indietro: return "backwards";
-    case tratta::esito::ok: break;
+    case stretch::rating::tight: return "tight";
+    case stretch::rating::infeasible: return "infeasible";
+    case stretch::rating::backwards: return "backwards";
+    case stretch::rating::ok: break;
   }
   return "ok";
 }
 
-std::string decimale(double x) {
+std::string one_decimal(double x) {
   char b[32];
   std::snprintf(b, sizeof b, "%.1f", x);
   return b;
@@ -167,29 +167,29 @@ std::string decimale(double x) {
 
 }  // namespace
 
-std::string tabella_json(const esito_fattibilita& e, const parametri_marcia& p) {
-  std::string o = "{\"acceleration\": " + decimale(p.accelerazione) +
-                  ", \"braking\": " + decimale(p.decelerazione) + ", \"stretches\": [";
-  for (size_t i = 0; i < e.tratte.size(); ++i) {
-    const tratta& t = e.tratte[i];
-    o += (i ? ", " : "") + std::string("{\"from\": ") + tool::json_string(t.da) +
-         ", \"to\": " + tool::json_string(t.a) + ", \"start\": " + std::to_string(t.inizio) +
-         ", \"end\": " + std::to_string(t.fine) + ", \"scheduled\": " + std::to_string(t.previsto) +
-         ", \"bound\": " + decimale(t.tempo_minimo) + ", \"estimate\": " + decimale(t.stima) +
-         ", \"verdict\": \"" + nome_giudizio(t.giudizio) + "\"}";
+std::string running_times_json(const feasibility& e, const running_rates& p) {
+  std::string o = "{\"acceleration\": " + one_decimal(p.acceleration) +
+                  ", \"braking\": " + one_decimal(p.braking) + ", \"stretches\": [";
+  for (size_t i = 0; i < e.stretches.size(); ++i) {
+    const stretch& t = e.stretches[i];
+    o += (i ? ", " : "") + std::string("{\"from\": ") + tool::json_string(t.from) +
+         ", \"to\": " + tool::json_string(t.to) + ", \"start\": " + std::to_string(t.start) +
+         ", \"end\": " + std::to_string(t.end) + ", \"scheduled\": " + std::to_string(t.scheduled) +
+         ", \"bound\": " + one_decimal(t.bound) + ", \"estimate\": " + one_decimal(t.estimate) +
+         ", \"verdict\": \"" + verdict_name(t.verdict) + "\"}";
   }
   return o + "]}";
 }
 
-std::string tabella_testo(const esito_fattibilita& e) {
+std::string running_times_table(const feasibility& e) {
   std::string o;
   char b[256];
   std::snprintf(b, sizeof b, "%-28s %-28s %7s %9s %7s %8s  %s\n", "from", "to", "metres", "scheduled",
                 "bound", "estimate", "verdict");
   o += b;
-  for (const auto& t : e.tratte) {
-    std::snprintf(b, sizeof b, "%-28.28s %-28.28s %7d %9d %7.0f %8.0f  %s\n", t.da.c_str(), t.a.c_str(),
-                  t.fine - t.inizio, t.previsto, t.tempo_minimo, t.stima, nome_giudizio(t.giudizio));
+  for (const auto& t : e.stretches) {
+    std::snprintf(b, sizeof b, "%-28.28s %-28.28s %7d %9d %7.0f %8.0f  %s\n", t.from.c_str(), t.to.c_str(),
+                  t.end - t.start, t.scheduled, t.bound, t.estimate, verdict_name(t.verdict));
     o += b;
   }
   return o;

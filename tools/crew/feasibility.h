@@ -17,45 +17,45 @@
 
 namespace scenario::crew {
 
-struct parametri_marcia {
-  double accelerazione = 0.5;  // m/s²
-  double decelerazione = 0.5;  // m/s², braking
+struct running_rates {
+  double acceleration = 0.5;  // m/s²
+  double braking = 0.5;       // m/s²
 };
 
 // One stretch between two consecutive timed stations.
-struct tratta {
-  std::string da, a;
-  int32_t inizio = 0, fine = 0;  // where the train stands at either end, metres
-  int32_t previsto = 0;          // scheduled seconds: arrival at `a` minus departure from `da`
-  double tempo_minimo = 0;       // the bound, seconds
-  double stima = 0;              // the estimate, seconds
-  enum class esito { ok, stretto, impossibile, indietro } giudizio = esito::ok;
+struct stretch {
+  std::string from, to;
+  int32_t start = 0, end = 0;  // where the train stands at either end, metres
+  int32_t scheduled = 0;       // scheduled seconds: arrival at `to` minus departure from `from`
+  double bound = 0;            // the bound, seconds
+  double estimate = 0;         // the estimate, seconds
+  enum class rating { ok, tight, infeasible, backwards } verdict = rating::ok;
 };
 
-struct esito_fattibilita {
-  Diagnostics diagnostiche;  // timetable-backwards, timetable-infeasible, timetable-tight
-  std::vector<tratta> tratte;
+struct feasibility {
+  Diagnostics diagnostics;  // timetable-backwards, timetable-infeasible, timetable-tight
+  std::vector<stretch> stretches;
 };
 
-// `file_servizio` and `testo_servizio`, when given, place each diagnostic on
+// `service_file` and `service_text`, when given, place each diagnostic on
 // the arriving station's row of the service description.
-esito_fattibilita verifica_orario(const servizio& sv, const parametri_marcia& p,
-                                  const std::string& file_servizio = {},
-                                  const std::string& testo_servizio = {});
+feasibility check_timetable(const service& sv, const running_rates& p,
+                            const std::string& service_file = {},
+                            const std::string& service_text = {});
 // The same from a compiled state. For `check`.
-esito_fattibilita verifica_orario(const stato_compilazione& s, const parametri_marcia& p,
-                                  const std::string& file_servizio = {},
-                                  const std::string& testo_servizio = {});
+feasibility check_timetable(const stato_compilazione& s, const running_rates& p,
+                            const std::string& service_file = {},
+                            const std::string& service_text = {});
 
 // The running-time table as one JSON object:
 //   {"acceleration": A, "braking": B, "stretches": [{"from": NAME, "to": NAME,
 //    "start": M, "end": M, "scheduled": S, "bound": S, "estimate": S,
 //    "verdict": "ok"|"tight"|"infeasible"|"backwards"}]}
-std::string tabella_json(const esito_fattibilita& e, const parametri_marcia& p);
+std::string running_times_json(const feasibility& e, const running_rates& p);
 // The same as a text table, one stretch a line.
-std::string tabella_testo(const esito_fattibilita& e);
+std::string running_times_table(const feasibility& e);
 
 // "3 min 10 s".
-std::string durata(double secondi);
+std::string duration_text(double seconds);
 
 }  // namespace scenario::crew

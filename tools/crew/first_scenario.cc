@@ -2,7 +2,7 @@
 
 namespace scenario::crew {
 
-std::vector<std::string> linea_iniziale() {
+std::vector<std::string> starter_line_description() {
   return {
       "[generale]",
       "lunghezza percorso,    10000",
@@ -28,7 +28,7 @@ std::vector<std::string> linea_iniziale() {
   };
 }
 
-std::vector<std::string> treno_iniziale() {
+std::vector<std::string> starter_service_description() {
   return {
       "[generale]",
       "numero vetture,    4",

@@ -12,7 +12,7 @@ namespace scenario::crew {
 
 // The line description's and the service description's lines, in file
 // order, without the end marker.
-std::vector<std::string> linea_iniziale();
-std::vector<std::string> treno_iniziale();
+std::vector<std::string> starter_line_description();
+std::vector<std::string> starter_service_description();
 
 }  // namespace scenario::crew

@@ -13,25 +13,25 @@ namespace scenario::crew {
 namespace {
 
 // Posts further apart than this do not name the same point.
-constexpr int64_t scarto_post = 100;
+constexpr int64_t kPostTolerance = 100;
 
-std::string pulito(const std::string& t) {
+std::string trim(const std::string& t) {
   const size_t a = t.find_first_not_of(" \t");
   if (a == std::string::npos) return {};
   return t.substr(a, t.find_last_not_of(" \t") - a + 1);
 }
 
-std::string maiuscole(std::string t) {
+std::string upper(std::string t) {
   for (char& c : t) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return t;
 }
 
-bool stesso_nome(const std::string& a, const std::string& b) { return maiuscole(pulito(a)) == maiuscole(pulito(b)); }
+bool same_name(const std::string& a, const std::string& b) { return upper(trim(a)) == upper(trim(b)); }
 
-// Whether a document's column, `larghezza` characters wide, shows `atteso`:
+// Whether a document's column, `width` characters wide, shows `expected`:
 // a longer name is cut to the column.
-bool nome_in_colonna(const std::string& letto, const std::string& atteso, size_t larghezza) {
-  return stesso_nome(letto, pulito(atteso).substr(0, larghezza));
+bool name_in_column(const std::string& read, const std::string& expected, size_t width) {
+  return same_name(read, trim(expected).substr(0, width));
 }
 
 // The lines of a text, CR LF, CR or LF ended.
@@ -52,21 +52,21 @@ std::vector<std::string> text_lines(const std::string& t) {
 }
 
 // A field between two "|" of a ruled row, with the column it starts at.
-struct campo {
-  std::string testo;
-  int colonna = 0;  // from 1
+struct field {
+  std::string text;
+  int column = 0;  // from 1
 };
 
-std::vector<campo> fields_of_line(const std::string& line) {
-  std::vector<campo> campi;
-  size_t inizio = 0;
+std::vector<field> fields_of_line(const std::string& line) {
+  std::vector<field> fields;
+  size_t start = 0;
   for (size_t i = 0; i <= line.size(); ++i) {
     if (i == line.size() || line[i] == '|') {
-      campi.push_back({line.substr(inizio, i - inizio), static_cast<int>(inizio) + 1});
-      inizio = i + 1;
+      fields.push_back({line.substr(start, i - start), static_cast<int>(start) + 1});
+      start = i + 1;
     }
   }
-  return campi;
+  return fields;
 }
 
 // A rule: "|", "_" and blanks only, with at least one of each bar.
@@ -76,136 +76,136 @@ bool is_rule(const std::string& r) {
 }
 
 // The rows of a document's table: the lines between the first rule that
-// holds "|" and the last, that have at least `barre` bars.
+// holds "|" and the last, that have at least `bars` bars.
 struct table_row {
   int line = 0;  // from 1
-  std::vector<campo> campi;
+  std::vector<field> fields;
 };
 
-std::vector<table_row> table_rows(const std::string& testo, size_t barre) {
-  const auto lines = text_lines(testo);
-  int prima = -1, ultima = -1;
+std::vector<table_row> table_rows(const std::string& text, size_t bars) {
+  const auto lines = text_lines(text);
+  int first = -1, last = -1;
   for (size_t i = 0; i < lines.size(); ++i) {
     if (!is_rule(lines[i])) continue;
-    if (prima < 0) prima = static_cast<int>(i);
-    ultima = static_cast<int>(i);
+    if (first < 0) first = static_cast<int>(i);
+    last = static_cast<int>(i);
   }
-  std::vector<table_row> tabella;
-  for (int i = prima + 1; i < ultima; ++i) {
+  std::vector<table_row> table;
+  for (int i = first + 1; i < last; ++i) {
     const auto& r = lines[static_cast<size_t>(i)];
-    if (static_cast<size_t>(std::count(r.begin(), r.end(), '|')) < barre) continue;
-    tabella.push_back({i + 1, fields_of_line(r)});
+    if (static_cast<size_t>(std::count(r.begin(), r.end(), '|')) < bars) continue;
+    table.push_back({i + 1, fields_of_line(r)});
   }
-  return tabella;
+  return table;
 }
 
-std::optional<int> numero(const std::string& t) {
-  const std::string p = pulito(t);
+std::optional<int> number(const std::string& t) {
+  const std::string p = trim(t);
   if (p.empty() || p.size() > 9 || p.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
   return std::atoi(p.c_str());
 }
 
 // "46+000", "-0+200" in metres.
-std::optional<int64_t> post_metri(const std::string& t) {
-  std::string p = pulito(t);
-  bool negativo = false;
+std::optional<int64_t> post_metres(const std::string& t) {
+  std::string p = trim(t);
+  bool negative = false;
   if (!p.empty() && p[0] == '-') {
-    negativo = true;
+    negative = true;
     p.erase(0, 1);
   }
-  const size_t piu = p.find('+');
-  if (piu == std::string::npos) return std::nullopt;
-  const auto km = numero(p.substr(0, piu));
-  const auto m = numero(p.substr(piu + 1));
+  const size_t plus = p.find('+');
+  if (plus == std::string::npos) return std::nullopt;
+  const auto km = number(p.substr(0, plus));
+  const auto m = number(p.substr(plus + 1));
   if (!km || !m) return std::nullopt;
-  const int64_t metri = static_cast<int64_t>(*km) * 1000 + *m;
-  return negativo ? -metri : metri;
+  const int64_t metres = static_cast<int64_t>(*km) * 1000 + *m;
+  return negative ? -metres : metres;
 }
 
 // The times of a card row's Orario column, read by where they stand: two
 // times are the arrival and the departure; one alone is an arrival at the
 // left, a departure at the right, a passing time in the middle.
-struct orari {
-  std::string arrivo, partenza, passaggio;
-  bool fermata() const { return !arrivo.empty() || !partenza.empty(); }
-  bool qualcuno() const { return fermata() || !passaggio.empty(); }
+struct card_times {
+  std::string arrival, departure, passing;
+  bool is_stop() const { return !arrival.empty() || !departure.empty(); }
+  bool any() const { return is_stop() || !passing.empty(); }
 };
 
-orari leggi_orari(const std::string& colonna) {
-  struct tempo {
-    std::string testo;
-    size_t dove;
+card_times read_times(const std::string& column) {
+  struct found_time {
+    std::string text;
+    size_t at;
   };
-  std::vector<tempo> tempi;
+  std::vector<found_time> times;
   size_t i = 0;
-  while (i < colonna.size()) {
-    if (!std::isdigit(static_cast<unsigned char>(colonna[i]))) {
+  while (i < column.size()) {
+    if (!std::isdigit(static_cast<unsigned char>(column[i]))) {
       ++i;
       continue;
     }
     const size_t a = i;
-    while (i < colonna.size() && colonna[i] != ' ' && colonna[i] != '\t') ++i;
-    tempi.push_back({colonna.substr(a, i - a), a});
+    while (i < column.size() && column[i] != ' ' && column[i] != '\t') ++i;
+    times.push_back({column.substr(a, i - a), a});
   }
-  orari o;
-  if (tempi.size() >= 2) {
-    o.arrivo = tempi.front().testo;
-    o.partenza = tempi.back().testo;
-  } else if (tempi.size() == 1) {
-    const auto& t = tempi.front();
-    (t.dove < 4 ? o.arrivo : t.dove >= 9 ? o.partenza : o.passaggio) = t.testo;
+  card_times o;
+  if (times.size() >= 2) {
+    o.arrival = times.front().text;
+    o.departure = times.back().text;
+  } else if (times.size() == 1) {
+    const auto& t = times.front();
+    (t.at < 4 ? o.arrival : t.at >= 9 ? o.departure : o.passing) = t.text;
   }
   // A passing time's "+" is the half minute; a stop's times have none.
   return o;
 }
 
-std::string descrivi(const orari& o) {
+std::string describe(const card_times& o) {
   std::string d;
-  if (!o.arrivo.empty()) d += "arrival " + o.arrivo;
-  if (!o.partenza.empty()) d += (d.empty() ? "" : ", ") + std::string("departure ") + o.partenza;
-  if (!o.passaggio.empty()) d += (d.empty() ? "" : ", ") + std::string("passing ") + o.passaggio;
+  if (!o.arrival.empty()) d += "arrival " + o.arrival;
+  if (!o.departure.empty()) d += (d.empty() ? "" : ", ") + std::string("departure ") + o.departure;
+  if (!o.passing.empty()) d += (d.empty() ? "" : ", ") + std::string("passing ") + o.passing;
   return d.empty() ? "no time" : d;
 }
 
-Diagnostic diagnostica(Severity sev, const char* codice, const std::string& file, int line,
-                       int colonna, std::string messaggio) {
+Diagnostic diagnostic(Severity severity, const char* code, const std::string& file, int line,
+                      int column, std::string message) {
   Diagnostic d;
-  d.severity = sev;
-  d.code = codice;
-  d.where = {file, line, colonna};
-  d.message = std::move(messaggio);
+  d.severity = severity;
+  d.code = code;
+  d.where = {file, line, column};
+  d.message = std::move(message);
   return d;
 }
 
 // A row of the card as read.
 struct card_row {
   int line = 0;
-  int velocita = 0;
+  int speed = 0;
   std::optional<int64_t> post;
-  std::string nome;
-  orari tempi;
-  std::vector<campo> campi;
-  std::optional<int32_t> posizione;  // on the route, once known
-  bool usata = false;
+  std::string name;
+  card_times times;
+  std::vector<field> fields;
+  std::optional<int32_t> position;  // on the route, once known
+  bool used = false;
 };
 
-// Where the route first shows `post` at or after `da`. Posts run at one
+// Where the route first shows `post` at or after `from`. Posts run at one
 // metre a metre, up or down, within each chainage zone (and before the first
 // one), so each stretch is solved once instead of searched cell by cell.
-std::optional<int32_t> posizione_del_post(const servizio& sv, int64_t post, int32_t da) {
-  std::vector<int64_t> confini = {0};
+std::optional<int32_t> position_of_post(const service& sv, int64_t post, int32_t from) {
+  std::vector<int64_t> bounds = {0};
   for (const auto& z : sv.km().zone()) {
-    if (z.inizio > 0) confini.push_back(z.inizio);
+    if (z.inizio > 0) bounds.push_back(z.inizio);
   }
-  const int64_t fine_percorso = static_cast<int64_t>(sv.ultima_cella()) * 50 + 50;
-  confini.push_back(fine_percorso);
-  for (size_t k = 0; k + 1 < confini.size(); ++k) {
-    const int64_t a = std::max<int64_t>(confini[k], da);
-    const int64_t b = std::min(confini[k + 1], fine_percorso);
+  const int64_t route_end = static_cast<int64_t>(sv.last_cell()) * 50 + 50;
+  bounds.push_back(route_end);
+  for (size_t k = 0; k + 1 < bounds.size(); ++k) {
+    const int64_t a = std::max<int64_t>(bounds[k], from);
+    const int64_t b = std::min(bounds[k + 1], route_end);
     if (a >= b) continue;
-    const int64_t verso = sv.km().post(a + 1) - sv.km().post(a);
-    if (verso != 1 && verso != -1) continue;
-    const int64_t p = a + (post - sv.km().post(a)) * verso;
+    const int64_t direction = sv.km().post(a + 1) - sv.km().post(a);
+    if (direction != 1 && direction != -1) continue;
+    const int64_t p = a + (post - sv.km().post(a)) * direction;
     if (p >= a - 25 && p < b + 25) return static_cast<int32_t>(std::clamp<int64_t>(p, a, b - 1));
   }
   return std::nullopt;
@@ -213,144 +213,144 @@ std::optional<int32_t> posizione_del_post(const servizio& sv, int64_t post, int3
 
 }  // namespace
 
-Diagnostics verifica_scheda(const servizio& sv, const documento_letto& scheda) {
+Diagnostics check_card(const service& sv, const found_document& card) {
   Diagnostics d;
-  const std::string& file = scheda.percorso;
-  if (!scheda.testo) {
-    d.push_back(diagnostica(Severity::kNote, "card-absent", file, 0, 0,
-                            "no timetable card beside the sources; `documents` writes one"));
+  const std::string& file = card.path;
+  if (!card.text) {
+    d.push_back(diagnostic(Severity::kNote, "card-absent", file, 0, 0,
+                           "no timetable card beside the sources; `documents` writes one"));
     return d;
   }
-  std::vector<card_row> letta;
-  for (auto& r : table_rows(*scheda.testo, 8)) {
-    if (r.campi.size() < 8) continue;
+  std::vector<card_row> rows;
+  for (auto& r : table_rows(*card.text, 8)) {
+    if (r.fields.size() < 8) continue;
     card_row x;
     x.line = r.line;
-    x.velocita = numero(r.campi[1].testo).value_or(0);
-    x.post = post_metri(r.campi[3].testo);
-    x.nome = pulito(r.campi[5].testo);
-    x.tempi = leggi_orari(r.campi[6].testo);
-    x.campi = std::move(r.campi);
-    letta.push_back(std::move(x));
+    x.speed = number(r.fields[1].text).value_or(0);
+    x.post = post_metres(r.fields[3].text);
+    x.name = trim(r.fields[5].text);
+    x.times = read_times(r.fields[6].text);
+    x.fields = std::move(r.fields);
+    rows.push_back(std::move(x));
   }
-  const auto colonna = [](const card_row& r, size_t k) { return r.campi[k].colonna; };
+  const auto column = [](const card_row& r, size_t k) { return r.fields[k].column; };
 
-  const std::vector<riga_generata> attese = righe_scheda(sv);
+  const std::vector<generated_row> expected = card_rows(sv);
   // Stations first, in running order: by name, else by post.
-  size_t cursore = 0;
-  for (const auto& a : attese) {
-    if (a.fermata == nullptr) continue;
-    const fermata_servizio& f = *a.fermata;
-    const int64_t post = sv.post(f.posizione);
-    card_row* trovata = nullptr;
-    for (size_t i = cursore; i < letta.size() && !trovata; ++i) {
-      if (!letta[i].usata && nome_in_colonna(letta[i].nome, f.nome, 28)) trovata = &letta[i];
+  size_t cursor = 0;
+  for (const auto& a : expected) {
+    if (a.station == nullptr) continue;
+    const service_station& f = *a.station;
+    const int64_t post = sv.post(f.position);
+    card_row* found = nullptr;
+    for (size_t i = cursor; i < rows.size() && !found; ++i) {
+      if (!rows[i].used && name_in_column(rows[i].name, f.name, 28)) found = &rows[i];
     }
-    for (size_t i = 0; i < letta.size() && !trovata; ++i) {
-      if (!letta[i].usata && nome_in_colonna(letta[i].nome, f.nome, 28)) trovata = &letta[i];
+    for (size_t i = 0; i < rows.size() && !found; ++i) {
+      if (!rows[i].used && name_in_column(rows[i].name, f.name, 28)) found = &rows[i];
     }
-    if (trovata == nullptr) {
-      for (auto& r : letta) {
-        if (r.usata || r.nome.empty() || !r.post || std::llabs(*r.post - post) > scarto_post) continue;
-        const bool altra = std::any_of(sv.fermate().begin(), sv.fermate().end(), [&](const auto& g) {
-          return nome_in_colonna(r.nome, g.nome, 28);
+    if (found == nullptr) {
+      for (auto& r : rows) {
+        if (r.used || r.name.empty() || !r.post || std::llabs(*r.post - post) > kPostTolerance) continue;
+        const bool other_station = std::any_of(sv.stations().begin(), sv.stations().end(), [&](const auto& g) {
+          return name_in_column(r.name, g.name, 28);
         });
-        if (altra) continue;
-        trovata = &r;
-        d.push_back(diagnostica(Severity::kWarning, "card-name", file, r.line, colonna(r, 5),
-                                "the row at " + testo_post(*r.post) + " names '" + r.nome +
-                                    "'; the service's station there is '" + f.nome + "'"));
+        if (other_station) continue;
+        found = &r;
+        d.push_back(diagnostic(Severity::kWarning, "card-name", file, r.line, column(r, 5),
+                               "the row at " + testo_post(*r.post) + " names '" + r.name +
+                                   "'; the service's station there is '" + f.name + "'"));
         break;
       }
     }
-    if (trovata == nullptr) {
-      d.push_back(diagnostica(Severity::kWarning, "card-missing-station", file, 0, 0,
-                              "station '" + f.nome + "' (" + sv.testo_post(f.posizione) +
-                                  ") has no row on the card"));
+    if (found == nullptr) {
+      d.push_back(diagnostic(Severity::kWarning, "card-missing-station", file, 0, 0,
+                             "station '" + f.name + "' (" + sv.post_text(f.position) +
+                                 ") has no row on the card"));
       continue;
     }
-    card_row& r = *trovata;
-    r.usata = true;
-    r.posizione = f.posizione;
-    cursore = static_cast<size_t>(&r - letta.data()) + 1;
+    card_row& r = *found;
+    r.used = true;
+    r.position = f.position;
+    cursor = static_cast<size_t>(&r - rows.data()) + 1;
     // A station row that also sets the speed may stand where that speed
     // begins, as the first row of a card often does.
-    const auto inizio_velocita = [&]() -> std::optional<int64_t> {
-      if (r.velocita == 0 || sv.velocita(f.posizione) != r.velocita) return std::nullopt;
-      int32_t m = f.posizione;
-      while (m >= 50 && sv.velocita(m - 50) == r.velocita) m -= 50;
+    const auto speed_start = [&]() -> std::optional<int64_t> {
+      if (r.speed == 0 || sv.speed_at(f.position) != r.speed) return std::nullopt;
+      int32_t m = f.position;
+      while (m >= 50 && sv.speed_at(m - 50) == r.speed) m -= 50;
       return sv.post(m);
     }();
-    const bool al_post = r.post && (std::llabs(*r.post - post) <= scarto_post ||
-                                    (inizio_velocita && std::llabs(*r.post - *inizio_velocita) <= scarto_post));
-    if (!al_post) {
-      d.push_back(diagnostica(Severity::kWarning, "card-post", file, r.line, colonna(r, 3),
-                              "'" + f.nome + "' is at post " + sv.testo_post(f.posizione) +
-                                  "; the card says " + pulito(r.campi[3].testo)));
+    const bool at_post = r.post && (std::llabs(*r.post - post) <= kPostTolerance ||
+                                    (speed_start && std::llabs(*r.post - *speed_start) <= kPostTolerance));
+    if (!at_post) {
+      d.push_back(diagnostic(Severity::kWarning, "card-post", file, r.line, column(r, 3),
+                             "'" + f.name + "' is at post " + sv.post_text(f.position) +
+                                 "; the card says " + trim(r.fields[3].text)));
     }
-    orari attesi;
-    switch (f.genere) {
-      case genere_fermata::partenza: attesi.partenza = ore_minuti(f.partenza); break;
-      case genere_fermata::fermata:
-        attesi.arrivo = ore_minuti(f.arrivo);
-        attesi.partenza = ore_minuti(f.partenza);
+    card_times expected_times;
+    switch (f.kind) {
+      case stop_kind::departure: expected_times.departure = ore_minuti(f.departure); break;
+      case stop_kind::stop:
+        expected_times.arrival = ore_minuti(f.arrival);
+        expected_times.departure = ore_minuti(f.departure);
         break;
-      case genere_fermata::arrivo: attesi.arrivo = ore_minuti(f.arrivo); break;
-      case genere_fermata::transito: break;
+      case stop_kind::arrival: expected_times.arrival = ore_minuti(f.arrival); break;
+      case stop_kind::passing: break;
     }
     // A station without a time may show the crew's passing time.
-    const bool diversi = f.con_orario() ? (r.tempi.arrivo != attesi.arrivo ||
-                                           r.tempi.partenza != attesi.partenza ||
-                                           !r.tempi.passaggio.empty())
-                                        : r.tempi.fermata();
-    if (diversi) {
-      d.push_back(diagnostica(Severity::kWarning, "card-time", file, r.line, colonna(r, 6),
-                              "'" + f.nome + "': the card has " + descrivi(r.tempi) +
-                                  "; the service has " + descrivi(attesi)));
+    const bool differ = f.timed() ? (r.times.arrival != expected_times.arrival ||
+                                     r.times.departure != expected_times.departure ||
+                                     !r.times.passing.empty())
+                                  : r.times.is_stop();
+    if (differ) {
+      d.push_back(diagnostic(Severity::kWarning, "card-time", file, r.line, column(r, 6),
+                             "'" + f.name + "': the card has " + describe(r.times) +
+                                 "; the service has " + describe(expected_times)));
     }
   }
 
   // Rows with a time that name no station.
-  for (const auto& r : letta) {
-    if (r.usata || !r.tempi.qualcuno()) continue;
-    const bool fermata = r.tempi.fermata();
-    d.push_back(diagnostica(fermata ? Severity::kWarning : Severity::kNote, "card-extra-station",
-                            file, r.line, colonna(r, 5),
-                            fermata ? "'" + r.nome + "' has a stop time but is no station of the service"
-                                    : "passing time for '" + r.nome +
-                                          "', which is no station of the service"));
+  for (const auto& r : rows) {
+    if (r.used || !r.times.any()) continue;
+    const bool stop = r.times.is_stop();
+    d.push_back(diagnostic(stop ? Severity::kWarning : Severity::kNote, "card-extra-station",
+                           file, r.line, column(r, 5),
+                           stop ? "'" + r.name + "' has a stop time but is no station of the service"
+                                : "passing time for '" + r.name +
+                                      "', which is no station of the service"));
   }
 
   // Every row's place on the route, from its station or else from its post.
-  int32_t dopo = 0;
-  for (auto& r : letta) {
-    if (!r.posizione && r.post) r.posizione = posizione_del_post(sv, *r.post, std::max(0, dopo - 200));
-    if (r.posizione) dopo = *r.posizione;
+  int32_t after = 0;
+  for (auto& r : rows) {
+    if (!r.position && r.post) r.position = position_of_post(sv, *r.post, std::max(0, after - 200));
+    if (r.position) after = *r.position;
   }
-  const auto in_vigore_vicino = [&](int32_t metro, int v) {
-    for (int32_t m = metro - scarto_post; m <= metro + scarto_post; m += 50) {
-      if (sv.velocita(m) == v) return true;
+  const auto in_force_near = [&](int32_t metre, int v) {
+    for (int32_t m = metre - kPostTolerance; m <= metre + kPostTolerance; m += 50) {
+      if (sv.speed_at(m) == v) return true;
     }
     return false;
   };
-  for (const auto& r : letta) {
-    if (r.velocita == 0 || !r.posizione) continue;
-    if (!in_vigore_vicino(*r.posizione, r.velocita)) {
-      d.push_back(diagnostica(Severity::kWarning, "card-speed", file, r.line, colonna(r, 1),
-                              "the card gives " + std::to_string(r.velocita) + " km/h at " +
-                                  pulito(r.campi[3].testo) + "; the limit in force there is " +
-                                  std::to_string(sv.velocita(*r.posizione)) + " km/h"));
+  for (const auto& r : rows) {
+    if (r.speed == 0 || !r.position) continue;
+    if (!in_force_near(*r.position, r.speed)) {
+      d.push_back(diagnostic(Severity::kWarning, "card-speed", file, r.line, column(r, 1),
+                             "the card gives " + std::to_string(r.speed) + " km/h at " +
+                                 trim(r.fields[3].text) + "; the limit in force there is " +
+                                 std::to_string(sv.speed_at(*r.position)) + " km/h"));
     }
   }
-  for (const auto& a : attese) {
-    if (a.velocita == 0) continue;
-    const bool c_e = std::any_of(letta.begin(), letta.end(), [&](const auto& r) {
-      return r.velocita == a.velocita && r.posizione && std::abs(*r.posizione - a.posizione) <= scarto_post;
+  for (const auto& a : expected) {
+    if (a.speed == 0) continue;
+    const bool present = std::any_of(rows.begin(), rows.end(), [&](const auto& r) {
+      return r.speed == a.speed && r.position && std::abs(*r.position - a.position) <= kPostTolerance;
     });
-    if (!c_e) {
-      d.push_back(diagnostica(Severity::kWarning, "card-speed", file, 0, 0,
-                              "the limit becomes " + std::to_string(a.velocita) + " km/h at " +
-                                  sv.testo_post(a.posizione) + "; no row of the card gives it"));
+    if (!present) {
+      d.push_back(diagnostic(Severity::kWarning, "card-speed", file, 0, 0,
+                             "the limit becomes " + std::to_string(a.speed) + " km/h at " +
+                                 sv.post_text(a.position) + "; no row of the card gives it"));
     }
   }
   std::stable_sort(d.begin(), d.end(), [](const Diagnostic& a, const Diagnostic& b) {
@@ -359,81 +359,81 @@ Diagnostics verifica_scheda(const servizio& sv, const documento_letto& scheda) {
   return d;
 }
 
-Diagnostics verifica_rallentamenti(const servizio& sv, const documento_letto& ordine) {
+Diagnostics check_slowdown_order(const service& sv, const found_document& order) {
   Diagnostics d;
-  const std::string& file = ordine.percorso;
-  if (!ordine.testo) {
-    d.push_back(diagnostica(Severity::kNote, "order-absent", file, 0, 0,
-                            "no slow-down order beside the sources; `documents` writes one"));
+  const std::string& file = order.path;
+  if (!order.text) {
+    d.push_back(diagnostic(Severity::kNote, "order-absent", file, 0, 0,
+                           "no slow-down order beside the sources; `documents` writes one"));
     return d;
   }
-  const auto& attesi = sv.rallentamenti();
-  std::vector<bool> trovato(attesi.size(), false);
-  for (const auto& r : table_rows(*ordine.testo, 7)) {
-    if (r.campi.size() < 7 || pulito(r.campi[1].testo).empty()) continue;
-    const auto& c = r.campi;
-    const auto post = post_metri(c[3].testo);
-    const int velocita = numero(c[4].testo).value_or(0);
-    const int lunghezza = numero(c[5].testo).value_or(0);
-    const rallentamento_servizio* uguale = nullptr;
-    for (size_t k = 0; k < attesi.size() && post && !uguale; ++k) {
-      if (!trovato[k] && std::llabs(sv.post(attesi[k].x) - *post) <= scarto_post) {
-        uguale = &attesi[k];
-        trovato[k] = true;
+  const auto& expected_slowdowns = sv.slowdowns();
+  std::vector<bool> matched(expected_slowdowns.size(), false);
+  for (const auto& r : table_rows(*order.text, 7)) {
+    if (r.fields.size() < 7 || trim(r.fields[1].text).empty()) continue;
+    const auto& c = r.fields;
+    const auto post = post_metres(c[3].text);
+    const int speed = number(c[4].text).value_or(0);
+    const int length = number(c[5].text).value_or(0);
+    const service_slowdown* match = nullptr;
+    for (size_t k = 0; k < expected_slowdowns.size() && post && !match; ++k) {
+      if (!matched[k] && std::llabs(sv.post(expected_slowdowns[k].start) - *post) <= kPostTolerance) {
+        match = &expected_slowdowns[k];
+        matched[k] = true;
       }
     }
-    if (uguale == nullptr) {
-      d.push_back(diagnostica(Severity::kWarning, "order-unknown-slowdown", file, r.line, c[3].colonna,
-                              "slow-down " + pulito(c[1].testo) + " at " + pulito(c[3].testo) +
-                                  " is not in the service description"));
+    if (match == nullptr) {
+      d.push_back(diagnostic(Severity::kWarning, "order-unknown-slowdown", file, r.line, c[3].column,
+                             "slow-down " + trim(c[1].text) + " at " + trim(c[3].text) +
+                                 " is not in the service description"));
       continue;
     }
-    if (velocita != uguale->velocita) {
-      d.push_back(diagnostica(Severity::kWarning, "order-speed", file, r.line, c[4].colonna,
-                              "slow-down at " + pulito(c[3].testo) + ": the order gives " +
-                                  pulito(c[4].testo) + " km/h, the service " +
-                                  std::to_string(uguale->velocita) + " km/h"));
+    if (speed != match->speed) {
+      d.push_back(diagnostic(Severity::kWarning, "order-speed", file, r.line, c[4].column,
+                             "slow-down at " + trim(c[3].text) + ": the order gives " +
+                                 trim(c[4].text) + " km/h, the service " +
+                                 std::to_string(match->speed) + " km/h"));
     }
-    if (std::abs(lunghezza - uguale->lunghezza) >= 50) {
-      d.push_back(diagnostica(Severity::kWarning, "order-length", file, r.line, c[5].colonna,
-                              "slow-down at " + pulito(c[3].testo) + ": the order gives " +
-                                  pulito(c[5].testo) + " m, the service " +
-                                  std::to_string(uguale->lunghezza) + " m"));
+    if (std::abs(length - match->length) >= 50) {
+      d.push_back(diagnostic(Severity::kWarning, "order-length", file, r.line, c[5].column,
+                             "slow-down at " + trim(c[3].text) + ": the order gives " +
+                                 trim(c[5].text) + " m, the service " +
+                                 std::to_string(match->length) + " m"));
     }
-    const auto [prima, dopo] = stazioni_attorno(sv, *uguale);
-    const std::string fra =
-        std::string(prima ? prima->nome : "") + "-" + std::string(dopo ? dopo->nome : "");
-    std::string scritto = pulito(c[2].testo);
-    scritto.erase(std::remove(scritto.begin(), scritto.end(), ' '), scritto.end());
-    std::string atteso = fra.substr(0, 28);
-    atteso.erase(std::remove(atteso.begin(), atteso.end(), ' '), atteso.end());
-    if (!stesso_nome(scritto, atteso)) {
-      d.push_back(diagnostica(Severity::kWarning, "order-stations", file, r.line, c[2].colonna,
-                              "slow-down at " + pulito(c[3].testo) + " lies between " + fra +
-                                  "; the order says " + pulito(c[2].testo)));
+    const auto [before, after] = stations_around(sv, *match);
+    const std::string between =
+        std::string(before ? before->name : "") + "-" + std::string(after ? after->name : "");
+    std::string written = trim(c[2].text);
+    written.erase(std::remove(written.begin(), written.end(), ' '), written.end());
+    std::string expected = between.substr(0, 28);
+    expected.erase(std::remove(expected.begin(), expected.end(), ' '), expected.end());
+    if (!same_name(written, expected)) {
+      d.push_back(diagnostic(Severity::kWarning, "order-stations", file, r.line, c[2].column,
+                             "slow-down at " + trim(c[3].text) + " lies between " + between +
+                                 "; the order says " + trim(c[2].text)));
     }
   }
-  for (size_t k = 0; k < attesi.size(); ++k) {
-    if (trovato[k]) continue;
-    d.push_back(diagnostica(Severity::kWarning, "order-missing-slowdown", file, 0, 0,
-                            "the slow-down at " + sv.testo_post(attesi[k].x) + " (" +
-                                std::to_string(attesi[k].velocita) + " km/h, " +
-                                std::to_string(attesi[k].lunghezza) + " m) has no row on the order"));
+  for (size_t k = 0; k < expected_slowdowns.size(); ++k) {
+    if (matched[k]) continue;
+    d.push_back(diagnostic(Severity::kWarning, "order-missing-slowdown", file, 0, 0,
+                           "the slow-down at " + sv.post_text(expected_slowdowns[k].start) + " (" +
+                               std::to_string(expected_slowdowns[k].speed) + " km/h, " +
+                               std::to_string(expected_slowdowns[k].length) + " m) has no row on the order"));
   }
   return d;
 }
 
-Diagnostics verifica_documenti(const stato_compilazione& s, FileSystem& fs,
-                               const std::string& cartella) {
-  const servizio sv(s);
-  const auto leggi = [&](const std::string& nome) {
-    documento_letto l{join_path(cartella, nome), std::nullopt};
-    std::string testo;
-    if (!fs.read(l.percorso, &testo)) l.testo = std::move(testo);
-    return l;
+Diagnostics check_documents(const stato_compilazione& s, FileSystem& fs,
+                            const std::string& folder) {
+  const service sv(s);
+  const auto read = [&](const std::string& name) {
+    found_document doc{join_path(folder, name), std::nullopt};
+    std::string text;
+    if (!fs.read(doc.path, &text)) doc.text = std::move(text);
+    return doc;
   };
-  Diagnostics d = verifica_scheda(sv, leggi(nomi::scheda(s.nome_linea, s.nome_treno)));
-  Diagnostics o = verifica_rallentamenti(sv, leggi(nomi::rallentamenti(s.nome_linea, s.nome_treno)));
+  Diagnostics d = check_card(sv, read(nomi::scheda(s.nome_linea, s.nome_treno)));
+  Diagnostics o = check_slowdown_order(sv, read(nomi::rallentamenti(s.nome_linea, s.nome_treno)));
   d.insert(d.end(), o.begin(), o.end());
   return d;
 }

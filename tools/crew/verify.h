@@ -14,9 +14,9 @@ namespace scenario::crew {
 
 // One document as found beside the sources: its path (for the diagnostics)
 // and its text, or no text when there is no such file.
-struct documento_letto {
-  std::string percorso;
-  std::optional<std::string> testo;
+struct found_document {
+  std::string path;
+  std::optional<std::string> text;
 };
 
 // Every row of the card that disagrees with the scenario:
@@ -35,12 +35,12 @@ struct documento_letto {
 //   order-speed, order-length, order-stations  a row's speed, length or
 //                           station pair differs
 // A missing document is a note (card-absent, order-absent).
-Diagnostics verifica_scheda(const servizio& sv, const documento_letto& scheda);
-Diagnostics verifica_rallentamenti(const servizio& sv, const documento_letto& ordine);
+Diagnostics check_card(const service& sv, const found_document& card);
+Diagnostics check_slowdown_order(const service& sv, const found_document& order);
 
-// Both checks of a compiled scenario's documents in `cartella`, named from
+// Both checks of a compiled scenario's documents in `folder`, named from
 // s.nome_linea and s.nome_treno. For `check`.
-Diagnostics verifica_documenti(const stato_compilazione& s, FileSystem& fs,
-                               const std::string& cartella);
+Diagnostics check_documents(const stato_compilazione& s, FileSystem& fs,
+                            const std::string& folder);
 
 }  // namespace scenario::crew

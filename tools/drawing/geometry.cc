@@ -3,25 +3,25 @@
 #include <algorithm>
 #include <cmath>
 
-namespace scenario::disegno {
+namespace scenario::drawing {
 
-bool disegnabile(const matrice_punti& m, int32_t i) {
+bool drawable(const matrice_punti& m, int32_t i) {
   return i >= 0 && i <= m.ultimo() && m.tipo(i) != tipo_elemento::vuoto &&
          std::isfinite(m.x(i)) && std::isfinite(m.y(i));
 }
 
-piano_girato::piano_girato(const matrice_punti& m, int32_t lunghezza) : m_(&m) {
-  int32_t ultimo = m.ultimo();
-  while (ultimo > 0 && !disegnabile(m, ultimo)) --ultimo;
-  ultimo_ = std::max<int32_t>(ultimo, 0);
-  int32_t primo = 0;
-  while (primo < ultimo_ && !disegnabile(m, primo)) ++primo;
-  vuoto_ = !disegnabile(m, primo);
-  if (vuoto_) return;
-  origine_ = {m.x(primo), m.y(primo)};
-  int32_t fine = std::clamp<int32_t>(lunghezza, primo, ultimo_);
-  while (fine > primo && !disegnabile(m, fine)) --fine;
-  double dx = m.x(fine) - origine_.x, dy = m.y(fine) - origine_.y;
+turned_plan::turned_plan(const matrice_punti& m, int32_t length) : m_(&m) {
+  int32_t last = m.ultimo();
+  while (last > 0 && !drawable(m, last)) --last;
+  last_ = std::max<int32_t>(last, 0);
+  int32_t first = 0;
+  while (first < last_ && !drawable(m, first)) ++first;
+  empty_ = !drawable(m, first);
+  if (empty_) return;
+  origin_ = {m.x(first), m.y(first)};
+  int32_t end = std::clamp<int32_t>(length, first, last_);
+  while (end > first && !drawable(m, end)) --end;
+  double dx = m.x(end) - origin_.x, dy = m.y(end) - origin_.y;
   double n = std::hypot(dx, dy);
   if (n < 1) {
     // A route that ends where it starts (or has no length): keep the way it
@@ -34,28 +34,28 @@ piano_girato::piano_girato(const matrice_punti& m, int32_t lunghezza) : m_(&m) {
   n_ = {-u_.y, u_.x};
 }
 
-punto piano_girato::a(double metro) const {
-  if (vuoto_ || !std::isfinite(metro)) return {};
+point turned_plan::at(double metre) const {
+  if (empty_ || !std::isfinite(metre)) return {};
   const auto& m = *m_;
-  int32_t i = static_cast<int32_t>(std::lround(std::clamp(metro, 0.0, double(ultimo_))));
-  while (i > 0 && !disegnabile(m, i)) --i;
-  if (!disegnabile(m, i)) return {};
-  const double dx = m.x(i) - origine_.x, dy = m.y(i) - origine_.y;
+  int32_t i = static_cast<int32_t>(std::lround(std::clamp(metre, 0.0, double(last_))));
+  while (i > 0 && !drawable(m, i)) --i;
+  if (!drawable(m, i)) return {};
+  const double dx = m.x(i) - origin_.x, dy = m.y(i) - origin_.y;
   return {dx * u_.x + dy * u_.y, dx * n_.x + dy * n_.y};
 }
 
-rettangolo piano_girato::estensione(double da, double a) const {
-  const int32_t i0 = static_cast<int32_t>(std::clamp(std::floor(std::min(da, a)), 0.0, double(ultimo_)));
-  const int32_t i1 = static_cast<int32_t>(std::clamp(std::ceil(std::max(da, a)), 0.0, double(ultimo_)));
-  bool trovato = false;
-  rettangolo r;
-  if (!vuoto_) {
+rect turned_plan::extent(double from, double to) const {
+  const int32_t i0 = static_cast<int32_t>(std::clamp(std::floor(std::min(from, to)), 0.0, double(last_)));
+  const int32_t i1 = static_cast<int32_t>(std::clamp(std::ceil(std::max(from, to)), 0.0, double(last_)));
+  bool found = false;
+  rect r;
+  if (!empty_) {
     for (int32_t i = i0; i <= i1; ++i) {
-      if (!disegnabile(*m_, i)) continue;
-      const punto p = this->a(i);
-      if (!trovato) {
+      if (!drawable(*m_, i)) continue;
+      const point p = at(i);
+      if (!found) {
         r = {p.x, p.y, p.x, p.y};
-        trovato = true;
+        found = true;
       }
       r.x0 = std::min(r.x0, p.x);
       r.x1 = std::max(r.x1, p.x);
@@ -66,4 +66,4 @@ rettangolo piano_girato::estensione(double da, double a) const {
   return r;
 }
 
-}  // namespace scenario::disegno
+}  // namespace scenario::drawing

@@ -11,86 +11,86 @@
 
 #include "drawing/geometry.h"
 
-namespace scenario::disegno {
+namespace scenario::drawing {
 
-// Width on the page of a text in a sans-serif face of size `corpo`, from
+// Width on the page of a text in a sans-serif face of size `size`, from
 // rough advance widths; bold text is about a tenth wider. Errs wide, which
 // keeps labels apart.
-double larghezza_testo(const std::string& t, double corpo, bool grassetto = false);
+double text_width(const std::string& t, double size, bool bold = false);
 
 // A box on the page, possibly turned: centre, unit axis along its width,
 // half width and half height.
-struct scatola {
-  punto c;
+struct box {
+  point c;
   double ux = 1, uy = 0;
   double mw = 0, mh = 0;
 
-  static scatola diritta(double x0, double y0, double x1, double y1) {
+  static box upright(double x0, double y0, double x1, double y1) {
     return {{(x0 + x1) / 2, (y0 + y1) / 2}, 1, 0, (x1 - x0) / 2, (y1 - y0) / 2};
   }
-  bool contiene(punto p, double margine = 0) const;
+  bool contains(point p, double margin = 0) const;
   // Half extent along the unit axis (ax, ay).
-  double raggio(double ax, double ay) const;
+  double half_extent(double ax, double ay) const;
   // Separating axes: two boxes meet unless one of their four axes parts them.
-  bool interseca(const scatola& o) const;
-  double x0() const { return c.x - raggio(1, 0); }
-  double x1() const { return c.x + raggio(1, 0); }
-  double y0() const { return c.y - raggio(0, 1); }
-  double y1() const { return c.y + raggio(0, 1); }
+  bool intersects(const box& o) const;
+  double x0() const { return c.x - half_extent(1, 0); }
+  double x1() const { return c.x + half_extent(1, 0); }
+  double y0() const { return c.y - half_extent(0, 1); }
+  double y1() const { return c.y + half_extent(0, 1); }
 };
 
 // What is already on the page, within the area labels may use.
-class occupazione {
+class occupancy {
  public:
-  explicit occupazione(rettangolo area) : area_(area) {}
+  explicit occupancy(rect area) : area_(area) {}
   // A label: nothing may cover it, and no leader may cross it.
-  void aggiungi(const scatola& r) { rett_.push_back(r); }
+  void add_label(const box& r) { labels_.push_back(r); }
   // A leader: no other leader may cross it.
-  void aggiungi_tratto(punto a, punto b) { tratti_.push_back({a, b}); }
+  void add_leader(point a, point b) { leaders_.push_back({a, b}); }
   // A marker: no label may cover it; a leader may pass over it.
-  void aggiungi_segno(const scatola& r) { segni_.push_back(r); }
+  void add_marker(const box& r) { markers_.push_back(r); }
   // A point of the line or of a leader: no label may cover it.
-  void aggiungi_punto(punto p);
+  void add_point(point p);
 
-  bool incrocia(punto a, punto b) const;
-  bool fuori_dai_rettangoli(const std::vector<punto>& punti) const;
+  bool crosses_leader(point a, point b) const;
+  bool clear_of_labels(const std::vector<point>& points) const;
   // Inside the area, clear of labels, markers and points.
-  bool libero(const scatola& r) const;
-  const std::vector<scatola>& etichette() const { return rett_; }
+  bool is_free(const box& r) const;
+  const std::vector<box>& labels() const { return labels_; }
 
  private:
-  static int cella(double v);
-  static long long chiave(int gx, int gy) { return static_cast<long long>(gx) * 1000003LL + gy; }
-  rettangolo area_;
-  std::vector<scatola> rett_;
-  std::vector<scatola> segni_;
-  std::vector<std::pair<punto, punto>> tratti_;
-  std::map<long long, std::vector<punto>> griglia_;
+  static int grid_cell(double v);
+  static long long key(int gx, int gy) { return static_cast<long long>(gx) * 1000003LL + gy; }
+  rect area_;
+  std::vector<box> labels_;
+  std::vector<box> markers_;
+  std::vector<std::pair<point, point>> leaders_;
+  std::map<long long, std::vector<point>> grid_;
 };
 
-struct etichetta {
-  std::string testo;
-  double corpo = 10;             // text size
-  double distanza_massima = 30;  // farthest from its marker, in pixels
-  bool grassetto = false;
-  bool inclinabile = false;  // may be turned by 45 degrees
-  std::string classe;        // how the page styles it
+struct label {
+  std::string text;
+  double size = 10;           // text size
+  double max_distance = 30;   // farthest from its marker, in pixels
+  bool bold = false;
+  bool may_turn = false;      // may be turned by 45 degrees
+  std::string css_class;      // how the page styles it
 };
 
 // A label placed: its box, the turn of its text (degrees), the start of its
 // baseline and, when it stands off its marker, the leader's two ends.
-struct etichetta_posta {
-  scatola box;
-  double gradi = 0;
-  punto inizio_testo;
-  std::optional<std::pair<punto, punto>> linea_guida;
+struct placed_label {
+  box where;
+  double degrees = 0;
+  point text_start;
+  std::optional<std::pair<point, point>> leader;
 };
 
 // Places `e` for the marker at `p`, whose line runs across the unit normal
-// `n`, and records it in `occ`. With `lontano`, only places farther out than
-// `e.distanza_massima` (up to 300 px) are tried, fanned out to both sides.
+// `n`, and records it in `occ`. With `far`, only places farther out than
+// `e.max_distance` (up to 300 px) are tried, fanned out to both sides.
 // Nothing when no candidate is free.
-std::optional<etichetta_posta> metti_etichetta(occupazione& occ, punto p, punto n,
-                                               const etichetta& e, bool lontano);
+std::optional<placed_label> place_label(occupancy& occ, point p, point n, const label& e,
+                                        bool far);
 
-}  // namespace scenario::disegno
+}  // namespace scenario::drawing

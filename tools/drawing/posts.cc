@@ -3,24 +3,24 @@
 #include <algorithm>
 #include <cmath>
 
-namespace scenario::disegno {
+namespace scenario::drawing {
 
-std::vector<tratto_chilometrico> tratti_chilometrici(const chilometrica& km, int64_t da, int64_t a) {
-  std::vector<tratto_chilometrico> out;
-  if (a <= da) return out;
-  std::vector<int64_t> tagli{da};
+std::vector<post_stretch> post_stretches(const chilometrica& km, int64_t from, int64_t to) {
+  std::vector<post_stretch> out;
+  if (to <= from) return out;
+  std::vector<int64_t> cuts{from};
   for (const auto& z : km.zone()) {
-    if (z.inizio > da && z.inizio < a) tagli.push_back(z.inizio);
+    if (z.inizio > from && z.inizio < to) cuts.push_back(z.inizio);
   }
-  tagli.push_back(a);
-  std::sort(tagli.begin(), tagli.end());
-  tagli.erase(std::unique(tagli.begin(), tagli.end()), tagli.end());
-  for (size_t i = 0; i + 1 < tagli.size(); ++i) {
-    tratto_chilometrico t;
-    t.inizio = tagli[i];
-    t.fine = tagli[i + 1];
-    t.post_inizio = km.post(t.inizio);
-    t.verso = km.post(t.inizio + 1) >= t.post_inizio ? 1 : -1;
+  cuts.push_back(to);
+  std::sort(cuts.begin(), cuts.end());
+  cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+  for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+    post_stretch t;
+    t.start = cuts[i];
+    t.end = cuts[i + 1];
+    t.start_post = km.post(t.start);
+    t.direction = km.post(t.start + 1) >= t.start_post ? 1 : -1;
     out.push_back(t);
   }
   return out;
@@ -28,7 +28,7 @@ std::vector<tratto_chilometrico> tratti_chilometrici(const chilometrica& km, int
 
 namespace {
 
-int64_t divisione_bassa(int64_t a, int64_t b) {
+int64_t floor_div(int64_t a, int64_t b) {
   int64_t q = a / b;
   if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
   return q;
@@ -36,50 +36,50 @@ int64_t divisione_bassa(int64_t a, int64_t b) {
 
 }  // namespace
 
-std::vector<tacca> tacche_asse(const chilometrica& km, int64_t da, int64_t a, double px_per_metro,
-                               double spazio) {
-  std::vector<tacca> out;
-  if (a <= da || !(px_per_metro > 0)) return out;
-  int64_t passo = 500000;
+std::vector<tick> axis_ticks(const chilometrica& km, int64_t from, int64_t to, double px_per_metre,
+                             double spacing) {
+  std::vector<tick> out;
+  if (to <= from || !(px_per_metre > 0)) return out;
+  int64_t step = 500000;
   for (int64_t k : {1, 2, 5, 10, 20, 50, 100, 200, 500}) {
-    if (static_cast<double>(k) * 1000 * px_per_metro >= spazio) {
-      passo = k * 1000;
+    if (static_cast<double>(k) * 1000 * px_per_metre >= spacing) {
+      step = k * 1000;
       break;
     }
   }
-  std::vector<tacca> regolari;
-  for (const auto& t : tratti_chilometrici(km, da, a)) {
-    out.push_back({t.inizio, t.post_inizio, true, testo_post(t.post_inizio)});
-    // Posts reached in this piece: post_inizio + verso·(0 .. lunghezza − 1).
-    const int64_t p0 = t.post_inizio, p1 = t.post_inizio + t.verso * (t.fine - t.inizio - 1);
-    const int64_t basso = std::min(p0, p1), alto = std::max(p0, p1);
-    for (int64_t k = divisione_bassa(basso + passo - 1, passo); k * passo <= alto; ++k) {
-      const int64_t post = k * passo;
-      const int64_t metro = t.inizio + (post - p0) * t.verso;
-      if (metro == t.inizio) continue;
-      regolari.push_back({metro, post, false, testo_post(post)});
+  std::vector<tick> regular;
+  for (const auto& t : post_stretches(km, from, to)) {
+    out.push_back({t.start, t.start_post, true, testo_post(t.start_post)});
+    // Posts reached in this piece: start_post + direction·(0 .. length − 1).
+    const int64_t p0 = t.start_post, p1 = t.start_post + t.direction * (t.end - t.start - 1);
+    const int64_t low = std::min(p0, p1), high = std::max(p0, p1);
+    for (int64_t k = floor_div(low + step - 1, step); k * step <= high; ++k) {
+      const int64_t post = k * step;
+      const int64_t metre = t.start + (post - p0) * t.direction;
+      if (metre == t.start) continue;
+      regular.push_back({metre, post, false, testo_post(post)});
     }
   }
   // A zone start's label too close to the previous one's is left out (its
   // tick stays); regular labels give way to the labels of zone starts.
   for (size_t i = 1; i < out.size(); ++i) {
     for (size_t k = 0; k < i; ++k) {
-      if (!out[k].testo.empty() &&
-          std::abs(static_cast<double>(out[i].metro - out[k].metro)) * px_per_metro < spazio) {
-        out[i].testo.clear();
+      if (!out[k].text.empty() &&
+          std::abs(static_cast<double>(out[i].metre - out[k].metre)) * px_per_metre < spacing) {
+        out[i].text.clear();
       }
     }
   }
-  for (auto& r : regolari) {
+  for (auto& r : regular) {
     for (const auto& z : out) {
-      if (z.testo.empty()) continue;
-      if (std::abs(static_cast<double>(r.metro - z.metro)) * px_per_metro < spazio) r.testo.clear();
+      if (z.text.empty()) continue;
+      if (std::abs(static_cast<double>(r.metre - z.metre)) * px_per_metre < spacing) r.text.clear();
     }
   }
-  out.insert(out.end(), regolari.begin(), regolari.end());
+  out.insert(out.end(), regular.begin(), regular.end());
   std::stable_sort(out.begin(), out.end(),
-                   [](const tacca& x, const tacca& y) { return x.metro < y.metro; });
+                   [](const tick& x, const tick& y) { return x.metre < y.metre; });
   return out;
 }
 
-}  // namespace scenario::disegno
+}  // namespace scenario::drawing

@@ -10,43 +10,44 @@
 #include "drawing/features.h"
 #include "platform/file_system.h"
 
-namespace scenario::disegno {
+namespace scenario::drawing {
 
-struct rifiuto {
-  int stato = 1;  // 1 the files do not fit, 3 a file could not be read
-  std::string messaggio;
+struct refusal {
+  int status = 1;  // 1 the files do not fit, 3 a file could not be read
+  std::string message;
 };
 
-// Reads NAME_TRAIN.sim, NAME_TRAIN.dat and NAME_linea.dat from `cartella`.
+// Reads NAME_TRAIN.sim, NAME_TRAIN.dat and NAME_linea.dat from `folder`.
 // Refuses files that break their layout or describe routes of different
 // lengths; softer misfits (stamps or integrity codes that do not match the
-// names, a route without stations) are added to s->diagnostiche as warnings.
-std::optional<rifiuto> carica_binari(FileSystem& fs, const std::string& cartella,
-                                     const std::string& linea, const std::string& treno,
-                                     scenario_letto* s);
+// names, a route without stations) are added to s->diagnostics as warnings.
+std::optional<refusal> load_binaries(FileSystem& fs, const std::string& folder,
+                                     const std::string& line_name, const std::string& train_name,
+                                     loaded_scenario* s);
 
-// Compiles the two text sources in `cartella` in memory (nothing is written
+// Compiles the two text sources in `folder` in memory (nothing is written
 // to disk). Returns false when the sources are not both there. Otherwise
 // fills *s from the compile (also when it has faults; a compile that never
-// sized a route leaves s->celle empty), its faults as errors in
-// s->diagnostiche, and, in *binari, the three files it would write (empty
+// sized a route leaves s->cells empty), its faults as errors in
+// s->diagnostics, and, in *binaries, the three files it would write (empty
 // when it writes none), in the order .sim, .dat, _linea.dat.
-struct binari_compilati {
-  std::string sim, dat, linea;
+struct compiled_binaries {
+  std::string sim, dat, track_plan;
 };
-bool compila_sorgenti(FileSystem& fs, const std::string& cartella, const std::string& linea,
-                      const std::string& treno, scenario_letto* s, binari_compilati* binari);
+bool compile_sources(FileSystem& fs, const std::string& folder, const std::string& line_name,
+                     const std::string& train_name, loaded_scenario* s, compiled_binaries* binaries);
 
-// Where `cartella` holds the two text sources too, compiles them in memory
+// Where `folder` holds the two text sources too, compiles them in memory
 // and adds what the compile knows to *s, read from the binary files: the
 // compile's faults, which boards are derived, where each object came from;
 // and a warning when the binary files are not those the sources give.
 // Returns whether the sources were there.
-bool aggiungi_dalle_sorgenti(FileSystem& fs, const std::string& cartella, const std::string& linea,
-                             const std::string& treno, scenario_letto* s);
+bool add_from_sources(FileSystem& fs, const std::string& folder, const std::string& line_name,
+                      const std::string& train_name, loaded_scenario* s);
 
 // Warnings for a scenario read from disk: misfits of stamps and codes, no
-// stations. Added to s->diagnostiche.
-void controlla_coerenza(const std::string& linea, const std::string& treno, scenario_letto* s);
+// stations. Added to s->diagnostics.
+void check_consistency(const std::string& line_name, const std::string& train_name,
+                       loaded_scenario* s);
 
-}  // namespace scenario::disegno
+}  // namespace scenario::drawing

@@ -9,25 +9,25 @@
 
 #include "drawing/features.h"
 
-namespace scenario::disegno {
+namespace scenario::drawing {
 
-struct opzioni_svg {
-  std::string titolo;
+struct svg_options {
+  std::string title;
   // The stretch to draw, in route metres; the whole route when not given.
-  std::optional<int64_t> da, a;
+  std::optional<int64_t> from, to;
 };
 
-struct esito_svg {
+struct svg_result {
   std::string svg;
-  int etichette_omesse = 0;       // station, slow-down and board labels that found no room
-  int posti_segnali_elencati = 0;  // signals whose post is listed under the plan
+  int labels_left_out = 0;      // station, slow-down and board labels that found no room
+  int signal_posts_listed = 0;  // signals whose post is listed under the plan
 };
 
-esito_svg disegna_svg(const scenario_letto& s, const opzioni_svg& o);
+svg_result draw_svg(const loaded_scenario& s, const svg_options& o);
 
 // Reads "12.5" as 12,500 m along the route and "12+500" as the first route
 // position whose kilometre post is 12+500; nothing for anything else.
-std::optional<int64_t> leggi_chilometro(const std::string& testo, const chilometrica& km,
-                                        int64_t lunghezza);
+std::optional<int64_t> read_kilometre(const std::string& text, const chilometrica& km,
+                                      int64_t length);
 
-}  // namespace scenario::disegno
+}  // namespace scenario::drawing

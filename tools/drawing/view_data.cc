@@ -7,20 +7,20 @@
 #include "drawing/posts.h"
 #include "tool_support.h"
 
-namespace scenario::tool::pagina_vista {
+namespace scenario::tool::view_page {
 extern const std::string_view page_html;
 extern const std::string_view view_css;
 extern const std::string_view view_js;
-}  // namespace scenario::tool::pagina_vista
+}  // namespace scenario::tool::view_page
 
-namespace scenario::disegno {
+namespace scenario::drawing {
 
 namespace {
 
 using tool::json_string;
 
 // A coordinate in metres with one decimal, without trailing zeros.
-void numero(std::string& out, double v) {
+void append_number(std::string& out, double v) {
   if (!std::isfinite(v)) v = 0;
   char buf[32];
   const long long d = std::llround(v * 10);
@@ -32,94 +32,94 @@ void numero(std::string& out, double v) {
   out += buf;
 }
 
-std::string diagnostica_json(const Diagnostic& d) {
+std::string diagnostic_json(const Diagnostic& d) {
   return "{\"severity\":" + json_string(severity_name(d.severity)) +
          ",\"code\":" + json_string(d.code) + ",\"text\":" + json_string(format_diagnostic(d)) +
          ",\"position\":" + (d.position ? std::to_string(*d.position) : std::string("null")) + "}";
 }
 
-// Replaces every `segnaposto` in `s`.
-void sostituisci(std::string& s, const std::string& segnaposto, std::string_view con) {
-  for (size_t p = s.find(segnaposto); p != std::string::npos; p = s.find(segnaposto, p + con.size())) {
-    s.replace(p, segnaposto.size(), con);
+// Replaces every `placeholder` in `s`.
+void replace_all(std::string& s, const std::string& placeholder, std::string_view with) {
+  for (size_t p = s.find(placeholder); p != std::string::npos; p = s.find(placeholder, p + with.size())) {
+    s.replace(p, placeholder.size(), with);
   }
 }
 
 }  // namespace
 
-std::string dati_vista(const scenario_letto& s, const opzioni_vista& o) {
-  const int32_t lunghezza = s.lunghezza();
-  const chilometrica km(s.tabella);
-  const piano_girato piano(s.piano, lunghezza);
+std::string view_data(const loaded_scenario& s, const view_options& o) {
+  const int32_t length = s.length();
+  const chilometrica km(s.table);
+  const turned_plan plan(s.plan, length);
   std::string j;
   j.reserve(1 << 20);
-  j += "{\"title\":" + json_string(o.titolo);
-  j += ",\"served\":" + std::string(o.servita ? "true" : "false");
-  j += ",\"generation\":" + std::to_string(o.generazione);
-  j += ",\"lastGood\":" + std::string(o.ultima_buona ? "true" : "false");
-  j += ",\"length\":" + std::to_string(lunghezza);
-  j += ",\"planEnd\":" + std::to_string(piano.vuoto() ? 0 : piano.ultimo());
+  j += "{\"title\":" + json_string(o.title);
+  j += ",\"served\":" + std::string(o.served ? "true" : "false");
+  j += ",\"generation\":" + std::to_string(o.generation);
+  j += ",\"lastGood\":" + std::string(o.last_good ? "true" : "false");
+  j += ",\"length\":" + std::to_string(length);
+  j += ",\"planEnd\":" + std::to_string(plan.empty() ? 0 : plan.last());
 
-  // The plan every `passo` metres; the page thins it further by zoom level.
-  const int passo = lunghezza > 200000 ? 10 : 5;
-  j += ",\"plan\":{\"step\":" + std::to_string(passo) + ",\"x\":[";
+  // The plan every `step` metres; the page thins it further by zoom level.
+  const int step = length > 200000 ? 10 : 5;
+  j += ",\"plan\":{\"step\":" + std::to_string(step) + ",\"x\":[";
   std::string ys;
-  const int32_t fine = piano.vuoto() ? -1 : piano.ultimo();
-  for (int32_t m = 0; m <= fine; m += passo) {
-    const punto p = piano.a(m);
+  const int32_t end = plan.empty() ? -1 : plan.last();
+  for (int32_t m = 0; m <= end; m += step) {
+    const point p = plan.at(m);
     if (m) {
       j += ',';
       ys += ',';
     }
-    numero(j, p.x);
-    numero(ys, p.y);
+    append_number(j, p.x);
+    append_number(ys, p.y);
   }
   j += "],\"y\":[" + ys + "]}";
 
   // Profiles, one value per 50 m cell of the route.
-  const size_t n = celle_profilo(s);
+  const size_t n = profile_cells(s);
   std::string v, g, a;
   for (size_t c = 0; c < n; ++c) {
     const char* sep = c ? "," : "";
     // Appended piece by piece: GCC 12 at -O3 takes a text prepended to a
     // temporary string for an overlapping copy.
     v += sep;
-    v += std::to_string(velocita_kmh(s.celle[c]));
+    v += std::to_string(speed_kmh(s.cells[c]));
     g += sep;
-    g += std::to_string(pendenza_per_mille(s.celle[c]));
+    g += std::to_string(gradient_per_mille(s.cells[c]));
     a += sep;
-    a += std::to_string(s.celle[c].aderenza);
+    a += std::to_string(s.cells[c].aderenza);
   }
   j += ",\"profiles\":{\"step\":50,\"speed\":[" + v + "],\"gradient\":[" + g + "],\"adhesion\":[" + a + "]}";
 
   // Kilometre posts as pieces over which they move one metre per metre.
   j += ",\"posts\":[";
-  bool primo = true;
-  for (const auto& t : tratti_chilometrici(km, 0, std::max<int64_t>(lunghezza, 1) + 7000)) {
-    j += primo ? "[" : ",[";
-    j += std::to_string(t.inizio) + "," + std::to_string(t.fine) + "," +
-         std::to_string(t.post_inizio) + "," + std::to_string(t.verso) + "]";
-    primo = false;
+  bool first = true;
+  for (const auto& t : post_stretches(km, 0, std::max<int64_t>(length, 1) + 7000)) {
+    j += first ? "[" : ",[";
+    j += std::to_string(t.start) + "," + std::to_string(t.end) + "," +
+         std::to_string(t.start_post) + "," + std::to_string(t.direction) + "]";
+    first = false;
   }
   j += "]";
 
   j += ",\"objects\":[";
-  primo = true;
-  for (const elemento& x : elementi_percorso(s)) {
-    j += primo ? "{" : ",{";
-    primo = false;
-    j += "\"k\":\"" + std::string(nome_genere(x.tipo)) + "\",\"m\":" + std::to_string(x.metro);
-    if (x.metro_fine != x.metro) j += ",\"e\":" + std::to_string(x.metro_fine);
-    j += ",\"p\":\"" + testo_post(km.post(x.metro)) + "\"";
-    if (!x.nome.empty()) j += ",\"n\":" + json_string(x.nome);
-    if (!x.origine.empty()) j += ",\"o\":" + json_string(x.origine);
-    if (x.derivato) j += ",\"d\":1";
-    if (x.tipo != genere::avvicinamento && x.tipo != genere::preavviso) {
+  first = true;
+  for (const route_object& x : route_objects(s)) {
+    j += first ? "{" : ",{";
+    first = false;
+    j += "\"k\":\"" + std::string(kind_name(x.kind)) + "\",\"m\":" + std::to_string(x.metre);
+    if (x.end_metre != x.metre) j += ",\"e\":" + std::to_string(x.end_metre);
+    j += ",\"p\":\"" + testo_post(km.post(x.metre)) + "\"";
+    if (!x.name.empty()) j += ",\"n\":" + json_string(x.name);
+    if (!x.origin.empty()) j += ",\"o\":" + json_string(x.origin);
+    if (x.derived) j += ",\"d\":1";
+    if (x.kind != object_kind::approach_mark && x.kind != object_kind::advance_mark) {
       j += ",\"v\":[";
-      for (size_t i = 0; i < x.valori.size(); ++i) {
+      for (size_t i = 0; i < x.values.size(); ++i) {
         j += i ? ",[" : "[";
-        j += json_string(x.valori[i].first) + "," +
-             json_string(x.valori[i].second) + "]";
+        j += json_string(x.values[i].first) + "," +
+             json_string(x.values[i].second) + "]";
       }
       j += "]";
     }
@@ -128,12 +128,12 @@ std::string dati_vista(const scenario_letto& s, const opzioni_vista& o) {
   j += "]";
 
   j += ",\"diagnostics\":[";
-  primo = true;
-  for (const Diagnostics* l : {&o.altre_diagnostiche, &s.diagnostiche}) {
+  first = true;
+  for (const Diagnostics* l : {&o.other_diagnostics, &s.diagnostics}) {
     for (const Diagnostic& d : *l) {
-      if (!primo) j += ',';
-      j += diagnostica_json(d);
-      primo = false;
+      if (!first) j += ',';
+      j += diagnostic_json(d);
+      first = false;
     }
   }
   j += "]}";
@@ -151,20 +151,20 @@ std::string dati_vista(const scenario_letto& s, const opzioni_vista& o) {
   return out;
 }
 
-std::string pagina_vista(const std::string& dati_json, const std::string& titolo) {
-  std::string p(tool::pagina_vista::page_html);
-  sostituisci(p, "/*@STYLE@*/", tool::pagina_vista::view_css);
-  sostituisci(p, "@TITLE@", tool::xml_text(titolo));
+std::string view_page_html(const std::string& data_json, const std::string& title) {
+  std::string p(tool::view_page::page_html);
+  replace_all(p, "/*@STYLE@*/", tool::view_page::view_css);
+  replace_all(p, "@TITLE@", tool::xml_text(title));
   // The data, then the script, last: nothing set in is searched again.
   const size_t d = p.find("/*@DATA@*/");
   const size_t s = p.find("/*@SCRIPT@*/");
   if (s == std::string::npos || d == std::string::npos || s < d) return p;
   std::string out = p.substr(0, d);
-  out += dati_json;
+  out += data_json;
   out += p.substr(d + 10, s - d - 10);
-  out += tool::pagina_vista::view_js;
+  out += tool::view_page::view_js;
   out += p.substr(s + 12);
   return out;
 }
 
-}  // namespace scenario::disegno
+}  // namespace scenario::drawing

@@ -7,23 +7,23 @@
 
 #include "drawing/features.h"
 
-namespace scenario::disegno {
+namespace scenario::drawing {
 
-struct opzioni_vista {
-  std::string titolo;
-  bool servita = false;    // the page asks its server for newer data
-  int64_t generazione = 0;  // counts the compiles a server has made
+struct view_options {
+  std::string title;
+  bool served = false;     // the page asks its server for newer data
+  int64_t generation = 0;  // counts the compiles a server has made
   // Diagnostics that belong to the data shown but not to `s` (a server
   // showing the last good route beside a faulty save's faults).
-  Diagnostics altre_diagnostiche;
-  bool ultima_buona = false;  // the route shown is an earlier one than the sources give
+  Diagnostics other_diagnostics;
+  bool last_good = false;  // the route shown is an earlier one than the sources give
 };
 
 // The JSON object, with every '<' written as \u003c so that it can stand
 // inside a script element whatever the scenario's texts hold.
-std::string dati_vista(const scenario_letto& s, const opzioni_vista& o);
+std::string view_data(const loaded_scenario& s, const view_options& o);
 
-// The whole page: `pagina` with its style, script and the data set in.
-std::string pagina_vista(const std::string& dati_json, const std::string& titolo);
+// The whole page: the page's HTML with its style, script and the data set in.
+std::string view_page_html(const std::string& data_json, const std::string& title);
 
-}  // namespace scenario::disegno
+}  // namespace scenario::drawing

@@ -1,6 +1,6 @@
 # Writes OUT, a C++ source that holds each file of INPUTS (separated by "|") as a string named
-# after the file ("page.html" -> pagina_html), in raw string pieces.
-set(text "// Generated from the viewer's page files; do not edit.\n#include <string_view>\n\nnamespace scenario::tool::pagina_vista {\n")
+# after the file ("page.html" -> page_html), in raw string pieces.
+set(text "// Generated from the viewer's page files; do not edit.\n#include <string_view>\n\nnamespace scenario::tool::view_page {\n")
 string(REPLACE "|" ";" INPUTS "${INPUTS}")
 foreach(input ${INPUTS})
   get_filename_component(name ${input} NAME)
@@ -20,5 +20,5 @@ foreach(input ${INPUTS})
   endif()
   set(text "${text};\n")
 endforeach()
-set(text "${text}}  // namespace scenario::tool::pagina_vista\n")
+set(text "${text}}  // namespace scenario::tool::view_page\n")
 file(WRITE ${OUT} "${text}")
