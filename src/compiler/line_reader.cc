@@ -65,6 +65,7 @@ class lettore_linea : lettore_righe {
 
   int32_t indice_pendenza_ = 0;  // next cell to receive a gradient
   int32_t pendenza_in_vigore_ = 0;
+  tracciato piano_{s_.matrice_linea};
 
   SourceLocation dove_generale_;  // the "[generale]" field
   struct voce_fuori_posto {
@@ -262,7 +263,7 @@ bool lettore_linea::tra_le_sezioni() {
   s_.numero_montagne = 0;
   l_.riga_testi = riga_primo_testo;
   if (s_.genera_linea) {
-    l_.piano.inizia();
+    piano_.inizia();
   }
   return true;
 }
@@ -365,7 +366,7 @@ lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
   double k = *tracciato::curvatura(classe);
   if (f.contiene("s")) k = -k;
 
-  if (!l_.piano.dritto_fino(inizio) || !l_.piano.curva_fino(static_cast<int32_t>(ultimo), k)) {
+  if (!piano_.dritto_fino(inizio) || !piano_.curva_fino(static_cast<int32_t>(ultimo), k)) {
     return esito(rifiuta(errori::curva_non_valida, std::nullopt,
                          "the track plan passes point 1000000 at this curve"));
   }
@@ -427,7 +428,7 @@ bool lettore_linea::fine_lettura() {
   const int32_t p = s_.ultima_cella();
   do riempi_pendenza();
   while (indice_pendenza_ < p - 2);
-  if (s_.genera_linea) l_.piano.termina();
+  if (s_.genera_linea) piano_.termina();
   return true;
 }
 

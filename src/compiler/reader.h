@@ -1,7 +1,6 @@
 // The two text readers: the line description, then the service description.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -26,14 +25,9 @@ struct sorgenti {
   bool prosegui_dopo_errori = false;
 };
 
-// A track plan of this many points or more is computed on a second thread
-// while the service description is read (a 1,000 km route has a million).
-inline constexpr int64_t punti_per_un_secondo_filo = int64_t{1} << 17;
-
 // Reads the line description, then the service description, into the model.
 // Faults and warnings are recorded in s.diagnostiche (which also sets
-// numero_errore and posizione_errore). The track plan is complete on return,
-// computed beside the service reading when it has `soglia` points or more.
-void memorizza_dati(stato_compilazione& s, sorgenti& src, int64_t soglia = punti_per_un_secondo_filo);
+// numero_errore and posizione_errore).
+void memorizza_dati(stato_compilazione& s, sorgenti& src);
 
 }  // namespace scenario

@@ -20,7 +20,6 @@
 #include "compiler/fields.h"
 #include "compiler/reader.h"
 #include "compiler/recorders.h"
-#include "compiler/track_plan.h"
 #include "model/model.h"
 
 namespace scenario {
@@ -38,9 +37,6 @@ struct lettura {
   bool treno_chiuso = false;
   // Next free row for a board text; the station rows stay below it.
   int32_t riga_testi = riga_primo_testo;
-  // The track plan's stretches as the line reader takes them, computed
-  // after the line is read (see memorizza_dati).
-  tracciato piano{s.matrice_linea};
 };
 
 // Closes a source the reader is done with, deleting it when the caller asked

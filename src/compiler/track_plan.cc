@@ -35,41 +35,29 @@ void tracciato::inizia() {
   prossimo_ = 2;
 }
 
-bool tracciato::prolunga_fino(int32_t fino, double k, bool curva) {
+template <class Estendi>
+bool tracciato::prolunga_fino(int32_t fino, Estendi estendi) {
   if (prossimo_ > fino) return true;
   // Up to the last point allowed, or one point when already past it.
   const int32_t a = std::min(fino, std::max(prossimo_, ultimo_punto_ammesso));
-  tratti_.push_back({prossimo_, a, k, curva});
+  estendi(prossimo_, a);
   prossimo_ = a + 1;
   return prossimo_ <= ultimo_punto_ammesso;
 }
 
-bool tracciato::dritto_fino(int32_t fino) { return prolunga_fino(fino, 0.0, false); }
-bool tracciato::curva_fino(int32_t fino, double k) { return prolunga_fino(fino, k, true); }
+bool tracciato::dritto_fino(int32_t fino) {
+  return prolunga_fino(fino, [this](int32_t da, int32_t a) { m_.prolunga_dritto(da, a); });
+}
+bool tracciato::curva_fino(int32_t fino, double k) {
+  return prolunga_fino(fino, [this, k](int32_t da, int32_t a) { m_.prolunga(da, a, curva_di{k}); });
+}
 
 void tracciato::termina() {
   const int32_t l = m_.ultimo();
   if (prossimo_ <= l - 2) {
-    tratti_.push_back({prossimo_, l - 2, 0.0, false});
+    m_.prolunga_dritto(prossimo_, l - 2);
     prossimo_ = l - 1;
   }
-}
-
-void tracciato::calcola() {
-  for (const tratto& t : tratti_) {
-    if (t.curva) {
-      m_.prolunga(t.da, t.a, curva_di{t.k});
-    } else {
-      m_.prolunga_dritto(t.da, t.a);
-    }
-  }
-  tratti_.clear();
-}
-
-int64_t tracciato::da_calcolare() const {
-  int64_t n = 0;
-  for (const tratto& t : tratti_) n += int64_t{t.a} - t.da + 1;
-  return n;
 }
 
 }  // namespace scenario

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <vector>
 
 #include "model/model.h"
 
@@ -24,35 +23,21 @@ class tracciato {
 
   // Sets points 0 and 1; the next point computed is 2.
   void inizia();
-  // Takes the points up to `fino`, straight on or turned by k per metre
-  // (its sign gives the side), as the next stretch to compute. Points
-  // already taken are left alone. False once the plan has run past the last
-  // point allowed.
+  // Computes the points up to `fino`, straight on or turned by k per metre
+  // (its sign gives the side). Points already computed are left alone.
+  // False once the plan has run past the last point allowed.
   bool dritto_fino(int32_t fino);
   bool curva_fino(int32_t fino, double k);
   // Straight on up to point L − 2.
   void termina();
 
-  // Computes the stretches taken so far, in order. The reader only takes
-  // them (which needs no point of the plan), so that the computation, the
-  // larger part of reading a long line, can run beside the reading of the
-  // service description.
-  void calcola();
-  // Points taken and not yet computed.
-  int64_t da_calcolare() const;
-
  private:
-  struct tratto {
-    int32_t da;
-    int32_t a;
-    double k;  // change of heading per metre; 0 straight on
-    bool curva;
-  };
-  bool prolunga_fino(int32_t fino, double k, bool curva);
+  // estendi(da, a) computes points da .. a.
+  template <class Estendi>
+  bool prolunga_fino(int32_t fino, Estendi estendi);
 
   matrice_punti& m_;
-  int32_t prossimo_ = 2;  // next point to take
-  std::vector<tratto> tratti_;
+  int32_t prossimo_ = 2;  // next point to compute
 };
 
 }  // namespace scenario

@@ -5,11 +5,9 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <limits>
 #include <sstream>
 #include <string>
 
-#include "compiler/reader.h"
 #include "model/binary_files.h"
 #include "model/coding.h"
 #include "model/file_names.h"
@@ -148,42 +146,6 @@ TEST(LongGeneratedScenario, CompilesCleanWithEveryObjectInPlace) {
     fuori_posto += static_cast<uint8_t>(dat[static_cast<size_t>(o.cella) * layout::dat_cella]) != o.tipo;
   }
   EXPECT_EQ(fuori_posto, 0);
-}
-
-// A long plan is computed on a second thread while the service description
-// is read: the plan and the route must be those of one thread, byte for byte,
-// whether the plan goes to a thread at once or never, and whether the line
-// reader stops early (a fault halfway) or not.
-TEST(LongGeneratedScenario, APlanComputedBesideTheServiceReadingIsTheSame) {
-  const scenario_generato g = genera_percorso_lungo(3, 400);
-  std::string guasta = g.linea;
-  // A row that cannot be read amid the curves: the reading stops there.
-  const size_t curve = guasta.find("[curve]");
-  ASSERT_NE(curve, std::string::npos);
-  const size_t fine_curve = guasta.find('[', curve + 1);
-  guasta.insert(guasta.find("curva", (curve + fine_curve) / 2), "curvad, x\r\n");
-  const std::string* const linee[] = {&g.linea, &guasta};
-  for (const std::string* linea : linee) {
-    std::string piani[2], celle[2];
-    for (int k = 0; k < 2; ++k) {
-      MemoryFileSystem fs;
-      fs.files["d/" + nomi::linea_txt("L")] = *linea;
-      fs.files["d/" + nomi::treno_txt("L", "T")] = g.treno;
-      stato_compilazione s;
-      s.nome_linea = "L";
-      s.nome_treno = "T";
-      s.genera_linea = con_matrice_linea;
-      sorgenti src{fs, "d", false, std::nullopt};
-      memorizza_dati(s, src, k == 0 ? 0 : std::numeric_limits<int64_t>::max());
-      piani[k] = scrivi_matrice_linea(s);
-      celle[k] = scrivi_percorso(s);
-    }
-    // Clean: every point a double (20 bytes a metre); stopped halfway: the
-    // points after the fault stay empty (4 bytes).
-    EXPECT_GT(piani[0].size(), linea == &g.linea ? 19'000'000u : 8'000'000u);
-    EXPECT_TRUE(piani[0] == piani[1]) << (linea == &g.linea ? "clean" : "stopped halfway");
-    EXPECT_TRUE(celle[0] == celle[1]);
-  }
 }
 
 TEST(ScenarioGenerator, SameSeedSameTextOtherSeedOtherText) {
