@@ -362,7 +362,7 @@ lettore_linea::passo lettore_linea::curva(const campo_chiave& f) {
            f.testo(), std::nullopt, {{dove_curva_, "the earlier curve is here"}});
   }
   fine_curva_ = static_cast<int32_t>(ultimo);
-  dove_curva_ = qui_voce();
+  nota_qui(dove_curva_);
   double k = *tracciato::curvatura(classe);
   if (f.contiene("s")) k = -k;
 

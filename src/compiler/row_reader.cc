@@ -330,7 +330,7 @@ void lettore_righe::controlla_ordine(int64_t x, std::optional<int64_t>& preceden
            s_.parola_chiave, std::nullopt, {{dove_prima, "the earlier row is here"}});
   }
   precedente = x;
-  dove_prima = qui_voce();
+  nota_qui(dove_prima);
 }
 
 void lettore_righe::controlla_testo(std::string_view testo, const char* che_cosa) {

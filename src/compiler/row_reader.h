@@ -106,6 +106,13 @@ class lettore_righe {
 
   // The place of the current row, and of the field last read.
   SourceLocation qui_voce() const { return {file_, linea_testo_voce_, colonna_voce_}; }
+  // Notes the current row in `dove`, reusing its copy of the file name (a
+  // row kept as "the earlier row" is noted at every row of its kind).
+  void nota_qui(SourceLocation& dove) const {
+    dove.file = file_;
+    dove.line = linea_testo_voce_;
+    dove.column = colonna_voce_;
+  }
   SourceLocation qui_campo() const { return {file_, campi_.linea_testo(), campi_.colonna()}; }
 
   // The failure handler, charged to the field that failed to read, with

@@ -193,7 +193,7 @@ lettore_treno::passo lettore_treno::velocita() {
     } while (indice_velocita_ < n);
   }
   velocita_corrente_ = v[1];
-  dove_velocita_ = qui_voce();
+  nota_qui(dove_velocita_);
   return passo::avanti;
 }
 
