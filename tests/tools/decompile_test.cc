@@ -158,6 +158,8 @@ const caso_scritto kCasi[] = {
     {"speed boards whose speed does not fit 16 bits", "",
      "abbattimento, 15000, 2147483647\r\nabbattimento, 16000, 32768\r\nabbattimento, 17000, 65536\r\n"},
     {"slow-down within 1500 m of the start", "", "rallentamento, 1500, 30, 200, 1, 1, 30\r\n"},
+    {"slow-downs of negative length, their ends before their starts", "",
+     "rallentamento, 5000, 60, -500, 0, 1, 2\r\nrallentamento, 9000, 40, -3000, 1, 1, 0\r\n"},
     {"station approach mark over a signal's", "",
      "segnale, 3000, 1, 1,1,1, 0, 1, 1,1,1, 0\r\nstazione, 3000, 4, 400, 0, 0, 0, 0,0,0, 0,0,0, 0, 7, 0, 0, A\r\n"},
     {"chainage zones whose lower starts tie", "", "",

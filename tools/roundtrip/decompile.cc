@@ -482,14 +482,20 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
       case 3: {
         riga_rallentamento r;
         const int32_t x0 = pos;
-        int32_t e = c;
-        for (int32_t k = c + 1; k <= P; ++k) {
+        // Its end: the first free end with the same values after it, or
+        // else the nearest before it (a row of negative length puts the
+        // end in front of the start).
+        const auto sua_fine = [&](int32_t k) {
           const cella& y = cella_di(k);
-          if (y.tipo == 2 && y.dato1 == x.dato1 && y.dato3 == x.dato3 && y.dato2 == x.dato2 &&
-              !fini_usate.count(k)) {
-            e = k;
-            break;
-          }
+          return y.tipo == 2 && y.dato1 == x.dato1 && y.dato3 == x.dato3 && y.dato2 == x.dato2 &&
+                 !fini_usate.count(k);
+        };
+        int32_t e = c;
+        for (int32_t k = c + 1; k <= P && e == c; ++k) {
+          if (sua_fine(k)) e = k;
+        }
+        for (int32_t k = c - 1; k >= 0 && e == c; --k) {
+          if (sua_fine(k)) e = k;
         }
         if (e != c) fini_usate.insert(e);
         int32_t f_ta = 0;
