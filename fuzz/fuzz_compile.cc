@@ -63,7 +63,7 @@ std::string verifica_compilazione(const uint8_t* data, size_t size) {
   // sources written back compile to the same bytes (or the decompile names
   // rows that covered one another). It costs three compiles and more, so it
   // is not run on every input.
-  if (esito.stato_uscita == 0 && in.treno && (data[0] & 0x18) == 0x18) {
+  if (esito.exit_status == 0 && in.treno && (data[0] & 0x18) == 0x18) {
     if (std::string v = scenario::roundtrip::verifica_andata_ritorno(in.linea, *in.treno, in.genera_linea);
         !v.empty()) {
       return "decompile round trip: " + v;

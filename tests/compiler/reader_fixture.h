@@ -44,7 +44,7 @@ inline std::string treno(std::initializer_list<std::string> voci = {}) {
 struct lettura_in_memoria {
   MemoryFileSystem fs;
   stato_compilazione s;
-  std::optional<IoError> errore_io;
+  std::optional<IoError> io_error;
 
   bool linea_presente() const { return fs.files.count(kFileLinea) != 0; }
   bool treno_presente() const { return fs.files.count(kFileTreno) != 0; }
@@ -61,9 +61,9 @@ inline std::unique_ptr<lettura_in_memoria> leggi(const std::optional<std::string
   r->s.nome_linea = "L";
   r->s.nome_treno = "T";
   r->s.genera_linea = genera_linea;
-  sorgenti src{r->fs, kCartella, elimina, std::nullopt};
+  Sources src{r->fs, kCartella, elimina, std::nullopt};
   memorizza_dati(r->s, src);
-  r->errore_io = src.errore_io;
+  r->io_error = src.io_error;
   return r;
 }
 

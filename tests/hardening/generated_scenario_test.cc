@@ -25,7 +25,7 @@ namespace {
 
 struct compilato {
   stato_compilazione s;
-  esito_compilazione esito;
+  CompileOutcome esito;
   MemoryFileSystem fs;
 };
 
@@ -34,9 +34,9 @@ void compila(const scenario_generato& g, bool genera_linea, compilato* c) {
   c->s.nome_treno = nome_treno_incorporato;
   c->fs.files[join_path("in", nomi::linea_txt(c->s.nome_linea))] = g.linea;
   c->fs.files[join_path("in", nomi::treno_txt(c->s.nome_linea, c->s.nome_treno))] = g.treno;
-  opzioni_compilazione opzioni;
-  opzioni.cartella_sorgenti = "in";
-  opzioni.cartella_uscita = "out";
+  CompileOptions opzioni;
+  opzioni.source_folder = "in";
+  opzioni.output_folder = "out";
   c->esito = memorizza_percorso(c->s, genera_linea, c->fs, opzioni);
 }
 
@@ -64,14 +64,14 @@ TEST_P(GeneratedScenario, CompilesCleanPlacesEveryObjectAndRepeatsItsBytes) {
 
   compilato a;
   compila(g, genera_linea, &a);
-  ASSERT_FALSE(a.esito.errore_io) << a.esito.errore_io->path;
-  ASSERT_FALSE(a.esito.errore_guardia);
-  ASSERT_FALSE(a.esito.nulla_da_scrivere);
+  ASSERT_FALSE(a.esito.io_error) << a.esito.io_error->path;
+  ASSERT_FALSE(a.esito.guard_error);
+  ASSERT_FALSE(a.esito.nothing_to_write);
   EXPECT_EQ(a.s.numero_errore, 0) << log_guasti(a.s) << "line description:\n"
                                   << g.linea << "\nservice description:\n"
                                   << g.treno;
   EXPECT_EQ(avvisi_inattesi(a.s), 0u) << log_guasti(a.s);
-  EXPECT_EQ(stato_uscita(a.esito, a.s), 0);
+  EXPECT_EQ(exit_status(a.esito, a.s), 0);
 
   const std::string dat =
       a.fs.files.at(join_path("out", nomi::dat(a.s.nome_linea, a.s.nome_treno)));

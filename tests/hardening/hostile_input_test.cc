@@ -114,14 +114,14 @@ misura compila_su_disco(const std::string& linea, const std::string& treno) {
     s.nome_linea = kLinea;
     s.nome_treno = kTreno;
     PosixFileSystem disk;
-    opzioni_compilazione opzioni;
-    opzioni.cartella_sorgenti = dir.path();
-    opzioni.cartella_uscita = dir.path();
+    CompileOptions opzioni;
+    opzioni.source_folder = dir.path();
+    opzioni.output_folder = dir.path();
     const auto esito = memorizza_percorso(s, con_matrice_linea, disk, opzioni);
     m.numero_errore = s.numero_errore;
     for (const auto& g : faults_of(s)) m.guasti.push_back(g.number);
-    m.scritto = !esito.scritti.empty();
-    if (esito.errore_io) m.violazione = "file-system failure: " + esito.errore_io->path;
+    m.scritto = !esito.written.empty();
+    if (esito.io_error) m.violazione = "file-system failure: " + esito.io_error->path;
   }
   m.secondi = std::chrono::duration<double>(std::chrono::steady_clock::now() - inizio).count();
   m.memoria_mb = (picco_kb() - base) / 1024;
@@ -389,7 +389,7 @@ TEST(ValuesAtTheLimits, EveryValueOfEveryRowKindEndsCleanOrWithARecordedFault) {
         const auto in = con_riga(t, riga_con(t, t.valori, i, v), false);
         const auto r = compila_e_verifica(in, false);
         EXPECT_EQ(r.violazione, "") << t.chiave << " value " << i + 1 << " = " << v;
-        EXPECT_TRUE(r.stato_uscita == 0 || r.stato_uscita == 2 || r.stato_uscita == 1)
+        EXPECT_TRUE(r.exit_status == 0 || r.exit_status == 2 || r.exit_status == 1)
             << t.chiave << " value " << i + 1 << " = " << v;
       }
     }

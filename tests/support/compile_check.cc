@@ -19,8 +19,8 @@ namespace scenario::testing {
 
 namespace {
 
-constexpr const char* cartella_sorgenti = "sorgenti";
-constexpr const char* cartella_uscita = "uscita";
+constexpr const char* source_folder = "sorgenti";
+constexpr const char* output_folder = "uscita";
 
 bool finisce_con(const std::string& s, std::string_view coda) {
   return s.size() >= coda.size() && s.compare(s.size() - coda.size(), coda.size(), coda) == 0;
@@ -97,31 +97,31 @@ class memoria_riusata final : public ForwardingFileSystem {
 };
 
 struct compilazione {
-  esito_compilazione esito;
+  CompileOutcome esito;
   stato_compilazione stato;
   memoria_riusata fs;
 };
 
 void compila(const ingresso_compilazione& in, compilazione* c) {
   const std::string linea_txt =
-      join_path(cartella_sorgenti, nomi::linea_txt(nome_linea_incorporata));
+      join_path(source_folder, nomi::linea_txt(nome_linea_incorporata));
   const std::string treno_txt = join_path(
-      cartella_sorgenti, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
+      source_folder, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
   c->fs.files[linea_txt] = in.linea;
   if (in.treno) c->fs.files[treno_txt] = *in.treno;
   c->stato.nome_linea = nome_linea_incorporata;
   c->stato.nome_treno = nome_treno_incorporato;
-  opzioni_compilazione opzioni;
-  opzioni.cartella_sorgenti = cartella_sorgenti;
-  opzioni.cartella_uscita = cartella_uscita;
-  opzioni.elimina_sorgenti = in.elimina;
+  CompileOptions opzioni;
+  opzioni.source_folder = source_folder;
+  opzioni.output_folder = output_folder;
+  opzioni.delete_sources = in.elimina;
   c->esito = memorizza_percorso(c->stato, in.genera_linea, c->fs, opzioni);
 }
 
 // The files of the output folder by name, without copying them.
 std::map<std::string, std::string_view> uscite(const memoria_riusata& fs) {
   std::map<std::string, std::string_view> out;
-  const std::string prefisso = std::string(cartella_uscita) + "/";
+  const std::string prefisso = std::string(output_folder) + "/";
   for (const auto& [path, data] : fs.files) {
     if (path.compare(0, prefisso.size(), prefisso) == 0) out[path.substr(prefisso.size())] = data;
   }
@@ -129,20 +129,20 @@ std::map<std::string, std::string_view> uscite(const memoria_riusata& fs) {
 }
 
 std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
-  const esito_compilazione& e = c.esito;
+  const CompileOutcome& e = c.esito;
   const stato_compilazione& s = c.stato;
-  if (e.errore_io) {
+  if (e.io_error) {
     // Only a source missing from the run's own folder is a failure of the
     // file system here; it stops the run before anything is written.
     const std::string treno_txt = join_path(
-        cartella_sorgenti, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
-    if (!in.elimina || in.treno || e.errore_io->path != treno_txt) {
-      return "file-system failure in memory: " + e.errore_io->path + ": " + e.errore_io->reason;
+        source_folder, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
+    if (!in.elimina || in.treno || e.io_error->path != treno_txt) {
+      return "file-system failure in memory: " + e.io_error->path + ": " + e.io_error->reason;
     }
     if (!uscite(c.fs).empty()) return "a run stopped by a missing source wrote its outputs";
     return {};
   }
-  const int stato = stato_uscita(e, s);
+  const int stato = exit_status(e, s);
   if (stato < 0 || stato > 2) return "exit status " + std::to_string(stato);
 
   for (const auto& g : faults_of(s)) {
@@ -162,9 +162,9 @@ std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
   // The author's sources are never touched; the run's own are always
   // deleted once the line reader has opened them.
   const std::string linea_txt =
-      join_path(cartella_sorgenti, nomi::linea_txt(nome_linea_incorporata));
+      join_path(source_folder, nomi::linea_txt(nome_linea_incorporata));
   const std::string treno_txt = join_path(
-      cartella_sorgenti, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
+      source_folder, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
   auto linea_it = c.fs.files.find(linea_txt);
   auto treno_it = c.fs.files.find(treno_txt);
   if (!in.elimina) {
@@ -180,10 +180,10 @@ std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
   }
 
   const auto out = uscite(c.fs);
-  if (e.errore_guardia || e.nulla_da_scrivere) {
+  if (e.guard_error || e.nothing_to_write) {
     if (!out.empty()) return "a refused compile wrote " + out.begin()->first;
-    if (e.errore_guardia && *e.errore_guardia != 1250 && *e.errore_guardia != 1251) {
-      return "guard error " + std::to_string(*e.errore_guardia);
+    if (e.guard_error && *e.guard_error != 1250 && *e.guard_error != 1251) {
+      return "guard error " + std::to_string(*e.guard_error);
     }
     return {};
   }
@@ -192,7 +192,7 @@ std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
   if (in.genera_linea) attesi.push_back(nomi::linea_dat(nome_linea_incorporata));
   attesi.push_back(nomi::sim(nome_linea_incorporata, nome_treno_incorporato));
   attesi.push_back(nomi::dat(nome_linea_incorporata, nome_treno_incorporato));
-  if (e.scritti != attesi) return "the written list is not the expected set of files";
+  if (e.written != attesi) return "the written list is not the expected set of files";
   if (out.size() != attesi.size()) return "the output folder holds other files";
   for (const auto& nome : attesi) {
     if (!out.count(nome)) return "missing output " + nome;
@@ -251,18 +251,18 @@ std::string componi_ingresso(const ingresso_compilazione& in) {
 std::string verifica_controllo(const ingresso_compilazione& in, const compilazione& prima) {
   if (in.elimina || !in.genera_linea) return {};
   MemoryFileSystem fs;
-  fs.files[join_path(cartella_sorgenti, nomi::linea_txt(nome_linea_incorporata))] = in.linea;
+  fs.files[join_path(source_folder, nomi::linea_txt(nome_linea_incorporata))] = in.linea;
   if (in.treno) {
-    fs.files[join_path(cartella_sorgenti, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato))] =
+    fs.files[join_path(source_folder, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato))] =
         *in.treno;
   }
   const auto file_prima = fs.files;
   stato_compilazione s;
   s.nome_linea = nome_linea_incorporata;
   s.nome_treno = nome_treno_incorporato;
-  const esito_compilazione e = verifica_sorgenti(s, con_matrice_linea, fs, cartella_sorgenti, {});
-  if (e.errore_io) return "a check met a file-system failure in memory: " + e.errore_io->path;
-  if (fs.files != file_prima || !e.scritti.empty()) return "a check changed or wrote files";
+  const CompileOutcome e = check_sources(s, con_matrice_linea, fs, source_folder, {});
+  if (e.io_error) return "a check met a file-system failure in memory: " + e.io_error->path;
+  if (fs.files != file_prima || !e.written.empty()) return "a check changed or wrote files";
   const Diagnostics& compilate = prima.stato.diagnostiche;
   size_t n = compilate.size();
   for (size_t i = 0; i < compilate.size(); ++i) {
@@ -287,7 +287,7 @@ esito_verificato compila_e_verifica(const ingresso_compilazione& in, bool ripeti
   compila(in, &prima);
   r.violazione = verifica(in, prima);
   if (r.violazione.empty()) r.violazione = verifica_controllo(in, prima);
-  r.stato_uscita = stato_uscita(prima.esito, prima.stato);
+  r.exit_status = exit_status(prima.esito, prima.stato);
   r.numero_errore = prima.stato.numero_errore;
   r.guasti = faults_of(prima.stato).size();
   const auto scritte = uscite(prima.fs);

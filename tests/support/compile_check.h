@@ -33,7 +33,7 @@ std::string componi_ingresso(const ingresso_compilazione& in);
 
 struct esito_verificato {
   std::string violazione;  // the first property that failed; empty when all hold
-  int stato_uscita = -1;
+  int exit_status = -1;
   int32_t numero_errore = 0;
   size_t guasti = 0;
 };

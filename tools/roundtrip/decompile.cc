@@ -849,14 +849,14 @@ compilato compila_in_memoria(const std::string& linea, const std::string& serviz
   stato_compilazione s;
   s.nome_linea = nome_linea;
   s.nome_treno = nome_treno;
-  opzioni_compilazione o;
-  o.cartella_sorgenti = "in";
-  o.cartella_uscita = "out";
-  const esito_compilazione e = memorizza_percorso(s, genera_linea, fs, o);
+  CompileOptions o;
+  o.source_folder = "in";
+  o.output_folder = "out";
+  const CompileOutcome e = memorizza_percorso(s, genera_linea, fs, o);
   out.guasti = guasti_di(s);
-  if (e.errore_guardia) out.guasti.push_back("header guard " + std::to_string(*e.errore_guardia));
-  if (e.nulla_da_scrivere) out.guasti.push_back("nothing to write: no route length");
-  if (e.errore_io) out.guasti.push_back(e.errore_io->path + ": " + e.errore_io->reason);
+  if (e.guard_error) out.guasti.push_back("header guard " + std::to_string(*e.guard_error));
+  if (e.nothing_to_write) out.guasti.push_back("nothing to write: no route length");
+  if (e.io_error) out.guasti.push_back(e.io_error->path + ": " + e.io_error->reason);
   const auto trova = [&](const std::string& nome) -> std::optional<std::string> {
     auto it = fs.files.find(join_path("out", nome));
     if (it == fs.files.end()) return std::nullopt;
