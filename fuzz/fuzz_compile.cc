@@ -64,7 +64,7 @@ std::string verifica_compilazione(const uint8_t* data, size_t size) {
   // rows that covered one another). It costs three compiles and more, so it
   // is not run on every input.
   if (esito.exit_status == 0 && in.treno && (data[0] & 0x18) == 0x18) {
-    if (std::string v = scenario::roundtrip::verifica_andata_ritorno(in.linea, *in.treno, in.genera_linea);
+    if (std::string v = scenario::roundtrip::check_round_trip(in.linea, *in.treno, in.genera_linea);
         !v.empty()) {
       return "decompile round trip: " + v;
     }

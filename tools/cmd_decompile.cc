@@ -61,7 +61,7 @@ int cmd_decompile(const args_t& args) {
   const std::string train = o.value("--train");
 
   PosixFileSystem fs;
-  roundtrip::file_binari f;
+  roundtrip::binary_files f;
   for (auto [name, bytes] : {std::pair{nomi::sim(line, train), &f.sim},
                              std::pair{nomi::dat(line, train), &f.dat}}) {
     if (auto e = fs.read(join_path(dir, name), bytes)) {
@@ -79,7 +79,7 @@ int cmd_decompile(const args_t& args) {
     f.linea = std::move(plan);
   }
 
-  const roundtrip::esito_decompilazione r = roundtrip::decompila(f, line, train);
+  const roundtrip::decompile_outcome r = roundtrip::decompile(f, line, train);
   for (const Diagnostic& d : r.diagnostiche) std::cerr << format_diagnostic(d) << '\n';
   if (!r.letto) return 1;
 

@@ -90,12 +90,12 @@ int cmd_diff(const args_t& args) {
 
   PosixFileSystem fs;
   Diagnostics diag;
-  const auto a = roundtrip::carica(fs, o.positionals[0], line, train, &diag);
-  const auto b = roundtrip::carica(fs, o.positionals[1], line_b, train_b, &diag);
+  const auto a = roundtrip::load(fs, o.positionals[0], line, train, &diag);
+  const auto b = roundtrip::load(fs, o.positionals[1], line_b, train_b, &diag);
   for (const Diagnostic& d : diag) std::cerr << format_diagnostic(d) << '\n';
   if (!a || !b) return 2;
 
-  const auto diff = roundtrip::confronta(*a, *b);
+  const auto diff = roundtrip::compare(*a, *b);
   if (o.has("--json")) {
     std::cout << "{\"equal\": " << (diff.empty() ? "true" : "false") << ", \"differences\": [";
     for (size_t i = 0; i < diff.size(); ++i) {

@@ -48,7 +48,7 @@ TEST_P(CompileRegression, HoldsEveryProperty) {
   EXPECT_EQ(compila_e_verifica(in).violazione, "");
   // Sources that compile cleanly also come back through a decompile.
   if (in.treno) {
-    EXPECT_EQ(roundtrip::verifica_andata_ritorno(in.linea, *in.treno, in.genera_linea), "");
+    EXPECT_EQ(roundtrip::check_round_trip(in.linea, *in.treno, in.genera_linea), "");
   }
 }
 

@@ -19,10 +19,10 @@
 namespace scenario::testing {
 namespace {
 
-using roundtrip::compila_in_memoria;
-using roundtrip::decompila;
-using roundtrip::esito_decompilazione;
-using roundtrip::file_binari;
+using roundtrip::compile_in_memory;
+using roundtrip::decompile;
+using roundtrip::decompile_outcome;
+using roundtrip::binary_files;
 
 const std::string kLinea = nome_linea_incorporata;
 const std::string kTreno = nome_treno_incorporato;
@@ -49,16 +49,16 @@ std::string elenca(const Diagnostics& d) {
 // Compiles the sources (which must compile without faults), decompiles the
 // files, and checks that the decompiled sources compile to the same bytes.
 // Returns the decompile for further checks.
-esito_decompilazione andata_e_ritorno(const sorgenti_testo& src, bool piano, const std::string& cosa) {
-  const auto primo = compila_in_memoria(src.linea, src.treno, kLinea, kTreno, piano);
+decompile_outcome andata_e_ritorno(const sorgenti_testo& src, bool piano, const std::string& cosa) {
+  const auto primo = compile_in_memory(src.linea, src.treno, kLinea, kTreno, piano);
   EXPECT_TRUE(primo.scritto) << cosa;
   EXPECT_TRUE(primo.guasti.empty()) << cosa << ": " << (primo.guasti.empty() ? "" : primo.guasti[0]);
   EXPECT_EQ(primo.file.linea.has_value(), piano) << cosa;
-  esito_decompilazione e = decompila(primo.file, kLinea, kTreno);
+  decompile_outcome e = decompile(primo.file, kLinea, kTreno);
   EXPECT_TRUE(e.andata_ritorno) << cosa << "\n" << elenca(e.diagnostiche);
-  // Independently of decompila's own check: the written text compiles to
+  // Independently of decompile's own check: the written text compiles to
   // the very bytes.
-  const auto secondo = compila_in_memoria(e.linea, e.servizio, kLinea, kTreno, piano);
+  const auto secondo = compile_in_memory(e.linea, e.servizio, kLinea, kTreno, piano);
   EXPECT_TRUE(secondo.guasti.empty()) << cosa;
   EXPECT_TRUE(secondo.file.sim == primo.file.sim) << cosa << ": .sim differs";
   EXPECT_TRUE(secondo.file.dat == primo.file.dat) << cosa << ": .dat differs";
@@ -182,7 +182,7 @@ TEST(Decompile, SourcesThatNeedMoreThanThePlainestRowsComeBack) {
 // names what they cannot produce, and does not claim a round trip.
 struct danno {
   const char* nome;
-  void (*applica)(file_binari&);
+  void (*applica)(binary_files&);
   const char* atteso;  // a piece of one warning
 };
 
@@ -193,46 +193,46 @@ void metti_u8(std::string& s, size_t at, uint8_t v) { s[at] = static_cast<char>(
 constexpr size_t kCellaSegnale = 851;
 
 const danno kDanni[] = {
-    {"object code no row places", [](file_binari& f) { metti_u8(f.dat, 602 * layout::dat_cella, 9); },
+    {"object code no row places", [](binary_files& f) { metti_u8(f.dat, 602 * layout::dat_cella, 9); },
      "cell 602 (km 15+900, 30100 m) cannot be produced: tipo 9 in the file, 0 from the sources"},
     {"approach mark of a signal",
-     [](file_binari& f) { metti_u8(f.dat, (kCellaSegnale - 2) * layout::dat_cella + 10, 77); },
+     [](binary_files& f) { metti_u8(f.dat, (kCellaSegnale - 2) * layout::dat_cella + 10, 77); },
      "cell 849"},
     {"integrity code of the table",
-     [](file_binari& f) {
+     [](binary_files& f) {
        // Row 85's orario is the last 4 bytes before row 86 (row 86: 34 + 9 bytes).
        const size_t at = f.sim.size() - (34 + 9) - 4;
        metti_u8(f.sim, at, static_cast<uint8_t>(f.sim[at] + 1));
      },
      "row 85 (line and header row) cannot be produced: orario"},
     {"slow-down end without its start",
-     [](file_binari& f) { metti_u8(f.dat, 602 * layout::dat_cella, 2); },
+     [](binary_files& f) { metti_u8(f.dat, 602 * layout::dat_cella, 2); },
      "cell 602: a slow-down end without a start cannot be produced"},
     {"a point of the track plan",
-     [](file_binari& f) {
+     [](binary_files& f) {
        // Point 5000's first coordinate: tag, then 8 bytes of the double.
        const size_t at = 4 + 4 + 10 * (5000 - 2) + 2 + 3;
        metti_u8(f.linea.value(), at, static_cast<uint8_t>((*f.linea)[at] ^ 0x10));
      },
      "track plan points 5000 .. 5000 cannot be produced"},
     {"a stretch of cells, named once",
-     [](file_binari& f) {
+     [](binary_files& f) {
        for (size_t c = 720; c <= 729; ++c) metti_u8(f.dat, c * layout::dat_cella + layout::dat_tempo, 7);
      },
      "cells 720 .. 729 (km 10+000 .. 9+550, 36000 .. 36450 m) cannot be produced: tempo 7 in the file, 0 from the sources"},
     {"route length against the cells",
-     [](file_binari& f) { f.dat.resize(f.dat.size() - 20 * layout::dat_cella); },
+     [](binary_files& f) { f.dat.resize(f.dat.size() - 20 * layout::dat_cella); },
      "route length 88000 m does not give the route file's 1881 cells"},
 };
 
 TEST(Decompile, DamagedFilesNameWhatCannotBeProducedAndClaimNothing) {
   const sorgenti_testo src = incorporato();
-  const auto buono = compila_in_memoria(src.linea, src.treno, kLinea, kTreno, true);
+  const auto buono = compile_in_memory(src.linea, src.treno, kLinea, kTreno, true);
   ASSERT_TRUE(buono.scritto);
   for (const danno& d : kDanni) {
-    file_binari f = buono.file;
+    binary_files f = buono.file;
     d.applica(f);
-    const auto e = decompila(f, kLinea, kTreno);
+    const auto e = decompile(f, kLinea, kTreno);
     EXPECT_TRUE(e.letto) << d.nome;
     EXPECT_FALSE(e.andata_ritorno) << d.nome;
     EXPECT_FALSE(e.linea.empty()) << d.nome << ": the nearest sources are still written";
@@ -276,24 +276,24 @@ TEST(Decompile, RowsThatCoverEachOtherAreNamedNotWrittenBack) {
     const std::string linea =
         std::string("[generale]\r\nlunghezza percorso, 20000\r\n[liste]\r\n") + k.linea + "[fine]\r\n";
     const std::string servizio = std::string("[generale]\r\nvelocita, 0, 100\r\n") + k.servizio + "[fine]\r\n";
-    const auto c = compila_in_memoria(linea, servizio, kLinea, kTreno, true);
+    const auto c = compile_in_memory(linea, servizio, kLinea, kTreno, true);
     ASSERT_TRUE(c.guasti.empty()) << k.nome << ": " << c.guasti[0];
-    const auto e = decompila(c.file, kLinea, kTreno);
+    const auto e = decompile(c.file, kLinea, kTreno);
     EXPECT_FALSE(e.andata_ritorno) << k.nome;
     bool nominato = false;
     for (const auto& d : e.diagnostiche) {
       nominato = nominato || (d.code == "decompile-unsupported" && d.message.find(k.atteso) != std::string::npos);
     }
     EXPECT_TRUE(nominato) << k.nome << "\n" << elenca(e.diagnostiche);
-    EXPECT_EQ(roundtrip::verifica_andata_ritorno(linea, servizio, true), "") << k.nome;
+    EXPECT_EQ(roundtrip::check_round_trip(linea, servizio, true), "") << k.nome;
   }
 }
 
 TEST(Decompile, FilesThatDoNotFitTheLayoutAreRefusedWithTheOffset) {
   const sorgenti_testo src = incorporato();
-  file_binari f = compila_in_memoria(src.linea, src.treno, kLinea, kTreno, false).file;
+  binary_files f = compile_in_memory(src.linea, src.treno, kLinea, kTreno, false).file;
   f.sim.resize(100);
-  const auto e = decompila(f, kLinea, kTreno);
+  const auto e = decompile(f, kLinea, kTreno);
   EXPECT_FALSE(e.letto);
   EXPECT_FALSE(e.andata_ritorno);
   ASSERT_FALSE(e.diagnostiche.empty());
@@ -303,9 +303,9 @@ TEST(Decompile, FilesThatDoNotFitTheLayoutAreRefusedWithTheOffset) {
 
 TEST(Decompile, PropertyHoldsForCleanSourcesAndIsSilentForFaultyOnes) {
   const sorgenti_testo src = incorporato();
-  EXPECT_EQ(roundtrip::verifica_andata_ritorno(src.linea, src.treno, true), "");
+  EXPECT_EQ(roundtrip::check_round_trip(src.linea, src.treno, true), "");
   // A compile with faults makes no claim either way.
-  EXPECT_EQ(roundtrip::verifica_andata_ritorno("[generale]\r\n", src.treno, true), "");
+  EXPECT_EQ(roundtrip::check_round_trip("[generale]\r\n", src.treno, true), "");
 }
 
 // The command: files on disk, status, messages, and the written sources

@@ -80,17 +80,17 @@ TEST(Compare, EachSingleEditGivesTheOneLineThatNamesIt) {
   MemoryFileSystem fs;
   write_sources(fs, "a", nullptr);
   Diagnostics diag;
-  const auto a = roundtrip::carica(fs, "a", kLine, kTrain, &diag);
+  const auto a = roundtrip::load(fs, "a", kLine, kTrain, &diag);
   ASSERT_TRUE(a);
-  EXPECT_TRUE(roundtrip::confronta(*a, *a).empty());
+  EXPECT_TRUE(roundtrip::compare(*a, *a).empty());
   for (const source_edit& m : kEdits) {
     const std::string folder = std::string("b") + m.expected;
     write_sources(fs, folder, &m);
-    const auto b = roundtrip::carica(fs, folder, kLine, kTrain, &diag);
+    const auto b = roundtrip::load(fs, folder, kLine, kTrain, &diag);
     ASSERT_TRUE(b) << m.expected;
     EXPECT_TRUE(diag.empty()) << m.expected << ": " << (diag.empty() ? "" : diag[0].message);
     diag.clear();
-    const auto d = roundtrip::confronta(*a, *b);
+    const auto d = roundtrip::compare(*a, *b);
     ASSERT_EQ(d.size(), 1u) << m.expected << [&] {
       std::string all;
       for (const auto& x : d) all += "\n  " + x.kind + ": " + x.testo;
@@ -108,8 +108,8 @@ TEST(Compare, StationTimesAndMovesReadAsAnAuthorSaysThem) {
                               "", ""};
   write_sources(fs, "b", &before);
   Diagnostics diag;
-  const auto d = roundtrip::confronta(*roundtrip::carica(fs, "a", kLine, kTrain, &diag),
-                                      *roundtrip::carica(fs, "b", kLine, kTrain, &diag));
+  const auto d = roundtrip::compare(*roundtrip::load(fs, "a", kLine, kTrain, &diag),
+                                    *roundtrip::load(fs, "b", kLine, kTrain, &diag));
   ASSERT_EQ(d.size(), 1u);
   EXPECT_EQ(d[0].testo, "station FONTANIVA: time 7:14:00 → 7:11:00, 3 min earlier");
   EXPECT_EQ(d[0].posizione, 25000);
@@ -121,8 +121,8 @@ TEST(Compare, LongerRouteNamesItsLengthAndTheNewStretchOfEachProfile) {
   const source_edit longer = {true, "lunghezza percorso,    88000", "lunghezza percorso,    89000", "", ""};
   write_sources(fs, "b", &longer);
   Diagnostics diag;
-  const auto d = roundtrip::confronta(*roundtrip::carica(fs, "a", kLine, kTrain, &diag),
-                                      *roundtrip::carica(fs, "b", kLine, kTrain, &diag));
+  const auto d = roundtrip::compare(*roundtrip::load(fs, "a", kLine, kTrain, &diag),
+                                    *roundtrip::load(fs, "b", kLine, kTrain, &diag));
   std::vector<std::string> lines;
   for (const auto& x : d) lines.push_back(x.kind + ": " + x.testo);
   // The cells the readers leave unfilled at the end hold no value, so the

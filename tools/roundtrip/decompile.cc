@@ -205,9 +205,9 @@ struct scrittura {
 
 // --- Decoding -----------------------------------------------------------------
 
-std::optional<scenario_decodificato> decodifica(const file_binari& f, const std::string& nome_linea,
-                                                const std::string& nome_treno, Diagnostics* diag) {
-  scenario_decodificato d;
+std::optional<decoded_scenario> decode(const binary_files& f, const std::string& nome_linea,
+                                       const std::string& nome_treno, Diagnostics* diag) {
+  decoded_scenario d;
   bool ok = true;
   if (auto e = leggi_tabella_sim(f.sim, &d.tabella)) {
     diag->push_back(errore_diag("decompile-unreadable", nomi::sim(nome_linea, nome_treno),
@@ -238,9 +238,9 @@ std::optional<scenario_decodificato> decodifica(const file_binari& f, const std:
 
 // --- Rows from the model --------------------------------------------------------
 
-sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string& nome_linea,
-                               const std::string& nome_treno, Diagnostics* diag) {
-  sorgenti_scenario s;
+source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_linea,
+                         const std::string& nome_treno, Diagnostics* diag) {
+  source_rows s;
   const std::string file_sim = nomi::sim(nome_linea, nome_treno);
   const std::string file_dat = nomi::dat(nome_linea, nome_treno);
   const auto& t = d.tabella;
@@ -515,7 +515,7 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
         break;
       }
       case 12:
-        // Boards of 180 are told apart from the derivation's in decompila.
+        // Boards of 180 are told apart from the derivation's in decompile.
         // The cell keeps the row's speed in 16 bits, so a board of 0 km/h
         // or less comes from a speed of 32,768 to 65,536 (a row's speed of
         // 0 or less places a board without a speed instead).
@@ -757,7 +757,7 @@ std::string campo_testo(const std::string& t) {
 
 }  // namespace
 
-std::string testo_linea(const sorgenti_scenario& s) {
+std::string line_description_text(const source_rows& s) {
   std::string out;
   riga(out, "[generale]");
   riga(out, "lunghezza percorso" + numeri({s.lunghezza}));
@@ -796,7 +796,7 @@ std::string testo_linea(const sorgenti_scenario& s) {
   return out;
 }
 
-std::string testo_servizio(const sorgenti_scenario& s) {
+std::string service_description_text(const source_rows& s) {
   std::string out;
   riga(out, "[generale]");
   if (s.vetture != 0) riga(out, "numero vetture" + numeri({s.vetture}));
@@ -839,10 +839,10 @@ std::string testo_servizio(const sorgenti_scenario& s) {
 
 // --- Compiling in memory ----------------------------------------------------------
 
-compilato compila_in_memoria(const std::string& linea, const std::string& servizio,
-                             const std::string& nome_linea, const std::string& nome_treno,
-                             bool genera_linea) {
-  compilato out;
+compiled compile_in_memory(const std::string& linea, const std::string& servizio,
+                           const std::string& nome_linea, const std::string& nome_treno,
+                           bool genera_linea) {
+  compiled out;
   MemoryFileSystem fs;
   fs.files[join_path("in", nomi::linea_txt(nome_linea))] = linea;
   fs.files[join_path("in", nomi::treno_txt(nome_linea, nome_treno))] = servizio;
@@ -896,14 +896,14 @@ const char* nome_ruolo(int r) {
 class campi_diversi {
  public:
   template <class T>
-  void confronta(const char* nome, const T& u, const T& v) {
+  void compare(const char* nome, const T& u, const T& v) {
     if (u == v) return;
     std::ostringstream o;
     o << +u << " in the file, " << +v << " from the sources";
     aggiungi(std::string(nome) + " " + o.str());
   }
-  void aggiungi(const std::string& differenza) {
-    testo_ += (testo_.empty() ? "" : ", ") + differenza;
+  void aggiungi(const std::string& difference) {
+    testo_ += (testo_.empty() ? "" : ", ") + difference;
   }
   const std::string& testo() const { return testo_; }
 
@@ -918,24 +918,24 @@ void confronta_tabelle(const std::array<record_sim, righe_tabella_sim>& a,
     const record_sim& x = a[static_cast<size_t>(r)];
     const record_sim& y = b[static_cast<size_t>(r)];
     campi_diversi diversi;
-    diversi.confronta("tipo", x.tipo, y.tipo);
-    diversi.confronta("inizio", x.inizio, y.inizio);
-    diversi.confronta("fine", x.fine, y.fine);
-    diversi.confronta("progressiva", x.progressiva, y.progressiva);
-    diversi.confronta("b1", x.b1, y.b1);
+    diversi.compare("tipo", x.tipo, y.tipo);
+    diversi.compare("inizio", x.inizio, y.inizio);
+    diversi.compare("fine", x.fine, y.fine);
+    diversi.compare("progressiva", x.progressiva, y.progressiva);
+    diversi.compare("b1", x.b1, y.b1);
     if (x.testo != y.testo) {
       diversi.aggiungi("testo \"" + x.testo + "\" in the file, \"" + y.testo + "\" from the sources");
     }
-    diversi.confronta("i1", x.i1, y.i1);
-    diversi.confronta("i2", x.i2, y.i2);
-    diversi.confronta("i3", x.i3, y.i3);
-    diversi.confronta("i4", x.i4, y.i4);
-    diversi.confronta("i5", x.i5, y.i5);
-    diversi.confronta("b2", x.b2, y.b2);
-    diversi.confronta("b3", x.b3, y.b3);
-    diversi.confronta("b4", x.b4, y.b4);
-    diversi.confronta("b5", x.b5, y.b5);
-    diversi.confronta("orario", x.orario, y.orario);
+    diversi.compare("i1", x.i1, y.i1);
+    diversi.compare("i2", x.i2, y.i2);
+    diversi.compare("i3", x.i3, y.i3);
+    diversi.compare("i4", x.i4, y.i4);
+    diversi.compare("i5", x.i5, y.i5);
+    diversi.compare("b2", x.b2, y.b2);
+    diversi.compare("b3", x.b3, y.b3);
+    diversi.compare("b4", x.b4, y.b4);
+    diversi.compare("b5", x.b5, y.b5);
+    diversi.compare("orario", x.orario, y.orario);
     if (!diversi.testo().empty()) {
       diag->push_back(avviso("decompile-mismatch", file,
                              "row " + std::to_string(r) + " (" + nome_ruolo(r) +
@@ -978,17 +978,17 @@ void confronta_celle(const std::vector<cella>& a, const std::vector<cella>& b,
     const cella& x = a[c];
     const cella& y = b[c];
     campi_diversi diversi;
-    diversi.confronta("tipo", x.tipo, y.tipo);
-    diversi.confronta("dato1", x.dato1, y.dato1);
-    diversi.confronta("dato2", x.dato2, y.dato2);
-    diversi.confronta("dato3", x.dato3, y.dato3);
-    diversi.confronta("dato4", x.dato4, y.dato4);
-    diversi.confronta("tempo", x.tempo, y.tempo);
-    diversi.confronta("avvicinamento", x.avvicinamento, y.avvicinamento);
-    diversi.confronta("galleria", x.galleria, y.galleria);
-    diversi.confronta("velocita", x.velocita, y.velocita);
-    diversi.confronta("pendenza", x.pendenza, y.pendenza);
-    diversi.confronta("aderenza", x.aderenza, y.aderenza);
+    diversi.compare("tipo", x.tipo, y.tipo);
+    diversi.compare("dato1", x.dato1, y.dato1);
+    diversi.compare("dato2", x.dato2, y.dato2);
+    diversi.compare("dato3", x.dato3, y.dato3);
+    diversi.compare("dato4", x.dato4, y.dato4);
+    diversi.compare("tempo", x.tempo, y.tempo);
+    diversi.compare("avvicinamento", x.avvicinamento, y.avvicinamento);
+    diversi.compare("galleria", x.galleria, y.galleria);
+    diversi.compare("velocita", x.velocita, y.velocita);
+    diversi.compare("pendenza", x.pendenza, y.pendenza);
+    diversi.compare("aderenza", x.aderenza, y.aderenza);
     const std::string& campi = diversi.testo();
     if (campi == tratto && !campi.empty()) continue;
     if (c > 0) chiudi(c - 1);
@@ -1035,10 +1035,10 @@ void confronta_matrici(const std::string& a, const std::string& b, const std::st
 
 }  // namespace
 
-esito_decompilazione decompila(const file_binari& f, const std::string& nome_linea,
-                               const std::string& nome_treno) {
-  esito_decompilazione out;
-  const auto d = decodifica(f, nome_linea, nome_treno, &out.diagnostiche);
+decompile_outcome decompile(const binary_files& f, const std::string& nome_linea,
+                            const std::string& nome_treno) {
+  decompile_outcome out;
+  const auto d = decode(f, nome_linea, nome_treno, &out.diagnostiche);
   if (!d) return out;
   out.letto = true;
   const std::string file_linea = nomi::linea_dat(nome_linea);
@@ -1050,15 +1050,16 @@ esito_decompilazione decompila(const file_binari& f, const std::string& nome_lin
         "no track plan: the curves cannot be recovered and none is written; the sources give "
         "back the scenario table and the route file when compiled without a track plan"));
   }
-  out.sorgenti = ricostruisci(*d, nome_linea, nome_treno, &out.diagnostiche);
-  sorgenti_scenario& s = out.sorgenti;
+  out.sorgenti = rebuild_rows(*d, nome_linea, nome_treno, &out.diagnostiche);
+  source_rows& s = out.sorgenti;
   const bool genera = d->matrice.has_value();
 
   // The derivation's boards of 180 are not rows. Compile without them, then
   // write as rows only the boards of 180 that the compile did not put back.
-  compilato c;
+  compiled c;
   for (int giro = 0; giro < 8; ++giro) {
-    c = compila_in_memoria(testo_linea(s), testo_servizio(s), nome_linea, nome_treno, genera);
+    c = compile_in_memory(line_description_text(s), service_description_text(s), nome_linea, nome_treno,
+                          genera);
     if (!c.scritto) break;
     std::vector<cella> rifatte;
     if (leggi_percorso(c.file.dat, &rifatte)) break;
@@ -1078,8 +1079,8 @@ esito_decompilazione decompila(const file_binari& f, const std::string& nome_lin
     std::sort(s.abbattimenti.begin(), s.abbattimenti.end(),
               [](const auto& a, const auto& b) { return a.posizione < b.posizione; });
   }
-  out.linea = testo_linea(s);
-  out.servizio = testo_servizio(s);
+  out.linea = line_description_text(s);
+  out.servizio = service_description_text(s);
 
   // The claim is only made on the bytes.
   for (const std::string& g : c.guasti) {
@@ -1115,13 +1116,13 @@ esito_decompilazione decompila(const file_binari& f, const std::string& nome_lin
   return out;
 }
 
-std::string verifica_andata_ritorno(const std::string& linea, const std::string& servizio,
-                                    bool genera_linea) {
+std::string check_round_trip(const std::string& linea, const std::string& servizio,
+                             bool genera_linea) {
   const std::string nome_linea = "Andata";
   const std::string nome_treno = "Ritorno";
-  const compilato primo = compila_in_memoria(linea, servizio, nome_linea, nome_treno, genera_linea);
+  const compiled primo = compile_in_memory(linea, servizio, nome_linea, nome_treno, genera_linea);
   if (!primo.scritto || !primo.guasti.empty()) return {};
-  const esito_decompilazione e = decompila(primo.file, nome_linea, nome_treno);
+  const decompile_outcome e = decompile(primo.file, nome_linea, nome_treno);
   if (e.andata_ritorno) return {};
   // Rows that cover one another are named as such and not written back.
   for (const Diagnostic& d : e.diagnostiche) {

@@ -33,7 +33,7 @@ class raccolta {
 
   void aggiungi(const char* kind, std::optional<int32_t> posizione, std::string testo,
                 bool solo_b = false) {
-    differenza d;
+    difference d;
     d.kind = kind;
     d.posizione = posizione;
     if (posizione) d.post = post(*posizione, solo_b);
@@ -41,7 +41,7 @@ class raccolta {
     out.push_back(std::move(d));
   }
 
-  std::vector<differenza> out;
+  std::vector<difference> out;
 
  private:
   const chilometrica& a_;
@@ -174,10 +174,10 @@ std::string curva_testo(const riga_curva& c) {
 
 }  // namespace
 
-std::optional<scenario_confrontato> carica(FileSystem& fs, const std::string& cartella,
-                                           const std::string& nome_linea,
-                                           const std::string& nome_treno, Diagnostics* diag) {
-  scenario_confrontato out;
+std::optional<compared_scenario> load(FileSystem& fs, const std::string& cartella,
+                                      const std::string& nome_linea, const std::string& nome_treno,
+                                      Diagnostics* diag) {
+  compared_scenario out;
   std::string sim, dat, piano;
   const auto e_sim = fs.read(join_path(cartella, nomi::sim(nome_linea, nome_treno)), &sim);
   const auto e_dat = fs.read(join_path(cartella, nomi::dat(nome_linea, nome_treno)), &dat);
@@ -214,7 +214,7 @@ std::optional<scenario_confrontato> carica(FileSystem& fs, const std::string& ca
         return std::nullopt;
       }
     }
-    compilato c = compila_in_memoria(linea, servizio, nome_linea, nome_treno, true);
+    compiled c = compile_in_memory(linea, servizio, nome_linea, nome_treno, true);
     for (const std::string& g : c.guasti) {
       Diagnostic d;
       d.severity = Severity::kWarning;
@@ -230,7 +230,7 @@ std::optional<scenario_confrontato> carica(FileSystem& fs, const std::string& ca
     out.file = std::move(c.file);
   }
   Diagnostics interne;
-  auto dec = decodifica(out.file, nome_linea, nome_treno, &interne);
+  auto dec = decode(out.file, nome_linea, nome_treno, &interne);
   if (!dec) {
     diag->insert(diag->end(), interne.begin(), interne.end());
     return std::nullopt;
@@ -238,15 +238,15 @@ std::optional<scenario_confrontato> carica(FileSystem& fs, const std::string& ca
   out.decodificato = std::move(*dec);
   // The rows as decompiling finds them; its own warnings about bytes that no
   // row gives do not stop a comparison.
-  out.sorgenti = decompila(out.file, nome_linea, nome_treno).sorgenti;
+  out.sorgenti = decompile(out.file, nome_linea, nome_treno).sorgenti;
   return out;
 }
 
-std::vector<differenza> confronta(const scenario_confrontato& a, const scenario_confrontato& b) {
+std::vector<difference> compare(const compared_scenario& a, const compared_scenario& b) {
   const chilometrica ka(a.decodificato.tabella), kb(b.decodificato.tabella);
   raccolta r(ka, kb);
-  const sorgenti_scenario& x = a.sorgenti;
-  const sorgenti_scenario& y = b.sorgenti;
+  const source_rows& x = a.sorgenti;
+  const source_rows& y = b.sorgenti;
   const auto& ta = a.decodificato.tabella;
   const auto& tb = b.decodificato.tabella;
 
@@ -400,7 +400,7 @@ std::vector<differenza> confronta(const scenario_confrontato& a, const scenario_
     }
     if (x.ripetizione_inizio != y.ripetizione_inizio || x.ripetizione_fine != y.ripetizione_fine ||
         x.ripetizione_codici != y.ripetizione_codici) {
-      auto rip = [](const sorgenti_scenario& s) {
+      auto rip = [](const source_rows& s) {
         return s.ripetizione_fine == 0 ? std::string("none")
                                        : n(s.ripetizione_inizio) + " to " + n(s.ripetizione_fine) + " m, " +
                                              n(s.ripetizione_codici) + " codes";
@@ -453,7 +453,7 @@ std::vector<differenza> confronta(const scenario_confrontato& a, const scenario_
   }
 
   // Grouped by kind, in the order of `kinds`, then along the route.
-  std::stable_sort(r.out.begin(), r.out.end(), [](const differenza& p, const differenza& q) {
+  std::stable_sort(r.out.begin(), r.out.end(), [](const difference& p, const difference& q) {
     auto indice = [](const std::string& kind) {
       for (size_t i = 0; i < std::size(kinds); ++i) {
         if (kind == kinds[i]) return i;
