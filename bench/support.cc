@@ -48,15 +48,15 @@ generated_sources make_scenario(int km) {
   const int rows = km * 2;
   // The seed only varies the positions; every size gets the same one.
   constexpr uint64_t seed = 20240607;
-  testing::scenario_generato g;
+  testing::RandomScenario g;
   if (length == 1'000'000) {
-    g = testing::genera_percorso_lungo(seed, rows);
+    g = testing::generate_long_route(seed, rows);
   } else {
-    testing::opzioni_generatore o;
+    testing::GeneratorOptions o;
     o.lunghezza = length;
     o.righe = rows;
-    o.varia_forma = false;
-    g = testing::genera_scenario(seed, o);
+    o.vary_form = false;
+    g = testing::generate_scenario(seed, o);
   }
   return generated_sources{std::move(g.linea), std::move(g.treno), g.lunghezza, rows};
 }

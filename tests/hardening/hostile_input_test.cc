@@ -96,7 +96,7 @@ struct misura {
   int32_t numero_errore = 0;
   std::vector<int32_t> guasti;
   bool scritto = false;
-  std::string violazione;
+  std::string violation;
 };
 
 // Compiles the two texts from a real folder, as an author's compile does,
@@ -121,20 +121,20 @@ misura compila_su_disco(const std::string& linea, const std::string& treno) {
     m.numero_errore = s.numero_errore;
     for (const auto& g : faults_of(s)) m.guasti.push_back(g.number);
     m.scritto = !esito.written.empty();
-    if (esito.io_error) m.violazione = "file-system failure: " + esito.io_error->path;
+    if (esito.io_error) m.violation = "file-system failure: " + esito.io_error->path;
   }
   m.secondi = std::chrono::duration<double>(std::chrono::steady_clock::now() - inizio).count();
   m.memoria_mb = (picco_kb() - base) / 1024;
-  if (m.violazione.empty() && m.scritto) {
-    m.violazione = verifica_sim(read_file(dir.file(nomi::sim(kLinea, kTreno))), kLinea, kTreno);
+  if (m.violation.empty() && m.scritto) {
+    m.violation = check_sim(read_file(dir.file(nomi::sim(kLinea, kTreno))), kLinea, kTreno);
   }
-  if (m.violazione.empty() && m.scritto) {
+  if (m.violation.empty() && m.scritto) {
     size_t celle = 0;
-    m.violazione = verifica_dat(read_file(dir.file(nomi::dat(kLinea, kTreno))), &celle);
+    m.violation = check_dat(read_file(dir.file(nomi::dat(kLinea, kTreno))), &celle);
   }
-  if (m.violazione.empty() && m.scritto) {
+  if (m.violation.empty() && m.scritto) {
     size_t punti = 0;
-    m.violazione = verifica_linea_dat(read_file(dir.file(nomi::linea_dat(kLinea))), &punti);
+    m.violation = check_linea_dat(read_file(dir.file(nomi::linea_dat(kLinea))), &punti);
   }
   return m;
 }
@@ -167,7 +167,7 @@ TEST_P(LargeInput, EndsCleanOrWithARecordedFaultInBoundedTimeAndMemory) {
               m.memoria_mb);
   for (int32_t g : m.guasti) std::printf(" %d", g);
   std::printf("\n");
-  EXPECT_EQ(m.violazione, "");
+  EXPECT_EQ(m.violation, "");
   if (c.guasto_atteso == 0) {
     EXPECT_TRUE(m.guasti.empty()) << "first fault " << m.guasti.front();
   } else {
@@ -361,8 +361,8 @@ std::string riga_con(const tipo_riga& t, int valori, int posizione, const std::s
   return out + "\r\n";
 }
 
-ingresso_compilazione con_riga(const tipo_riga& t, const std::string& riga, bool in_fondo) {
-  ingresso_compilazione in;
+CompileInput con_riga(const tipo_riga& t, const std::string& riga, bool in_fondo) {
+  CompileInput in;
   in.genera_linea = true;
   if (t.di_linea) {
     in.linea = t.generale ? linea_base(riga) : linea_base({}, riga);
@@ -387,8 +387,8 @@ TEST(ValuesAtTheLimits, EveryValueOfEveryRowKindEndsCleanOrWithARecordedFault) {
     for (int i = 0; i < t.valori; ++i) {
       for (const char* v : limiti) {
         const auto in = con_riga(t, riga_con(t, t.valori, i, v), false);
-        const auto r = compila_e_verifica(in, false);
-        EXPECT_EQ(r.violazione, "") << t.chiave << " value " << i + 1 << " = " << v;
+        const auto r = compile_and_check(in, false);
+        EXPECT_EQ(r.violation, "") << t.chiave << " value " << i + 1 << " = " << v;
         EXPECT_TRUE(r.exit_status == 0 || r.exit_status == 2 || r.exit_status == 1)
             << t.chiave << " value " << i + 1 << " = " << v;
       }
@@ -403,8 +403,8 @@ TEST(MissingOrExtraFields, EveryRowKindEndsCleanOrWithARecordedFault) {
     // past the end is error 25.
     {
       const auto in = con_riga(t, riga_con(t, t.valori - 1, -1, ""), true);
-      const auto r = compila_e_verifica(in, false);
-      EXPECT_EQ(r.violazione, "");
+      const auto r = compile_and_check(in, false);
+      EXPECT_EQ(r.violation, "");
       // A keyword alone on the last line is never acted on.
       if (t.valori > 1) {
         EXPECT_NE(r.numero_errore, 0) << "a row cut short by the end of the file went unnoticed";
@@ -414,29 +414,29 @@ TEST(MissingOrExtraFields, EveryRowKindEndsCleanOrWithARecordedFault) {
     // value, which is a fault when it is a number field.
     {
       const auto in = con_riga(t, riga_con(t, t.valori - 1, -1, ""), false);
-      const auto r = compila_e_verifica(in, false);
-      EXPECT_EQ(r.violazione, "");
+      const auto r = compile_and_check(in, false);
+      EXPECT_EQ(r.violation, "");
     }
     // One value too many: it is read as the next keyword field.
     {
       const auto in = con_riga(t, riga_con(t, t.valori + 1, -1, ""), false);
-      const auto r = compila_e_verifica(in, false);
-      EXPECT_EQ(r.violazione, "");
+      const auto r = compile_and_check(in, false);
+      EXPECT_EQ(r.violation, "");
     }
     // No value at all.
     {
       const auto in = con_riga(t, std::string(t.chiave) + "\r\n", false);
-      EXPECT_EQ(compila_e_verifica(in, false).violazione, "");
+      EXPECT_EQ(compile_and_check(in, false).violation, "");
     }
   }
 }
 
 TEST(ScenarioBase, CompilesClean) {
-  ingresso_compilazione in;
+  CompileInput in;
   in.linea = linea_base();
   in.treno = treno_base();
-  const auto r = compila_e_verifica(in);
-  EXPECT_EQ(r.violazione, "");
+  const auto r = compile_and_check(in);
+  EXPECT_EQ(r.violation, "");
   EXPECT_EQ(r.numero_errore, 0);
   EXPECT_EQ(r.guasti, 0u);
 }

@@ -102,7 +102,7 @@ struct compilazione {
   memoria_riusata fs;
 };
 
-void compila(const ingresso_compilazione& in, compilazione* c) {
+void compila(const CompileInput& in, compilazione* c) {
   const std::string linea_txt =
       join_path(source_folder, nomi::linea_txt(nome_linea_incorporata));
   const std::string treno_txt = join_path(
@@ -114,7 +114,7 @@ void compila(const ingresso_compilazione& in, compilazione* c) {
   CompileOptions opzioni;
   opzioni.source_folder = source_folder;
   opzioni.output_folder = output_folder;
-  opzioni.delete_sources = in.elimina;
+  opzioni.delete_sources = in.delete_sources;
   c->esito = memorizza_percorso(c->stato, in.genera_linea, c->fs, opzioni);
 }
 
@@ -128,7 +128,7 @@ std::map<std::string, std::string_view> uscite(const memoria_riusata& fs) {
   return out;
 }
 
-std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
+std::string verifica(const CompileInput& in, const compilazione& c) {
   const CompileOutcome& e = c.esito;
   const stato_compilazione& s = c.stato;
   if (e.io_error) {
@@ -136,7 +136,7 @@ std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
     // file system here; it stops the run before anything is written.
     const std::string treno_txt = join_path(
         source_folder, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
-    if (!in.elimina || in.treno || e.io_error->path != treno_txt) {
+    if (!in.delete_sources || in.treno || e.io_error->path != treno_txt) {
       return "file-system failure in memory: " + e.io_error->path + ": " + e.io_error->reason;
     }
     if (!uscite(c.fs).empty()) return "a run stopped by a missing source wrote its outputs";
@@ -167,7 +167,7 @@ std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
       source_folder, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
   auto linea_it = c.fs.files.find(linea_txt);
   auto treno_it = c.fs.files.find(treno_txt);
-  if (!in.elimina) {
+  if (!in.delete_sources) {
     if (linea_it == c.fs.files.end() || linea_it->second != in.linea) {
       return "the line description was changed or deleted";
     }
@@ -198,16 +198,16 @@ std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
     if (!out.count(nome)) return "missing output " + nome;
   }
 
-  if (auto v = verifica_sim(out.at(attesi[attesi.size() - 2]), nome_linea_incorporata,
-                            nome_treno_incorporato);
+  if (auto v = check_sim(out.at(attesi[attesi.size() - 2]), nome_linea_incorporata,
+                         nome_treno_incorporato);
       !v.empty()) {
     return v;
   }
   size_t celle = 0;
-  if (auto v = verifica_dat(out.at(attesi.back()), &celle); !v.empty()) return v;
+  if (auto v = check_dat(out.at(attesi.back()), &celle); !v.empty()) return v;
   if (in.genera_linea) {
     size_t punti = 0;
-    if (auto v = verifica_linea_dat(out.at(attesi.front()), &punti); !v.empty()) return v;
+    if (auto v = check_linea_dat(out.at(attesi.front()), &punti); !v.empty()) return v;
     // Both arrays are sized from the same route length: P = near(L / 50).
     const double ultimo_punto = static_cast<double>(punti) - 1;
     if (celle != static_cast<size_t>(near(ultimo_punto / 50.0)) + 1) {
@@ -220,12 +220,12 @@ std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
 
 }  // namespace
 
-ingresso_compilazione dividi_ingresso(std::string_view dati) {
-  ingresso_compilazione in;
+CompileInput split_input(std::string_view dati) {
+  CompileInput in;
   if (dati.empty()) return in;
   const auto flag = static_cast<uint8_t>(dati[0]);
   in.genera_linea = (flag & 1) != 0;
-  in.elimina = (flag & 2) != 0;
+  in.delete_sources = (flag & 2) != 0;
   dati.remove_prefix(1);
   const size_t nul = dati.find('\0');
   in.linea = std::string(dati.substr(0, nul));
@@ -233,9 +233,9 @@ ingresso_compilazione dividi_ingresso(std::string_view dati) {
   return in;
 }
 
-std::string componi_ingresso(const ingresso_compilazione& in) {
+std::string join_input(const CompileInput& in) {
   std::string out;
-  out.push_back(static_cast<char>((in.genera_linea ? 1 : 0) | (in.elimina ? 2 : 0)));
+  out.push_back(static_cast<char>((in.genera_linea ? 1 : 0) | (in.delete_sources ? 2 : 0)));
   out += in.linea;
   if (in.treno) {
     out.push_back('\0');
@@ -248,8 +248,8 @@ std::string componi_ingresso(const ingresso_compilazione& in) {
 // agrees with the compile up to the compile's first error: the same
 // diagnostics in the same order, that error included (the two read alike
 // until then).
-std::string verifica_controllo(const ingresso_compilazione& in, const compilazione& prima) {
-  if (in.elimina || !in.genera_linea) return {};
+std::string verifica_controllo(const CompileInput& in, const compilazione& prima) {
+  if (in.delete_sources || !in.genera_linea) return {};
   MemoryFileSystem fs;
   fs.files[join_path(source_folder, nomi::linea_txt(nome_linea_incorporata))] = in.linea;
   if (in.treno) {
@@ -281,24 +281,24 @@ std::string verifica_controllo(const ingresso_compilazione& in, const compilazio
   return {};
 }
 
-esito_verificato compila_e_verifica(const ingresso_compilazione& in, bool ripeti) {
-  esito_verificato r;
+CheckResult compile_and_check(const CompileInput& in, bool ripeti) {
+  CheckResult r;
   compilazione prima;
   compila(in, &prima);
-  r.violazione = verifica(in, prima);
-  if (r.violazione.empty()) r.violazione = verifica_controllo(in, prima);
+  r.violation = verifica(in, prima);
+  if (r.violation.empty()) r.violation = verifica_controllo(in, prima);
   r.exit_status = exit_status(prima.esito, prima.stato);
   r.numero_errore = prima.stato.numero_errore;
   r.guasti = faults_of(prima.stato).size();
   const auto scritte = uscite(prima.fs);
-  if (r.violazione.empty() && ripeti) {
+  if (r.violation.empty() && ripeti) {
     compilazione seconda;
     compila(in, &seconda);
     if (uscite(seconda.fs) != scritte) {
-      r.violazione = "a second compile of the same input wrote other bytes";
+      r.violation = "a second compile of the same input wrote other bytes";
     } else if (faults_of(seconda.stato).size() != r.guasti ||
                seconda.stato.numero_errore != r.numero_errore) {
-      r.violazione = "a second compile of the same input logged other faults";
+      r.violation = "a second compile of the same input logged other faults";
     }
   }
   return r;
@@ -323,7 +323,7 @@ const char* const parole[] = {"[generale]", "lunghezza", "percorso", "progressiv
 
 }  // namespace
 
-std::string verifica_campi(std::string_view dati) {
+std::string check_fields(std::string_view dati) {
   if (dati.empty()) return {};
   uint32_t schema = static_cast<uint8_t>(dati[0]) * 0x01010101u;
   const std::string testo(dati.substr(1));
@@ -374,8 +374,8 @@ std::string verifica_campi(std::string_view dati) {
   return {};
 }
 
-std::string verifica_sim(std::string_view sim, const std::string& nome_linea,
-                         const std::string& nome_treno) {
+std::string check_sim(std::string_view sim, const std::string& nome_linea,
+                      const std::string& nome_treno) {
   size_t pos = 0;
   for (int riga = 0; riga < righe_tabella_sim; ++riga) {
     if (sim.size() - pos < layout::sim_riga_vuota) {
@@ -400,7 +400,7 @@ std::string verifica_sim(std::string_view sim, const std::string& nome_linea,
   return {};
 }
 
-std::string verifica_dat(std::string_view dat, size_t* celle) {
+std::string check_dat(std::string_view dat, size_t* celle) {
   if (dat.size() % layout::dat_cella != 0) return ".dat: not a whole number of cells";
   *celle = dat.size() / layout::dat_cella;
   // The shortest route (length 0) still has L = 7000 and cells 0 .. 140.
@@ -411,7 +411,7 @@ std::string verifica_dat(std::string_view dat, size_t* celle) {
   return {};
 }
 
-std::string verifica_linea_dat(std::string_view linea, size_t* punti) {
+std::string check_linea_dat(std::string_view linea, size_t* punti) {
   size_t pos = 0;
   size_t elementi = 0;
   while (pos < linea.size()) {

@@ -112,7 +112,7 @@ TEST(Decompile, WithoutTrackPlanSaysCurvesAreLostAndRoundTripsTheOtherFiles) {
 class DecompileGenerated : public ::testing::TestWithParam<uint64_t> {};
 
 TEST_P(DecompileGenerated, CompileDecompileCompileGivesTheSameBytes) {
-  const scenario_generato g = genera_scenario(GetParam());
+  const RandomScenario g = generate_scenario(GetParam());
   for (bool piano : {true, false}) {
     andata_e_ritorno({g.linea, g.treno}, piano,
                      "seed " + std::to_string(GetParam()) + (piano ? " with" : " without") + " plan");
@@ -122,7 +122,7 @@ TEST_P(DecompileGenerated, CompileDecompileCompileGivesTheSameBytes) {
 INSTANTIATE_TEST_SUITE_P(Seeds, DecompileGenerated, ::testing::Range<uint64_t>(1, 161));
 
 TEST(DecompileGenerated, LongestRouteRoundTrips) {
-  const scenario_generato g = genera_percorso_lungo(1);
+  const RandomScenario g = generate_long_route(1);
   ASSERT_EQ(g.lunghezza, 1'000'000);
   for (bool piano : {true, false}) andata_e_ritorno({g.linea, g.treno}, piano, "1,000,000 m");
 }
