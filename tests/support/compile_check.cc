@@ -22,7 +22,7 @@ namespace {
 constexpr const char* source_folder = "sorgenti";
 constexpr const char* output_folder = "uscita";
 
-bool finisce_con(const std::string& s, std::string_view coda) {
+bool ends_with(const std::string& s, std::string_view coda) {
   return s.size() >= coda.size() && s.compare(s.size() - coda.size(), coda.size(), coda) == 0;
 }
 
@@ -31,78 +31,78 @@ bool finisce_con(const std::string& s, std::string_view coda) {
 // in a spare list for the next file written. A fuzz target compiles hundreds
 // of inputs a second, and a fresh buffer for every output (the track plan is
 // 140 kB and more) cost a mapping and its page faults under the sanitizers.
-class memoria_riusata final : public ForwardingFileSystem {
+class ReusingMemoryFileSystem final : public ForwardingFileSystem {
  public:
-  memoria_riusata() : ForwardingFileSystem(memoria_) {}
-  memoria_riusata(const memoria_riusata&) = delete;
-  memoria_riusata& operator=(const memoria_riusata&) = delete;
-  ~memoria_riusata() override {
-    for (auto& [path, data] : files) riponi(std::move(data));
+  ReusingMemoryFileSystem() : ForwardingFileSystem(memory_) {}
+  ReusingMemoryFileSystem(const ReusingMemoryFileSystem&) = delete;
+  ReusingMemoryFileSystem& operator=(const ReusingMemoryFileSystem&) = delete;
+  ~ReusingMemoryFileSystem() override {
+    for (auto& [path, data] : files) keep_spare(std::move(data));
   }
 
   std::optional<IoError> write(const std::string& path, std::string_view data) override {
     auto [it, nuovo] = files.try_emplace(path);
-    if (nuovo) it->second = prendi(data.size());
+    if (nuovo) it->second = take_spare(data.size());
     it->second.assign(data);
     return std::nullopt;
   }
   std::optional<IoError> rename(const std::string& from, const std::string& to) override {
-    if (from != to && files.count(from)) ricicla(to);
+    if (from != to && files.count(from)) recycle(to);
     return ForwardingFileSystem::rename(from, to);
   }
   std::optional<IoError> remove(const std::string& path) override {
-    ricicla(path);
+    recycle(path);
     return ForwardingFileSystem::remove(path);
   }
 
  private:
-  MemoryFileSystem memoria_;
+  MemoryFileSystem memory_;
 
  public:
-  std::map<std::string, std::string>& files = memoria_.files;
+  std::map<std::string, std::string>& files = memory_.files;
 
  private:
   // Only buffers worth keeping, and a few of them: a compile holds at most
   // a set of three outputs, their temporaries and the older files kept aside.
-  static constexpr size_t minimo_riserva = 4096;
-  static constexpr size_t massimo_riserva = 16;
-  static std::vector<std::string>& riserva() {
+  static constexpr size_t min_spare_size = 4096;
+  static constexpr size_t max_spares = 16;
+  static std::vector<std::string>& spares() {
     static std::vector<std::string> r;
     return r;
   }
   // The smallest spare buffer that holds `size` bytes, else the largest.
-  static std::string prendi(size_t size) {
-    auto& r = riserva();
+  static std::string take_spare(size_t size) {
+    auto& r = spares();
     if (r.empty()) return {};
-    auto scelto = r.begin();
+    auto chosen = r.begin();
     for (auto it = r.begin(); it != r.end(); ++it) {
-      const bool basta = it->capacity() >= size;
-      const bool basta_scelto = scelto->capacity() >= size;
-      if (basta ? !basta_scelto || it->capacity() < scelto->capacity()
-                : !basta_scelto && it->capacity() > scelto->capacity()) {
-        scelto = it;
+      const bool fits = it->capacity() >= size;
+      const bool chosen_fits = chosen->capacity() >= size;
+      if (fits ? !chosen_fits || it->capacity() < chosen->capacity()
+                : !chosen_fits && it->capacity() > chosen->capacity()) {
+        chosen = it;
       }
     }
-    std::string s = std::move(*scelto);
-    r.erase(scelto);
+    std::string s = std::move(*chosen);
+    r.erase(chosen);
     return s;
   }
-  static void riponi(std::string&& s) {
-    auto& r = riserva();
-    if (s.capacity() >= minimo_riserva && r.size() < massimo_riserva) r.push_back(std::move(s));
+  static void keep_spare(std::string&& s) {
+    auto& r = spares();
+    if (s.capacity() >= min_spare_size && r.size() < max_spares) r.push_back(std::move(s));
   }
-  void ricicla(const std::string& path) {
-    if (auto it = files.find(path); it != files.end()) riponi(std::move(it->second));
+  void recycle(const std::string& path) {
+    if (auto it = files.find(path); it != files.end()) keep_spare(std::move(it->second));
   }
 };
 
-struct compilazione {
-  CompileOutcome esito;
+struct CompileRun {
+  CompileOutcome outcome;
   stato_compilazione stato;
-  memoria_riusata fs;
+  ReusingMemoryFileSystem fs;
 };
 
-void compila(const CompileInput& in, compilazione* c) {
+void run_compile(const CompileInput& in, CompileRun* c) {
   const std::string linea_txt =
       join_path(source_folder, nomi::linea_txt(nome_linea_incorporata));
   const std::string treno_txt = join_path(
@@ -111,15 +111,15 @@ void compila(const CompileInput& in, compilazione* c) {
   if (in.treno) c->fs.files[treno_txt] = *in.treno;
   c->stato.nome_linea = nome_linea_incorporata;
   c->stato.nome_treno = nome_treno_incorporato;
-  CompileOptions opzioni;
-  opzioni.source_folder = source_folder;
-  opzioni.output_folder = output_folder;
-  opzioni.delete_sources = in.delete_sources;
-  c->esito = memorizza_percorso(c->stato, in.genera_linea, c->fs, opzioni);
+  CompileOptions options;
+  options.source_folder = source_folder;
+  options.output_folder = output_folder;
+  options.delete_sources = in.delete_sources;
+  c->outcome = memorizza_percorso(c->stato, in.genera_linea, c->fs, options);
 }
 
 // The files of the output folder by name, without copying them.
-std::map<std::string, std::string_view> uscite(const memoria_riusata& fs) {
+std::map<std::string, std::string_view> output_files(const ReusingMemoryFileSystem& fs) {
   std::map<std::string, std::string_view> out;
   const std::string prefisso = std::string(output_folder) + "/";
   for (const auto& [path, data] : fs.files) {
@@ -128,8 +128,8 @@ std::map<std::string, std::string_view> uscite(const memoria_riusata& fs) {
   return out;
 }
 
-std::string verifica(const CompileInput& in, const compilazione& c) {
-  const CompileOutcome& e = c.esito;
+std::string check_run(const CompileInput& in, const CompileRun& c) {
+  const CompileOutcome& e = c.outcome;
   const stato_compilazione& s = c.stato;
   if (e.io_error) {
     // Only a source missing from the run's own folder is a failure of the
@@ -139,11 +139,11 @@ std::string verifica(const CompileInput& in, const compilazione& c) {
     if (!in.delete_sources || in.treno || e.io_error->path != treno_txt) {
       return "file-system failure in memory: " + e.io_error->path + ": " + e.io_error->reason;
     }
-    if (!uscite(c.fs).empty()) return "a run stopped by a missing source wrote its outputs";
+    if (!output_files(c.fs).empty()) return "a run stopped by a missing source wrote its outputs";
     return {};
   }
-  const int stato = exit_status(e, s);
-  if (stato < 0 || stato > 2) return "exit status " + std::to_string(stato);
+  const int status = exit_status(e, s);
+  if (status < 0 || status > 2) return "exit status " + std::to_string(status);
 
   for (const auto& g : faults_of(s)) {
     if (testo_errore(g.number) == testo_errore(-1)) {
@@ -156,7 +156,7 @@ std::string verifica(const CompileInput& in, const compilazione& c) {
   }
 
   for (const auto& [path, data] : c.fs.files) {
-    if (finisce_con(path, ".tmp") || finisce_con(path, ".old")) return "left behind: " + path;
+    if (ends_with(path, ".tmp") || ends_with(path, ".old")) return "left behind: " + path;
   }
 
   // The author's sources are never touched; the run's own are always
@@ -179,7 +179,7 @@ std::string verifica(const CompileInput& in, const compilazione& c) {
     return "the line description was not deleted";
   }
 
-  const auto out = uscite(c.fs);
+  const auto out = output_files(c.fs);
   if (e.guard_error || e.nothing_to_write) {
     if (!out.empty()) return "a refused compile wrote " + out.begin()->first;
     if (e.guard_error && *e.guard_error != 1250 && *e.guard_error != 1251) {
@@ -248,7 +248,7 @@ std::string join_input(const CompileInput& in) {
 // agrees with the compile up to the compile's first error: the same
 // diagnostics in the same order, that error included (the two read alike
 // until then).
-std::string verifica_controllo(const CompileInput& in, const compilazione& prima) {
+std::string check_against_check(const CompileInput& in, const CompileRun& prima) {
   if (in.delete_sources || !in.genera_linea) return {};
   MemoryFileSystem fs;
   fs.files[join_path(source_folder, nomi::linea_txt(nome_linea_incorporata))] = in.linea;
@@ -283,18 +283,18 @@ std::string verifica_controllo(const CompileInput& in, const compilazione& prima
 
 CheckResult compile_and_check(const CompileInput& in, bool ripeti) {
   CheckResult r;
-  compilazione prima;
-  compila(in, &prima);
-  r.violation = verifica(in, prima);
-  if (r.violation.empty()) r.violation = verifica_controllo(in, prima);
-  r.exit_status = exit_status(prima.esito, prima.stato);
+  CompileRun prima;
+  run_compile(in, &prima);
+  r.violation = check_run(in, prima);
+  if (r.violation.empty()) r.violation = check_against_check(in, prima);
+  r.exit_status = exit_status(prima.outcome, prima.stato);
   r.numero_errore = prima.stato.numero_errore;
   r.guasti = faults_of(prima.stato).size();
-  const auto scritte = uscite(prima.fs);
+  const auto scritte = output_files(prima.fs);
   if (r.violation.empty() && ripeti) {
-    compilazione seconda;
-    compila(in, &seconda);
-    if (uscite(seconda.fs) != scritte) {
+    CompileRun seconda;
+    run_compile(in, &seconda);
+    if (output_files(seconda.fs) != scritte) {
       r.violation = "a second compile of the same input wrote other bytes";
     } else if (faults_of(seconda.stato).size() != r.guasti ||
                seconda.stato.numero_errore != r.numero_errore) {
@@ -306,7 +306,7 @@ CheckResult compile_and_check(const CompileInput& in, bool ripeti) {
 
 namespace {
 
-std::string piega(std::string_view s) {
+std::string fold_case(std::string_view s) {
   std::string out(s);
   for (char& c : out) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -314,12 +314,12 @@ std::string piega(std::string_view s) {
   return out;
 }
 
-const char* const parole[] = {"[generale]", "lunghezza", "percorso", "progressiva", "uno",
-                              "due", "tre", "sfondo", "segnali", "ripetizione", "pendenza",
-                              "curva", "montagna", "indicatori_v", "indicat", "cartello",
-                              "frenata", "massa", "vetture", "velocit", "aderenza", "orologio",
-                              "sabbia", "segnale", "rallentamento", "abbattimento", "stazione",
-                              "-", "[", "]", ""};
+const char* const keywords[] = {"[generale]", "lunghezza", "percorso", "progressiva", "uno",
+                                "due", "tre", "sfondo", "segnali", "ripetizione", "pendenza",
+                                "curva", "montagna", "indicatori_v", "indicat", "cartello",
+                                "frenata", "massa", "vetture", "velocit", "aderenza", "orologio",
+                                "sabbia", "segnale", "rallentamento", "abbattimento", "stazione",
+                                "-", "[", "]", ""};
 
 }  // namespace
 
@@ -350,10 +350,10 @@ std::string check_fields(std::string_view dati) {
       }
     } else {
       if (!f.leggi_testo(campo)) return "a text read failed before the end";
-      const std::string piegato = piega(campo);
-      for (const char* p : parole) {
+      const std::string piegato = fold_case(campo);
+      for (const char* p : keywords) {
         const bool esatto = campo.find(p) != std::string::npos;
-        const bool qualunque = piegato.find(piega(p)) != std::string::npos;
+        const bool qualunque = piegato.find(fold_case(p)) != std::string::npos;
         if (contiene(campo, p, confronto::esatto) != esatto ||
             contiene(campo, p, confronto::qualunque_maiuscola) != qualunque) {
           return "keyword matching disagrees with the reference on \"" + campo + "\"";
