@@ -1050,8 +1050,8 @@ decompile_outcome decompile(const binary_files& f, const std::string& nome_linea
         "no track plan: the curves cannot be recovered and none is written; the sources give "
         "back the scenario table and the route file when compiled without a track plan"));
   }
-  out.sorgenti = rebuild_rows(*d, nome_linea, nome_treno, &out.diagnostiche);
-  source_rows& s = out.sorgenti;
+  out.rows = rebuild_rows(*d, nome_linea, nome_treno, &out.diagnostiche);
+  source_rows& s = out.rows;
   const bool genera = d->matrice.has_value();
 
   // The derivation's boards of 180 are not rows. Compile without them, then

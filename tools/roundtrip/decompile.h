@@ -162,7 +162,7 @@ compiled compile_in_memory(const std::string& linea, const std::string& servizio
 // --- The whole round trip --------------------------------------------------
 
 struct decompile_outcome {
-  source_rows sorgenti;
+  source_rows rows;
   std::string linea;     // text of the line description
   std::string servizio;  // text of the service description
   Diagnostics diagnostiche;

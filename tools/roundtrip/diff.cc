@@ -238,15 +238,15 @@ std::optional<compared_scenario> load(FileSystem& fs, const std::string& cartell
   out.decodificato = std::move(*dec);
   // The rows as decompiling finds them; its own warnings about bytes that no
   // row gives do not stop a comparison.
-  out.sorgenti = decompile(out.file, nome_linea, nome_treno).sorgenti;
+  out.rows = decompile(out.file, nome_linea, nome_treno).rows;
   return out;
 }
 
 std::vector<difference> compare(const compared_scenario& a, const compared_scenario& b) {
   const chilometrica ka(a.decodificato.tabella), kb(b.decodificato.tabella);
   raccolta r(ka, kb);
-  const source_rows& x = a.sorgenti;
-  const source_rows& y = b.sorgenti;
+  const source_rows& x = a.rows;
+  const source_rows& y = b.rows;
   const auto& ta = a.decodificato.tabella;
   const auto& tb = b.decodificato.tabella;
 

@@ -32,7 +32,7 @@ struct difference {
 struct compared_scenario {
   binary_files file;
   decoded_scenario decodificato;
-  source_rows sorgenti;
+  source_rows rows;
 };
 
 // Loads the scenario LINE/TRAIN from `cartella`: its binary files when the
