@@ -51,7 +51,7 @@ bool lunghezza_entro(std::string_view linea, int64_t tetto) {
 }
 
 // Each check returns an empty string when its property holds.
-std::string verifica_compilazione(const uint8_t* data, size_t size) {
+std::string check_compile(const uint8_t* data, size_t size) {
   using namespace scenario::testing;
   const auto in = split_input(std::string_view(reinterpret_cast<const char*>(data), size));
   // Bit 2 of the flags byte asks for a second compile, compared byte for byte.
@@ -246,7 +246,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Not compiled, and not kept in the corpus.
     if (!lunghezza_entro(linea, metri_per_byte * static_cast<int64_t>(size))) return -1;
   }
-  if (const std::string violation = verifica_compilazione(data, size); !violation.empty()) {
+  if (const std::string violation = check_compile(data, size); !violation.empty()) {
     std::fprintf(stderr, "property broken: %s\n", violation.c_str());
     std::abort();
   }

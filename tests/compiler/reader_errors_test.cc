@@ -111,8 +111,8 @@ std::vector<caso_errore> casi() {
 class ReaderErrors : public ::testing::TestWithParam<std::tuple<caso_errore, bool>> {};
 
 TEST_P(ReaderErrors, NumberPositionRowAndFiles) {
-  const auto& [c, elimina] = GetParam();
-  const auto r = leggi(c.linea, c.treno, elimina);
+  const auto& [c, delete_sources] = GetParam();
+  const auto r = leggi(c.linea, c.treno, delete_sources);
   EXPECT_FALSE(r->io_error.has_value());
   EXPECT_EQ(r->s.numero_errore, c.numero);
   EXPECT_EQ(r->s.posizione_errore, c.posizione.value_or(0));
@@ -123,7 +123,7 @@ TEST_P(ReaderErrors, NumberPositionRowAndFiles) {
   EXPECT_EQ(g.position, c.posizione);
   EXPECT_EQ(g.file, c.file == quale::linea ? kFileLinea : kFileTreno);
   EXPECT_EQ(g.line, c.line);
-  if (elimina) {
+  if (delete_sources) {
     EXPECT_EQ(r->linea_presente(), c.linea_resta);
     EXPECT_EQ(r->treno_presente(), c.treno_resta);
   } else {

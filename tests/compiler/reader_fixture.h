@@ -54,14 +54,15 @@ struct lettura_in_memoria {
 // memorizza_dati, as line "L" and train "T".
 inline std::unique_ptr<lettura_in_memoria> leggi(const std::optional<std::string>& testo_linea,
                                                  const std::optional<std::string>& testo_treno,
-                                                 bool elimina = true, bool genera_linea = con_matrice_linea) {
+                                                 bool delete_sources = true,
+                                                 bool genera_linea = con_matrice_linea) {
   auto r = std::make_unique<lettura_in_memoria>();
   if (testo_linea) r->fs.files[kFileLinea] = *testo_linea;
   if (testo_treno) r->fs.files[kFileTreno] = *testo_treno;
   r->s.nome_linea = "L";
   r->s.nome_treno = "T";
   r->s.genera_linea = genera_linea;
-  Sources src{r->fs, kCartella, elimina, std::nullopt};
+  Sources src{r->fs, kCartella, delete_sources, std::nullopt};
   memorizza_dati(r->s, src);
   r->io_error = src.io_error;
   return r;
