@@ -93,11 +93,11 @@ TEST(Compare, EachSingleEditGivesTheOneLineThatNamesIt) {
     const auto d = roundtrip::compare(*a, *b);
     ASSERT_EQ(d.size(), 1u) << m.expected << [&] {
       std::string all;
-      for (const auto& x : d) all += "\n  " + x.kind + ": " + x.testo;
+      for (const auto& x : d) all += "\n  " + x.kind + ": " + x.text;
       return all;
     }();
     EXPECT_EQ(d[0].kind, m.kind);
-    EXPECT_NE(d[0].testo.find(m.expected), std::string::npos) << d[0].testo;
+    EXPECT_NE(d[0].text.find(m.expected), std::string::npos) << d[0].text;
   }
 }
 
@@ -111,8 +111,8 @@ TEST(Compare, StationTimesAndMovesReadAsAnAuthorSaysThem) {
   const auto d = roundtrip::compare(*roundtrip::load(fs, "a", kLine, kTrain, &diag),
                                     *roundtrip::load(fs, "b", kLine, kTrain, &diag));
   ASSERT_EQ(d.size(), 1u);
-  EXPECT_EQ(d[0].testo, "station FONTANIVA: time 7:14:00 → 7:11:00, 3 min earlier");
-  EXPECT_EQ(d[0].posizione, 25000);
+  EXPECT_EQ(d[0].text, "station FONTANIVA: time 7:14:00 → 7:11:00, 3 min earlier");
+  EXPECT_EQ(d[0].position, 25000);
 }
 
 TEST(Compare, LongerRouteNamesItsLengthAndTheNewStretchOfEachProfile) {
@@ -124,7 +124,7 @@ TEST(Compare, LongerRouteNamesItsLengthAndTheNewStretchOfEachProfile) {
   const auto d = roundtrip::compare(*roundtrip::load(fs, "a", kLine, kTrain, &diag),
                                     *roundtrip::load(fs, "b", kLine, kTrain, &diag));
   std::vector<std::string> lines;
-  for (const auto& x : d) lines.push_back(x.kind + ": " + x.testo);
+  for (const auto& x : d) lines.push_back(x.kind + ": " + x.text);
   // The cells the readers leave unfilled at the end hold no value, so the
   // old end shows no change of its own.
   EXPECT_EQ(lines, (std::vector<std::string>{

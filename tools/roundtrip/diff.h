@@ -21,10 +21,10 @@ inline constexpr const char* kinds[] = {
     "header values",          "other bytes"};
 
 struct difference {
-  std::string kind;                  // one of `kinds`
-  std::optional<int32_t> posizione;  // metres along the route, where there is one
-  std::string post;                  // its kilometre post ("12+350"), where there is one
-  std::string testo;                 // the line for the author
+  std::string kind;                 // one of `kinds`
+  std::optional<int32_t> position;  // metres along the route, where there is one
+  std::string post;                 // its kilometre post ("12+350"), where there is one
+  std::string text;                 // the line for the author
 };
 
 // One scenario as the comparison sees it: the decoded files, and the rows
