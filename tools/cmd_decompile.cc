@@ -81,7 +81,7 @@ int cmd_decompile(const args_t& args) {
 
   const roundtrip::decompile_outcome r = roundtrip::decompile(f, line, train);
   for (const Diagnostic& d : r.diagnostiche) std::cerr << format_diagnostic(d) << '\n';
-  if (!r.letto) return 1;
+  if (!r.decoded) return 1;
 
   if (auto e = make_folder(out)) {
     std::cerr << *e << '\n';
@@ -94,7 +94,7 @@ int cmd_decompile(const args_t& args) {
     return 3;
   }
   std::cout << line_path << '\n' << train_path << '\n';
-  if (!r.andata_ritorno) {
+  if (!r.round_trip) {
     std::cerr << "scenario-tool decompile: the written sources do NOT compile to the same bytes\n";
     return 2;
   }

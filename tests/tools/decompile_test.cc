@@ -49,17 +49,17 @@ std::string elenca(const Diagnostics& d) {
 // Compiles the sources (which must compile without faults), decompiles the
 // files, and checks that the decompiled sources compile to the same bytes.
 // Returns the decompile for further checks.
-decompile_outcome andata_e_ritorno(const sorgenti_testo& src, bool piano, const std::string& cosa) {
+decompile_outcome expect_round_trip(const sorgenti_testo& src, bool piano, const std::string& cosa) {
   const auto primo = compile_in_memory(src.linea, src.treno, kLinea, kTreno, piano);
-  EXPECT_TRUE(primo.scritto) << cosa;
-  EXPECT_TRUE(primo.guasti.empty()) << cosa << ": " << (primo.guasti.empty() ? "" : primo.guasti[0]);
+  EXPECT_TRUE(primo.written) << cosa;
+  EXPECT_TRUE(primo.faults.empty()) << cosa << ": " << (primo.faults.empty() ? "" : primo.faults[0]);
   EXPECT_EQ(primo.file.linea.has_value(), piano) << cosa;
   decompile_outcome e = decompile(primo.file, kLinea, kTreno);
-  EXPECT_TRUE(e.andata_ritorno) << cosa << "\n" << elenca(e.diagnostiche);
+  EXPECT_TRUE(e.round_trip) << cosa << "\n" << elenca(e.diagnostiche);
   // Independently of decompile's own check: the written text compiles to
   // the very bytes.
   const auto secondo = compile_in_memory(e.linea, e.servizio, kLinea, kTreno, piano);
-  EXPECT_TRUE(secondo.guasti.empty()) << cosa;
+  EXPECT_TRUE(secondo.faults.empty()) << cosa;
   EXPECT_TRUE(secondo.file.sim == primo.file.sim) << cosa << ": .sim differs";
   EXPECT_TRUE(secondo.file.dat == primo.file.dat) << cosa << ": .dat differs";
   EXPECT_TRUE(secondo.file.linea == primo.file.linea) << cosa << ": track plan differs";
@@ -74,7 +74,7 @@ size_t righe_con(const std::string& testo, const std::string& chiave) {
 
 TEST(Decompile, EmbeddedScenarioRoundTripsWithTheSimplestRows) {
   const sorgenti_testo src = incorporato();
-  const auto e = andata_e_ritorno(src, true, "embedded");
+  const auto e = expect_round_trip(src, true, "embedded");
   // Only no-track-plan could warn, and the plan is there.
   EXPECT_TRUE(e.diagnostiche.empty()) << elenca(e.diagnostiche);
   // One speed row per change: the embedded file repeats 90 at 24,000 m,
@@ -100,7 +100,7 @@ TEST(Decompile, EmbeddedScenarioRoundTripsWithTheSimplestRows) {
 }
 
 TEST(Decompile, WithoutTrackPlanSaysCurvesAreLostAndRoundTripsTheOtherFiles) {
-  const auto e = andata_e_ritorno(incorporato(), false, "embedded without plan");
+  const auto e = expect_round_trip(incorporato(), false, "embedded without plan");
   ASSERT_EQ(e.diagnostiche.size(), 1u) << elenca(e.diagnostiche);
   EXPECT_EQ(e.diagnostiche[0].code, "no-track-plan");
   EXPECT_EQ(e.diagnostiche[0].severity, Severity::kWarning);
@@ -114,8 +114,8 @@ class DecompileGenerated : public ::testing::TestWithParam<uint64_t> {};
 TEST_P(DecompileGenerated, CompileDecompileCompileGivesTheSameBytes) {
   const RandomScenario g = generate_scenario(GetParam());
   for (bool piano : {true, false}) {
-    andata_e_ritorno({g.linea, g.treno}, piano,
-                     "seed " + std::to_string(GetParam()) + (piano ? " with" : " without") + " plan");
+    expect_round_trip({g.linea, g.treno}, piano,
+                      "seed " + std::to_string(GetParam()) + (piano ? " with" : " without") + " plan");
   }
 }
 
@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(Seeds, DecompileGenerated, ::testing::Range<uint64_t>(1
 TEST(DecompileGenerated, LongestRouteRoundTrips) {
   const RandomScenario g = generate_long_route(1);
   ASSERT_EQ(g.lunghezza, 1'000'000);
-  for (bool piano : {true, false}) andata_e_ritorno({g.linea, g.treno}, piano, "1,000,000 m");
+  for (bool piano : {true, false}) expect_round_trip({g.linea, g.treno}, piano, "1,000,000 m");
 }
 
 // Small sources whose bytes need more than the plainest rows: each must
@@ -174,7 +174,7 @@ TEST(Decompile, SourcesThatNeedMoreThanThePlainestRowsComeBack) {
                               "[liste]\r\n" + c.linea + "[fine]\r\n";
     const std::string servizio =
         std::string("[generale]\r\nvelocita, 0, 100\r\naderenza, 0, 100\r\n") + c.servizio + "[fine]\r\n";
-    andata_e_ritorno({linea, servizio}, true, c.nome);
+    expect_round_trip({linea, servizio}, true, c.nome);
   }
 }
 
@@ -228,13 +228,13 @@ const danno kDanni[] = {
 TEST(Decompile, DamagedFilesNameWhatCannotBeProducedAndClaimNothing) {
   const sorgenti_testo src = incorporato();
   const auto buono = compile_in_memory(src.linea, src.treno, kLinea, kTreno, true);
-  ASSERT_TRUE(buono.scritto);
+  ASSERT_TRUE(buono.written);
   for (const danno& d : kDanni) {
     binary_files f = buono.file;
     d.applica(f);
     const auto e = decompile(f, kLinea, kTreno);
-    EXPECT_TRUE(e.letto) << d.nome;
-    EXPECT_FALSE(e.andata_ritorno) << d.nome;
+    EXPECT_TRUE(e.decoded) << d.nome;
+    EXPECT_FALSE(e.round_trip) << d.nome;
     EXPECT_FALSE(e.linea.empty()) << d.nome << ": the nearest sources are still written";
     bool trovato = false;
     for (const auto& x : e.diagnostiche) {
@@ -277,9 +277,9 @@ TEST(Decompile, RowsThatCoverEachOtherAreNamedNotWrittenBack) {
         std::string("[generale]\r\nlunghezza percorso, 20000\r\n[liste]\r\n") + k.linea + "[fine]\r\n";
     const std::string servizio = std::string("[generale]\r\nvelocita, 0, 100\r\n") + k.servizio + "[fine]\r\n";
     const auto c = compile_in_memory(linea, servizio, kLinea, kTreno, true);
-    ASSERT_TRUE(c.guasti.empty()) << k.nome << ": " << c.guasti[0];
+    ASSERT_TRUE(c.faults.empty()) << k.nome << ": " << c.faults[0];
     const auto e = decompile(c.file, kLinea, kTreno);
-    EXPECT_FALSE(e.andata_ritorno) << k.nome;
+    EXPECT_FALSE(e.round_trip) << k.nome;
     bool nominato = false;
     for (const auto& d : e.diagnostiche) {
       nominato = nominato || (d.code == "decompile-unsupported" && d.message.find(k.atteso) != std::string::npos);
@@ -294,8 +294,8 @@ TEST(Decompile, FilesThatDoNotFitTheLayoutAreRefusedWithTheOffset) {
   binary_files f = compile_in_memory(src.linea, src.treno, kLinea, kTreno, false).file;
   f.sim.resize(100);
   const auto e = decompile(f, kLinea, kTreno);
-  EXPECT_FALSE(e.letto);
-  EXPECT_FALSE(e.andata_ritorno);
+  EXPECT_FALSE(e.decoded);
+  EXPECT_FALSE(e.round_trip);
   ASSERT_FALSE(e.diagnostiche.empty());
   EXPECT_EQ(e.diagnostiche[0].severity, Severity::kError);
   EXPECT_NE(e.diagnostiche[0].message.find("at byte"), std::string::npos);

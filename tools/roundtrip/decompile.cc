@@ -853,10 +853,10 @@ compiled compile_in_memory(const std::string& linea, const std::string& servizio
   o.source_folder = "in";
   o.output_folder = "out";
   const CompileOutcome e = memorizza_percorso(s, genera_linea, fs, o);
-  out.guasti = compile_faults(s);
-  if (e.guard_error) out.guasti.push_back("header guard " + std::to_string(*e.guard_error));
-  if (e.nothing_to_write) out.guasti.push_back("nothing to write: no route length");
-  if (e.io_error) out.guasti.push_back(e.io_error->path + ": " + e.io_error->reason);
+  out.faults = compile_faults(s);
+  if (e.guard_error) out.faults.push_back("header guard " + std::to_string(*e.guard_error));
+  if (e.nothing_to_write) out.faults.push_back("nothing to write: no route length");
+  if (e.io_error) out.faults.push_back(e.io_error->path + ": " + e.io_error->reason);
   const auto trova = [&](const std::string& nome) -> std::optional<std::string> {
     auto it = fs.files.find(join_path("out", nome));
     if (it == fs.files.end()) return std::nullopt;
@@ -865,7 +865,7 @@ compiled compile_in_memory(const std::string& linea, const std::string& servizio
   auto sim = trova(nomi::sim(nome_linea, nome_treno));
   auto dat = trova(nomi::dat(nome_linea, nome_treno));
   if (sim && dat) {
-    out.scritto = true;
+    out.written = true;
     out.file.sim = std::move(*sim);
     out.file.dat = std::move(*dat);
     if (genera_linea) out.file.linea = trova(nomi::linea_dat(nome_linea));
@@ -1040,7 +1040,7 @@ decompile_outcome decompile(const binary_files& f, const std::string& nome_linea
   decompile_outcome out;
   const auto d = decode(f, nome_linea, nome_treno, &out.diagnostiche);
   if (!d) return out;
-  out.letto = true;
+  out.decoded = true;
   const std::string file_linea = nomi::linea_dat(nome_linea);
   const std::string file_sim = nomi::sim(nome_linea, nome_treno);
   const std::string file_dat = nomi::dat(nome_linea, nome_treno);
@@ -1060,7 +1060,7 @@ decompile_outcome decompile(const binary_files& f, const std::string& nome_linea
   for (int giro = 0; giro < 8; ++giro) {
     c = compile_in_memory(line_description_text(s), service_description_text(s), nome_linea, nome_treno,
                           genera);
-    if (!c.scritto) break;
+    if (!c.written) break;
     std::vector<cella> rifatte;
     if (leggi_percorso(c.file.dat, &rifatte)) break;
     bool aggiunte = false;
@@ -1083,19 +1083,19 @@ decompile_outcome decompile(const binary_files& f, const std::string& nome_linea
   out.servizio = service_description_text(s);
 
   // The claim is only made on the bytes.
-  for (const std::string& g : c.guasti) {
+  for (const std::string& g : c.faults) {
     out.diagnostiche.push_back(avviso("decompile-fault", nomi::linea_txt(nome_linea),
                                       "the written sources compile with a fault: " + g));
   }
-  if (!c.scritto) {
+  if (!c.written) {
     out.diagnostiche.push_back(
         avviso("decompile-mismatch", file_sim, "the written sources give no binary files"));
     return out;
   }
   const bool uguali = c.file.sim == f.sim && c.file.dat == f.dat &&
                       (!genera || (c.file.linea && *c.file.linea == *f.linea));
-  if (uguali && c.guasti.empty()) {
-    out.andata_ritorno = true;
+  if (uguali && c.faults.empty()) {
+    out.round_trip = true;
     return out;
   }
   if (c.file.sim != f.sim) {
@@ -1121,9 +1121,9 @@ std::string check_round_trip(const std::string& linea, const std::string& serviz
   const std::string nome_linea = "Andata";
   const std::string nome_treno = "Ritorno";
   const compiled primo = compile_in_memory(linea, servizio, nome_linea, nome_treno, genera_linea);
-  if (!primo.scritto || !primo.guasti.empty()) return {};
+  if (!primo.written || !primo.faults.empty()) return {};
   const decompile_outcome e = decompile(primo.file, nome_linea, nome_treno);
-  if (e.andata_ritorno) return {};
+  if (e.round_trip) return {};
   // Rows that cover one another are named as such and not written back.
   for (const Diagnostic& d : e.diagnostiche) {
     if (d.code == "decompile-unsupported") return {};

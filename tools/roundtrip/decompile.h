@@ -148,9 +148,9 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
 // --- Compiling in memory ---------------------------------------------------
 
 struct compiled {
-  bool scritto = false;  // the binary files were written
+  bool written = false;  // the binary files were written
   binary_files file;
-  std::vector<std::string> guasti;  // the compile's faults, one line each
+  std::vector<std::string> faults;  // the compile's faults, one line each
 };
 
 // Compiles two source texts in memory, with the track plan when
@@ -167,8 +167,8 @@ struct decompile_outcome {
   std::string servizio;  // text of the service description
   Diagnostics diagnostiche;
   // The sources compile, without faults, to the very bytes they came from.
-  bool andata_ritorno = false;
-  bool letto = false;  // the files could be decoded at all
+  bool round_trip = false;
+  bool decoded = false;  // the files could be decoded at all
 };
 
 // Decompiles, compiles the result and compares. File names in diagnostics

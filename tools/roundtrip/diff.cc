@@ -215,7 +215,7 @@ std::optional<compared_scenario> load(FileSystem& fs, const std::string& cartell
       }
     }
     compiled c = compile_in_memory(linea, servizio, nome_linea, nome_treno, true);
-    for (const std::string& g : c.guasti) {
+    for (const std::string& g : c.faults) {
       Diagnostic d;
       d.severity = Severity::kWarning;
       d.code = "diff-compile-fault";
@@ -223,7 +223,7 @@ std::optional<compared_scenario> load(FileSystem& fs, const std::string& cartell
       d.message = "compiling the sources: " + g;
       diag->push_back(std::move(d));
     }
-    if (!c.scritto) {
+    if (!c.written) {
       errore(cartella, "the sources give no binary files");
       return std::nullopt;
     }
