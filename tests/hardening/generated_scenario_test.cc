@@ -23,13 +23,13 @@
 namespace scenario::testing {
 namespace {
 
-struct compilato {
+struct CompiledScenario {
   stato_compilazione s;
   CompileOutcome esito;
   MemoryFileSystem fs;
 };
 
-void compila(const RandomScenario& g, bool genera_linea, compilato* c) {
+void compile_scenario(const RandomScenario& g, bool genera_linea, CompiledScenario* c) {
   c->s.nome_linea = nome_linea_incorporata;
   c->s.nome_treno = nome_treno_incorporato;
   c->fs.files[join_path("in", nomi::linea_txt(c->s.nome_linea))] = g.linea;
@@ -40,12 +40,12 @@ void compila(const RandomScenario& g, bool genera_linea, compilato* c) {
   c->esito = memorizza_percorso(c->s, genera_linea, c->fs, opzioni);
 }
 
-std::string log_guasti(const stato_compilazione& s) { return diagnostic_listing(s); }
+std::string fault_log(const stato_compilazione& s) { return diagnostic_listing(s); }
 
 // What a well-formed scenario, in any of the forms the readers accept, may
 // be told: only that signals close together overwrite each other's approach
 // marks, as the generator is free to place them.
-size_t avvisi_inattesi(const stato_compilazione& s) {
+size_t unexpected_warnings(const stato_compilazione& s) {
   size_t n = 0;
   for (const Diagnostic& d : s.diagnostiche) {
     n += d.severity != Severity::kNote && d.code != "overwritten-object";
@@ -62,15 +62,15 @@ TEST_P(GeneratedScenario, CompilesCleanPlacesEveryObjectAndRepeatsItsBytes) {
   const RandomScenario g = generate_scenario(seme);
   const bool genera_linea = seme % 4 != 0;
 
-  compilato a;
-  compila(g, genera_linea, &a);
+  CompiledScenario a;
+  compile_scenario(g, genera_linea, &a);
   ASSERT_FALSE(a.esito.io_error) << a.esito.io_error->path;
   ASSERT_FALSE(a.esito.guard_error);
   ASSERT_FALSE(a.esito.nothing_to_write);
-  EXPECT_EQ(a.s.numero_errore, 0) << log_guasti(a.s) << "line description:\n"
+  EXPECT_EQ(a.s.numero_errore, 0) << fault_log(a.s) << "line description:\n"
                                   << g.linea << "\nservice description:\n"
                                   << g.treno;
-  EXPECT_EQ(avvisi_inattesi(a.s), 0u) << log_guasti(a.s);
+  EXPECT_EQ(unexpected_warnings(a.s), 0u) << fault_log(a.s);
   EXPECT_EQ(exit_status(a.esito, a.s), 0);
 
   const std::string dat =
@@ -95,8 +95,8 @@ TEST_P(GeneratedScenario, CompilesCleanPlacesEveryObjectAndRepeatsItsBytes) {
   EXPECT_EQ(testi, g.righe.cartelli);
   EXPECT_EQ(a.s.numero_montagne, g.righe.montagne);
 
-  compilato b;
-  compila(g, genera_linea, &b);
+  CompiledScenario b;
+  compile_scenario(g, genera_linea, &b);
   EXPECT_TRUE(b.fs.files == a.fs.files) << "a second compile wrote other bytes";
 
   // The properties that hold for any input hold here too.
@@ -115,9 +115,9 @@ TEST(SimpleGeneratedScenario, CompilesClean) {
     GeneratorOptions opzioni;
     opzioni.vary_form = false;
     const RandomScenario g = generate_scenario(seme, opzioni);
-    compilato a;
-    compila(g, 1, &a);
-    EXPECT_EQ(avvisi_inattesi(a.s), 0u) << "seed " << seme << "\n" << log_guasti(a.s);
+    CompiledScenario a;
+    compile_scenario(g, 1, &a);
+    EXPECT_EQ(unexpected_warnings(a.s), 0u) << "seed " << seme << "\n" << fault_log(a.s);
   }
 }
 
@@ -136,9 +136,9 @@ TEST(LongGeneratedScenario, CompilesCleanWithEveryObjectInPlace) {
               g.righe.curve, g.righe.pendenze, g.righe.indicatori, g.righe.velocita,
               g.righe.aderenze, g.righe.stazioni, g.righe.rallentamenti, g.righe.segnali,
               g.righe.abbattimenti, g.linea.size(), g.treno.size());
-  compilato a;
-  compila(g, 1, &a);
-  EXPECT_EQ(avvisi_inattesi(a.s), 0u) << log_guasti(a.s);
+  CompiledScenario a;
+  compile_scenario(g, 1, &a);
+  EXPECT_EQ(unexpected_warnings(a.s), 0u) << fault_log(a.s);
   const std::string& dat =
       a.fs.files.at(join_path("out", nomi::dat(a.s.nome_linea, a.s.nome_treno)));
   int fuori_posto = 0;
