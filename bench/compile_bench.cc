@@ -96,12 +96,12 @@ void BM_Compile(benchmark::State& state) {
   temp_folder dir;
   PosixFileSystem fs;
   write_sources(fs, dir.path(), d.sources);
-  const opzioni_compilazione options = options_in(dir.path());
+  const CompileOptions options = options_in(dir.path());
   for (auto _ : state) {
     start_from_disk(state, dir);
     stato_compilazione s = fresh_state();
-    const esito_compilazione e = memorizza_percorso(s, con_matrice_linea, fs, options);
-    if (e.scritti.size() != 3) state.SkipWithError("the compile wrote no set");
+    const CompileOutcome e = memorizza_percorso(s, con_matrice_linea, fs, options);
+    if (e.written.size() != 3) state.SkipWithError("the compile wrote no set");
     benchmark::DoNotOptimize(s);
   }
   set_counters(state, total_bytes(d.binaries));
@@ -132,7 +132,7 @@ void read_line_only(stato_compilazione& s, MemoryFileSystem& fs, const std::stri
   write_sources(fs, "m", g);
   s.genera_linea = with_plan;
   azzera_tabella(s);
-  sorgenti src{fs, "m", false, std::nullopt};
+  Sources src{fs, "m", false, std::nullopt};
   lettura l(s, src);
   leggi_linea(l);
   if (texts_row) *texts_row = l.riga_testi;
@@ -191,7 +191,7 @@ void BM_ReadService(benchmark::State& state) {
     state.PauseTiming();
     stato_compilazione s = after_line;
     state.ResumeTiming();
-    sorgenti src{fs, "m", false, std::nullopt};
+    Sources src{fs, "m", false, std::nullopt};
     lettura l(s, src);
     l.linea_chiusa = true;
     l.riga_testi = texts_row;
@@ -213,7 +213,7 @@ const stato_compilazione& read_state(bool with_plan) {
     write_sources(fs, "m", data_for(stage_km).sources);
     s->genera_linea = with_plan;
     azzera_tabella(*s);
-    sorgenti src{fs, "m", false, std::nullopt};
+    Sources src{fs, "m", false, std::nullopt};
     memorizza_dati(*s, src);
   }
   return *s;

@@ -61,8 +61,8 @@ int prepare(int km, const std::string& dir) {
 int compile_in(const std::string& dir) {
   PosixFileSystem fs;
   stato_compilazione s = fresh_state();
-  const esito_compilazione e = memorizza_percorso(s, con_matrice_linea, fs, options_in(dir));
-  return e.scritti.size() == 3 && !has_errors(s.diagnostiche) ? 0 : 1;
+  const CompileOutcome e = memorizza_percorso(s, con_matrice_linea, fs, options_in(dir));
+  return e.written.size() == 3 && !has_errors(s.diagnostiche) ? 0 : 1;
 }
 
 int write_floor(const std::string& ref, const std::string& dir) {

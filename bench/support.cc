@@ -48,15 +48,15 @@ generated_sources make_scenario(int km) {
   const int rows = km * 2;
   // The seed only varies the positions; every size gets the same one.
   constexpr uint64_t seed = 20240607;
-  testing::scenario_generato g;
+  testing::RandomScenario g;
   if (length == 1'000'000) {
-    g = testing::genera_percorso_lungo(seed, rows);
+    g = testing::generate_long_route(seed, rows);
   } else {
-    testing::opzioni_generatore o;
+    testing::GeneratorOptions o;
     o.lunghezza = length;
     o.righe = rows;
-    o.varia_forma = false;
-    g = testing::genera_scenario(seed, o);
+    o.vary_form = false;
+    g = testing::generate_scenario(seed, o);
   }
   return generated_sources{std::move(g.linea), std::move(g.treno), g.lunghezza, rows};
 }
@@ -76,11 +76,11 @@ stato_compilazione fresh_state() {
   return s;
 }
 
-opzioni_compilazione options_in(const std::string& folder) {
-  opzioni_compilazione o;
-  o.cartella_sorgenti = folder;
-  o.cartella_uscita = folder;
-  o.elimina_sorgenti = false;
+CompileOptions options_in(const std::string& folder) {
+  CompileOptions o;
+  o.source_folder = folder;
+  o.output_folder = folder;
+  o.delete_sources = false;
   return o;
 }
 
@@ -109,10 +109,10 @@ std::vector<file_bytes> compile_outputs(const generated_sources& g) {
   MemoryFileSystem fs;
   write_sources(fs, "c", g);
   stato_compilazione s = fresh_state();
-  const esito_compilazione e = memorizza_percorso(s, con_matrice_linea, fs, options_in("c"));
-  if (e.errore_io || e.errore_guardia || e.nulla_da_scrivere || has_errors(s.diagnostiche)) {
+  const CompileOutcome e = memorizza_percorso(s, con_matrice_linea, fs, options_in("c"));
+  if (e.io_error || e.guard_error || e.nothing_to_write || has_errors(s.diagnostiche)) {
     std::ostringstream msg;
-    riporta(msg, e, s);
+    report(msg, e, s);
     throw std::runtime_error("the generated scenario does not compile clean:\n" + msg.str());
   }
   return binaries_in(fs, "c");

@@ -55,7 +55,7 @@ void write_sources(FileSystem& fs, const std::string& folder, const generated_so
 stato_compilazione fresh_state();
 
 // Compile options that read and write in `folder` and keep the sources.
-opzioni_compilazione options_in(const std::string& folder);
+CompileOptions options_in(const std::string& folder);
 
 // One file of a set, with its bytes.
 struct file_bytes {

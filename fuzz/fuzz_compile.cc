@@ -1,4 +1,4 @@
-// Arbitrary bytes as a line and a service description (see dividi_ingresso),
+// Arbitrary bytes as a line and a service description (see split_input),
 // compiled in memory through to the binary files. Any crash, sanitizer report
 // or broken property of the outputs is a finding.
 //
@@ -51,20 +51,20 @@ bool lunghezza_entro(std::string_view linea, int64_t tetto) {
 }
 
 // Each check returns an empty string when its property holds.
-std::string verifica_compilazione(const uint8_t* data, size_t size) {
+std::string check_compile(const uint8_t* data, size_t size) {
   using namespace scenario::testing;
-  const auto in = dividi_ingresso(std::string_view(reinterpret_cast<const char*>(data), size));
+  const auto in = split_input(std::string_view(reinterpret_cast<const char*>(data), size));
   // Bit 2 of the flags byte asks for a second compile, compared byte for byte.
   const bool ripeti = size > 0 && (data[0] & 4) != 0;
-  const esito_verificato esito = compila_e_verifica(in, ripeti);
-  if (!esito.violazione.empty()) return esito.violazione;
+  const CheckResult esito = compile_and_check(in, ripeti);
+  if (!esito.violation.empty()) return esito.violation;
   // Bits 3 and 4 of the flags byte (one input in four) ask for the round
   // trip: sources that compile without faults are decompiled, and the
   // sources written back compile to the same bytes (or the decompile names
   // rows that covered one another). It costs three compiles and more, so it
   // is not run on every input.
-  if (esito.stato_uscita == 0 && in.treno && (data[0] & 0x18) == 0x18) {
-    if (std::string v = scenario::roundtrip::verifica_andata_ritorno(in.linea, *in.treno, in.genera_linea);
+  if (esito.exit_status == 0 && in.treno && (data[0] & 0x18) == 0x18) {
+    if (std::string v = scenario::roundtrip::check_round_trip(in.linea, *in.treno, in.genera_linea);
         !v.empty()) {
       return "decompile round trip: " + v;
     }
@@ -246,8 +246,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Not compiled, and not kept in the corpus.
     if (!lunghezza_entro(linea, metri_per_byte * static_cast<int64_t>(size))) return -1;
   }
-  if (const std::string violazione = verifica_compilazione(data, size); !violazione.empty()) {
-    std::fprintf(stderr, "property broken: %s\n", violazione.c_str());
+  if (const std::string violation = check_compile(data, size); !violation.empty()) {
+    std::fprintf(stderr, "property broken: %s\n", violation.c_str());
     std::abort();
   }
   return 0;

@@ -1,4 +1,4 @@
-// The field stream over arbitrary bytes (see verifica_campi): the first byte
+// The field stream over arbitrary bytes (see check_fields): the first byte
 // chooses the order of text and number reads, the rest is the text. Any
 // crash, sanitizer report or broken property is a finding.
 #include <cstddef>
@@ -10,10 +10,10 @@
 #include "support/compile_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string violazione = scenario::testing::verifica_campi(
+  const std::string violation = scenario::testing::check_fields(
       std::string_view(reinterpret_cast<const char*>(data), size));
-  if (!violazione.empty()) {
-    std::fprintf(stderr, "property broken: %s\n", violazione.c_str());
+  if (!violation.empty()) {
+    std::fprintf(stderr, "property broken: %s\n", violation.c_str());
     std::abort();
   }
   return 0;

@@ -1,6 +1,6 @@
 // Writes the seed corpus of the fuzz targets:
 //   fuzz_seeds DIR_COMPILE DIR_FIELDS [TEXT_FILE...]
-// DIR_COMPILE receives compile inputs (see dividi_ingresso): the embedded
+// DIR_COMPILE receives compile inputs (see split_input): the embedded
 // scenario, generated scenarios, the small line and service files of the
 // readers' tests, and each TEXT_FILE paired with the embedded file of the
 // other kind. DIR_FIELDS receives every text alone.
@@ -20,8 +20,8 @@
 
 namespace {
 
-using scenario::testing::componi_ingresso;
-using scenario::testing::ingresso_compilazione;
+using scenario::testing::join_input;
+using scenario::testing::CompileInput;
 
 void scrivi(const std::filesystem::path& path, const std::string& data) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -55,12 +55,12 @@ int main(int argc, char** argv) {
   int n = 0;
   auto seme = [&](const std::string& nome, const std::string& l,
                   const std::optional<std::string>& t, bool genera) {
-    ingresso_compilazione in;
+    CompileInput in;
     in.linea = l;
     in.treno = t;
     in.genera_linea = genera;
-    in.elimina = (n % 2) == 1;
-    std::string dati = componi_ingresso(in);
+    in.delete_sources = (n % 2) == 1;
+    std::string dati = join_input(in);
     if (n % 3 == 0) dati[0] = static_cast<char>(dati[0] | 4);     // compile twice
     if (n % 4 == 1) dati[0] = static_cast<char>(dati[0] | 0x18);  // the round trip
     scrivi(dir_compile / (nome + "-" + std::to_string(n++)), dati);
@@ -75,12 +75,12 @@ int main(int argc, char** argv) {
   testo("embedded-service", treno);
 
   for (uint64_t s = 1; s <= 24; ++s) {
-    scenario::testing::opzioni_generatore opzioni;
+    scenario::testing::GeneratorOptions opzioni;
     opzioni.righe = 12;
     // Short routes: the fuzz target compiles a route only up to a length in
     // proportion to the input's size.
     opzioni.lunghezza = 1'000 + static_cast<int32_t>(s) * 250;
-    const auto g = scenario::testing::genera_scenario(s, opzioni);
+    const auto g = scenario::testing::generate_scenario(s, opzioni);
     seme("generated", g.linea, g.treno, s % 3 != 0);
     if (s <= 6) {
       testo("generated-line-" + std::to_string(s), g.linea);

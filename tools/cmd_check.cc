@@ -100,9 +100,9 @@ int cmd_check(const args_t& args) {
   s.nome_linea = options.value("--line");
   s.nome_treno = options.value("--train");
   PosixFileSystem fs;
-  esito_compilazione outcome = verifica_sorgenti(s, con_matrice_linea, fs, options.value("--dir"), policy);
-  if (outcome.errore_guardia) {
-    s.diagnostiche.push_back(diagnostica_errore(*outcome.errore_guardia, std::nullopt, {}));
+  CompileOutcome outcome = check_sources(s, con_matrice_linea, fs, options.value("--dir"), policy);
+  if (outcome.guard_error) {
+    s.diagnostiche.push_back(diagnostica_errore(*outcome.guard_error, std::nullopt, {}));
   }
   Diagnostics further;
   const std::string running_times = further_checks(s, fs, options.value("--dir"), further);
@@ -110,12 +110,12 @@ int cmd_check(const args_t& args) {
   for (Diagnostic& d : further) s.diagnostiche.push_back(std::move(d));
 
   std::cerr << diagnostic_lines(s.diagnostiche);
-  if (outcome.errore_io) std::cerr << outcome.errore_io->path << ": " << outcome.errore_io->reason << '\n';
+  if (outcome.io_error) std::cerr << outcome.io_error->path << ": " << outcome.io_error->reason << '\n';
   if (options.has("--json")) {
     std::cout << "{\"diagnostics\": " << diagnostics_json(s.diagnostiche)
               << ", \"running_times\": " << running_times << "}\n";
   }
-  if (outcome.errore_io) return 3;
+  if (outcome.io_error) return 3;
   return has_errors(s.diagnostiche) ? 2 : 0;
 }
 

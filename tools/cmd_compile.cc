@@ -87,20 +87,20 @@ constexpr const char* kCompileHelp =
     "      fault: E101 for the line description, E25 for the service one)\n"
     "  64  bad usage\n";
 
-std::string json(const esito_compilazione& outcome, const stato_compilazione& s) {
+std::string json(const CompileOutcome& outcome, const stato_compilazione& s) {
   std::ostringstream o;
   o << "{\"numero_errore\": " << s.numero_errore
     << ", \"posizione_errore\": " << s.posizione_errore << ", \"guard_error\": ";
-  if (outcome.errore_guardia) {
-    o << *outcome.errore_guardia;
+  if (outcome.guard_error) {
+    o << *outcome.guard_error;
   } else {
     o << "null";
   }
   o << ", \"written\": [";
-  for (std::size_t i = 0; i < outcome.scritti.size(); ++i) {
-    o << (i ? ", " : "") << json_string(outcome.scritti[i]);
+  for (std::size_t i = 0; i < outcome.written.size(); ++i) {
+    o << (i ? ", " : "") << json_string(outcome.written[i]);
   }
-  o << "], \"kept_older_files\": " << (outcome.trattenuto ? "true" : "false") << ", \"faults\": [";
+  o << "], \"kept_older_files\": " << (outcome.held_back ? "true" : "false") << ", \"faults\": [";
   bool first = true;
   for (const Diagnostic& d : s.diagnostiche) {
     if (!d.fault_number) continue;
@@ -138,8 +138,8 @@ int cmd_compile(const args_t& args) {
                                args, &options)) {
     return *status;
   }
-  opzioni_compilazione compile_options;
-  if (auto error = read_warning_policy(options, &compile_options.avvisi)) {
+  CompileOptions compile_options;
+  if (auto error = read_warning_policy(options, &compile_options.warnings)) {
     std::cerr << "scenario-tool compile: " << *error << "\n";
     return kUsage;
   }
@@ -147,39 +147,39 @@ int cmd_compile(const args_t& args) {
   stato_compilazione s;
   s.nome_linea = options.value("--line");
   s.nome_treno = options.value("--train");
-  compile_options.cartella_sorgenti = options.value("--dir");
-  compile_options.cartella_uscita = options.value("--out", compile_options.cartella_sorgenti);
-  compile_options.elimina_sorgenti = false;
-  compile_options.scrivi_con_guasti = options.has("--write-faulty");
+  compile_options.source_folder = options.value("--dir");
+  compile_options.output_folder = options.value("--out", compile_options.source_folder);
+  compile_options.delete_sources = false;
+  compile_options.write_despite_faults = options.has("--write-faulty");
   const bool with_track_plan = !options.has("--no-track-plan");
 
   if (options.values.count("--out") != 0) {
     std::error_code error;
-    std::filesystem::create_directories(compile_options.cartella_uscita, error);
+    std::filesystem::create_directories(compile_options.output_folder, error);
     if (error) {
-      std::cerr << compile_options.cartella_uscita << ": cannot create the folder: " << error.message() << '\n';
+      std::cerr << compile_options.output_folder << ": cannot create the folder: " << error.message() << '\n';
       return 3;
     }
   }
   PosixFileSystem fs;
-  const FolderLock lock(compile_options.cartella_uscita, &std::cerr);  // one writer per --out folder
-  esito_compilazione outcome = memorizza_percorso(s, with_track_plan, fs, compile_options);
-  riporta(std::cerr, outcome, s);
-  if (options.has("--documents") && stato_uscita(outcome, s) == 0) {
+  const FolderLock lock(compile_options.output_folder, &std::cerr);  // one writer per --out folder
+  CompileOutcome outcome = memorizza_percorso(s, with_track_plan, fs, compile_options);
+  report(std::cerr, outcome, s);
+  if (options.has("--documents") && exit_status(outcome, s) == 0) {
     const crew::written_documents docs =
-        crew::write_documents(s, fs, compile_options.cartella_uscita);
+        crew::write_documents(s, fs, compile_options.output_folder);
     if (docs.io_error) {
       std::cerr << docs.io_error->path << ": " << docs.io_error->reason << '\n';
       return 3;
     }
-    outcome.scritti.insert(outcome.scritti.end(), docs.written.begin(), docs.written.end());
+    outcome.written.insert(outcome.written.end(), docs.written.begin(), docs.written.end());
   }
-  if (outcome.trattenuto) {
+  if (outcome.held_back) {
     std::cerr << "no binary file written: the compile recorded a fault, and older files in "
-              << compile_options.cartella_uscita << " are left as they were (--write-faulty writes them)\n";
+              << compile_options.output_folder << " are left as they were (--write-faulty writes them)\n";
   }
   if (options.has("--json")) std::cout << json(outcome, s) << '\n';
-  return stato_uscita(outcome, s);
+  return exit_status(outcome, s);
 }
 
 }  // namespace scenario::tool

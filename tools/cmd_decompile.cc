@@ -61,7 +61,7 @@ int cmd_decompile(const args_t& args) {
   const std::string train = o.value("--train");
 
   PosixFileSystem fs;
-  roundtrip::file_binari f;
+  roundtrip::binary_files f;
   for (auto [name, bytes] : {std::pair{nomi::sim(line, train), &f.sim},
                              std::pair{nomi::dat(line, train), &f.dat}}) {
     if (auto e = fs.read(join_path(dir, name), bytes)) {
@@ -79,9 +79,9 @@ int cmd_decompile(const args_t& args) {
     f.linea = std::move(plan);
   }
 
-  const roundtrip::esito_decompilazione r = roundtrip::decompila(f, line, train);
+  const roundtrip::decompile_outcome r = roundtrip::decompile(f, line, train);
   for (const Diagnostic& d : r.diagnostiche) std::cerr << format_diagnostic(d) << '\n';
-  if (!r.letto) return 1;
+  if (!r.decoded) return 1;
 
   if (auto e = make_folder(out)) {
     std::cerr << *e << '\n';
@@ -94,7 +94,7 @@ int cmd_decompile(const args_t& args) {
     return 3;
   }
   std::cout << line_path << '\n' << train_path << '\n';
-  if (!r.andata_ritorno) {
+  if (!r.round_trip) {
     std::cerr << "scenario-tool decompile: the written sources do NOT compile to the same bytes\n";
     return 2;
   }

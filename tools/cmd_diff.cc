@@ -90,20 +90,20 @@ int cmd_diff(const args_t& args) {
 
   PosixFileSystem fs;
   Diagnostics diag;
-  const auto a = roundtrip::carica(fs, o.positionals[0], line, train, &diag);
-  const auto b = roundtrip::carica(fs, o.positionals[1], line_b, train_b, &diag);
+  const auto a = roundtrip::load(fs, o.positionals[0], line, train, &diag);
+  const auto b = roundtrip::load(fs, o.positionals[1], line_b, train_b, &diag);
   for (const Diagnostic& d : diag) std::cerr << format_diagnostic(d) << '\n';
   if (!a || !b) return 2;
 
-  const auto diff = roundtrip::confronta(*a, *b);
+  const auto diff = roundtrip::compare(*a, *b);
   if (o.has("--json")) {
     std::cout << "{\"equal\": " << (diff.empty() ? "true" : "false") << ", \"differences\": [";
     for (size_t i = 0; i < diff.size(); ++i) {
       const auto& d = diff[i];
       std::cout << (i ? ",\n  " : "\n  ") << "{\"kind\": " << json_utf8(d.kind) << ", \"position\": "
-                << (d.posizione ? std::to_string(*d.posizione) : "null")
+                << (d.position ? std::to_string(*d.position) : "null")
                 << ", \"post\": " << (d.post.empty() ? "null" : json_utf8(d.post))
-                << ", \"text\": " << json_utf8(d.testo) << "}";
+                << ", \"text\": " << json_utf8(d.text) << "}";
     }
     std::cout << (diff.empty() ? "" : "\n") << "]}\n";
   } else {
@@ -113,7 +113,7 @@ int cmd_diff(const args_t& args) {
         group = d.kind;
         std::cout << group << '\n';
       }
-      std::cout << "  " << d.testo << '\n';
+      std::cout << "  " << d.text << '\n';
     }
   }
   return diff.empty() ? 0 : 1;

@@ -135,9 +135,9 @@ int cmd_documents(const args_t& args) {
     return 3;
   }
   if (ha_errori(s) || !s.dimensionato()) {
-    esito_compilazione nothing;
-    nothing.nulla_da_scrivere = !s.dimensionato();
-    riporta(std::cerr, nothing, s);
+    CompileOutcome nothing;
+    nothing.nothing_to_write = !s.dimensionato();
+    report(std::cerr, nothing, s);
     std::cerr << "scenario-tool documents: the sources have faults; no document written\n";
     return 2;
   }

@@ -89,7 +89,7 @@ int cmd_new(const args_t& args) {
   // The scenario is fixed and known to compile; a fault here is a fault of
   // this program.
   if (!s.diagnostiche.empty()) {
-    riporta(std::cerr, esito_compilazione{}, s);
+    report(std::cerr, CompileOutcome{}, s);
     return 2;
   }
   const crew::written_documents docs = crew::write_documents(s, fs, folder);

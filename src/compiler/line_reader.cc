@@ -444,8 +444,8 @@ bool leggi_linea(lettura& l) {
     if (errore->missing) {
       aggiungi_diagnostica(s, diagnostica_errore(errori::linea_mancante, std::nullopt, {l.file_linea, 0, 0},
                                                  "the line description " + l.file_linea + " does not exist"));
-    } else if (!l.src.errore_io) {
-      l.src.errore_io = std::move(*errore);
+    } else if (!l.src.io_error) {
+      l.src.io_error = std::move(*errore);
     }
     return false;
   }

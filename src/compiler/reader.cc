@@ -5,7 +5,7 @@
 
 namespace scenario {
 
-void memorizza_dati(stato_compilazione& s, sorgenti& src) {
+void memorizza_dati(stato_compilazione& s, Sources& src) {
   lettura l(s, src);
   if (!leggi_linea(l)) return;
   leggi_treno(l);

@@ -10,24 +10,24 @@
 namespace scenario {
 
 // Where the two text sources of a compile lie, and what to do with them.
-struct sorgenti {
+struct Sources {
   FileSystem& fs;
-  std::string cartella;
+  std::string folder;
   // Delete each source once read (the one-shot run deletes the files it wrote
   // itself; a scenario author's own files are never deleted).
-  bool elimina = false;
+  bool delete_after_reading = false;
   // The first file-system failure met (other than a missing source); the
   // compile stops there and the run reports it.
-  std::optional<IoError> errore_io;
+  std::optional<IoError> io_error;
   // Read on after a fault at the line after its row, as if the row were
   // absent, so that one reading reports every problem. Otherwise the
   // reading stops at the first fault, as the one-shot run reads.
-  bool prosegui_dopo_errori = false;
+  bool read_on_after_errors = false;
 };
 
 // Reads the line description, then the service description, into the model.
 // Faults and warnings are recorded in s.diagnostiche (which also sets
 // numero_errore and posizione_errore).
-void memorizza_dati(stato_compilazione& s, sorgenti& src);
+void memorizza_dati(stato_compilazione& s, Sources& src);
 
 }  // namespace scenario

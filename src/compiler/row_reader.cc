@@ -6,20 +6,20 @@
 
 namespace scenario {
 
-lettura::lettura(stato_compilazione& stato, sorgenti& fonti)
+lettura::lettura(stato_compilazione& stato, Sources& fonti)
     : s(stato),
       src(fonti),
-      file_linea(join_path(fonti.cartella, nomi::linea_txt(stato.nome_linea))),
-      file_treno(join_path(fonti.cartella, nomi::treno_txt(stato.nome_linea, stato.nome_treno))) {}
+      file_linea(join_path(fonti.folder, nomi::linea_txt(stato.nome_linea))),
+      file_treno(join_path(fonti.folder, nomi::treno_txt(stato.nome_linea, stato.nome_treno))) {}
 
 namespace {
 
 bool chiudi(lettura& l, const std::string& file, bool& chiuso) {
   if (chiuso) return true;
   chiuso = true;
-  if (!l.src.elimina) return true;
+  if (!l.src.delete_after_reading) return true;
   if (auto errore = l.src.fs.remove(file)) {
-    if (!l.src.errore_io) l.src.errore_io = std::move(*errore);
+    if (!l.src.io_error) l.src.io_error = std::move(*errore);
     return false;
   }
   return true;

@@ -27,10 +27,10 @@ namespace scenario {
 // The two text sources of one compile and what the line reader hands on to
 // the service reader.
 struct lettura {
-  lettura(stato_compilazione& stato, sorgenti& fonti);
+  lettura(stato_compilazione& stato, Sources& fonti);
 
   stato_compilazione& s;
-  sorgenti& src;
+  Sources& src;
   std::string file_linea;  // paths of the two sources, as opened
   std::string file_treno;
   bool linea_chiusa = false;  // done with: deleted when the caller asked for it
@@ -40,7 +40,7 @@ struct lettura {
 };
 
 // Closes a source the reader is done with, deleting it when the caller asked
-// for that. False when the deletion failed: the failure is in src.errore_io
+// for that. False when the deletion failed: the failure is in src.io_error
 // and the compile stops.
 bool chiudi_linea(lettura& l);
 bool chiudi_treno(lettura& l);
@@ -74,7 +74,7 @@ class lettore_righe {
  protected:
   // `chiudi` closes this reader's source (deleting it when asked).
   lettore_righe(lettura& l, std::string testo, const std::string& file, bool (*chiudi)(lettura&))
-      : l_(l), s_(l.s), campi_(std::move(testo)), verifica_(l.src.prosegui_dopo_errori),
+      : l_(l), s_(l.s), campi_(std::move(testo)), verifica_(l.src.read_on_after_errors),
         file_(file), chiudi_(chiudi) {}
 
   // Reads a keyword field; it becomes the current row.

@@ -446,8 +446,8 @@ void leggi_treno(lettura& l) {
       l.treno_chiuso = true;
       fallimento_lettura(l, diagnostica_errore(errori::lettura_fallita, std::nullopt, {l.file_treno, 0, 0},
                                                "the service description " + l.file_treno + " does not exist"));
-    } else if (!l.src.errore_io) {
-      l.src.errore_io = std::move(*errore);
+    } else if (!l.src.io_error) {
+      l.src.io_error = std::move(*errore);
     }
     return;
   }

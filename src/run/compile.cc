@@ -39,73 +39,73 @@ class DiscardingWritesFileSystem final : public ForwardingFileSystem {
 
 }  // namespace
 
-esito_compilazione memorizza_percorso(stato_compilazione& s, bool genera_linea, FileSystem& fs,
-                                      const opzioni_compilazione& opzioni) {
-  esito_compilazione esito;
+CompileOutcome memorizza_percorso(stato_compilazione& s, bool genera_linea, FileSystem& fs,
+                                  const CompileOptions& options) {
+  CompileOutcome outcome;
   s.genera_linea = genera_linea;
   s.numero_errore = 0;
   azzera_tabella(s);
 
   RunSourcesFileSystem run_sources(fs);
-  FileSystem& fs_sorgenti = opzioni.elimina_sorgenti ? run_sources : fs;
-  sorgenti src{fs_sorgenti, opzioni.cartella_sorgenti, opzioni.elimina_sorgenti, std::nullopt,
-               opzioni.prosegui_dopo_errori};
+  FileSystem& source_fs = options.delete_sources ? run_sources : fs;
+  Sources src{source_fs, options.source_folder, options.delete_sources, std::nullopt,
+              options.read_on_after_errors};
   memorizza_dati(s, src);
-  if (src.errore_io) {
-    esito.errore_io = src.errore_io;
-    apply_policy(s.diagnostiche, opzioni.avvisi);
-    return esito;
+  if (src.io_error) {
+    outcome.io_error = src.io_error;
+    apply_policy(s.diagnostiche, options.warnings);
+    return outcome;
   }
   // Cell 1 receives the stamps: a route without it has nothing to write.
   if (s.percorso.size() < 2) {
-    esito.nulla_da_scrivere = true;
-    apply_policy(s.diagnostiche, opzioni.avvisi);
-    return esito;
+    outcome.nothing_to_write = true;
+    apply_policy(s.diagnostiche, options.warnings);
+    return outcome;
   }
 
-  concludi_compilazione(s, fs, opzioni, esito);
-  return esito;
+  concludi_compilazione(s, fs, options, outcome);
+  return outcome;
 }
 
-void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const std::string& cartella_uscita,
-                           esito_compilazione& esito) {
-  opzioni_compilazione opzioni;
-  opzioni.cartella_uscita = cartella_uscita;
-  concludi_compilazione(s, fs, opzioni, esito);
+void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const std::string& output_folder,
+                           CompileOutcome& outcome) {
+  CompileOptions options;
+  options.output_folder = output_folder;
+  concludi_compilazione(s, fs, options, outcome);
 }
 
-esito_compilazione verifica_sorgenti(stato_compilazione& s, bool genera_linea, FileSystem& fs,
-                                     const std::string& cartella_sorgenti, const WarningPolicy& avvisi) {
+CompileOutcome check_sources(stato_compilazione& s, bool genera_linea, FileSystem& fs,
+                             const std::string& source_folder, const WarningPolicy& warnings) {
   // Nothing is written: the check runs the compile on a file system whose
   // writes go nowhere, after the rules and the guards have had their say.
-  opzioni_compilazione opzioni;
-  opzioni.cartella_sorgenti = cartella_sorgenti;
-  opzioni.elimina_sorgenti = false;
-  opzioni.scrivi_con_guasti = false;
-  opzioni.prosegui_dopo_errori = true;
-  opzioni.avvisi = avvisi;
+  CompileOptions options;
+  options.source_folder = source_folder;
+  options.delete_sources = false;
+  options.write_despite_faults = false;
+  options.read_on_after_errors = true;
+  options.warnings = warnings;
   DiscardingWritesFileSystem discarding(fs);
-  esito_compilazione esito = memorizza_percorso(s, genera_linea, discarding, opzioni);
-  esito.scritti.clear();
-  return esito;
+  CompileOutcome outcome = memorizza_percorso(s, genera_linea, discarding, options);
+  outcome.written.clear();
+  return outcome;
 }
 
-void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const opzioni_compilazione& opzioni,
-                           esito_compilazione& esito) {
-  const std::string& cartella_uscita = opzioni.cartella_uscita;
+void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const CompileOptions& options,
+                           CompileOutcome& outcome) {
+  const std::string& output_folder = options.output_folder;
   deriva_percorso(s);
-  apply_policy(s.diagnostiche, opzioni.avvisi);
+  apply_policy(s.diagnostiche, options.warnings);
 
   record_sim& testata = s.tabella_sim[riga_linea];
   cella& prima = s.percorso[1];
   if (testata.i1 != 0 || prima.dato1 != 0) {
-    esito.errore_guardia = 1250;
+    outcome.guard_error = 1250;
     return;
   }
   testata.i1 = 610;
   prima.dato1 = 5121;
   if (testata.orario != 0 || prima.dato2 != 0) {
-    esito.errore_guardia = 1251;
+    outcome.guard_error = 1251;
     return;
   }
   testata.orario = codice_gara_st(s);
@@ -113,11 +113,11 @@ void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const opzioni_
 
   // An author's older files are worth more than files compiled with a
   // fault; a check writes nothing in any case.
-  if (!opzioni.scrivi_con_guasti && ha_errori(s)) {
-    esito.trattenuto = true;
+  if (!options.write_despite_faults && ha_errori(s)) {
+    outcome.held_back = true;
     return;
   }
-  if (opzioni.prosegui_dopo_errori) return;
+  if (options.read_on_after_errors) return;
 
   // All outputs are built first, then replace their older files together.
   // A finished track plan is already in its file form and is written from
@@ -129,28 +129,28 @@ void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const opzioni_
   const std::string dat = scrivi_percorso(s);
   std::vector<OutputFile> files;
   if (s.genera_linea) {
-    esito.scritti.push_back(nomi::linea_dat(s.nome_linea));
-    files.push_back({join_path(cartella_uscita, esito.scritti.back()), linea});
+    outcome.written.push_back(nomi::linea_dat(s.nome_linea));
+    files.push_back({join_path(output_folder, outcome.written.back()), linea});
   }
-  esito.scritti.push_back(nomi::sim(s.nome_linea, s.nome_treno));
-  files.push_back({join_path(cartella_uscita, esito.scritti.back()), sim});
-  esito.scritti.push_back(nomi::dat(s.nome_linea, s.nome_treno));
-  files.push_back({join_path(cartella_uscita, esito.scritti.back()), dat});
+  outcome.written.push_back(nomi::sim(s.nome_linea, s.nome_treno));
+  files.push_back({join_path(output_folder, outcome.written.back()), sim});
+  outcome.written.push_back(nomi::dat(s.nome_linea, s.nome_treno));
+  files.push_back({join_path(output_folder, outcome.written.back()), dat});
 
   if (auto error = publish(fs, files)) {
-    esito.errore_io = std::move(error);
-    esito.scritti.clear();
+    outcome.io_error = std::move(error);
+    outcome.written.clear();
   }
 }
 
-int stato_uscita(const esito_compilazione& e, const stato_compilazione& s) {
-  if (e.errore_io) return 3;
-  if (e.errore_guardia || e.nulla_da_scrivere) return 1;
+int exit_status(const CompileOutcome& e, const stato_compilazione& s) {
+  if (e.io_error) return 3;
+  if (e.guard_error || e.nothing_to_write) return 1;
   if (ha_errori(s)) return 2;
   return 0;
 }
 
-void riporta(std::ostream& err, const esito_compilazione& e, const stato_compilazione& s) {
+void report(std::ostream& err, const CompileOutcome& e, const stato_compilazione& s) {
   for (const Diagnostic& d : s.diagnostiche) {
     if (d.severity == Severity::kError) err << format_diagnostic(d) << '\n';
   }
@@ -161,11 +161,11 @@ void riporta(std::ostream& err, const esito_compilazione& e, const stato_compila
   for (const Diagnostic& d : s.diagnostiche) {
     if (d.severity != Severity::kError) err << format_diagnostic(d) << '\n';
   }
-  if (e.errore_io) {
-    err << e.errore_io->path << ": " << e.errore_io->reason << '\n';
-  } else if (e.errore_guardia) {
-    errore(err, std::to_string(*e.errore_guardia));
-  } else if (e.nulla_da_scrivere && !ha_errori(s)) {
+  if (e.io_error) {
+    err << e.io_error->path << ": " << e.io_error->reason << '\n';
+  } else if (e.guard_error) {
+    errore(err, std::to_string(*e.guard_error));
+  } else if (e.nothing_to_write && !ha_errori(s)) {
     err << "nothing to write: the line description gave no route length\n";
   }
 }

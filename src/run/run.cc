@@ -40,13 +40,13 @@ int esegui(FileSystem& fs, const std::string& cartella, std::ostream& err) {
     }
   }
 
-  opzioni_compilazione opzioni;
-  opzioni.cartella_sorgenti = cartella;
-  opzioni.cartella_uscita = cartella;
-  opzioni.elimina_sorgenti = true;
-  const esito_compilazione esito = memorizza_percorso(s, con_matrice_linea, fs, opzioni);
-  riporta(err, esito, s);
-  return stato_uscita(esito, s);
+  CompileOptions opzioni;
+  opzioni.source_folder = cartella;
+  opzioni.output_folder = cartella;
+  opzioni.delete_sources = true;
+  const CompileOutcome esito = memorizza_percorso(s, con_matrice_linea, fs, opzioni);
+  report(err, esito, s);
+  return exit_status(esito, s);
 }
 
 }  // namespace scenario

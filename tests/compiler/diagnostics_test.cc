@@ -155,9 +155,9 @@ TEST_P(Diagnostics, RowsGiveTheseDiagnostics) {
   stato_compilazione s;
   s.nome_linea = "L";
   s.nome_treno = "T";
-  opzioni_compilazione opzioni;
-  opzioni.cartella_sorgenti = kCartella;
-  opzioni.cartella_uscita = "out";
+  CompileOptions opzioni;
+  opzioni.source_folder = kCartella;
+  opzioni.output_folder = "out";
   memorizza_percorso(s, con_matrice_linea, fs, opzioni);
 
   std::string listing;
@@ -199,9 +199,9 @@ TEST(Diagnostics, WarningsChangeNoByteAndNoFaultNumber) {
     stato_compilazione s;
     s.nome_linea = "L";
     s.nome_treno = "T";
-    opzioni_compilazione opzioni;
-    opzioni.cartella_sorgenti = kCartella;
-    opzioni.cartella_uscita = "out";
+    CompileOptions opzioni;
+    opzioni.source_folder = kCartella;
+    opzioni.output_folder = "out";
     memorizza_percorso(s, con_matrice_linea, fs, opzioni);
     EXPECT_EQ(s.numero_errore, 0);
     return std::make_pair(fs.files, s.diagnostiche.size());
@@ -223,11 +223,11 @@ TEST(Diagnostics, TheEmbeddedScenarioDrawsNone) {
   stato_compilazione s;
   s.nome_linea = "L";
   s.nome_treno = "T";
-  opzioni_compilazione opzioni;
-  opzioni.cartella_sorgenti = kCartella;
-  opzioni.cartella_uscita = "out";
-  const esito_compilazione esito = memorizza_percorso(s, con_matrice_linea, fs, opzioni);
-  EXPECT_EQ(esito.scritti.size(), 3u);
+  CompileOptions opzioni;
+  opzioni.source_folder = kCartella;
+  opzioni.output_folder = "out";
+  const CompileOutcome esito = memorizza_percorso(s, con_matrice_linea, fs, opzioni);
+  EXPECT_EQ(esito.written.size(), 3u);
   std::string listing;
   for (const Diagnostic& d : s.diagnostiche) listing += format_diagnostic(d) + "\n";
   EXPECT_TRUE(s.diagnostiche.empty()) << listing;
@@ -255,11 +255,11 @@ TEST(Diagnostics, AFileOfBadRowsIsReportedInPart) {
     s.nome_linea = "L";
     s.nome_treno = "T";
     if (k.verifica) {
-      verifica_sorgenti(s, con_matrice_linea, fs, kCartella, {});
+      check_sources(s, con_matrice_linea, fs, kCartella, {});
     } else {
-      opzioni_compilazione opzioni;
-      opzioni.cartella_sorgenti = kCartella;
-      opzioni.cartella_uscita = "out";
+      CompileOptions opzioni;
+      opzioni.source_folder = kCartella;
+      opzioni.output_folder = "out";
       memorizza_percorso(s, con_matrice_linea, fs, opzioni);
     }
     size_t avvisi = 0, errori = 0;

@@ -111,9 +111,9 @@ std::vector<caso_errore> casi() {
 class ReaderErrors : public ::testing::TestWithParam<std::tuple<caso_errore, bool>> {};
 
 TEST_P(ReaderErrors, NumberPositionRowAndFiles) {
-  const auto& [c, elimina] = GetParam();
-  const auto r = leggi(c.linea, c.treno, elimina);
-  EXPECT_FALSE(r->errore_io.has_value());
+  const auto& [c, delete_sources] = GetParam();
+  const auto r = leggi(c.linea, c.treno, delete_sources);
+  EXPECT_FALSE(r->io_error.has_value());
   EXPECT_EQ(r->s.numero_errore, c.numero);
   EXPECT_EQ(r->s.posizione_errore, c.posizione.value_or(0));
   ASSERT_EQ(faults_of(r->s).size(), c.guasti);
@@ -123,7 +123,7 @@ TEST_P(ReaderErrors, NumberPositionRowAndFiles) {
   EXPECT_EQ(g.position, c.posizione);
   EXPECT_EQ(g.file, c.file == quale::linea ? kFileLinea : kFileTreno);
   EXPECT_EQ(g.line, c.line);
-  if (elimina) {
+  if (delete_sources) {
     EXPECT_EQ(r->linea_presente(), c.linea_resta);
     EXPECT_EQ(r->treno_presente(), c.treno_resta);
   } else {
@@ -176,10 +176,10 @@ TEST(ReaderErrors, AFailedDeletionStopsTheCompile) {
   r->s.nome_treno = "T";
   r->s.genera_linea = true;
   FaultyFileSystem guasto_al_primo(r->fs, 1);
-  sorgenti src{guasto_al_primo, kCartella, true, std::nullopt};
+  Sources src{guasto_al_primo, kCartella, true, std::nullopt};
   memorizza_dati(r->s, src);
-  ASSERT_TRUE(src.errore_io.has_value());
-  EXPECT_EQ(src.errore_io->path, kFileLinea);
+  ASSERT_TRUE(src.io_error.has_value());
+  EXPECT_EQ(src.io_error->path, kFileLinea);
   EXPECT_TRUE(r->treno_presente()) << "the service file was not read";
   EXPECT_EQ(r->s.percorso[0].velocita, 0);
 }
@@ -191,10 +191,10 @@ TEST(ReaderErrors, AnUnreadableSourceIsAFileSystemFailure) {
   stato_compilazione s;
   s.nome_linea = "L";
   s.nome_treno = "T";
-  sorgenti src{fs, dir.path(), true, std::nullopt};
+  Sources src{fs, dir.path(), true, std::nullopt};
   memorizza_dati(s, src);
-  ASSERT_TRUE(src.errore_io.has_value());
-  EXPECT_EQ(src.errore_io->path, dir.file("L_linea.txt"));
+  ASSERT_TRUE(src.io_error.has_value());
+  EXPECT_EQ(src.io_error->path, dir.file("L_linea.txt"));
   EXPECT_TRUE(faults_of(s).empty());
   EXPECT_TRUE(file_exists(dir.file("L_linea.txt")));
 }

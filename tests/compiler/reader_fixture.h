@@ -44,7 +44,7 @@ inline std::string treno(std::initializer_list<std::string> voci = {}) {
 struct lettura_in_memoria {
   MemoryFileSystem fs;
   stato_compilazione s;
-  std::optional<IoError> errore_io;
+  std::optional<IoError> io_error;
 
   bool linea_presente() const { return fs.files.count(kFileLinea) != 0; }
   bool treno_presente() const { return fs.files.count(kFileTreno) != 0; }
@@ -54,16 +54,17 @@ struct lettura_in_memoria {
 // memorizza_dati, as line "L" and train "T".
 inline std::unique_ptr<lettura_in_memoria> leggi(const std::optional<std::string>& testo_linea,
                                                  const std::optional<std::string>& testo_treno,
-                                                 bool elimina = true, bool genera_linea = con_matrice_linea) {
+                                                 bool delete_sources = true,
+                                                 bool genera_linea = con_matrice_linea) {
   auto r = std::make_unique<lettura_in_memoria>();
   if (testo_linea) r->fs.files[kFileLinea] = *testo_linea;
   if (testo_treno) r->fs.files[kFileTreno] = *testo_treno;
   r->s.nome_linea = "L";
   r->s.nome_treno = "T";
   r->s.genera_linea = genera_linea;
-  sorgenti src{r->fs, kCartella, elimina, std::nullopt};
+  Sources src{r->fs, kCartella, delete_sources, std::nullopt};
   memorizza_dati(r->s, src);
-  r->errore_io = src.errore_io;
+  r->io_error = src.io_error;
   return r;
 }
 

@@ -58,11 +58,11 @@ std::vector<std::string> comando(const caso& c, const std::string& cartella) {
     return {programma};
   }
   PosixFileSystem disk;
-  const std::string sorgenti = cartella + "/sorgenti";
-  fs::create_directories(sorgenti);
-  EXPECT_FALSE(dati_linea(disk, sorgenti, nome_linea_incorporata, nome_treno_incorporato));
-  EXPECT_FALSE(dati_treno(disk, sorgenti, nome_linea_incorporata, nome_treno_incorporato));
-  return {std::string(SCENARIO_BIN_DIR) + "/scenario-tool", "compile", "--dir", sorgenti,
+  const std::string source_folder = cartella + "/sorgenti";
+  fs::create_directories(source_folder);
+  EXPECT_FALSE(dati_linea(disk, source_folder, nome_linea_incorporata, nome_treno_incorporato));
+  EXPECT_FALSE(dati_treno(disk, source_folder, nome_linea_incorporata, nome_treno_incorporato));
+  return {std::string(SCENARIO_BIN_DIR) + "/scenario-tool", "compile", "--dir", source_folder,
           "--line", nome_linea_incorporata, "--train", nome_treno_incorporato,
           "--out", cartella};
 }

@@ -46,7 +46,7 @@ std::vector<std::string> uscite() {
   for (const auto& b : binari()) u.push_back(b);
   return u;
 }
-std::vector<std::string> sorgenti() {
+std::vector<std::string> source_names() {
   return {nomi::linea_txt(kLinea), nomi::treno_txt(kLinea, kTreno)};
 }
 
@@ -120,8 +120,8 @@ std::map<std::string, std::string> metti_uscite_vecchie(const TempDir& dir) {
 }
 
 // `saltare`: a path that the test itself put in the way.
-void verifica_cartella(const TempDir& dir, const std::map<std::string, std::string>& vecchie,
-                       const std::string& saltare = {}) {
+void check_folder(const TempDir& dir, const std::map<std::string, std::string>& vecchie,
+                  const std::string& saltare = {}) {
   const auto& nuove = uscite_nuove();
   for (const auto& nome : documenti()) {
     if (nome == saltare) continue;
@@ -160,7 +160,7 @@ TEST_P(FileSizeLimit, StopsWithStatus3AndKeepsEveryOlderOutputWhole) {
   EXPECT_EQ(esito.stato, 3) << esito.err;
   EXPECT_NE(esito.err.find(dir.path() + "/"), std::string::npos) << esito.err;
   EXPECT_NE(esito.err.find("File too large"), std::string::npos) << esito.err;
-  verifica_cartella(dir, vecchie);
+  check_folder(dir, vecchie);
 }
 
 // 0: the first text file; then limits that let the sources, the documents,
@@ -192,11 +192,11 @@ TEST_P(FolderInTheWay, StopsWithStatus3NamingIt) {
       << esito.err;
   EXPECT_TRUE(fs::is_directory(dir.file(nome)));
   EXPECT_EQ(read_file(dir.file(nome) + "/inside"), "x");
-  verifica_cartella(dir, vecchie, nome);
+  check_folder(dir, vecchie, nome);
 }
 
 std::vector<std::string> posti_occupati() {
-  std::vector<std::string> nomi_file = sorgenti();
+  std::vector<std::string> nomi_file = source_names();
   for (const auto& u : uscite()) nomi_file.push_back(u);
   // Where the temporary of a binary file, or the kept older copy, would go.
   nomi_file.push_back(temporary_path(nomi::sim(kLinea, kTreno)));
@@ -224,7 +224,7 @@ TEST_P(SourceRemoved, StopsWithStatus3NamingItAndWritesNoBinaryFile) {
   uscite_nuove();
   TempDir dir;
   const auto vecchie = metti_uscite_vecchie(dir);
-  const std::string vittima = dir.file(sorgenti()[GetParam()]);
+  const std::string vittima = dir.file(source_names()[GetParam()]);
   SourceRemovingFileSystem disk(disco(), vittima);
   std::ostringstream err;
   EXPECT_EQ(esegui(disk, dir.path(), err), 3) << err.str();
@@ -233,7 +233,7 @@ TEST_P(SourceRemoved, StopsWithStatus3NamingItAndWritesNoBinaryFile) {
   for (const auto& nome : binari()) {
     EXPECT_TRUE(read_file(dir.file(nome)) == vecchie.at(nome)) << nome;
   }
-  verifica_cartella(dir, vecchie);
+  check_folder(dir, vecchie);
 }
 
 INSTANTIATE_TEST_SUITE_P(LineOrService, SourceRemoved, ::testing::Values(0, 1));

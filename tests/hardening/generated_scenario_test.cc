@@ -23,29 +23,29 @@
 namespace scenario::testing {
 namespace {
 
-struct compilato {
+struct CompiledScenario {
   stato_compilazione s;
-  esito_compilazione esito;
+  CompileOutcome esito;
   MemoryFileSystem fs;
 };
 
-void compila(const scenario_generato& g, bool genera_linea, compilato* c) {
+void compile_scenario(const RandomScenario& g, bool genera_linea, CompiledScenario* c) {
   c->s.nome_linea = nome_linea_incorporata;
   c->s.nome_treno = nome_treno_incorporato;
   c->fs.files[join_path("in", nomi::linea_txt(c->s.nome_linea))] = g.linea;
   c->fs.files[join_path("in", nomi::treno_txt(c->s.nome_linea, c->s.nome_treno))] = g.treno;
-  opzioni_compilazione opzioni;
-  opzioni.cartella_sorgenti = "in";
-  opzioni.cartella_uscita = "out";
+  CompileOptions opzioni;
+  opzioni.source_folder = "in";
+  opzioni.output_folder = "out";
   c->esito = memorizza_percorso(c->s, genera_linea, c->fs, opzioni);
 }
 
-std::string log_guasti(const stato_compilazione& s) { return diagnostic_listing(s); }
+std::string fault_log(const stato_compilazione& s) { return diagnostic_listing(s); }
 
 // What a well-formed scenario, in any of the forms the readers accept, may
 // be told: only that signals close together overwrite each other's approach
 // marks, as the generator is free to place them.
-size_t avvisi_inattesi(const stato_compilazione& s) {
+size_t unexpected_warnings(const stato_compilazione& s) {
   size_t n = 0;
   for (const Diagnostic& d : s.diagnostiche) {
     n += d.severity != Severity::kNote && d.code != "overwritten-object";
@@ -54,30 +54,30 @@ size_t avvisi_inattesi(const stato_compilazione& s) {
 }
 
 // The seed is printed with every failure, so a failing scenario can be
-// written out and read with genera_scenario(seed).
+// written out and read with generate_scenario(seed).
 class GeneratedScenario : public ::testing::TestWithParam<uint64_t> {};
 
 TEST_P(GeneratedScenario, CompilesCleanPlacesEveryObjectAndRepeatsItsBytes) {
   const uint64_t seme = GetParam();
-  const scenario_generato g = genera_scenario(seme);
+  const RandomScenario g = generate_scenario(seme);
   const bool genera_linea = seme % 4 != 0;
 
-  compilato a;
-  compila(g, genera_linea, &a);
-  ASSERT_FALSE(a.esito.errore_io) << a.esito.errore_io->path;
-  ASSERT_FALSE(a.esito.errore_guardia);
-  ASSERT_FALSE(a.esito.nulla_da_scrivere);
-  EXPECT_EQ(a.s.numero_errore, 0) << log_guasti(a.s) << "line description:\n"
+  CompiledScenario a;
+  compile_scenario(g, genera_linea, &a);
+  ASSERT_FALSE(a.esito.io_error) << a.esito.io_error->path;
+  ASSERT_FALSE(a.esito.guard_error);
+  ASSERT_FALSE(a.esito.nothing_to_write);
+  EXPECT_EQ(a.s.numero_errore, 0) << fault_log(a.s) << "line description:\n"
                                   << g.linea << "\nservice description:\n"
                                   << g.treno;
-  EXPECT_EQ(avvisi_inattesi(a.s), 0u) << log_guasti(a.s);
-  EXPECT_EQ(stato_uscita(a.esito, a.s), 0);
+  EXPECT_EQ(unexpected_warnings(a.s), 0u) << fault_log(a.s);
+  EXPECT_EQ(exit_status(a.esito, a.s), 0);
 
   const std::string dat =
       a.fs.files.at(join_path("out", nomi::dat(a.s.nome_linea, a.s.nome_treno)));
   ASSERT_EQ(dat.size(), a.s.percorso.size() * layout::dat_cella);
   ASSERT_EQ(a.s.ultima_cella(), celle_da_lunghezza(g.lunghezza));
-  for (const oggetto_atteso& o : g.oggetti) {
+  for (const ExpectedObject& o : g.oggetti) {
     const auto tipo =
         static_cast<uint8_t>(dat[static_cast<size_t>(o.cella) * layout::dat_cella + layout::dat_tipo]);
     EXPECT_EQ(tipo, o.tipo) << "cell " << o.cella;
@@ -95,16 +95,16 @@ TEST_P(GeneratedScenario, CompilesCleanPlacesEveryObjectAndRepeatsItsBytes) {
   EXPECT_EQ(testi, g.righe.cartelli);
   EXPECT_EQ(a.s.numero_montagne, g.righe.montagne);
 
-  compilato b;
-  compila(g, genera_linea, &b);
+  CompiledScenario b;
+  compile_scenario(g, genera_linea, &b);
   EXPECT_TRUE(b.fs.files == a.fs.files) << "a second compile wrote other bytes";
 
   // The properties that hold for any input hold here too.
-  ingresso_compilazione in;
+  CompileInput in;
   in.linea = g.linea;
   in.treno = g.treno;
   in.genera_linea = genera_linea;
-  EXPECT_EQ(compila_e_verifica(in, false).violazione, "");
+  EXPECT_EQ(compile_and_check(in, false).violation, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, GeneratedScenario, ::testing::Range<uint64_t>(1, 161));
@@ -112,19 +112,19 @@ INSTANTIATE_TEST_SUITE_P(Seeds, GeneratedScenario, ::testing::Range<uint64_t>(1,
 // The plain form (no case, blank or layout variation) of the same scenarios.
 TEST(SimpleGeneratedScenario, CompilesClean) {
   for (uint64_t seme = 1000; seme < 1040; ++seme) {
-    opzioni_generatore opzioni;
-    opzioni.varia_forma = false;
-    const scenario_generato g = genera_scenario(seme, opzioni);
-    compilato a;
-    compila(g, 1, &a);
-    EXPECT_EQ(avvisi_inattesi(a.s), 0u) << "seed " << seme << "\n" << log_guasti(a.s);
+    GeneratorOptions opzioni;
+    opzioni.vary_form = false;
+    const RandomScenario g = generate_scenario(seme, opzioni);
+    CompiledScenario a;
+    compile_scenario(g, 1, &a);
+    EXPECT_EQ(unexpected_warnings(a.s), 0u) << "seed " << seme << "\n" << fault_log(a.s);
   }
 }
 
 // The longest route with thousands of rows of each kind, as the benchmarks
 // use it: clean, every object in place.
 TEST(LongGeneratedScenario, CompilesCleanWithEveryObjectInPlace) {
-  const scenario_generato g = genera_percorso_lungo(1);
+  const RandomScenario g = generate_long_route(1);
   EXPECT_EQ(g.lunghezza, 1'000'000);
   EXPECT_GE(g.righe.segnali, 1500);
   EXPECT_GE(g.righe.curve, 1500);
@@ -136,31 +136,31 @@ TEST(LongGeneratedScenario, CompilesCleanWithEveryObjectInPlace) {
               g.righe.curve, g.righe.pendenze, g.righe.indicatori, g.righe.velocita,
               g.righe.aderenze, g.righe.stazioni, g.righe.rallentamenti, g.righe.segnali,
               g.righe.abbattimenti, g.linea.size(), g.treno.size());
-  compilato a;
-  compila(g, 1, &a);
-  EXPECT_EQ(avvisi_inattesi(a.s), 0u) << log_guasti(a.s);
+  CompiledScenario a;
+  compile_scenario(g, 1, &a);
+  EXPECT_EQ(unexpected_warnings(a.s), 0u) << fault_log(a.s);
   const std::string& dat =
       a.fs.files.at(join_path("out", nomi::dat(a.s.nome_linea, a.s.nome_treno)));
   int fuori_posto = 0;
-  for (const oggetto_atteso& o : g.oggetti) {
+  for (const ExpectedObject& o : g.oggetti) {
     fuori_posto += static_cast<uint8_t>(dat[static_cast<size_t>(o.cella) * layout::dat_cella]) != o.tipo;
   }
   EXPECT_EQ(fuori_posto, 0);
 }
 
 TEST(ScenarioGenerator, SameSeedSameTextOtherSeedOtherText) {
-  EXPECT_EQ(genera_scenario(7).linea, genera_scenario(7).linea);
-  EXPECT_EQ(genera_scenario(7).treno, genera_scenario(7).treno);
-  EXPECT_NE(genera_scenario(7).linea, genera_scenario(8).linea);
+  EXPECT_EQ(generate_scenario(7).linea, generate_scenario(7).linea);
+  EXPECT_EQ(generate_scenario(7).treno, generate_scenario(7).treno);
+  EXPECT_NE(generate_scenario(7).linea, generate_scenario(8).linea);
 }
 
 // A generator that quietly stopped making some kind of row would leave the
 // property above proving nothing about it.
 TEST(ScenarioGenerator, EveryKindOfRowAppears) {
-  conteggio_righe totale;
+  RowCounts totale;
   size_t oggetti = 0;
   for (uint64_t seme = 1; seme < 41; ++seme) {
-    const auto g = genera_scenario(seme);
+    const auto g = generate_scenario(seme);
     const auto& r = g.righe;
     totale.curve += r.curve;
     totale.pendenze += r.pendenze;

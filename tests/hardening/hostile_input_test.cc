@@ -30,9 +30,9 @@ namespace {
 
 // The sanitizers slow the compile down several times over.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr double kRallentamentoSanitizer = 6;
+constexpr double kSanitizerSlowdown = 6;
 #else
-constexpr double kRallentamentoSanitizer = 1;
+constexpr double kSanitizerSlowdown = 1;
 #endif
 
 const std::string kLinea = "Linea Ostile";
@@ -66,7 +66,7 @@ std::string treno_base(const std::string& righe = {}) {
          righe + "[fine]\r\n";
 }
 
-long picco_kb() {
+long peak_kb() {
   std::ifstream in("/proc/self/status");
   std::string riga;
   while (std::getline(in, riga)) {
@@ -74,7 +74,7 @@ long picco_kb() {
   }
   return 0;
 }
-long attuale_kb() {
+long current_kb() {
   std::ifstream in("/proc/self/status");
   std::string riga;
   while (std::getline(in, riga)) {
@@ -84,62 +84,62 @@ long attuale_kb() {
 }
 // Gives freed memory back to the system and starts a new high-water mark of
 // resident memory from the present one.
-void azzera_picco() {
+void reset_peak() {
   ::malloc_trim(0);
   std::ofstream out("/proc/self/clear_refs");
   out << "5";
 }
 
-struct misura {
-  double secondi = 0;
-  long memoria_mb = 0;  // peak resident memory above the start
+struct Measurement {
+  double seconds = 0;
+  long memory_mb = 0;  // peak resident memory above the start
   int32_t numero_errore = 0;
   std::vector<int32_t> guasti;
-  bool scritto = false;
-  std::string violazione;
+  bool written = false;
+  std::string violation;
 };
 
 // Compiles the two texts from a real folder, as an author's compile does,
 // measuring time and peak memory, then checks the files written.
-misura compila_su_disco(const std::string& linea, const std::string& treno) {
+Measurement compile_on_disk(const std::string& linea, const std::string& treno) {
   TempDir dir;
   write_file(dir.file(nomi::linea_txt(kLinea)), linea);
   write_file(dir.file(nomi::treno_txt(kLinea, kTreno)), treno);
-  misura m;
-  azzera_picco();
-  const long base = attuale_kb();
+  Measurement m;
+  reset_peak();
+  const long base = current_kb();
   const auto inizio = std::chrono::steady_clock::now();
   {
     stato_compilazione s;
     s.nome_linea = kLinea;
     s.nome_treno = kTreno;
     PosixFileSystem disk;
-    opzioni_compilazione opzioni;
-    opzioni.cartella_sorgenti = dir.path();
-    opzioni.cartella_uscita = dir.path();
+    CompileOptions opzioni;
+    opzioni.source_folder = dir.path();
+    opzioni.output_folder = dir.path();
     const auto esito = memorizza_percorso(s, con_matrice_linea, disk, opzioni);
     m.numero_errore = s.numero_errore;
     for (const auto& g : faults_of(s)) m.guasti.push_back(g.number);
-    m.scritto = !esito.scritti.empty();
-    if (esito.errore_io) m.violazione = "file-system failure: " + esito.errore_io->path;
+    m.written = !esito.written.empty();
+    if (esito.io_error) m.violation = "file-system failure: " + esito.io_error->path;
   }
-  m.secondi = std::chrono::duration<double>(std::chrono::steady_clock::now() - inizio).count();
-  m.memoria_mb = (picco_kb() - base) / 1024;
-  if (m.violazione.empty() && m.scritto) {
-    m.violazione = verifica_sim(read_file(dir.file(nomi::sim(kLinea, kTreno))), kLinea, kTreno);
+  m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - inizio).count();
+  m.memory_mb = (peak_kb() - base) / 1024;
+  if (m.violation.empty() && m.written) {
+    m.violation = check_sim(read_file(dir.file(nomi::sim(kLinea, kTreno))), kLinea, kTreno);
   }
-  if (m.violazione.empty() && m.scritto) {
+  if (m.violation.empty() && m.written) {
     size_t celle = 0;
-    m.violazione = verifica_dat(read_file(dir.file(nomi::dat(kLinea, kTreno))), &celle);
+    m.violation = check_dat(read_file(dir.file(nomi::dat(kLinea, kTreno))), &celle);
   }
-  if (m.violazione.empty() && m.scritto) {
+  if (m.violation.empty() && m.written) {
     size_t punti = 0;
-    m.violazione = verifica_linea_dat(read_file(dir.file(nomi::linea_dat(kLinea))), &punti);
+    m.violation = check_linea_dat(read_file(dir.file(nomi::linea_dat(kLinea))), &punti);
   }
   return m;
 }
 
-std::string ripeti_righe(size_t quante, const std::function<std::string(size_t)>& riga) {
+std::string repeat_rows(size_t quante, const std::function<std::string(size_t)>& riga) {
   std::string out;
   for (size_t i = 0; i < quante; ++i) out += riga(i);
   return out;
@@ -147,27 +147,27 @@ std::string ripeti_righe(size_t quante, const std::function<std::string(size_t)>
 
 // ---- Large inputs.
 
-struct caso_grande {
+struct LargeCase {
   const char* nome;
   std::function<std::string()> linea;
   std::function<std::string()> treno;
   // The fault that must be recorded; 0: the compile must be clean.
   int32_t guasto_atteso;
-  size_t dimensione_mb;  // of the larger source, to bound the memory
+  size_t size_mb;  // of the larger source, to bound the memory
 };
 
-class LargeInput : public ::testing::TestWithParam<caso_grande> {};
+class LargeInput : public ::testing::TestWithParam<LargeCase> {};
 
 TEST_P(LargeInput, EndsCleanOrWithARecordedFaultInBoundedTimeAndMemory) {
-  const caso_grande& c = GetParam();
+  const LargeCase& c = GetParam();
   const std::string linea = c.linea();
   const std::string treno = c.treno();
-  const misura m = compila_su_disco(linea, treno);
-  std::printf("[ measure  ] %s: %.2f s, %ld MB peak above start, faults:", c.nome, m.secondi,
-              m.memoria_mb);
+  const Measurement m = compile_on_disk(linea, treno);
+  std::printf("[ measure  ] %s: %.2f s, %ld MB peak above start, faults:", c.nome, m.seconds,
+              m.memory_mb);
   for (int32_t g : m.guasti) std::printf(" %d", g);
   std::printf("\n");
-  EXPECT_EQ(m.violazione, "");
+  EXPECT_EQ(m.violation, "");
   if (c.guasto_atteso == 0) {
     EXPECT_TRUE(m.guasti.empty()) << "first fault " << m.guasti.front();
   } else {
@@ -176,11 +176,11 @@ TEST_P(LargeInput, EndsCleanOrWithARecordedFaultInBoundedTimeAndMemory) {
   }
   // Bounds far above what is measured, low enough to catch a quadratic walk
   // or a copy per row.
-  EXPECT_LT(m.secondi, 60.0 * kRallentamentoSanitizer);
-  EXPECT_LT(m.memoria_mb, static_cast<long>(4 * c.dimensione_mb + 300));
+  EXPECT_LT(m.seconds, 60.0 * kSanitizerSlowdown);
+  EXPECT_LT(m.memory_mb, static_cast<long>(4 * c.size_mb + 300));
 }
 
-std::string riempitivo(size_t byte) {
+std::string filler(size_t byte) {
   // Lines that match no keyword: read and passed over.
   const std::string riga = "nota di servizio, " + std::string(80, 'z') + "\r\n";
   std::string out;
@@ -189,26 +189,26 @@ std::string riempitivo(size_t byte) {
   return out;
 }
 
-const std::string dieci_mb(10 * 1024 * 1024, 'x');
+const std::string ten_mb(10 * 1024 * 1024, 'x');
 
-std::vector<caso_grande> casi_grandi() {
+std::vector<LargeCase> large_cases() {
   return {
-      {"line_file_100MB", [] { return linea_base({}, riempitivo(100u << 20)); },
+      {"line_file_100MB", [] { return linea_base({}, filler(100u << 20)); },
        [] { return treno_base(); }, 0, 100},
       {"service_file_100MB", [] { return linea_base(); },
-       [] { return treno_base(riempitivo(100u << 20)); }, 0, 100},
-      {"row_10MB_keyword", [] { return linea_base({}, dieci_mb + "\r\n"); },
+       [] { return treno_base(filler(100u << 20)); }, 0, 100},
+      {"row_10MB_keyword", [] { return linea_base({}, ten_mb + "\r\n"); },
        [] { return treno_base(); }, 0, 10},
-      {"row_10MB_generale", [] { return linea_base(dieci_mb + "\r\n"); },
+      {"row_10MB_generale", [] { return linea_base(ten_mb + "\r\n"); },
        [] { return treno_base(); }, 0, 10},
       // A text longer than its 16-bit length field cannot be stored.
       {"row_10MB_cartello",
-       [] { return linea_base({}, "cartello_indicatore,  4450,   (" + dieci_mb + ")\r\n"); },
+       [] { return linea_base({}, "cartello_indicatore,  4450,   (" + ten_mb + ")\r\n"); },
        [] { return treno_base(); }, 25, 10},
       {"row_10MB_stazione", [] { return linea_base(); },
        [] {
          return treno_base("stazione,    9000, 12,  200,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, " +
-                           dieci_mb + "\r\n");
+                           ten_mb + "\r\n");
        },
        25, 10},
       {"row_10MB_number",
@@ -218,14 +218,14 @@ std::vector<caso_grande> casi_grandi() {
        [] { return "[generale]\r\nlunghezza percorso, " + std::string(10u << 20, '0') + "12000\r\n[x]\r\n[fine]\r\n"; },
        [] { return treno_base(); }, 0, 10},
       {"row_10MB_quotes",
-       [] { return linea_base({}, "\"" + dieci_mb + "\r\n"); }, [] { return treno_base(); }, 0, 10},
+       [] { return linea_base({}, "\"" + ten_mb + "\r\n"); }, [] { return treno_base(); }, 0, 10},
       {"row_10MB_commas",
        [] { return linea_base({}, std::string(10u << 20, ',') + "\r\n"); },
        [] { return treno_base(); }, 0, 10},
   };
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, LargeInput, ::testing::ValuesIn(casi_grandi()),
+INSTANTIATE_TEST_SUITE_P(Cases, LargeInput, ::testing::ValuesIn(large_cases()),
                          [](const auto& info) { return std::string(info.param.nome); });
 
 // ---- A million rows of one kind, on the longest route.
@@ -236,12 +236,12 @@ std::string linea_lunga(const std::string& liste) {
 
 constexpr size_t milione = 1'000'000;
 
-std::vector<caso_grande> casi_milione() {
+std::vector<LargeCase> million_cases() {
   auto solo_linea = [](std::function<std::string(size_t)> riga) {
-    return [riga] { return linea_lunga(ripeti_righe(milione, riga)); };
+    return [riga] { return linea_lunga(repeat_rows(milione, riga)); };
   };
   auto solo_treno = [](std::function<std::string(size_t)> riga) {
-    return [riga] { return treno_base(ripeti_righe(milione, riga)); };
+    return [riga] { return treno_base(repeat_rows(milione, riga)); };
   };
   auto linea_vuota = [] { return linea_lunga({}); };
   auto treno_vuoto = [] { return treno_base(); };
@@ -288,7 +288,7 @@ std::vector<caso_grande> casi_milione() {
   };
 }
 
-INSTANTIATE_TEST_SUITE_P(AMillionRows, LargeInput, ::testing::ValuesIn(casi_milione()),
+INSTANTIATE_TEST_SUITE_P(AMillionRows, LargeInput, ::testing::ValuesIn(million_cases()),
                          [](const auto& info) { return std::string(info.param.nome); });
 
 // ---- Numbers at the 32-bit limits, and just past them, in every value of
@@ -361,8 +361,8 @@ std::string riga_con(const tipo_riga& t, int valori, int posizione, const std::s
   return out + "\r\n";
 }
 
-ingresso_compilazione con_riga(const tipo_riga& t, const std::string& riga, bool in_fondo) {
-  ingresso_compilazione in;
+CompileInput con_riga(const tipo_riga& t, const std::string& riga, bool in_fondo) {
+  CompileInput in;
   in.genera_linea = true;
   if (t.di_linea) {
     in.linea = t.generale ? linea_base(riga) : linea_base({}, riga);
@@ -387,9 +387,9 @@ TEST(ValuesAtTheLimits, EveryValueOfEveryRowKindEndsCleanOrWithARecordedFault) {
     for (int i = 0; i < t.valori; ++i) {
       for (const char* v : limiti) {
         const auto in = con_riga(t, riga_con(t, t.valori, i, v), false);
-        const auto r = compila_e_verifica(in, false);
-        EXPECT_EQ(r.violazione, "") << t.chiave << " value " << i + 1 << " = " << v;
-        EXPECT_TRUE(r.stato_uscita == 0 || r.stato_uscita == 2 || r.stato_uscita == 1)
+        const auto r = compile_and_check(in, false);
+        EXPECT_EQ(r.violation, "") << t.chiave << " value " << i + 1 << " = " << v;
+        EXPECT_TRUE(r.exit_status == 0 || r.exit_status == 2 || r.exit_status == 1)
             << t.chiave << " value " << i + 1 << " = " << v;
       }
     }
@@ -403,8 +403,8 @@ TEST(MissingOrExtraFields, EveryRowKindEndsCleanOrWithARecordedFault) {
     // past the end is error 25.
     {
       const auto in = con_riga(t, riga_con(t, t.valori - 1, -1, ""), true);
-      const auto r = compila_e_verifica(in, false);
-      EXPECT_EQ(r.violazione, "");
+      const auto r = compile_and_check(in, false);
+      EXPECT_EQ(r.violation, "");
       // A keyword alone on the last line is never acted on.
       if (t.valori > 1) {
         EXPECT_NE(r.numero_errore, 0) << "a row cut short by the end of the file went unnoticed";
@@ -414,29 +414,29 @@ TEST(MissingOrExtraFields, EveryRowKindEndsCleanOrWithARecordedFault) {
     // value, which is a fault when it is a number field.
     {
       const auto in = con_riga(t, riga_con(t, t.valori - 1, -1, ""), false);
-      const auto r = compila_e_verifica(in, false);
-      EXPECT_EQ(r.violazione, "");
+      const auto r = compile_and_check(in, false);
+      EXPECT_EQ(r.violation, "");
     }
     // One value too many: it is read as the next keyword field.
     {
       const auto in = con_riga(t, riga_con(t, t.valori + 1, -1, ""), false);
-      const auto r = compila_e_verifica(in, false);
-      EXPECT_EQ(r.violazione, "");
+      const auto r = compile_and_check(in, false);
+      EXPECT_EQ(r.violation, "");
     }
     // No value at all.
     {
       const auto in = con_riga(t, std::string(t.chiave) + "\r\n", false);
-      EXPECT_EQ(compila_e_verifica(in, false).violazione, "");
+      EXPECT_EQ(compile_and_check(in, false).violation, "");
     }
   }
 }
 
 TEST(ScenarioBase, CompilesClean) {
-  ingresso_compilazione in;
+  CompileInput in;
   in.linea = linea_base();
   in.treno = treno_base();
-  const auto r = compila_e_verifica(in);
-  EXPECT_EQ(r.violazione, "");
+  const auto r = compile_and_check(in);
+  EXPECT_EQ(r.violation, "");
   EXPECT_EQ(r.numero_errore, 0);
   EXPECT_EQ(r.guasti, 0u);
 }

@@ -44,11 +44,11 @@ std::string nome_prova(const ::testing::TestParamInfo<std::string>& info) {
 class CompileRegression : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(CompileRegression, HoldsEveryProperty) {
-  const auto in = dividi_ingresso(read_file(GetParam()));
-  EXPECT_EQ(compila_e_verifica(in).violazione, "");
+  const auto in = split_input(read_file(GetParam()));
+  EXPECT_EQ(compile_and_check(in).violation, "");
   // Sources that compile cleanly also come back through a decompile.
   if (in.treno) {
-    EXPECT_EQ(roundtrip::verifica_andata_ritorno(in.linea, *in.treno, in.genera_linea), "");
+    EXPECT_EQ(roundtrip::check_round_trip(in.linea, *in.treno, in.genera_linea), "");
   }
 }
 
@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Inputs, CompileRegression,
 class FieldsRegression : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(FieldsRegression, HoldsEveryProperty) {
-  EXPECT_EQ(verifica_campi(read_file(GetParam())), "");
+  EXPECT_EQ(check_fields(read_file(GetParam())), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, FieldsRegression, ::testing::ValuesIn(ingressi("fuzz_fields")),

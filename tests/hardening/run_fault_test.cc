@@ -36,7 +36,7 @@ std::vector<std::string> binari() {
           in_cartella(nomi::dat(l, t))};
 }
 
-std::vector<std::string> sorgenti() {
+std::vector<std::string> source_names() {
   const std::string l = nome_linea_incorporata;
   const std::string t = nome_treno_incorporato;
   return {in_cartella(nomi::linea_txt(l)), in_cartella(nomi::treno_txt(l, t))};
@@ -58,8 +58,8 @@ MemoryFileSystem cartella_con_uscite_vecchie() {
 
 // What a run that fails at some point must leave: `nuovi` is the folder after
 // a clean run.
-void verifica_dopo_il_guasto(const MemoryFileSystem& prima, const MemoryFileSystem& dopo,
-                             const MemoryFileSystem& nuovi, const std::string& messaggio) {
+void check_after_fault(const MemoryFileSystem& prima, const MemoryFileSystem& dopo,
+                       const MemoryFileSystem& nuovi, const std::string& messaggio) {
   for (const auto& p : documenti()) {
     ASSERT_TRUE(dopo.files.count(p)) << p << " lost";
     const std::string& data = dopo.files.at(p);
@@ -108,7 +108,7 @@ TEST(RunWithAFailingChange, EveryChangeOfTheRunFailsCleanly) {
     const std::string messaggio = err.str();
     EXPECT_NE(messaggio.find(kCartella + "/"), std::string::npos) << messaggio;
     EXPECT_NE(messaggio.find(": injected failure"), std::string::npos) << messaggio;
-    verifica_dopo_il_guasto(prima, disk, nuovi, messaggio);
+    check_after_fault(prima, disk, nuovi, messaggio);
   }
 }
 
@@ -117,7 +117,7 @@ class SourceGone : public ::testing::TestWithParam<int> {};
 // The run wrote the source a moment before: its loss is a failure of the
 // file system, not a fault of the scenario, and no binary file is written.
 TEST_P(SourceGone, IsAFileSystemFailureNamingThePath) {
-  const std::string vittima = sorgenti()[GetParam()];
+  const std::string vittima = source_names()[GetParam()];
   MemoryFileSystem nuovi = cartella_con_uscite_vecchie();
   {
     std::ostringstream err;
@@ -130,7 +130,7 @@ TEST_P(SourceGone, IsAFileSystemFailureNamingThePath) {
   EXPECT_EQ(esegui(fs, kCartella, err), 3) << err.str();
   EXPECT_NE(err.str().find(vittima + ": "), std::string::npos) << err.str();
   for (const auto& p : binari()) EXPECT_TRUE(disk.files.at(p) == prima.files.at(p)) << p;
-  verifica_dopo_il_guasto(prima, disk, nuovi, err.str());
+  check_after_fault(prima, disk, nuovi, err.str());
 }
 
 INSTANTIATE_TEST_SUITE_P(LineOrService, SourceGone, ::testing::Values(0, 1));

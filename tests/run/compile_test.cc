@@ -54,14 +54,14 @@ TEST_P(HeaderGuard, RefusesAFilledSlotAndWritesNothing) {
   GetParam().fill(s);
   MemoryFileSystem disk = disk_with_older_outputs();
   const auto before = disk.files;
-  esito_compilazione esito;
+  CompileOutcome esito;
   concludi_compilazione(s, disk, "out", esito);
-  ASSERT_EQ(esito.errore_guardia, GetParam().number);
-  EXPECT_TRUE(esito.scritti.empty());
+  ASSERT_EQ(esito.guard_error, GetParam().number);
+  EXPECT_TRUE(esito.written.empty());
   EXPECT_EQ(disk.files, before);
-  EXPECT_EQ(stato_uscita(esito, s), 1);
+  EXPECT_EQ(exit_status(esito, s), 1);
   std::ostringstream err;
-  riporta(err, esito, s);
+  report(err, esito, s);
   EXPECT_EQ(err.str(), " Errore n. " + std::to_string(GetParam().number) + "\n");
 }
 
@@ -77,10 +77,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Compile, StampsHeaderAndCodesAndReplacesOlderFilesWhole) {
   stato_compilazione s = read_model(con_matrice_linea);
   MemoryFileSystem disk = disk_with_older_outputs();
-  esito_compilazione esito;
+  CompileOutcome esito;
   concludi_compilazione(s, disk, "out", esito);
-  ASSERT_FALSE(esito.errore_io);
-  EXPECT_EQ(esito.scritti, (std::vector<std::string>{nomi::linea_dat(kLinea), nomi::sim(kLinea, kTreno),
+  ASSERT_FALSE(esito.io_error);
+  EXPECT_EQ(esito.written, (std::vector<std::string>{nomi::linea_dat(kLinea), nomi::sim(kLinea, kTreno),
                                                      nomi::dat(kLinea, kTreno)}));
   EXPECT_EQ(disk.files.size(), 3u);
   EXPECT_EQ(disk.files[out(nomi::linea_dat(kLinea))].size(), 380004u);  // every point empty
@@ -91,16 +91,16 @@ TEST(Compile, StampsHeaderAndCodesAndReplacesOlderFilesWhole) {
   EXPECT_EQ(s.tabella_sim[riga_linea].i1, 610);
   EXPECT_NE(s.tabella_sim[riga_linea].orario, 0);
   EXPECT_NE(s.percorso[1].dato2, 0);
-  EXPECT_EQ(stato_uscita(esito, s), 0);
+  EXPECT_EQ(exit_status(esito, s), 0);
 }
 
 TEST(Compile, WithoutTrackPlanNeitherCreatesNorTouchesIt) {
   stato_compilazione s = read_model(senza_matrice_linea);
   MemoryFileSystem disk;
   disk.files[out(nomi::linea_dat(kLinea))] = "older plan";
-  esito_compilazione esito;
+  CompileOutcome esito;
   concludi_compilazione(s, disk, "out", esito);
-  EXPECT_EQ(esito.scritti, (std::vector<std::string>{nomi::sim(kLinea, kTreno), nomi::dat(kLinea, kTreno)}));
+  EXPECT_EQ(esito.written, (std::vector<std::string>{nomi::sim(kLinea, kTreno), nomi::dat(kLinea, kTreno)}));
   EXPECT_EQ(disk.files[out(nomi::linea_dat(kLinea))], "older plan");
   EXPECT_EQ(disk.files.size(), 3u);
 }
@@ -126,15 +126,15 @@ stato_compilazione model_with_faults() {
 TEST(Compile, TheOneShotCompileWritesAFaultyModelAndReportsErrorsThenWarnings) {
   stato_compilazione s = model_with_faults();
   MemoryFileSystem disk;
-  esito_compilazione esito;
+  CompileOutcome esito;
   concludi_compilazione(s, disk, "out", esito);
-  EXPECT_EQ(esito.scritti.size(), 3u);
-  EXPECT_FALSE(esito.trattenuto);
-  EXPECT_EQ(stato_uscita(esito, s), 2);
+  EXPECT_EQ(esito.written.size(), 3u);
+  EXPECT_FALSE(esito.held_back);
+  EXPECT_EQ(exit_status(esito, s), 2);
   EXPECT_EQ(s.numero_errore, 12);
   EXPECT_EQ(s.posizione_errore, 1500);
   std::ostringstream err;
-  riporta(err, esito, s);
+  report(err, esito, s);
   EXPECT_EQ(err.str(),
             "line.txt:12:1: error: position beyond the end of the route [E15]\n"
             "error: no free cell for a speed board of 180 in cells 23 to 25, in front of the slow-down "
@@ -147,14 +147,14 @@ TEST(Compile, AFaultKeepsTheOlderFilesByteForByteUnlessAskedToWrite) {
     stato_compilazione s = model_with_faults();
     MemoryFileSystem disk = disk_with_older_outputs();
     const auto before = disk.files;
-    opzioni_compilazione opzioni;
-    opzioni.cartella_uscita = "out";
-    opzioni.scrivi_con_guasti = scrivi;
-    esito_compilazione esito;
+    CompileOptions opzioni;
+    opzioni.output_folder = "out";
+    opzioni.write_despite_faults = scrivi;
+    CompileOutcome esito;
     concludi_compilazione(s, disk, opzioni, esito);
-    EXPECT_EQ(stato_uscita(esito, s), 2) << scrivi;
-    EXPECT_EQ(esito.trattenuto, !scrivi);
-    EXPECT_EQ(esito.scritti.size(), scrivi ? 3u : 0u);
+    EXPECT_EQ(exit_status(esito, s), 2) << scrivi;
+    EXPECT_EQ(esito.held_back, !scrivi);
+    EXPECT_EQ(esito.written.size(), scrivi ? 3u : 0u);
     EXPECT_EQ(disk.files == before, !scrivi) << "older files " << (scrivi ? "replaced" : "kept");
   }
 }
@@ -176,14 +176,14 @@ TEST(Compile, WarningsAloneWriteUnlessCountedAsErrors) {
     avviso.code = "unknown-keyword";
     aggiungi_diagnostica(s, avviso);
     MemoryFileSystem disk = disk_with_older_outputs();
-    opzioni_compilazione opzioni;
-    opzioni.cartella_uscita = "out";
-    opzioni.scrivi_con_guasti = false;
-    opzioni.avvisi = k.politica;
-    esito_compilazione esito;
+    CompileOptions opzioni;
+    opzioni.output_folder = "out";
+    opzioni.write_despite_faults = false;
+    opzioni.warnings = k.politica;
+    CompileOutcome esito;
     concludi_compilazione(s, disk, opzioni, esito);
-    EXPECT_EQ(!esito.scritti.empty(), k.scritto);
-    EXPECT_EQ(stato_uscita(esito, s), k.stato);
+    EXPECT_EQ(!esito.written.empty(), k.scritto);
+    EXPECT_EQ(exit_status(esito, s), k.stato);
     EXPECT_EQ(s.diagnostiche.size(), k.diagnostiche);
     EXPECT_EQ(s.numero_errore, 0) << "a warning never sets a fault number";
   }
@@ -194,13 +194,13 @@ TEST(Compile, UnsizedRouteWritesNothing) {
   s.nome_linea = kLinea;
   s.nome_treno = kTreno;
   MemoryFileSystem disk;  // no sources at all
-  opzioni_compilazione opzioni;
-  opzioni.cartella_sorgenti = "in";
-  opzioni.cartella_uscita = "out";
-  esito_compilazione esito = memorizza_percorso(s, con_matrice_linea, disk, opzioni);
-  EXPECT_TRUE(esito.nulla_da_scrivere);
+  CompileOptions opzioni;
+  opzioni.source_folder = "in";
+  opzioni.output_folder = "out";
+  CompileOutcome esito = memorizza_percorso(s, con_matrice_linea, disk, opzioni);
+  EXPECT_TRUE(esito.nothing_to_write);
   EXPECT_TRUE(disk.files.empty());
-  EXPECT_EQ(stato_uscita(esito, s), 1);
+  EXPECT_EQ(exit_status(esito, s), 1);
 }
 
 TEST(Compile, AFailedWriteOnDiskKeepsTheOlderFilesAndNamesThePath) {
@@ -211,12 +211,12 @@ TEST(Compile, AFailedWriteOnDiskKeepsTheOlderFilesAndNamesThePath) {
   ASSERT_EQ(::mkdir(sim.c_str(), 0755), 0);  // a directory where ".sim" must go
   stato_compilazione s = read_model(con_matrice_linea);
   PosixFileSystem disk;
-  esito_compilazione esito;
+  CompileOutcome esito;
   concludi_compilazione(s, disk, dir.path(), esito);
-  ASSERT_TRUE(esito.errore_io);
-  EXPECT_EQ(stato_uscita(esito, s), 3);
+  ASSERT_TRUE(esito.io_error);
+  EXPECT_EQ(exit_status(esito, s), 3);
   std::ostringstream err;
-  riporta(err, esito, s);
+  report(err, esito, s);
   EXPECT_EQ(err.str().rfind(sim + ": ", 0), 0u) << err.str();
   EXPECT_TRUE(testing::read_file(linea) == "older plan");
   EXPECT_EQ(testing::list_dir(dir.path()),

@@ -43,7 +43,7 @@ std::vector<std::string> righe(const std::string& testo) {
 
 // Where two dump lines part: the thing the line is about (the text before
 // its first ": ") and the first field that differs.
-std::string differenza(const std::string& atteso, const std::string& ottenuto) {
+std::string where_lines_part(const std::string& atteso, const std::string& ottenuto) {
   const size_t due_punti = atteso.find(": ");
   const std::string soggetto = atteso.substr(0, due_punti);
   std::istringstream a(atteso.substr(due_punti == std::string::npos ? 0 : due_punti + 2));
@@ -61,7 +61,7 @@ std::string differenza(const std::string& atteso, const std::string& ottenuto) {
 
 // Compares `ottenuto` with the kept file `nome` line by line (or rewrites
 // the kept file when regenerating) and names the first difference.
-void confronta(const std::string& nome, const std::string& ottenuto) {
+void compare_with_golden(const std::string& nome, const std::string& ottenuto) {
   const std::string percorso = kCartellaGolden + nome;
   if (rigenera()) {
     write_file(percorso, ottenuto);
@@ -75,7 +75,7 @@ void confronta(const std::string& nome, const std::string& ottenuto) {
     const std::string a = i < ra.size() ? ra[i] : "(end of file)";
     const std::string o = i < ro.size() ? ro[i] : "(end of file)";
     if (a != o) {
-      ADD_FAILURE() << nome << " line " << i + 1 << ": " << differenza(a, o);
+      ADD_FAILURE() << nome << " line " << i + 1 << ": " << where_lines_part(a, o);
       return;
     }
   }
@@ -108,14 +108,14 @@ TEST(Golden, TheRunsOutputsAreTheKeptOnes) {
   ASSERT_EQ(esegui(fs, dir.path(), err), 0) << err.str();
 
   const std::string linea = nome_linea_incorporata, treno = nome_treno_incorporato;
-  confronta("table.sim.txt", dump(dir, nomi::sim(linea, treno)));
-  confronta("route.dat.txt", dump(dir, nomi::dat(linea, treno)));
-  confronta("track_plan.digest", impronta(read_file(dir.file(nomi::linea_dat(linea)))));
-  confronta("line_description.txt", componi_testo(tabella_linea()));
-  confronta("service_description.txt", componi_testo(tabella_treno()));
-  confronta("timetable_card.txt", read_file(dir.file(nomi::scheda(linea, treno))));
-  confronta("slowdown_order.txt", read_file(dir.file(nomi::rallentamenti(linea, treno))));
-  confronta("notes_sheet.txt", read_file(dir.file(nomi::note(linea, treno))));
+  compare_with_golden("table.sim.txt", dump(dir, nomi::sim(linea, treno)));
+  compare_with_golden("route.dat.txt", dump(dir, nomi::dat(linea, treno)));
+  compare_with_golden("track_plan.digest", impronta(read_file(dir.file(nomi::linea_dat(linea)))));
+  compare_with_golden("line_description.txt", componi_testo(tabella_linea()));
+  compare_with_golden("service_description.txt", componi_testo(tabella_treno()));
+  compare_with_golden("timetable_card.txt", read_file(dir.file(nomi::scheda(linea, treno))));
+  compare_with_golden("slowdown_order.txt", read_file(dir.file(nomi::rallentamenti(linea, treno))));
+  compare_with_golden("notes_sheet.txt", read_file(dir.file(nomi::note(linea, treno))));
 }
 
 }  // namespace

@@ -19,10 +19,10 @@ namespace scenario::testing {
 
 namespace {
 
-constexpr const char* cartella_sorgenti = "sorgenti";
-constexpr const char* cartella_uscita = "uscita";
+constexpr const char* source_folder = "sorgenti";
+constexpr const char* output_folder = "uscita";
 
-bool finisce_con(const std::string& s, std::string_view coda) {
+bool ends_with(const std::string& s, std::string_view coda) {
   return s.size() >= coda.size() && s.compare(s.size() - coda.size(), coda.size(), coda) == 0;
 }
 
@@ -31,119 +31,119 @@ bool finisce_con(const std::string& s, std::string_view coda) {
 // in a spare list for the next file written. A fuzz target compiles hundreds
 // of inputs a second, and a fresh buffer for every output (the track plan is
 // 140 kB and more) cost a mapping and its page faults under the sanitizers.
-class memoria_riusata final : public ForwardingFileSystem {
+class ReusingMemoryFileSystem final : public ForwardingFileSystem {
  public:
-  memoria_riusata() : ForwardingFileSystem(memoria_) {}
-  memoria_riusata(const memoria_riusata&) = delete;
-  memoria_riusata& operator=(const memoria_riusata&) = delete;
-  ~memoria_riusata() override {
-    for (auto& [path, data] : files) riponi(std::move(data));
+  ReusingMemoryFileSystem() : ForwardingFileSystem(memory_) {}
+  ReusingMemoryFileSystem(const ReusingMemoryFileSystem&) = delete;
+  ReusingMemoryFileSystem& operator=(const ReusingMemoryFileSystem&) = delete;
+  ~ReusingMemoryFileSystem() override {
+    for (auto& [path, data] : files) keep_spare(std::move(data));
   }
 
   std::optional<IoError> write(const std::string& path, std::string_view data) override {
     auto [it, nuovo] = files.try_emplace(path);
-    if (nuovo) it->second = prendi(data.size());
+    if (nuovo) it->second = take_spare(data.size());
     it->second.assign(data);
     return std::nullopt;
   }
   std::optional<IoError> rename(const std::string& from, const std::string& to) override {
-    if (from != to && files.count(from)) ricicla(to);
+    if (from != to && files.count(from)) recycle(to);
     return ForwardingFileSystem::rename(from, to);
   }
   std::optional<IoError> remove(const std::string& path) override {
-    ricicla(path);
+    recycle(path);
     return ForwardingFileSystem::remove(path);
   }
 
  private:
-  MemoryFileSystem memoria_;
+  MemoryFileSystem memory_;
 
  public:
-  std::map<std::string, std::string>& files = memoria_.files;
+  std::map<std::string, std::string>& files = memory_.files;
 
  private:
   // Only buffers worth keeping, and a few of them: a compile holds at most
   // a set of three outputs, their temporaries and the older files kept aside.
-  static constexpr size_t minimo_riserva = 4096;
-  static constexpr size_t massimo_riserva = 16;
-  static std::vector<std::string>& riserva() {
+  static constexpr size_t min_spare_size = 4096;
+  static constexpr size_t max_spares = 16;
+  static std::vector<std::string>& spares() {
     static std::vector<std::string> r;
     return r;
   }
   // The smallest spare buffer that holds `size` bytes, else the largest.
-  static std::string prendi(size_t size) {
-    auto& r = riserva();
+  static std::string take_spare(size_t size) {
+    auto& r = spares();
     if (r.empty()) return {};
-    auto scelto = r.begin();
+    auto chosen = r.begin();
     for (auto it = r.begin(); it != r.end(); ++it) {
-      const bool basta = it->capacity() >= size;
-      const bool basta_scelto = scelto->capacity() >= size;
-      if (basta ? !basta_scelto || it->capacity() < scelto->capacity()
-                : !basta_scelto && it->capacity() > scelto->capacity()) {
-        scelto = it;
+      const bool fits = it->capacity() >= size;
+      const bool chosen_fits = chosen->capacity() >= size;
+      if (fits ? !chosen_fits || it->capacity() < chosen->capacity()
+                : !chosen_fits && it->capacity() > chosen->capacity()) {
+        chosen = it;
       }
     }
-    std::string s = std::move(*scelto);
-    r.erase(scelto);
+    std::string s = std::move(*chosen);
+    r.erase(chosen);
     return s;
   }
-  static void riponi(std::string&& s) {
-    auto& r = riserva();
-    if (s.capacity() >= minimo_riserva && r.size() < massimo_riserva) r.push_back(std::move(s));
+  static void keep_spare(std::string&& s) {
+    auto& r = spares();
+    if (s.capacity() >= min_spare_size && r.size() < max_spares) r.push_back(std::move(s));
   }
-  void ricicla(const std::string& path) {
-    if (auto it = files.find(path); it != files.end()) riponi(std::move(it->second));
+  void recycle(const std::string& path) {
+    if (auto it = files.find(path); it != files.end()) keep_spare(std::move(it->second));
   }
 };
 
-struct compilazione {
-  esito_compilazione esito;
+struct CompileRun {
+  CompileOutcome outcome;
   stato_compilazione stato;
-  memoria_riusata fs;
+  ReusingMemoryFileSystem fs;
 };
 
-void compila(const ingresso_compilazione& in, compilazione* c) {
+void run_compile(const CompileInput& in, CompileRun* c) {
   const std::string linea_txt =
-      join_path(cartella_sorgenti, nomi::linea_txt(nome_linea_incorporata));
+      join_path(source_folder, nomi::linea_txt(nome_linea_incorporata));
   const std::string treno_txt = join_path(
-      cartella_sorgenti, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
+      source_folder, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
   c->fs.files[linea_txt] = in.linea;
   if (in.treno) c->fs.files[treno_txt] = *in.treno;
   c->stato.nome_linea = nome_linea_incorporata;
   c->stato.nome_treno = nome_treno_incorporato;
-  opzioni_compilazione opzioni;
-  opzioni.cartella_sorgenti = cartella_sorgenti;
-  opzioni.cartella_uscita = cartella_uscita;
-  opzioni.elimina_sorgenti = in.elimina;
-  c->esito = memorizza_percorso(c->stato, in.genera_linea, c->fs, opzioni);
+  CompileOptions options;
+  options.source_folder = source_folder;
+  options.output_folder = output_folder;
+  options.delete_sources = in.delete_sources;
+  c->outcome = memorizza_percorso(c->stato, in.genera_linea, c->fs, options);
 }
 
 // The files of the output folder by name, without copying them.
-std::map<std::string, std::string_view> uscite(const memoria_riusata& fs) {
+std::map<std::string, std::string_view> output_files(const ReusingMemoryFileSystem& fs) {
   std::map<std::string, std::string_view> out;
-  const std::string prefisso = std::string(cartella_uscita) + "/";
+  const std::string prefisso = std::string(output_folder) + "/";
   for (const auto& [path, data] : fs.files) {
     if (path.compare(0, prefisso.size(), prefisso) == 0) out[path.substr(prefisso.size())] = data;
   }
   return out;
 }
 
-std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
-  const esito_compilazione& e = c.esito;
+std::string check_run(const CompileInput& in, const CompileRun& c) {
+  const CompileOutcome& e = c.outcome;
   const stato_compilazione& s = c.stato;
-  if (e.errore_io) {
+  if (e.io_error) {
     // Only a source missing from the run's own folder is a failure of the
     // file system here; it stops the run before anything is written.
     const std::string treno_txt = join_path(
-        cartella_sorgenti, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
-    if (!in.elimina || in.treno || e.errore_io->path != treno_txt) {
-      return "file-system failure in memory: " + e.errore_io->path + ": " + e.errore_io->reason;
+        source_folder, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
+    if (!in.delete_sources || in.treno || e.io_error->path != treno_txt) {
+      return "file-system failure in memory: " + e.io_error->path + ": " + e.io_error->reason;
     }
-    if (!uscite(c.fs).empty()) return "a run stopped by a missing source wrote its outputs";
+    if (!output_files(c.fs).empty()) return "a run stopped by a missing source wrote its outputs";
     return {};
   }
-  const int stato = stato_uscita(e, s);
-  if (stato < 0 || stato > 2) return "exit status " + std::to_string(stato);
+  const int status = exit_status(e, s);
+  if (status < 0 || status > 2) return "exit status " + std::to_string(status);
 
   for (const auto& g : faults_of(s)) {
     if (testo_errore(g.number) == testo_errore(-1)) {
@@ -156,18 +156,18 @@ std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
   }
 
   for (const auto& [path, data] : c.fs.files) {
-    if (finisce_con(path, ".tmp") || finisce_con(path, ".old")) return "left behind: " + path;
+    if (ends_with(path, ".tmp") || ends_with(path, ".old")) return "left behind: " + path;
   }
 
   // The author's sources are never touched; the run's own are always
   // deleted once the line reader has opened them.
   const std::string linea_txt =
-      join_path(cartella_sorgenti, nomi::linea_txt(nome_linea_incorporata));
+      join_path(source_folder, nomi::linea_txt(nome_linea_incorporata));
   const std::string treno_txt = join_path(
-      cartella_sorgenti, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
+      source_folder, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato));
   auto linea_it = c.fs.files.find(linea_txt);
   auto treno_it = c.fs.files.find(treno_txt);
-  if (!in.elimina) {
+  if (!in.delete_sources) {
     if (linea_it == c.fs.files.end() || linea_it->second != in.linea) {
       return "the line description was changed or deleted";
     }
@@ -179,11 +179,11 @@ std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
     return "the line description was not deleted";
   }
 
-  const auto out = uscite(c.fs);
-  if (e.errore_guardia || e.nulla_da_scrivere) {
+  const auto out = output_files(c.fs);
+  if (e.guard_error || e.nothing_to_write) {
     if (!out.empty()) return "a refused compile wrote " + out.begin()->first;
-    if (e.errore_guardia && *e.errore_guardia != 1250 && *e.errore_guardia != 1251) {
-      return "guard error " + std::to_string(*e.errore_guardia);
+    if (e.guard_error && *e.guard_error != 1250 && *e.guard_error != 1251) {
+      return "guard error " + std::to_string(*e.guard_error);
     }
     return {};
   }
@@ -192,22 +192,22 @@ std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
   if (in.genera_linea) attesi.push_back(nomi::linea_dat(nome_linea_incorporata));
   attesi.push_back(nomi::sim(nome_linea_incorporata, nome_treno_incorporato));
   attesi.push_back(nomi::dat(nome_linea_incorporata, nome_treno_incorporato));
-  if (e.scritti != attesi) return "the written list is not the expected set of files";
+  if (e.written != attesi) return "the written list is not the expected set of files";
   if (out.size() != attesi.size()) return "the output folder holds other files";
   for (const auto& nome : attesi) {
     if (!out.count(nome)) return "missing output " + nome;
   }
 
-  if (auto v = verifica_sim(out.at(attesi[attesi.size() - 2]), nome_linea_incorporata,
-                            nome_treno_incorporato);
+  if (auto v = check_sim(out.at(attesi[attesi.size() - 2]), nome_linea_incorporata,
+                         nome_treno_incorporato);
       !v.empty()) {
     return v;
   }
   size_t celle = 0;
-  if (auto v = verifica_dat(out.at(attesi.back()), &celle); !v.empty()) return v;
+  if (auto v = check_dat(out.at(attesi.back()), &celle); !v.empty()) return v;
   if (in.genera_linea) {
     size_t punti = 0;
-    if (auto v = verifica_linea_dat(out.at(attesi.front()), &punti); !v.empty()) return v;
+    if (auto v = check_linea_dat(out.at(attesi.front()), &punti); !v.empty()) return v;
     // Both arrays are sized from the same route length: P = near(L / 50).
     const double ultimo_punto = static_cast<double>(punti) - 1;
     if (celle != static_cast<size_t>(near(ultimo_punto / 50.0)) + 1) {
@@ -220,12 +220,12 @@ std::string verifica(const ingresso_compilazione& in, const compilazione& c) {
 
 }  // namespace
 
-ingresso_compilazione dividi_ingresso(std::string_view dati) {
-  ingresso_compilazione in;
+CompileInput split_input(std::string_view dati) {
+  CompileInput in;
   if (dati.empty()) return in;
   const auto flag = static_cast<uint8_t>(dati[0]);
   in.genera_linea = (flag & 1) != 0;
-  in.elimina = (flag & 2) != 0;
+  in.delete_sources = (flag & 2) != 0;
   dati.remove_prefix(1);
   const size_t nul = dati.find('\0');
   in.linea = std::string(dati.substr(0, nul));
@@ -233,9 +233,9 @@ ingresso_compilazione dividi_ingresso(std::string_view dati) {
   return in;
 }
 
-std::string componi_ingresso(const ingresso_compilazione& in) {
+std::string join_input(const CompileInput& in) {
   std::string out;
-  out.push_back(static_cast<char>((in.genera_linea ? 1 : 0) | (in.elimina ? 2 : 0)));
+  out.push_back(static_cast<char>((in.genera_linea ? 1 : 0) | (in.delete_sources ? 2 : 0)));
   out += in.linea;
   if (in.treno) {
     out.push_back('\0');
@@ -248,21 +248,21 @@ std::string componi_ingresso(const ingresso_compilazione& in) {
 // agrees with the compile up to the compile's first error: the same
 // diagnostics in the same order, that error included (the two read alike
 // until then).
-std::string verifica_controllo(const ingresso_compilazione& in, const compilazione& prima) {
-  if (in.elimina || !in.genera_linea) return {};
+std::string check_against_check(const CompileInput& in, const CompileRun& prima) {
+  if (in.delete_sources || !in.genera_linea) return {};
   MemoryFileSystem fs;
-  fs.files[join_path(cartella_sorgenti, nomi::linea_txt(nome_linea_incorporata))] = in.linea;
+  fs.files[join_path(source_folder, nomi::linea_txt(nome_linea_incorporata))] = in.linea;
   if (in.treno) {
-    fs.files[join_path(cartella_sorgenti, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato))] =
+    fs.files[join_path(source_folder, nomi::treno_txt(nome_linea_incorporata, nome_treno_incorporato))] =
         *in.treno;
   }
   const auto file_prima = fs.files;
   stato_compilazione s;
   s.nome_linea = nome_linea_incorporata;
   s.nome_treno = nome_treno_incorporato;
-  const esito_compilazione e = verifica_sorgenti(s, con_matrice_linea, fs, cartella_sorgenti, {});
-  if (e.errore_io) return "a check met a file-system failure in memory: " + e.errore_io->path;
-  if (fs.files != file_prima || !e.scritti.empty()) return "a check changed or wrote files";
+  const CompileOutcome e = check_sources(s, con_matrice_linea, fs, source_folder, {});
+  if (e.io_error) return "a check met a file-system failure in memory: " + e.io_error->path;
+  if (fs.files != file_prima || !e.written.empty()) return "a check changed or wrote files";
   const Diagnostics& compilate = prima.stato.diagnostiche;
   size_t n = compilate.size();
   for (size_t i = 0; i < compilate.size(); ++i) {
@@ -281,24 +281,24 @@ std::string verifica_controllo(const ingresso_compilazione& in, const compilazio
   return {};
 }
 
-esito_verificato compila_e_verifica(const ingresso_compilazione& in, bool ripeti) {
-  esito_verificato r;
-  compilazione prima;
-  compila(in, &prima);
-  r.violazione = verifica(in, prima);
-  if (r.violazione.empty()) r.violazione = verifica_controllo(in, prima);
-  r.stato_uscita = stato_uscita(prima.esito, prima.stato);
+CheckResult compile_and_check(const CompileInput& in, bool ripeti) {
+  CheckResult r;
+  CompileRun prima;
+  run_compile(in, &prima);
+  r.violation = check_run(in, prima);
+  if (r.violation.empty()) r.violation = check_against_check(in, prima);
+  r.exit_status = exit_status(prima.outcome, prima.stato);
   r.numero_errore = prima.stato.numero_errore;
   r.guasti = faults_of(prima.stato).size();
-  const auto scritte = uscite(prima.fs);
-  if (r.violazione.empty() && ripeti) {
-    compilazione seconda;
-    compila(in, &seconda);
-    if (uscite(seconda.fs) != scritte) {
-      r.violazione = "a second compile of the same input wrote other bytes";
+  const auto scritte = output_files(prima.fs);
+  if (r.violation.empty() && ripeti) {
+    CompileRun seconda;
+    run_compile(in, &seconda);
+    if (output_files(seconda.fs) != scritte) {
+      r.violation = "a second compile of the same input wrote other bytes";
     } else if (faults_of(seconda.stato).size() != r.guasti ||
                seconda.stato.numero_errore != r.numero_errore) {
-      r.violazione = "a second compile of the same input logged other faults";
+      r.violation = "a second compile of the same input logged other faults";
     }
   }
   return r;
@@ -306,7 +306,7 @@ esito_verificato compila_e_verifica(const ingresso_compilazione& in, bool ripeti
 
 namespace {
 
-std::string piega(std::string_view s) {
+std::string fold_case(std::string_view s) {
   std::string out(s);
   for (char& c : out) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -314,16 +314,16 @@ std::string piega(std::string_view s) {
   return out;
 }
 
-const char* const parole[] = {"[generale]", "lunghezza", "percorso", "progressiva", "uno",
-                              "due", "tre", "sfondo", "segnali", "ripetizione", "pendenza",
-                              "curva", "montagna", "indicatori_v", "indicat", "cartello",
-                              "frenata", "massa", "vetture", "velocit", "aderenza", "orologio",
-                              "sabbia", "segnale", "rallentamento", "abbattimento", "stazione",
-                              "-", "[", "]", ""};
+const char* const keywords[] = {"[generale]", "lunghezza", "percorso", "progressiva", "uno",
+                                "due", "tre", "sfondo", "segnali", "ripetizione", "pendenza",
+                                "curva", "montagna", "indicatori_v", "indicat", "cartello",
+                                "frenata", "massa", "vetture", "velocit", "aderenza", "orologio",
+                                "sabbia", "segnale", "rallentamento", "abbattimento", "stazione",
+                                "-", "[", "]", ""};
 
 }  // namespace
 
-std::string verifica_campi(std::string_view dati) {
+std::string check_fields(std::string_view dati) {
   if (dati.empty()) return {};
   uint32_t schema = static_cast<uint8_t>(dati[0]) * 0x01010101u;
   const std::string testo(dati.substr(1));
@@ -350,10 +350,10 @@ std::string verifica_campi(std::string_view dati) {
       }
     } else {
       if (!f.leggi_testo(campo)) return "a text read failed before the end";
-      const std::string piegato = piega(campo);
-      for (const char* p : parole) {
+      const std::string piegato = fold_case(campo);
+      for (const char* p : keywords) {
         const bool esatto = campo.find(p) != std::string::npos;
-        const bool qualunque = piegato.find(piega(p)) != std::string::npos;
+        const bool qualunque = piegato.find(fold_case(p)) != std::string::npos;
         if (contiene(campo, p, confronto::esatto) != esatto ||
             contiene(campo, p, confronto::qualunque_maiuscola) != qualunque) {
           return "keyword matching disagrees with the reference on \"" + campo + "\"";
@@ -374,8 +374,8 @@ std::string verifica_campi(std::string_view dati) {
   return {};
 }
 
-std::string verifica_sim(std::string_view sim, const std::string& nome_linea,
-                         const std::string& nome_treno) {
+std::string check_sim(std::string_view sim, const std::string& nome_linea,
+                      const std::string& nome_treno) {
   size_t pos = 0;
   for (int riga = 0; riga < righe_tabella_sim; ++riga) {
     if (sim.size() - pos < layout::sim_riga_vuota) {
@@ -400,7 +400,7 @@ std::string verifica_sim(std::string_view sim, const std::string& nome_linea,
   return {};
 }
 
-std::string verifica_dat(std::string_view dat, size_t* celle) {
+std::string check_dat(std::string_view dat, size_t* celle) {
   if (dat.size() % layout::dat_cella != 0) return ".dat: not a whole number of cells";
   *celle = dat.size() / layout::dat_cella;
   // The shortest route (length 0) still has L = 7000 and cells 0 .. 140.
@@ -411,7 +411,7 @@ std::string verifica_dat(std::string_view dat, size_t* celle) {
   return {};
 }
 
-std::string verifica_linea_dat(std::string_view linea, size_t* punti) {
+std::string check_linea_dat(std::string_view linea, size_t* punti) {
   size_t pos = 0;
   size_t elementi = 0;
   while (pos < linea.size()) {

@@ -15,46 +15,46 @@
 
 namespace scenario::testing {
 
-struct ingresso_compilazione {
+struct CompileInput {
   std::string linea;                 // the line description
   std::optional<std::string> treno;  // the service description; none: the file is missing
   bool genera_linea = true;          // build and write the track plan too
-  bool elimina = false;              // delete the sources once read (the one-shot run)
+  bool delete_sources = false;       // delete the sources once read (the one-shot run)
 };
 
 // Fuzz bytes as a compile input: byte 0 holds the flags (bit 0 genera_linea,
-// bit 1 elimina; bit 2 read by the fuzz target: compile twice; bits 3 and 4
+// bit 1 delete_sources; bit 2 read by the fuzz target: compile twice; bits 3 and 4
 // both set, read by the fuzz target: the decompile round trip); the rest is
 // the line description, then, after the first NUL byte, the service
 // description. Without a NUL the service file is missing.
-ingresso_compilazione dividi_ingresso(std::string_view dati);
+CompileInput split_input(std::string_view dati);
 // The inverse, to write seeds and regression inputs.
-std::string componi_ingresso(const ingresso_compilazione& in);
+std::string join_input(const CompileInput& in);
 
-struct esito_verificato {
-  std::string violazione;  // the first property that failed; empty when all hold
-  int stato_uscita = -1;
+struct CheckResult {
+  std::string violation;  // the first property that failed; empty when all hold
+  int exit_status = -1;
   int32_t numero_errore = 0;
   size_t guasti = 0;
 };
 
 // Compiles `in` in a MemoryFileSystem (twice when `ripeti`) and checks it.
-esito_verificato compila_e_verifica(const ingresso_compilazione& in, bool ripeti = true);
+CheckResult compile_and_check(const CompileInput& in, bool ripeti = true);
 
 // The field stream over fuzz bytes: byte 0 chooses the order of text and
 // number reads, the rest is the text. Checks that every read hands out a
 // field or fails with a cause, that the stream ends within as many reads as
 // it has bytes, that line numbers never go back, and that keyword matching
 // agrees with a plain reference. Empty when all hold.
-std::string verifica_campi(std::string_view dati);
+std::string check_fields(std::string_view dati);
 
 // Structural checks of the three binary files, shared with the other
 // hardening tests. Each returns an empty string when the bytes are sound.
-std::string verifica_sim(std::string_view sim, const std::string& nome_linea,
-                         const std::string& nome_treno);
+std::string check_sim(std::string_view sim, const std::string& nome_linea,
+                      const std::string& nome_treno);
 // *celle receives the number of cells of the route file.
-std::string verifica_dat(std::string_view dat, size_t* celle);
+std::string check_dat(std::string_view dat, size_t* celle);
 // *punti receives the number of points of the track plan.
-std::string verifica_linea_dat(std::string_view linea, size_t* punti);
+std::string check_linea_dat(std::string_view linea, size_t* punti);
 
 }  // namespace scenario::testing

@@ -230,10 +230,10 @@ std::string componi(std::vector<std::pair<std::string, std::vector<std::string>>
 
 namespace {
 
-scenario_generato genera(uint64_t seme, const opzioni_generatore& opzioni, bool righe_esatte) {
+RandomScenario genera(uint64_t seme, const GeneratorOptions& opzioni, bool righe_esatte) {
   casuale rnd(seme * 0x9E3779B97F4A7C15ull + 0x5151);
-  const bool varia = opzioni.varia_forma;
-  scenario_generato sg;
+  const bool varia = opzioni.vary_form;
+  RandomScenario sg;
   const int32_t lunghezza =
       opzioni.lunghezza > 0 ? std::min(opzioni.lunghezza, 1'000'000) : rnd.tra(240, 3000) * 50;
   sg.lunghezza = lunghezza;
@@ -583,15 +583,15 @@ scenario_generato genera(uint64_t seme, const opzioni_generatore& opzioni, bool 
 
 }  // namespace
 
-scenario_generato genera_scenario(uint64_t seme, const opzioni_generatore& opzioni) {
+RandomScenario generate_scenario(uint64_t seme, const GeneratorOptions& opzioni) {
   return genera(seme, opzioni, false);
 }
 
-scenario_generato genera_percorso_lungo(uint64_t seme, int righe) {
-  opzioni_generatore opzioni;
+RandomScenario generate_long_route(uint64_t seme, int righe) {
+  GeneratorOptions opzioni;
   opzioni.lunghezza = 1'000'000;
   opzioni.righe = righe;
-  opzioni.varia_forma = false;
+  opzioni.vary_form = false;
   return genera(seme, opzioni, true);
 }
 

@@ -16,7 +16,7 @@
 
 namespace scenario::testing {
 
-struct opzioni_generatore {
+struct GeneratorOptions {
   // Route length in metres, 0 .. 1,000,000; 0 lets the seed choose one
   // between 12,000 and 150,000.
   int32_t lunghezza = 0;
@@ -27,16 +27,16 @@ struct opzioni_generatore {
   // Vary the form as the readers allow: keyword case, blanks and tabs, empty
   // lines, rows split over two lines, quoted texts with commas, dash lines,
   // entries shuffled across sections, LF instead of CR LF.
-  bool varia_forma = true;
+  bool vary_form = true;
 };
 
 // A cell that must hold a given object code after the compile.
-struct oggetto_atteso {
+struct ExpectedObject {
   int32_t cella = 0;
   uint8_t tipo = 0;
 };
 
-struct conteggio_righe {
+struct RowCounts {
   int curve = 0;
   int pendenze = 0;
   int montagne = 0;
@@ -50,20 +50,20 @@ struct conteggio_righe {
   int abbattimenti = 0;
 };
 
-struct scenario_generato {
+struct RandomScenario {
   std::string linea;  // the line description
   std::string treno;  // the service description
   int32_t lunghezza = 0;
-  conteggio_righe righe;
+  RowCounts righe;
   // The objects the rows place, and the boards that the derivation rules
   // must put in front of and inside each slow-down.
-  std::vector<oggetto_atteso> oggetti;
+  std::vector<ExpectedObject> oggetti;
 };
 
-scenario_generato genera_scenario(uint64_t seme, const opzioni_generatore& opzioni = {});
+RandomScenario generate_scenario(uint64_t seme, const GeneratorOptions& opzioni = {});
 
 // A 1,000,000 m route with `righe` rows of every kind that has no fixed
 // limit (tunnels, stations and text boards up to theirs), in plain form.
-scenario_generato genera_percorso_lungo(uint64_t seme, int righe = 2000);
+RandomScenario generate_long_route(uint64_t seme, int righe = 2000);
 
 }  // namespace scenario::testing

@@ -160,11 +160,11 @@ TEST_F(CompileTool, AFaultKeepsTheOlderFilesUnlessWriteFaultyWritesTheFaultyOnes
     stato_compilazione s;
     s.nome_linea = kLine;
     s.nome_treno = kTrain;
-    opzioni_compilazione options;
-    options.cartella_sorgenti = "in";
-    options.cartella_uscita = "out";
-    const esito_compilazione outcome = memorizza_percorso(s, con_matrice_linea, memory, options);
-    ASSERT_EQ(outcome.scritti.size(), 3u);
+    CompileOptions options;
+    options.source_folder = "in";
+    options.output_folder = "out";
+    const CompileOutcome outcome = memorizza_percorso(s, con_matrice_linea, memory, options);
+    ASSERT_EQ(outcome.written.size(), 3u);
     EXPECT_EQ(s.numero_errore, 16);
     for (const auto& b : binaries) write_file(expected.file(b), memory.files[join_path("out", b)]);
   }

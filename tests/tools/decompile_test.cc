@@ -19,20 +19,20 @@
 namespace scenario::testing {
 namespace {
 
-using roundtrip::compila_in_memoria;
-using roundtrip::decompila;
-using roundtrip::esito_decompilazione;
-using roundtrip::file_binari;
+using roundtrip::compile_in_memory;
+using roundtrip::decompile;
+using roundtrip::decompile_outcome;
+using roundtrip::binary_files;
 
 const std::string kLinea = nome_linea_incorporata;
 const std::string kTreno = nome_treno_incorporato;
 
-struct sorgenti_testo {
+struct SourceTexts {
   std::string linea;
   std::string treno;
 };
 
-sorgenti_testo incorporato() {
+SourceTexts embedded_sources() {
   MemoryFileSystem fs;
   EXPECT_FALSE(dati_linea(fs, "d", kLinea, kTreno));
   EXPECT_FALSE(dati_treno(fs, "d", kLinea, kTreno));
@@ -40,7 +40,7 @@ sorgenti_testo incorporato() {
           fs.files.at(join_path("d", nomi::treno_txt(kLinea, kTreno)))};
 }
 
-std::string elenca(const Diagnostics& d) {
+std::string list_diagnostics(const Diagnostics& d) {
   std::string out;
   for (const auto& x : d) out += format_diagnostic(x) + "\n";
   return out;
@@ -49,47 +49,47 @@ std::string elenca(const Diagnostics& d) {
 // Compiles the sources (which must compile without faults), decompiles the
 // files, and checks that the decompiled sources compile to the same bytes.
 // Returns the decompile for further checks.
-esito_decompilazione andata_e_ritorno(const sorgenti_testo& src, bool piano, const std::string& cosa) {
-  const auto primo = compila_in_memoria(src.linea, src.treno, kLinea, kTreno, piano);
-  EXPECT_TRUE(primo.scritto) << cosa;
-  EXPECT_TRUE(primo.guasti.empty()) << cosa << ": " << (primo.guasti.empty() ? "" : primo.guasti[0]);
-  EXPECT_EQ(primo.file.linea.has_value(), piano) << cosa;
-  esito_decompilazione e = decompila(primo.file, kLinea, kTreno);
-  EXPECT_TRUE(e.andata_ritorno) << cosa << "\n" << elenca(e.diagnostiche);
-  // Independently of decompila's own check: the written text compiles to
+decompile_outcome expect_round_trip(const SourceTexts& src, bool with_plan, const std::string& what) {
+  const auto primo = compile_in_memory(src.linea, src.treno, kLinea, kTreno, with_plan);
+  EXPECT_TRUE(primo.written) << what;
+  EXPECT_TRUE(primo.faults.empty()) << what << ": " << (primo.faults.empty() ? "" : primo.faults[0]);
+  EXPECT_EQ(primo.file.linea.has_value(), with_plan) << what;
+  decompile_outcome e = decompile(primo.file, kLinea, kTreno);
+  EXPECT_TRUE(e.round_trip) << what << "\n" << list_diagnostics(e.diagnostiche);
+  // Independently of decompile's own check: the written text compiles to
   // the very bytes.
-  const auto secondo = compila_in_memoria(e.linea, e.servizio, kLinea, kTreno, piano);
-  EXPECT_TRUE(secondo.guasti.empty()) << cosa;
-  EXPECT_TRUE(secondo.file.sim == primo.file.sim) << cosa << ": .sim differs";
-  EXPECT_TRUE(secondo.file.dat == primo.file.dat) << cosa << ": .dat differs";
-  EXPECT_TRUE(secondo.file.linea == primo.file.linea) << cosa << ": track plan differs";
+  const auto secondo = compile_in_memory(e.linea, e.servizio, kLinea, kTreno, with_plan);
+  EXPECT_TRUE(secondo.faults.empty()) << what;
+  EXPECT_TRUE(secondo.file.sim == primo.file.sim) << what << ": .sim differs";
+  EXPECT_TRUE(secondo.file.dat == primo.file.dat) << what << ": .dat differs";
+  EXPECT_TRUE(secondo.file.linea == primo.file.linea) << what << ": track plan differs";
   return e;
 }
 
-size_t righe_con(const std::string& testo, const std::string& chiave) {
+size_t rows_with(const std::string& testo, const std::string& chiave) {
   size_t n = 0;
   for (size_t p = testo.find("\n" + chiave); p != std::string::npos; p = testo.find("\n" + chiave, p + 1)) ++n;
   return n;
 }
 
 TEST(Decompile, EmbeddedScenarioRoundTripsWithTheSimplestRows) {
-  const sorgenti_testo src = incorporato();
-  const auto e = andata_e_ritorno(src, true, "embedded");
+  const SourceTexts src = embedded_sources();
+  const auto e = expect_round_trip(src, true, "embedded");
   // Only no-track-plan could warn, and the plan is there.
-  EXPECT_TRUE(e.diagnostiche.empty()) << elenca(e.diagnostiche);
+  EXPECT_TRUE(e.diagnostiche.empty()) << list_diagnostics(e.diagnostiche);
   // One speed row per change: the embedded file repeats 90 at 24,000 m,
   // 100 at 40,000 m and 95 at 86,900 m.
-  EXPECT_EQ(righe_con(e.servizio, "velocita,"), righe_con(src.treno, "velocita,") - 3);
+  EXPECT_EQ(rows_with(e.servizio, "velocita,"), rows_with(src.treno, "velocita,") - 3);
   EXPECT_EQ(e.servizio.find("velocita, 24000,"), std::string::npos);
   // What the compile adds comes back by compiling: no board of the
   // derivation is written as a row, nor any stop point or mark.
-  EXPECT_EQ(righe_con(e.servizio, "abbattimento"), 0u) << e.servizio;
+  EXPECT_EQ(rows_with(e.servizio, "abbattimento"), 0u) << e.servizio;
   // Every row of the other kinds comes back, one for one.
   for (const char* chiave : {"stazione,", "segnale,", "rallentamento,"}) {
-    EXPECT_EQ(righe_con(e.servizio, chiave), righe_con(src.treno, chiave)) << chiave;
+    EXPECT_EQ(rows_with(e.servizio, chiave), rows_with(src.treno, chiave)) << chiave;
   }
   for (const char* chiave : {"montagna,", "cartello_indicatore,", "indicatori_vmax,"}) {
-    EXPECT_EQ(righe_con(e.linea, chiave), righe_con(src.linea, chiave)) << chiave;
+    EXPECT_EQ(rows_with(e.linea, chiave), rows_with(src.linea, chiave)) << chiave;
   }
   // Curves from the heading change: the same class, hand, start and length.
   EXPECT_NE(e.linea.find("\ncurvad4, 800, 150\r\n"), std::string::npos) << e.linea;
@@ -100,43 +100,43 @@ TEST(Decompile, EmbeddedScenarioRoundTripsWithTheSimplestRows) {
 }
 
 TEST(Decompile, WithoutTrackPlanSaysCurvesAreLostAndRoundTripsTheOtherFiles) {
-  const auto e = andata_e_ritorno(incorporato(), false, "embedded without plan");
-  ASSERT_EQ(e.diagnostiche.size(), 1u) << elenca(e.diagnostiche);
+  const auto e = expect_round_trip(embedded_sources(), false, "embedded without plan");
+  ASSERT_EQ(e.diagnostiche.size(), 1u) << list_diagnostics(e.diagnostiche);
   EXPECT_EQ(e.diagnostiche[0].code, "no-track-plan");
   EXPECT_EQ(e.diagnostiche[0].severity, Severity::kWarning);
   EXPECT_NE(e.diagnostiche[0].message.find("curves cannot be recovered"), std::string::npos);
-  EXPECT_EQ(righe_con(e.linea, "curva"), 0u);
+  EXPECT_EQ(rows_with(e.linea, "curva"), 0u);
 }
 
 // Every scenario of the generator, with and without the track plan.
 class DecompileGenerated : public ::testing::TestWithParam<uint64_t> {};
 
 TEST_P(DecompileGenerated, CompileDecompileCompileGivesTheSameBytes) {
-  const scenario_generato g = genera_scenario(GetParam());
-  for (bool piano : {true, false}) {
-    andata_e_ritorno({g.linea, g.treno}, piano,
-                     "seed " + std::to_string(GetParam()) + (piano ? " with" : " without") + " plan");
+  const RandomScenario g = generate_scenario(GetParam());
+  for (bool with_plan : {true, false}) {
+    expect_round_trip({g.linea, g.treno}, with_plan,
+                      "seed " + std::to_string(GetParam()) + (with_plan ? " with" : " without") + " plan");
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, DecompileGenerated, ::testing::Range<uint64_t>(1, 161));
 
 TEST(DecompileGenerated, LongestRouteRoundTrips) {
-  const scenario_generato g = genera_percorso_lungo(1);
+  const RandomScenario g = generate_long_route(1);
   ASSERT_EQ(g.lunghezza, 1'000'000);
-  for (bool piano : {true, false}) andata_e_ritorno({g.linea, g.treno}, piano, "1,000,000 m");
+  for (bool with_plan : {true, false}) expect_round_trip({g.linea, g.treno}, with_plan, "1,000,000 m");
 }
 
 // Small sources whose bytes need more than the plainest rows: each must
 // compile cleanly and come back to the same bytes.
-struct caso_scritto {
+struct SourceCase {
   const char* nome;
   const char* linea;     // list rows of the line description
   const char* servizio;  // rows of the service description
   const char* generale = "";  // rows of the line's general section
 };
 
-const caso_scritto kCasi[] = {
+const SourceCase kSourceCases[] = {
     {"signal whose sx * 3 + dx passes 9", "", "segnale, 5000, 5, 1, 2, 3, 1, 0, 1, 2, 3, 0\r\n"},
     {"signal whose sx * 3 + dx is far above 9, on either side of 250", "",
      "segnale, 5000, 97, 1,1,1, 0, 0, 1,1,1, 0\r\nsegnale, 6000, 90, 1,1,1, 3, 2, 1,1,1, 0\r\n"
@@ -171,72 +171,72 @@ const caso_scritto kCasi[] = {
 };
 
 TEST(Decompile, SourcesThatNeedMoreThanThePlainestRowsComeBack) {
-  for (const caso_scritto& c : kCasi) {
+  for (const SourceCase& c : kSourceCases) {
     const std::string linea = std::string("[generale]\r\nlunghezza percorso, 20000\r\n") + c.generale +
                               "[liste]\r\n" + c.linea + "[fine]\r\n";
     const std::string servizio =
         std::string("[generale]\r\nvelocita, 0, 100\r\naderenza, 0, 100\r\n") + c.servizio + "[fine]\r\n";
-    andata_e_ritorno({linea, servizio}, true, c.nome);
+    expect_round_trip({linea, servizio}, true, c.nome);
   }
 }
 
 // Bytes changed after the compile: the decompile writes the nearest sources,
 // names what they cannot produce, and does not claim a round trip.
-struct danno {
+struct Damage {
   const char* nome;
-  void (*applica)(file_binari&);
+  void (*applica)(binary_files&);
   const char* atteso;  // a piece of one warning
 };
 
-void metti_u8(std::string& s, size_t at, uint8_t v) { s[at] = static_cast<char>(v); }
+void put_u8(std::string& s, size_t at, uint8_t v) { s[at] = static_cast<char>(v); }
 
 // Cell 851 holds the embedded scenario's signal at 42,500 m; its approach
 // marks are on cells 849, 847, 845, 843.
 constexpr size_t kCellaSegnale = 851;
 
-const danno kDanni[] = {
-    {"object code no row places", [](file_binari& f) { metti_u8(f.dat, 602 * layout::dat_cella, 9); },
+const Damage kDamages[] = {
+    {"object code no row places", [](binary_files& f) { put_u8(f.dat, 602 * layout::dat_cella, 9); },
      "cell 602 (km 15+900, 30100 m) cannot be produced: tipo 9 in the file, 0 from the sources"},
     {"approach mark of a signal",
-     [](file_binari& f) { metti_u8(f.dat, (kCellaSegnale - 2) * layout::dat_cella + 10, 77); },
+     [](binary_files& f) { put_u8(f.dat, (kCellaSegnale - 2) * layout::dat_cella + 10, 77); },
      "cell 849"},
     {"integrity code of the table",
-     [](file_binari& f) {
+     [](binary_files& f) {
        // Row 85's orario is the last 4 bytes before row 86 (row 86: 34 + 9 bytes).
        const size_t at = f.sim.size() - (34 + 9) - 4;
-       metti_u8(f.sim, at, static_cast<uint8_t>(f.sim[at] + 1));
+       put_u8(f.sim, at, static_cast<uint8_t>(f.sim[at] + 1));
      },
      "row 85 (line and header row) cannot be produced: orario"},
     {"slow-down end without its start",
-     [](file_binari& f) { metti_u8(f.dat, 602 * layout::dat_cella, 2); },
+     [](binary_files& f) { put_u8(f.dat, 602 * layout::dat_cella, 2); },
      "cell 602: a slow-down end without a start cannot be produced"},
     {"a point of the track plan",
-     [](file_binari& f) {
+     [](binary_files& f) {
        // Point 5000's first coordinate: tag, then 8 bytes of the double.
        const size_t at = 4 + 4 + 10 * (5000 - 2) + 2 + 3;
-       metti_u8(f.linea.value(), at, static_cast<uint8_t>((*f.linea)[at] ^ 0x10));
+       put_u8(f.linea.value(), at, static_cast<uint8_t>((*f.linea)[at] ^ 0x10));
      },
      "track plan points 5000 .. 5000 cannot be produced"},
     {"a stretch of cells, named once",
-     [](file_binari& f) {
-       for (size_t c = 720; c <= 729; ++c) metti_u8(f.dat, c * layout::dat_cella + layout::dat_tempo, 7);
+     [](binary_files& f) {
+       for (size_t c = 720; c <= 729; ++c) put_u8(f.dat, c * layout::dat_cella + layout::dat_tempo, 7);
      },
      "cells 720 .. 729 (km 10+000 .. 9+550, 36000 .. 36450 m) cannot be produced: tempo 7 in the file, 0 from the sources"},
     {"route length against the cells",
-     [](file_binari& f) { f.dat.resize(f.dat.size() - 20 * layout::dat_cella); },
+     [](binary_files& f) { f.dat.resize(f.dat.size() - 20 * layout::dat_cella); },
      "route length 88000 m does not give the route file's 1881 cells"},
 };
 
 TEST(Decompile, DamagedFilesNameWhatCannotBeProducedAndClaimNothing) {
-  const sorgenti_testo src = incorporato();
-  const auto buono = compila_in_memoria(src.linea, src.treno, kLinea, kTreno, true);
-  ASSERT_TRUE(buono.scritto);
-  for (const danno& d : kDanni) {
-    file_binari f = buono.file;
+  const SourceTexts src = embedded_sources();
+  const auto buono = compile_in_memory(src.linea, src.treno, kLinea, kTreno, true);
+  ASSERT_TRUE(buono.written);
+  for (const Damage& d : kDamages) {
+    binary_files f = buono.file;
     d.applica(f);
-    const auto e = decompila(f, kLinea, kTreno);
-    EXPECT_TRUE(e.letto) << d.nome;
-    EXPECT_FALSE(e.andata_ritorno) << d.nome;
+    const auto e = decompile(f, kLinea, kTreno);
+    EXPECT_TRUE(e.decoded) << d.nome;
+    EXPECT_FALSE(e.round_trip) << d.nome;
     EXPECT_FALSE(e.linea.empty()) << d.nome << ": the nearest sources are still written";
     bool trovato = false;
     for (const auto& x : e.diagnostiche) {
@@ -244,21 +244,21 @@ TEST(Decompile, DamagedFilesNameWhatCannotBeProducedAndClaimNothing) {
       trovato = trovato || x.message.find(d.atteso) != std::string::npos;
     }
     EXPECT_TRUE(trovato) << d.nome << ": no warning names \"" << d.atteso << "\"\n"
-                         << elenca(e.diagnostiche);
+                         << list_diagnostics(e.diagnostiche);
   }
 }
 
 // Rows that cover what an earlier row placed compile cleanly, but one row per
 // object cannot give them back: the decompile names the cell and claims no
 // round trip, and the property leaves such sources out.
-struct copertura {
+struct Covering {
   const char* nome;
   const char* linea;
   const char* servizio;
   const char* atteso;
 };
 
-const copertura kCoperture[] = {
+const Covering kCoverings[] = {
     {"a tunnel over another tunnel's markers", "montagna, 3100, 3300, 11\r\nmontagna, 1300, 6400, 1\r\n", "",
      "tunnel markers out of step with the tunnel from 1300 m"},
     {"tunnels of two kinds side by side, apart only by a row that marks nothing",
@@ -274,40 +274,40 @@ const copertura kCoperture[] = {
 };
 
 TEST(Decompile, RowsThatCoverEachOtherAreNamedNotWrittenBack) {
-  for (const copertura& k : kCoperture) {
+  for (const Covering& k : kCoverings) {
     const std::string linea =
         std::string("[generale]\r\nlunghezza percorso, 20000\r\n[liste]\r\n") + k.linea + "[fine]\r\n";
     const std::string servizio = std::string("[generale]\r\nvelocita, 0, 100\r\n") + k.servizio + "[fine]\r\n";
-    const auto c = compila_in_memoria(linea, servizio, kLinea, kTreno, true);
-    ASSERT_TRUE(c.guasti.empty()) << k.nome << ": " << c.guasti[0];
-    const auto e = decompila(c.file, kLinea, kTreno);
-    EXPECT_FALSE(e.andata_ritorno) << k.nome;
+    const auto c = compile_in_memory(linea, servizio, kLinea, kTreno, true);
+    ASSERT_TRUE(c.faults.empty()) << k.nome << ": " << c.faults[0];
+    const auto e = decompile(c.file, kLinea, kTreno);
+    EXPECT_FALSE(e.round_trip) << k.nome;
     bool nominato = false;
     for (const auto& d : e.diagnostiche) {
       nominato = nominato || (d.code == "decompile-unsupported" && d.message.find(k.atteso) != std::string::npos);
     }
-    EXPECT_TRUE(nominato) << k.nome << "\n" << elenca(e.diagnostiche);
-    EXPECT_EQ(roundtrip::verifica_andata_ritorno(linea, servizio, true), "") << k.nome;
+    EXPECT_TRUE(nominato) << k.nome << "\n" << list_diagnostics(e.diagnostiche);
+    EXPECT_EQ(roundtrip::check_round_trip(linea, servizio, true), "") << k.nome;
   }
 }
 
 TEST(Decompile, FilesThatDoNotFitTheLayoutAreRefusedWithTheOffset) {
-  const sorgenti_testo src = incorporato();
-  file_binari f = compila_in_memoria(src.linea, src.treno, kLinea, kTreno, false).file;
+  const SourceTexts src = embedded_sources();
+  binary_files f = compile_in_memory(src.linea, src.treno, kLinea, kTreno, false).file;
   f.sim.resize(100);
-  const auto e = decompila(f, kLinea, kTreno);
-  EXPECT_FALSE(e.letto);
-  EXPECT_FALSE(e.andata_ritorno);
+  const auto e = decompile(f, kLinea, kTreno);
+  EXPECT_FALSE(e.decoded);
+  EXPECT_FALSE(e.round_trip);
   ASSERT_FALSE(e.diagnostiche.empty());
   EXPECT_EQ(e.diagnostiche[0].severity, Severity::kError);
   EXPECT_NE(e.diagnostiche[0].message.find("at byte"), std::string::npos);
 }
 
 TEST(Decompile, PropertyHoldsForCleanSourcesAndIsSilentForFaultyOnes) {
-  const sorgenti_testo src = incorporato();
-  EXPECT_EQ(roundtrip::verifica_andata_ritorno(src.linea, src.treno, true), "");
+  const SourceTexts src = embedded_sources();
+  EXPECT_EQ(roundtrip::check_round_trip(src.linea, src.treno, true), "");
   // A compile with faults makes no claim either way.
-  EXPECT_EQ(roundtrip::verifica_andata_ritorno("[generale]\r\n", src.treno, true), "");
+  EXPECT_EQ(roundtrip::check_round_trip("[generale]\r\n", src.treno, true), "");
 }
 
 // The command: files on disk, status, messages, and the written sources
@@ -315,13 +315,13 @@ TEST(Decompile, PropertyHoldsForCleanSourcesAndIsSilentForFaultyOnes) {
 class DecompileCommand : public ::testing::Test {
  protected:
   void SetUp() override {
-    const sorgenti_testo src = incorporato();
+    const SourceTexts src = embedded_sources();
     write_file(bin.file(nomi::linea_txt(kLinea)), src.linea);
     write_file(bin.file(nomi::treno_txt(kLinea, kTreno)), src.treno);
   }
-  ProcessResult compila(const std::string& dir, const std::string& out, bool piano) {
+  ProcessResult compila(const std::string& dir, const std::string& out, bool with_plan) {
     std::vector<std::string> a{"compile", "--dir", dir, "--line", kLinea, "--train", kTreno, "--out", out};
-    if (!piano) a.push_back("--no-track-plan");
+    if (!with_plan) a.push_back("--no-track-plan");
     return run_program("scenario-tool", a);
   }
   ProcessResult decompila_in(const std::string& out) {
@@ -332,18 +332,18 @@ class DecompileCommand : public ::testing::Test {
 };
 
 TEST_F(DecompileCommand, WritesSourcesThatCompileToTheSameFiles) {
-  for (bool piano : {true, false}) {
-    ASSERT_EQ(compila(bin.path(), bin.path(), piano).status, 0);
-    if (!piano) std::remove(bin.file(nomi::linea_dat(kLinea)).c_str());
+  for (bool with_plan : {true, false}) {
+    ASSERT_EQ(compila(bin.path(), bin.path(), with_plan).status, 0);
+    if (!with_plan) std::remove(bin.file(nomi::linea_dat(kLinea)).c_str());
     const auto r = decompila_in(src.path());
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("round trip checked"), std::string::npos) << r.err;
-    EXPECT_EQ(r.err.find("no-track-plan") != std::string::npos, !piano) << r.err;
-    ASSERT_EQ(compila(src.path(), rifatto.path(), piano).status, 0);
+    EXPECT_EQ(r.err.find("no-track-plan") != std::string::npos, !with_plan) << r.err;
+    ASSERT_EQ(compila(src.path(), rifatto.path(), with_plan).status, 0);
     for (const std::string& n : {nomi::sim(kLinea, kTreno), nomi::dat(kLinea, kTreno)}) {
       EXPECT_TRUE(read_file(rifatto.file(n)) == read_file(bin.file(n))) << n;
     }
-    if (piano) {
+    if (with_plan) {
       EXPECT_TRUE(read_file(rifatto.file(nomi::linea_dat(kLinea))) ==
                   read_file(bin.file(nomi::linea_dat(kLinea))));
     }

@@ -80,24 +80,24 @@ TEST(Compare, EachSingleEditGivesTheOneLineThatNamesIt) {
   MemoryFileSystem fs;
   write_sources(fs, "a", nullptr);
   Diagnostics diag;
-  const auto a = roundtrip::carica(fs, "a", kLine, kTrain, &diag);
+  const auto a = roundtrip::load(fs, "a", kLine, kTrain, &diag);
   ASSERT_TRUE(a);
-  EXPECT_TRUE(roundtrip::confronta(*a, *a).empty());
+  EXPECT_TRUE(roundtrip::compare(*a, *a).empty());
   for (const source_edit& m : kEdits) {
     const std::string folder = std::string("b") + m.expected;
     write_sources(fs, folder, &m);
-    const auto b = roundtrip::carica(fs, folder, kLine, kTrain, &diag);
+    const auto b = roundtrip::load(fs, folder, kLine, kTrain, &diag);
     ASSERT_TRUE(b) << m.expected;
     EXPECT_TRUE(diag.empty()) << m.expected << ": " << (diag.empty() ? "" : diag[0].message);
     diag.clear();
-    const auto d = roundtrip::confronta(*a, *b);
+    const auto d = roundtrip::compare(*a, *b);
     ASSERT_EQ(d.size(), 1u) << m.expected << [&] {
       std::string all;
-      for (const auto& x : d) all += "\n  " + x.kind + ": " + x.testo;
+      for (const auto& x : d) all += "\n  " + x.kind + ": " + x.text;
       return all;
     }();
     EXPECT_EQ(d[0].kind, m.kind);
-    EXPECT_NE(d[0].testo.find(m.expected), std::string::npos) << d[0].testo;
+    EXPECT_NE(d[0].text.find(m.expected), std::string::npos) << d[0].text;
   }
 }
 
@@ -108,11 +108,11 @@ TEST(Compare, StationTimesAndMovesReadAsAnAuthorSaysThem) {
                               "", ""};
   write_sources(fs, "b", &before);
   Diagnostics diag;
-  const auto d = roundtrip::confronta(*roundtrip::carica(fs, "a", kLine, kTrain, &diag),
-                                      *roundtrip::carica(fs, "b", kLine, kTrain, &diag));
+  const auto d = roundtrip::compare(*roundtrip::load(fs, "a", kLine, kTrain, &diag),
+                                    *roundtrip::load(fs, "b", kLine, kTrain, &diag));
   ASSERT_EQ(d.size(), 1u);
-  EXPECT_EQ(d[0].testo, "station FONTANIVA: time 7:14:00 → 7:11:00, 3 min earlier");
-  EXPECT_EQ(d[0].posizione, 25000);
+  EXPECT_EQ(d[0].text, "station FONTANIVA: time 7:14:00 → 7:11:00, 3 min earlier");
+  EXPECT_EQ(d[0].position, 25000);
 }
 
 TEST(Compare, LongerRouteNamesItsLengthAndTheNewStretchOfEachProfile) {
@@ -121,10 +121,10 @@ TEST(Compare, LongerRouteNamesItsLengthAndTheNewStretchOfEachProfile) {
   const source_edit longer = {true, "lunghezza percorso,    88000", "lunghezza percorso,    89000", "", ""};
   write_sources(fs, "b", &longer);
   Diagnostics diag;
-  const auto d = roundtrip::confronta(*roundtrip::carica(fs, "a", kLine, kTrain, &diag),
-                                      *roundtrip::carica(fs, "b", kLine, kTrain, &diag));
+  const auto d = roundtrip::compare(*roundtrip::load(fs, "a", kLine, kTrain, &diag),
+                                    *roundtrip::load(fs, "b", kLine, kTrain, &diag));
   std::vector<std::string> lines;
-  for (const auto& x : d) lines.push_back(x.kind + ": " + x.testo);
+  for (const auto& x : d) lines.push_back(x.kind + ": " + x.text);
   // The cells the readers leave unfilled at the end hold no value, so the
   // old end shows no change of its own.
   EXPECT_EQ(lines, (std::vector<std::string>{

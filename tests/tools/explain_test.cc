@@ -122,13 +122,13 @@ Outcome compile_example(const std::vector<ExampleRow>& rows) {
   stato_compilazione s;
   s.nome_linea = "Nord";
   s.nome_treno = "R 1";
-  opzioni_compilazione opzioni;
-  opzioni.cartella_sorgenti = "d";
-  opzioni.cartella_uscita = "d";
-  const esito_compilazione esito = memorizza_percorso(s, con_matrice_linea, fs, opzioni);
+  CompileOptions opzioni;
+  opzioni.source_folder = "d";
+  opzioni.output_folder = "d";
+  const CompileOutcome esito = memorizza_percorso(s, con_matrice_linea, fs, opzioni);
   size_t faults = 0;
   for (const Diagnostic& d : s.diagnostiche) faults += d.fault_number.has_value();
-  return {s.numero_errore, faults, esito.errore_io.has_value()};
+  return {s.numero_errore, faults, esito.io_error.has_value()};
 }
 
 std::vector<ExampleRow> with_context(const Explanation& e, const ExampleRow& row) {

@@ -206,7 +206,7 @@ TEST_F(ViewBrowser, EmbeddedScenario) {
 
 TEST_F(ViewBrowser, MillionMetreRoute) {
   TempDir dir;
-  const scenario_generato g = genera_percorso_lungo(1);
+  const RandomScenario g = generate_long_route(1);
   write_file(dir.file(nomi::linea_txt("Lunga")), g.linea);
   write_file(dir.file(nomi::treno_txt("Lunga", "T 1")), g.treno);
   const auto c = run_program("scenario-tool", {"compile", "--dir", dir.path(), "--line", "Lunga",

@@ -99,9 +99,9 @@ std::vector<std::string> slowdown_order_lines(const service& sv) {
 std::optional<IoError> read_sources(stato_compilazione& s, FileSystem& fs,
                                     const std::string& folder) {
   azzera_tabella(s);
-  sorgenti src{fs, folder, false, std::nullopt};
+  Sources src{fs, folder, false, std::nullopt};
   memorizza_dati(s, src);
-  return src.errore_io;
+  return src.io_error;
 }
 
 written_documents write_documents(const stato_compilazione& s, FileSystem& fs,

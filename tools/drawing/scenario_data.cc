@@ -116,11 +116,11 @@ bool compile_sources(FileSystem& fs, const std::string& folder, const std::strin
   c.genera_linea = true;
   c.numero_errore = 0;
   azzera_tabella(c);
-  sorgenti src{memory, folder, false, std::nullopt, false};
+  Sources src{memory, folder, false, std::nullopt, false};
   memorizza_dati(c, src);
-  esito_compilazione outcome;
+  CompileOutcome outcome;
   std::vector<cella> before_rules;
-  if (!src.errore_io && c.percorso.size() >= 2) {
+  if (!src.io_error && c.percorso.size() >= 2) {
     before_rules = c.percorso;
     const std::string out_folder = "/compiled-in-memory";
     concludi_compilazione(c, memory, out_folder, outcome);
@@ -130,7 +130,7 @@ bool compile_sources(FileSystem& fs, const std::string& folder, const std::strin
       binaries->track_plan = memory.files[join_path(out_folder, nomi::linea_dat(line_name))];
     }
   } else {
-    outcome.nulla_da_scrivere = true;
+    outcome.nothing_to_write = true;
   }
   s->table = c.tabella_sim;
   s->cells = c.percorso;
@@ -148,12 +148,12 @@ bool compile_sources(FileSystem& fs, const std::string& folder, const std::strin
   s->diagnostics.insert(s->diagnostics.end(), c.diagnostiche.begin(), c.diagnostiche.end());
   s->cell_origin = c.luoghi_origine();
   s->row_origin = c.origine_riga;
-  if (outcome.errore_guardia) {
+  if (outcome.guard_error) {
     Diagnostic d;
-    d.code = fault_code(*outcome.errore_guardia);
+    d.code = fault_code(*outcome.guard_error);
     d.message = "the header guard refused the compile: nothing would be written";
     s->diagnostics.push_back(std::move(d));
-  } else if (outcome.nulla_da_scrivere) {
+  } else if (outcome.nothing_to_write) {
     Diagnostic d;
     d.code = "no-route";
     d.message = "nothing to draw: the line description gave no route length";

@@ -24,8 +24,8 @@ namespace {
 
 // Values are split the way an author reads them: floor division, so that
 // q * d + r gives the value back for negative values too.
-int32_t div_giu(int32_t a, int32_t d) { return a / d - ((a % d != 0) && ((a < 0) != (d < 0))); }
-int32_t mod_giu(int32_t a, int32_t d) { return a - d * div_giu(a, d); }
+int32_t floor_div(int32_t a, int32_t d) { return a / d - ((a % d != 0) && ((a < 0) != (d < 0))); }
+int32_t floor_mod(int32_t a, int32_t d) { return a - d * floor_div(a, d); }
 
 Diagnostic avviso(std::string codice, std::string file, std::string messaggio,
                   std::optional<int32_t> posizione = std::nullopt) {
@@ -46,7 +46,7 @@ Diagnostic errore_diag(std::string codice, std::string file, std::string messagg
 
 // The faults of a compile, one line each. The compiler's fault log is read
 // here and nowhere else in the round-trip code.
-std::vector<std::string> guasti_di(const stato_compilazione& s) {
+std::vector<std::string> compile_faults(const stato_compilazione& s) {
   std::vector<std::string> out;
   for (const Diagnostic& d : s.diagnostiche) {
     if (d.severity == Severity::kError) out.push_back(format_diagnostic(d));
@@ -96,7 +96,7 @@ int32_t da_aderenza(uint8_t b) { return int32_t{b}; }
 
 constexpr double curvature[6] = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
 
-bool stessi_bit(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // Curves from the heading change of each step: every point 2 .. L − 2 is
 // either straight on from the two before it or turned by one of the twelve
@@ -126,7 +126,7 @@ std::vector<riga_curva> curve_da(const matrice_punti& m, const std::string& file
     const double x0 = m.x(i - 2), y0 = m.y(i - 2), x1 = m.x(i - 1), y1 = m.y(i - 1);
     const double xi = m.x(i), yi = m.y(i);
     int trovato = 99;
-    if (stessi_bit(x1 + (x1 - x0), xi) && stessi_bit(y1 + (y1 - y0), yi)) {
+    if (same_bits(x1 + (x1 - x0), xi) && same_bits(y1 + (y1 - y0), yi)) {
       trovato = 0;
     } else {
       const double dx = x1 - x0;
@@ -138,7 +138,7 @@ std::vector<riga_curva> curve_da(const matrice_punti& m, const std::string& file
           const double k = segno * curvature[c - 1];
           const double x = x1 + (dx + k * dy);
           const double y = y1 + (dy - k * dx);
-          if (stessi_bit(x, xi) && stessi_bit(y, yi)) {
+          if (same_bits(x, xi) && same_bits(y, yi)) {
             trovato = segno * c;
             break;
           }
@@ -205,9 +205,9 @@ struct scrittura {
 
 // --- Decoding -----------------------------------------------------------------
 
-std::optional<scenario_decodificato> decodifica(const file_binari& f, const std::string& nome_linea,
-                                                const std::string& nome_treno, Diagnostics* diag) {
-  scenario_decodificato d;
+std::optional<decoded_scenario> decode(const binary_files& f, const std::string& nome_linea,
+                                       const std::string& nome_treno, Diagnostics* diag) {
+  decoded_scenario d;
   bool ok = true;
   if (auto e = leggi_tabella_sim(f.sim, &d.tabella)) {
     diag->push_back(errore_diag("decompile-unreadable", nomi::sim(nome_linea, nome_treno),
@@ -238,9 +238,9 @@ std::optional<scenario_decodificato> decodifica(const file_binari& f, const std:
 
 // --- Rows from the model --------------------------------------------------------
 
-sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string& nome_linea,
-                               const std::string& nome_treno, Diagnostics* diag) {
-  sorgenti_scenario s;
+source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_linea,
+                         const std::string& nome_treno, Diagnostics* diag) {
+  source_rows s;
   const std::string file_sim = nomi::sim(nome_linea, nome_treno);
   const std::string file_dat = nomi::dat(nome_linea, nome_treno);
   const auto& t = d.tabella;
@@ -443,7 +443,7 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
         // dato4 gives q modulo 10 and a mark gives it modulo 128, so the 64
         // candidates of one period of 640 around dato4's digit hold the one
         // the marks agree with; the nearest wins a tie.
-        int32_t q = mod_giu(x.dato4, 10);
+        int32_t q = floor_mod(x.dato4, 10);
         int migliori = -1;
         for (int32_t prova = q - 320; prova < q + 320; prova += 10) {
           int uguali = 0;
@@ -451,14 +451,14 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
             if (c - 2 * k < 0) continue;
             uguali += cella_di(c - 2 * k).avvicinamento == static_cast<uint8_t>(prova * 10 + k);
           }
-          const auto distanza = [&](int32_t v) { return std::abs(v - mod_giu(x.dato4, 10)); };
+          const auto distanza = [&](int32_t v) { return std::abs(v - floor_mod(x.dato4, 10)); };
           if (uguali > migliori || (uguali == migliori && distanza(prova) < distanza(q))) {
             migliori = uguali;
             q = prova;
           }
         }
-        const int32_t rapp = div_giu(static_cast<int32_t>(x.dato4) - q, 10);
-        int32_t sx = div_giu(q, 3), dx = mod_giu(q, 3);
+        const int32_t rapp = floor_div(static_cast<int32_t>(x.dato4) - q, 10);
+        int32_t sx = floor_div(q, 3), dx = floor_mod(q, 3);
         if (x.tempo != 0) {
           sx = 2;
           dx = q - 6;
@@ -467,14 +467,14 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
         if (sx == 2) tempo = x.tempo >= 1 && x.tempo <= 100 ? x.tempo + 256 : x.tempo;
         r.valori = {pos,
                     sx,
-                    div_giu(x.dato1, 10),
-                    div_giu(x.dato2, 10),
-                    div_giu(x.dato3, 10),
+                    floor_div(x.dato1, 10),
+                    floor_div(x.dato2, 10),
+                    floor_div(x.dato3, 10),
                     rapp,
                     dx,
-                    mod_giu(x.dato1, 10),
-                    mod_giu(x.dato2, 10),
-                    mod_giu(x.dato3, 10),
+                    floor_mod(x.dato1, 10),
+                    floor_mod(x.dato2, 10),
+                    floor_mod(x.dato3, 10),
                     tempo};
         s.segnali.push_back(r);
         break;
@@ -512,16 +512,16 @@ sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string
         r.posizione = pos;
         const int16_t v[3] = {x.dato1, x.dato2, x.dato3};
         for (size_t i = 0; i < 3; ++i) {
-          r.valori[i] = div_giu(v[i], 20);
-          r.valori[4 + i] = mod_giu(v[i], 20) * 5;
+          r.valori[i] = floor_div(v[i], 20);
+          r.valori[4 + i] = floor_mod(v[i], 20) * 5;
         }
-        r.valori[3] = div_giu(x.dato4, 10);
-        r.valori[7] = mod_giu(x.dato4, 10);
+        r.valori[3] = floor_div(x.dato4, 10);
+        r.valori[7] = floor_mod(x.dato4, 10);
         s.indicatori.push_back(r);
         break;
       }
       case 12:
-        // Boards of 180 are told apart from the derivation's in decompila.
+        // Boards of 180 are told apart from the derivation's in decompile.
         // The cell keeps the row's speed in 16 bits, so a board of 0 km/h
         // or less comes from a speed of 32,768 to 65,536 (a row's speed of
         // 0 or less places a board without a speed instead).
@@ -763,7 +763,7 @@ std::string campo_testo(const std::string& t) {
 
 }  // namespace
 
-std::string testo_linea(const sorgenti_scenario& s) {
+std::string line_description_text(const source_rows& s) {
   std::string out;
   riga(out, "[generale]");
   riga(out, "lunghezza percorso" + numeri({s.lunghezza}));
@@ -802,7 +802,7 @@ std::string testo_linea(const sorgenti_scenario& s) {
   return out;
 }
 
-std::string testo_servizio(const sorgenti_scenario& s) {
+std::string service_description_text(const source_rows& s) {
   std::string out;
   riga(out, "[generale]");
   if (s.vetture != 0) riga(out, "numero vetture" + numeri({s.vetture}));
@@ -845,24 +845,24 @@ std::string testo_servizio(const sorgenti_scenario& s) {
 
 // --- Compiling in memory ----------------------------------------------------------
 
-compilato compila_in_memoria(const std::string& linea, const std::string& servizio,
-                             const std::string& nome_linea, const std::string& nome_treno,
-                             bool genera_linea) {
-  compilato out;
+compiled compile_in_memory(const std::string& linea, const std::string& servizio,
+                           const std::string& nome_linea, const std::string& nome_treno,
+                           bool genera_linea) {
+  compiled out;
   MemoryFileSystem fs;
   fs.files[join_path("in", nomi::linea_txt(nome_linea))] = linea;
   fs.files[join_path("in", nomi::treno_txt(nome_linea, nome_treno))] = servizio;
   stato_compilazione s;
   s.nome_linea = nome_linea;
   s.nome_treno = nome_treno;
-  opzioni_compilazione o;
-  o.cartella_sorgenti = "in";
-  o.cartella_uscita = "out";
-  const esito_compilazione e = memorizza_percorso(s, genera_linea, fs, o);
-  out.guasti = guasti_di(s);
-  if (e.errore_guardia) out.guasti.push_back("header guard " + std::to_string(*e.errore_guardia));
-  if (e.nulla_da_scrivere) out.guasti.push_back("nothing to write: no route length");
-  if (e.errore_io) out.guasti.push_back(e.errore_io->path + ": " + e.errore_io->reason);
+  CompileOptions o;
+  o.source_folder = "in";
+  o.output_folder = "out";
+  const CompileOutcome e = memorizza_percorso(s, genera_linea, fs, o);
+  out.faults = compile_faults(s);
+  if (e.guard_error) out.faults.push_back("header guard " + std::to_string(*e.guard_error));
+  if (e.nothing_to_write) out.faults.push_back("nothing to write: no route length");
+  if (e.io_error) out.faults.push_back(e.io_error->path + ": " + e.io_error->reason);
   const auto trova = [&](const std::string& nome) -> std::optional<std::string> {
     auto it = fs.files.find(join_path("out", nome));
     if (it == fs.files.end()) return std::nullopt;
@@ -871,7 +871,7 @@ compilato compila_in_memoria(const std::string& linea, const std::string& serviz
   auto sim = trova(nomi::sim(nome_linea, nome_treno));
   auto dat = trova(nomi::dat(nome_linea, nome_treno));
   if (sim && dat) {
-    out.scritto = true;
+    out.written = true;
     out.file.sim = std::move(*sim);
     out.file.dat = std::move(*dat);
     if (genera_linea) out.file.linea = trova(nomi::linea_dat(nome_linea));
@@ -883,7 +883,7 @@ compilato compila_in_memoria(const std::string& linea, const std::string& serviz
 
 namespace {
 
-const char* nome_ruolo(int r) {
+const char* row_role(int r) {
   switch (r) {
     case 0: return "row 0";
     case riga_progressiva_tre:
@@ -899,59 +899,59 @@ const char* nome_ruolo(int r) {
 // One warning per row of the table that differs, naming its fields.
 // The fields of one record or cell that differ, as "NAME A in the file, B
 // from the sources, ...".
-class campi_diversi {
+class differing_fields {
  public:
   template <class T>
-  void confronta(const char* nome, const T& u, const T& v) {
+  void compare(const char* nome, const T& u, const T& v) {
     if (u == v) return;
     std::ostringstream o;
     o << +u << " in the file, " << +v << " from the sources";
-    aggiungi(std::string(nome) + " " + o.str());
+    add(std::string(nome) + " " + o.str());
   }
-  void aggiungi(const std::string& differenza) {
-    testo_ += (testo_.empty() ? "" : ", ") + differenza;
+  void add(const std::string& difference) {
+    text_ += (text_.empty() ? "" : ", ") + difference;
   }
-  const std::string& testo() const { return testo_; }
+  const std::string& text() const { return text_; }
 
  private:
-  std::string testo_;
+  std::string text_;
 };
 
-void confronta_tabelle(const std::array<record_sim, righe_tabella_sim>& a,
-                       const std::array<record_sim, righe_tabella_sim>& b, const std::string& file,
-                       Diagnostics* diag) {
+void compare_tables(const std::array<record_sim, righe_tabella_sim>& a,
+                    const std::array<record_sim, righe_tabella_sim>& b, const std::string& file,
+                    Diagnostics* diag) {
   for (int r = 0; r < righe_tabella_sim; ++r) {
     const record_sim& x = a[static_cast<size_t>(r)];
     const record_sim& y = b[static_cast<size_t>(r)];
-    campi_diversi diversi;
-    diversi.confronta("tipo", x.tipo, y.tipo);
-    diversi.confronta("inizio", x.inizio, y.inizio);
-    diversi.confronta("fine", x.fine, y.fine);
-    diversi.confronta("progressiva", x.progressiva, y.progressiva);
-    diversi.confronta("b1", x.b1, y.b1);
+    differing_fields differing;
+    differing.compare("tipo", x.tipo, y.tipo);
+    differing.compare("inizio", x.inizio, y.inizio);
+    differing.compare("fine", x.fine, y.fine);
+    differing.compare("progressiva", x.progressiva, y.progressiva);
+    differing.compare("b1", x.b1, y.b1);
     if (x.testo != y.testo) {
-      diversi.aggiungi("testo \"" + x.testo + "\" in the file, \"" + y.testo + "\" from the sources");
+      differing.add("testo \"" + x.testo + "\" in the file, \"" + y.testo + "\" from the sources");
     }
-    diversi.confronta("i1", x.i1, y.i1);
-    diversi.confronta("i2", x.i2, y.i2);
-    diversi.confronta("i3", x.i3, y.i3);
-    diversi.confronta("i4", x.i4, y.i4);
-    diversi.confronta("i5", x.i5, y.i5);
-    diversi.confronta("b2", x.b2, y.b2);
-    diversi.confronta("b3", x.b3, y.b3);
-    diversi.confronta("b4", x.b4, y.b4);
-    diversi.confronta("b5", x.b5, y.b5);
-    diversi.confronta("orario", x.orario, y.orario);
-    if (!diversi.testo().empty()) {
+    differing.compare("i1", x.i1, y.i1);
+    differing.compare("i2", x.i2, y.i2);
+    differing.compare("i3", x.i3, y.i3);
+    differing.compare("i4", x.i4, y.i4);
+    differing.compare("i5", x.i5, y.i5);
+    differing.compare("b2", x.b2, y.b2);
+    differing.compare("b3", x.b3, y.b3);
+    differing.compare("b4", x.b4, y.b4);
+    differing.compare("b5", x.b5, y.b5);
+    differing.compare("orario", x.orario, y.orario);
+    if (!differing.text().empty()) {
       diag->push_back(avviso("decompile-mismatch", file,
-                             "row " + std::to_string(r) + " (" + nome_ruolo(r) +
-                                 ") cannot be produced: " + diversi.testo()));
+                             "row " + std::to_string(r) + " (" + row_role(r) +
+                                 ") cannot be produced: " + differing.text()));
     }
   }
 }
 
-void confronta_celle(const std::vector<cella>& a, const std::vector<cella>& b,
-                     const chilometrica& posti, const std::string& file, Diagnostics* diag) {
+void compare_cells(const std::vector<cella>& a, const std::vector<cella>& b,
+                   const chilometrica& posti, const std::string& file, Diagnostics* diag) {
   if (a.size() != b.size()) {
     diag->push_back(avviso("decompile-mismatch", file,
                            std::to_string(a.size()) + " cells in the file, " +
@@ -983,19 +983,19 @@ void confronta_celle(const std::vector<cella>& a, const std::vector<cella>& b,
   for (size_t c = 0; c < n; ++c) {
     const cella& x = a[c];
     const cella& y = b[c];
-    campi_diversi diversi;
-    diversi.confronta("tipo", x.tipo, y.tipo);
-    diversi.confronta("dato1", x.dato1, y.dato1);
-    diversi.confronta("dato2", x.dato2, y.dato2);
-    diversi.confronta("dato3", x.dato3, y.dato3);
-    diversi.confronta("dato4", x.dato4, y.dato4);
-    diversi.confronta("tempo", x.tempo, y.tempo);
-    diversi.confronta("avvicinamento", x.avvicinamento, y.avvicinamento);
-    diversi.confronta("galleria", x.galleria, y.galleria);
-    diversi.confronta("velocita", x.velocita, y.velocita);
-    diversi.confronta("pendenza", x.pendenza, y.pendenza);
-    diversi.confronta("aderenza", x.aderenza, y.aderenza);
-    const std::string& campi = diversi.testo();
+    differing_fields differing;
+    differing.compare("tipo", x.tipo, y.tipo);
+    differing.compare("dato1", x.dato1, y.dato1);
+    differing.compare("dato2", x.dato2, y.dato2);
+    differing.compare("dato3", x.dato3, y.dato3);
+    differing.compare("dato4", x.dato4, y.dato4);
+    differing.compare("tempo", x.tempo, y.tempo);
+    differing.compare("avvicinamento", x.avvicinamento, y.avvicinamento);
+    differing.compare("galleria", x.galleria, y.galleria);
+    differing.compare("velocita", x.velocita, y.velocita);
+    differing.compare("pendenza", x.pendenza, y.pendenza);
+    differing.compare("aderenza", x.aderenza, y.aderenza);
+    const std::string& campi = differing.text();
     if (campi == tratto && !campi.empty()) continue;
     if (c > 0) chiudi(c - 1);
     tratto = campi;
@@ -1008,8 +1008,8 @@ void confronta_celle(const std::vector<cella>& a, const std::vector<cella>& b,
   }
 }
 
-void confronta_matrici(const std::string& a, const std::string& b, const std::string& file,
-                       Diagnostics* diag) {
+void compare_plans(const std::string& a, const std::string& b, const std::string& file,
+                   Diagnostics* diag) {
   matrice_punti x, y;
   if (leggi_matrice_linea(a, &x) || leggi_matrice_linea(b, &y) || x.ultimo() != y.ultimo()) {
     diag->push_back(avviso("decompile-mismatch", file,
@@ -1020,13 +1020,13 @@ void confronta_matrici(const std::string& a, const std::string& b, const std::st
   }
   int32_t corse = 0;
   for (int32_t i = 0; i <= x.ultimo(); ++i) {
-    const bool uguale = x.tipo(i) == y.tipo(i) && stessi_bit(x.x(i), y.x(i)) &&
-                        stessi_bit(x.y(i), y.y(i));
+    const bool uguale = x.tipo(i) == y.tipo(i) && same_bits(x.x(i), y.x(i)) &&
+                        same_bits(x.y(i), y.y(i));
     if (uguale) continue;
     int32_t j = i;
     while (j + 1 <= x.ultimo() &&
-           !(x.tipo(j + 1) == y.tipo(j + 1) && stessi_bit(x.x(j + 1), y.x(j + 1)) &&
-             stessi_bit(x.y(j + 1), y.y(j + 1)))) {
+           !(x.tipo(j + 1) == y.tipo(j + 1) && same_bits(x.x(j + 1), y.x(j + 1)) &&
+             same_bits(x.y(j + 1), y.y(j + 1)))) {
       ++j;
     }
     if (++corse <= 50) {
@@ -1041,12 +1041,12 @@ void confronta_matrici(const std::string& a, const std::string& b, const std::st
 
 }  // namespace
 
-esito_decompilazione decompila(const file_binari& f, const std::string& nome_linea,
-                               const std::string& nome_treno) {
-  esito_decompilazione out;
-  const auto d = decodifica(f, nome_linea, nome_treno, &out.diagnostiche);
+decompile_outcome decompile(const binary_files& f, const std::string& nome_linea,
+                            const std::string& nome_treno) {
+  decompile_outcome out;
+  const auto d = decode(f, nome_linea, nome_treno, &out.diagnostiche);
   if (!d) return out;
-  out.letto = true;
+  out.decoded = true;
   const std::string file_linea = nomi::linea_dat(nome_linea);
   const std::string file_sim = nomi::sim(nome_linea, nome_treno);
   const std::string file_dat = nomi::dat(nome_linea, nome_treno);
@@ -1056,16 +1056,17 @@ esito_decompilazione decompila(const file_binari& f, const std::string& nome_lin
         "no track plan: the curves cannot be recovered and none is written; the sources give "
         "back the scenario table and the route file when compiled without a track plan"));
   }
-  out.sorgenti = ricostruisci(*d, nome_linea, nome_treno, &out.diagnostiche);
-  sorgenti_scenario& s = out.sorgenti;
+  out.rows = rebuild_rows(*d, nome_linea, nome_treno, &out.diagnostiche);
+  source_rows& s = out.rows;
   const bool genera = d->matrice.has_value();
 
   // The derivation's boards of 180 are not rows. Compile without them, then
   // write as rows only the boards of 180 that the compile did not put back.
-  compilato c;
+  compiled c;
   for (int giro = 0; giro < 8; ++giro) {
-    c = compila_in_memoria(testo_linea(s), testo_servizio(s), nome_linea, nome_treno, genera);
-    if (!c.scritto) break;
+    c = compile_in_memory(line_description_text(s), service_description_text(s), nome_linea, nome_treno,
+                          genera);
+    if (!c.written) break;
     std::vector<cella> rifatte;
     if (leggi_percorso(c.file.dat, &rifatte)) break;
     bool aggiunte = false;
@@ -1084,51 +1085,51 @@ esito_decompilazione decompila(const file_binari& f, const std::string& nome_lin
     std::sort(s.abbattimenti.begin(), s.abbattimenti.end(),
               [](const auto& a, const auto& b) { return a.posizione < b.posizione; });
   }
-  out.linea = testo_linea(s);
-  out.servizio = testo_servizio(s);
+  out.linea = line_description_text(s);
+  out.servizio = service_description_text(s);
 
   // The claim is only made on the bytes.
-  for (const std::string& g : c.guasti) {
+  for (const std::string& g : c.faults) {
     out.diagnostiche.push_back(avviso("decompile-fault", nomi::linea_txt(nome_linea),
                                       "the written sources compile with a fault: " + g));
   }
-  if (!c.scritto) {
+  if (!c.written) {
     out.diagnostiche.push_back(
         avviso("decompile-mismatch", file_sim, "the written sources give no binary files"));
     return out;
   }
   const bool uguali = c.file.sim == f.sim && c.file.dat == f.dat &&
                       (!genera || (c.file.linea && *c.file.linea == *f.linea));
-  if (uguali && c.guasti.empty()) {
-    out.andata_ritorno = true;
+  if (uguali && c.faults.empty()) {
+    out.round_trip = true;
     return out;
   }
   if (c.file.sim != f.sim) {
     std::array<record_sim, righe_tabella_sim> rifatta{};
     if (!leggi_tabella_sim(c.file.sim, &rifatta)) {
-      confronta_tabelle(d->tabella, rifatta, file_sim, &out.diagnostiche);
+      compare_tables(d->tabella, rifatta, file_sim, &out.diagnostiche);
     }
   }
   if (c.file.dat != f.dat) {
     std::vector<cella> rifatte;
     if (!leggi_percorso(c.file.dat, &rifatte)) {
-      confronta_celle(d->percorso, rifatte, chilometrica(d->tabella), file_dat, &out.diagnostiche);
+      compare_cells(d->percorso, rifatte, chilometrica(d->tabella), file_dat, &out.diagnostiche);
     }
   }
   if (genera && c.file.linea && *c.file.linea != *f.linea) {
-    confronta_matrici(*f.linea, *c.file.linea, file_linea, &out.diagnostiche);
+    compare_plans(*f.linea, *c.file.linea, file_linea, &out.diagnostiche);
   }
   return out;
 }
 
-std::string verifica_andata_ritorno(const std::string& linea, const std::string& servizio,
-                                    bool genera_linea) {
+std::string check_round_trip(const std::string& linea, const std::string& servizio,
+                             bool genera_linea) {
   const std::string nome_linea = "Andata";
   const std::string nome_treno = "Ritorno";
-  const compilato primo = compila_in_memoria(linea, servizio, nome_linea, nome_treno, genera_linea);
-  if (!primo.scritto || !primo.guasti.empty()) return {};
-  const esito_decompilazione e = decompila(primo.file, nome_linea, nome_treno);
-  if (e.andata_ritorno) return {};
+  const compiled primo = compile_in_memory(linea, servizio, nome_linea, nome_treno, genera_linea);
+  if (!primo.written || !primo.faults.empty()) return {};
+  const decompile_outcome e = decompile(primo.file, nome_linea, nome_treno);
+  if (e.round_trip) return {};
   // Rows that cover one another are named as such and not written back.
   for (const Diagnostic& d : e.diagnostiche) {
     if (d.code == "decompile-unsupported") return {};

@@ -21,7 +21,7 @@
 namespace scenario::roundtrip {
 
 // The three binary files of one scenario, as bytes.
-struct file_binari {
+struct binary_files {
   std::string sim;
   std::string dat;
   std::optional<std::string> linea;  // the track plan; none when absent
@@ -84,12 +84,12 @@ struct riga_abbattimento {
 // One row of the service description that places approach marks (a station
 // or a signal), by index into its list; the order of these rows decides
 // which mark survives where two of them mark the same cell.
-struct voce_ordinata {
+struct ordered_entry {
   bool stazione = false;
   size_t indice = 0;
 };
 
-struct sorgenti_scenario {
+struct source_rows {
   // Line description, general section.
   int32_t lunghezza = 0;
   // "uno", "due", "tre"; none: the row is left out.
@@ -118,17 +118,17 @@ struct sorgenti_scenario {
   std::vector<riga_abbattimento> abbattimenti;
   // Stations and signals in the order they are written; empty: stations
   // first, then signals.
-  std::vector<voce_ordinata> ordine;
+  std::vector<ordered_entry> ordine;
 };
 
 // The text of the two sources (CR LF lines, ending with "[fine]").
-std::string testo_linea(const sorgenti_scenario& s);
-std::string testo_servizio(const sorgenti_scenario& s);
+std::string line_description_text(const source_rows& s);
+std::string service_description_text(const source_rows& s);
 
 // --- Reading the binary files ---------------------------------------------
 
 // The decoded files, as the model holds them.
-struct scenario_decodificato {
+struct decoded_scenario {
   std::array<record_sim, righe_tabella_sim> tabella{};
   std::vector<cella> percorso;
   std::optional<matrice_punti> matrice;
@@ -136,52 +136,52 @@ struct scenario_decodificato {
 
 // Decodes the three files; a file that does not fit its layout is an error
 // diagnostic naming it and the byte offset.
-std::optional<scenario_decodificato> decodifica(const file_binari& f, const std::string& nome_linea,
-                                                const std::string& nome_treno, Diagnostics* diag);
+std::optional<decoded_scenario> decode(const binary_files& f, const std::string& nome_linea,
+                                       const std::string& nome_treno, Diagnostics* diag);
 
 // The rows the decoded files come from, before the derivation's boards are
-// told apart from the authors' (see decompila). Warnings name what no row
+// told apart from the authors' (see decompile). Warnings name what no row
 // can give.
-sorgenti_scenario ricostruisci(const scenario_decodificato& d, const std::string& nome_linea,
-                               const std::string& nome_treno, Diagnostics* diag);
+source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_linea,
+                         const std::string& nome_treno, Diagnostics* diag);
 
 // --- Compiling in memory ---------------------------------------------------
 
-struct compilato {
-  bool scritto = false;  // the binary files were written
-  file_binari file;
-  std::vector<std::string> guasti;  // the compile's faults, one line each
+struct compiled {
+  bool written = false;  // the binary files were written
+  binary_files file;
+  std::vector<std::string> faults;  // the compile's faults, one line each
 };
 
 // Compiles two source texts in memory, with the track plan when
 // `genera_linea`.
-compilato compila_in_memoria(const std::string& linea, const std::string& servizio,
-                             const std::string& nome_linea, const std::string& nome_treno,
-                             bool genera_linea);
+compiled compile_in_memory(const std::string& linea, const std::string& servizio,
+                           const std::string& nome_linea, const std::string& nome_treno,
+                           bool genera_linea);
 
 // --- The whole round trip --------------------------------------------------
 
-struct esito_decompilazione {
-  sorgenti_scenario sorgenti;
+struct decompile_outcome {
+  source_rows rows;
   std::string linea;     // text of the line description
   std::string servizio;  // text of the service description
   Diagnostics diagnostiche;
   // The sources compile, without faults, to the very bytes they came from.
-  bool andata_ritorno = false;
-  bool letto = false;  // the files could be decoded at all
+  bool round_trip = false;
+  bool decoded = false;  // the files could be decoded at all
 };
 
 // Decompiles, compiles the result and compares. File names in diagnostics
 // are the binary files' names.
-esito_decompilazione decompila(const file_binari& f, const std::string& nome_linea,
-                               const std::string& nome_treno);
+decompile_outcome decompile(const binary_files& f, const std::string& nome_linea,
+                            const std::string& nome_treno);
 
 // The round trip as a property of two sources that compile without faults:
 // compile, decompile, compile again, and compare the bytes. Empty when it
 // holds, when the sources do not compile cleanly, or when the decompile
 // names rows that covered one another ("decompile-unsupported": such
 // sources are not written back); otherwise what broke.
-std::string verifica_andata_ritorno(const std::string& linea, const std::string& servizio,
-                                    bool genera_linea);
+std::string check_round_trip(const std::string& linea, const std::string& servizio,
+                             bool genera_linea);
 
 }  // namespace scenario::roundtrip

@@ -20,32 +20,32 @@ inline constexpr const char* kinds[] = {
     "tunnels",                "boards",       "signals",   "slow-downs", "stations and times",
     "header values",          "other bytes"};
 
-struct differenza {
-  std::string kind;                  // one of `kinds`
-  std::optional<int32_t> posizione;  // metres along the route, where there is one
-  std::string post;                  // its kilometre post ("12+350"), where there is one
-  std::string testo;                 // the line for the author
+struct difference {
+  std::string kind;                 // one of `kinds`
+  std::optional<int32_t> position;  // metres along the route, where there is one
+  std::string post;                 // its kilometre post ("12+350"), where there is one
+  std::string text;                 // the line for the author
 };
 
 // One scenario as the comparison sees it: the decoded files, and the rows
 // they come from.
-struct scenario_confrontato {
-  file_binari file;
-  scenario_decodificato decodificato;
-  sorgenti_scenario sorgenti;
+struct compared_scenario {
+  binary_files file;
+  decoded_scenario decodificato;
+  source_rows rows;
 };
 
 // Loads the scenario LINE/TRAIN from `cartella`: its binary files when the
 // .sim and .dat are there, otherwise its two sources, compiled in memory
 // (with the track plan). Faults and refusals are diagnostics; none on
 // success of the load itself.
-std::optional<scenario_confrontato> carica(FileSystem& fs, const std::string& cartella,
-                                           const std::string& nome_linea,
-                                           const std::string& nome_treno, Diagnostics* diag);
+std::optional<compared_scenario> load(FileSystem& fs, const std::string& cartella,
+                                      const std::string& nome_linea, const std::string& nome_treno,
+                                      Diagnostics* diag);
 
 // The differences from `a` to `b`, grouped by kind in the order of `kinds`,
 // each group ordered along the route. Positions are told by `a`'s kilometre
 // posts (by `b`'s for what only `b` has). Empty when the scenarios are equal.
-std::vector<differenza> confronta(const scenario_confrontato& a, const scenario_confrontato& b);
+std::vector<difference> compare(const compared_scenario& a, const compared_scenario& b);
 
 }  // namespace scenario::roundtrip
