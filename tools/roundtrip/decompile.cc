@@ -27,19 +27,19 @@ namespace {
 int32_t floor_div(int32_t a, int32_t d) { return a / d - ((a % d != 0) && ((a < 0) != (d < 0))); }
 int32_t floor_mod(int32_t a, int32_t d) { return a - d * floor_div(a, d); }
 
-Diagnostic avviso(std::string codice, std::string file, std::string messaggio,
-                  std::optional<int32_t> posizione = std::nullopt) {
+Diagnostic warning(std::string code, std::string file, std::string message,
+                   std::optional<int32_t> position = std::nullopt) {
   Diagnostic d;
   d.severity = Severity::kWarning;
-  d.code = std::move(codice);
+  d.code = std::move(code);
   d.where.file = std::move(file);
-  d.message = std::move(messaggio);
-  d.position = posizione;
+  d.message = std::move(message);
+  d.position = position;
   return d;
 }
 
-Diagnostic errore_diag(std::string codice, std::string file, std::string messaggio) {
-  Diagnostic d = avviso(std::move(codice), std::move(file), std::move(messaggio));
+Diagnostic error(std::string code, std::string file, std::string message) {
+  Diagnostic d = warning(std::move(code), std::move(file), std::move(message));
   d.severity = Severity::kError;
   return d;
 }
@@ -65,17 +65,17 @@ std::vector<std::string> compile_faults(const stato_compilazione& s) {
 // the value changes; none at 0 when the value there is the reader's starting
 // one. Cells from P − 2 on are filled only when rows stand at the last
 // position a row may have; those rows are added when the cells hold anything.
-std::vector<riga_profilo> profilo(const std::vector<cella>& celle, uint8_t cella::*campo,
-                                  uint8_t iniziale, int32_t (*valore)(uint8_t)) {
+std::vector<riga_profilo> profile_rows(const std::vector<cella>& celle, uint8_t cella::*campo,
+                                       uint8_t iniziale, int32_t (*valore)(uint8_t)) {
   std::vector<riga_profilo> righe;
   const int32_t P = static_cast<int32_t>(celle.size()) - 1;
   const int32_t ultima_normale = P - 3;
   auto byte = [&](int32_t c) { return celle[static_cast<size_t>(c)].*campo; };
-  uint8_t corrente = iniziale;
+  uint8_t current = iniziale;
   for (int32_t c = 0; c <= ultima_normale; ++c) {
-    if (byte(c) != corrente) {
+    if (byte(c) != current) {
       righe.push_back({50 * c, valore(byte(c))});
-      corrente = byte(c);
+      current = byte(c);
     }
   }
   int32_t z = -1;
@@ -101,20 +101,21 @@ bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; 
 // Curves from the heading change of each step: every point 2 .. L − 2 is
 // either straight on from the two before it or turned by one of the twelve
 // curvatures; runs of one curvature are one curve row each.
-std::vector<riga_curva> curve_da(const matrice_punti& m, const std::string& file, Diagnostics* diag) {
+std::vector<riga_curva> curves_from(const matrice_punti& m, const std::string& file,
+                                    Diagnostics* diag) {
   std::vector<riga_curva> out;
   const int32_t L = m.ultimo();
-  int corrente = 0;  // 0 straight, 1..6 right, -1..-6 left
-  int32_t inizio_corsa = 0;
-  int32_t punti_non_riprodotti = 0;
-  int32_t primo_non_riprodotto = -1;
-  auto chiudi = [&](int32_t fine_esclusa) {
-    if (corrente != 0) {
+  int current = 0;  // 0 straight, 1..6 right, -1..-6 left
+  int32_t run_start = 0;
+  int32_t unmatched_points = 0;
+  int32_t first_unmatched = -1;
+  auto close_run = [&](int32_t fine_esclusa) {
+    if (current != 0) {
       riga_curva r;
-      r.inizio = inizio_corsa - 1;
-      r.lunghezza = fine_esclusa - inizio_corsa;
-      r.classe = corrente > 0 ? corrente : -corrente;
-      r.sinistra = corrente < 0;
+      r.inizio = run_start - 1;
+      r.lunghezza = fine_esclusa - run_start;
+      r.classe = current > 0 ? current : -current;
+      r.sinistra = current < 0;
       out.push_back(r);
     }
   };
@@ -125,50 +126,50 @@ std::vector<riga_curva> curve_da(const matrice_punti& m, const std::string& file
     }
     const double x0 = m.x(i - 2), y0 = m.y(i - 2), x1 = m.x(i - 1), y1 = m.y(i - 1);
     const double xi = m.x(i), yi = m.y(i);
-    int trovato = 99;
+    int found = 99;
     if (same_bits(x1 + (x1 - x0), xi) && same_bits(y1 + (y1 - y0), yi)) {
-      trovato = 0;
+      found = 0;
     } else {
       const double dx = x1 - x0;
       const double dy = y1 - y0;
       double migliore = -1;
-      int vicino = 0;
-      for (int c = 1; c <= 6 && trovato == 99; ++c) {
+      int nearest = 0;
+      for (int c = 1; c <= 6 && found == 99; ++c) {
         for (int segno : {1, -1}) {
           const double k = segno * curvature[c - 1];
           const double x = x1 + (dx + k * dy);
           const double y = y1 + (dy - k * dx);
           if (same_bits(x, xi) && same_bits(y, yi)) {
-            trovato = segno * c;
+            found = segno * c;
             break;
           }
           const double errore = std::abs(x - xi) + std::abs(y - yi);
           if (migliore < 0 || errore < migliore) {
             migliore = errore;
-            vicino = segno * c;
+            nearest = segno * c;
           }
         }
       }
-      if (trovato == 99) {
+      if (found == 99) {
         const double errore_retta = std::abs(x1 + (x1 - x0) - xi) + std::abs(y1 + (y1 - y0) - yi);
-        trovato = errore_retta <= migliore ? 0 : vicino;
-        if (punti_non_riprodotti++ == 0) primo_non_riprodotto = i;
+        found = errore_retta <= migliore ? 0 : nearest;
+        if (unmatched_points++ == 0) first_unmatched = i;
       }
     }
-    if (trovato != corrente) {
-      chiudi(i);
-      corrente = trovato;
-      inizio_corsa = i;
+    if (found != current) {
+      close_run(i);
+      current = found;
+      run_start = i;
     }
   }
-  chiudi(L - 1);
-  if (punti_non_riprodotti > 0) {
-    diag->push_back(avviso("decompile-track-plan", file,
-                           std::to_string(punti_non_riprodotti) +
-                               " track plan point(s) follow neither a straight step nor any curve "
-                               "class, the first at point " +
-                               std::to_string(primo_non_riprodotto) +
-                               "; the nearest curve is written for each"));
+  close_run(L - 1);
+  if (unmatched_points > 0) {
+    diag->push_back(warning("decompile-track-plan", file,
+                            std::to_string(unmatched_points) +
+                                " track plan point(s) follow neither a straight step nor any curve "
+                                "class, the first at point " +
+                                std::to_string(first_unmatched) +
+                                "; the nearest curve is written for each"));
   }
   return out;
 }
@@ -177,7 +178,7 @@ std::vector<riga_curva> curve_da(const matrice_punti& m, const std::string& file
 
 using terna = std::array<int32_t, 3>;
 
-std::array<terna, 3> ordina(const std::array<terna, 3>& righe_81_83) {
+std::array<terna, 3> chainage_sorted(const std::array<terna, 3>& righe_81_83) {
   stato_compilazione s;
   for (int i = 0; i < 3; ++i) {
     record_sim& r = s.tabella_sim[static_cast<size_t>(riga_progressiva_tre + i)];
@@ -196,7 +197,7 @@ std::array<terna, 3> ordina(const std::array<terna, 3>& righe_81_83) {
 
 // --- Approach-mark order -------------------------------------------------------
 
-struct scrittura {
+struct mark_write {
   int32_t cella = 0;
   uint8_t valore = 0;
 };
@@ -210,23 +211,23 @@ std::optional<decoded_scenario> decode(const binary_files& f, const std::string&
   decoded_scenario d;
   bool ok = true;
   if (auto e = leggi_tabella_sim(f.sim, &d.tabella)) {
-    diag->push_back(errore_diag("decompile-unreadable", nomi::sim(nome_linea, nome_treno),
-                                "not a scenario table at byte " + std::to_string(e->posizione) +
-                                    ": " + e->testo));
+    diag->push_back(
+        error("decompile-unreadable", nomi::sim(nome_linea, nome_treno),
+              "not a scenario table at byte " + std::to_string(e->posizione) + ": " + e->testo));
     ok = false;
   }
   if (auto e = leggi_percorso(f.dat, &d.percorso)) {
-    diag->push_back(errore_diag("decompile-unreadable", nomi::dat(nome_linea, nome_treno),
-                                "not a route file at byte " + std::to_string(e->posizione) + ": " +
-                                    e->testo));
+    diag->push_back(
+        error("decompile-unreadable", nomi::dat(nome_linea, nome_treno),
+              "not a route file at byte " + std::to_string(e->posizione) + ": " + e->testo));
     ok = false;
   }
   if (f.linea) {
     matrice_punti m;
     if (auto e = leggi_matrice_linea(*f.linea, &m)) {
-      diag->push_back(errore_diag("decompile-unreadable", nomi::linea_dat(nome_linea),
-                                  "not a track plan at byte " + std::to_string(e->posizione) +
-                                      ": " + e->testo));
+      diag->push_back(
+          error("decompile-unreadable", nomi::linea_dat(nome_linea),
+                "not a track plan at byte " + std::to_string(e->posizione) + ": " + e->testo));
       ok = false;
     } else {
       d.matrice = std::move(m);
@@ -252,61 +253,62 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
     celle[1].dato2 = 0;
   }
   const int32_t P = static_cast<int32_t>(celle.size()) - 1;
-  auto cella_di = [&](int32_t c) -> const cella& { return celle[static_cast<size_t>(c)]; };
+  auto cell_at = [&](int32_t c) -> const cella& { return celle[static_cast<size_t>(c)]; };
 
   // Route length.
   s.lunghezza = t[riga_treno].fine;
   if (s.lunghezza < 0 || s.lunghezza > 1'000'000 || celle_da_lunghezza(s.lunghezza) != P) {
     const int32_t da_celle = std::max(0, 50 * P - 7000);
-    diag->push_back(avviso("decompile-mismatch", file_sim,
-                           "row 84: route length " + std::to_string(s.lunghezza) +
-                               " m does not give the route file's " + std::to_string(P + 1) +
-                               " cells; " + std::to_string(da_celle) + " m is written"));
+    diag->push_back(warning("decompile-mismatch", file_sim,
+                            "row 84: route length " + std::to_string(s.lunghezza) +
+                                " m does not give the route file's " + std::to_string(P + 1) +
+                                " cells; " + std::to_string(da_celle) + " m is written"));
     s.lunghezza = da_celle;
   }
   if (d.matrice && d.matrice->ultimo() != punti_da_lunghezza(s.lunghezza)) {
-    diag->push_back(avviso("decompile-mismatch", nomi::linea_dat(nome_linea),
-                           "the track plan has points 0 .. " + std::to_string(d.matrice->ultimo()) +
-                               ", the route length gives 0 .. " +
-                               std::to_string(punti_da_lunghezza(s.lunghezza))));
+    diag->push_back(warning(
+        "decompile-mismatch", nomi::linea_dat(nome_linea),
+        "the track plan has points 0 .. " + std::to_string(d.matrice->ultimo()) +
+            ", the route length gives 0 .. " + std::to_string(punti_da_lunghezza(s.lunghezza))));
   }
 
   // Chainage rows: the arrangement of "tre", "due", "uno" that the sort
   // turns into the stored rows 81, 82, 83, rows of three zeros left out.
   {
-    std::array<terna, 3> salvate{};
+    std::array<terna, 3> stored{};
     for (int i = 0; i < 3; ++i) {
       const record_sim& r = t[static_cast<size_t>(riga_progressiva_tre + i)];
-      salvate[static_cast<size_t>(i)] = {r.inizio, r.fine, r.progressiva};
+      stored[static_cast<size_t>(i)] = {r.inizio, r.fine, r.progressiva};
     }
     std::array<int, 3> perm{0, 1, 2};
-    bool trovata = false;
-    std::array<terna, 3> scelta{};
+    bool found_row = false;
+    std::array<terna, 3> chosen{};
     do {
-      std::array<terna, 3> prova{};
+      std::array<terna, 3> candidate{};
       for (size_t i = 0; i < 3; ++i) {
-        terna v = salvate[static_cast<size_t>(perm[i])];
+        terna v = stored[static_cast<size_t>(perm[i])];
         if (v[2] == 1) v[1] -= aggiunta_zona_decrescente;
-        prova[i] = v;
+        candidate[i] = v;
       }
-      if (ordina(prova) == salvate) {
-        scelta = prova;
-        trovata = true;
+      if (chainage_sorted(candidate) == stored) {
+        chosen = candidate;
+        found_row = true;
         break;
       }
     } while (std::next_permutation(perm.begin(), perm.end()));
-    if (!trovata) {
-      diag->push_back(avviso("decompile-mismatch", file_sim,
-                             "rows 81 to 83: no three chainage rows sort into the stored kilometre "
-                             "zones; they are written as stored"));
+    if (!found_row) {
+      diag->push_back(
+          warning("decompile-mismatch", file_sim,
+                  "rows 81 to 83: no three chainage rows sort into the stored kilometre "
+                  "zones; they are written as stored"));
       for (size_t i = 0; i < 3; ++i) {
-        scelta[i] = salvate[i];
-        if (scelta[i][2] == 1) scelta[i][1] -= aggiunta_zona_decrescente;
+        chosen[i] = stored[i];
+        if (chosen[i][2] == 1) chosen[i][1] -= aggiunta_zona_decrescente;
       }
     }
     // Row 81 is read from "tre", 82 from "due", 83 from "uno".
     for (size_t i = 0; i < 3; ++i) {
-      const terna& v = scelta[2 - i];
+      const terna& v = chosen[2 - i];
       if (v[0] == 0 && v[1] == 0 && v[2] == 0) continue;
       s.progressive[i] = riga_progressiva{v[0], v[1], v[2]};
     }
@@ -322,30 +324,31 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
     if (r.fine != 0) {
       s.ripetizione_codici = r.progressiva == 9 ? 9 : 4;
       if (r.progressiva != 4 && r.progressiva != 9) {
-        diag->push_back(avviso("decompile-mismatch", file_sim,
-                               "row 86: code count " + std::to_string(r.progressiva) +
-                                   " is neither 4 nor 9; 4 is written"));
+        diag->push_back(warning("decompile-mismatch", file_sim,
+                                "row 86: code count " + std::to_string(r.progressiva) +
+                                    " is neither 4 nor 9; 4 is written"));
       }
     } else {
       s.ripetizione_codici = r.inizio != 0 ? 4 : 0;
       if (r.progressiva != 0) {
-        diag->push_back(avviso("decompile-mismatch", file_sim,
-                               "row 86: a code count without a repetition end cannot be produced"));
+        diag->push_back(
+            warning("decompile-mismatch", file_sim,
+                    "row 86: a code count without a repetition end cannot be produced"));
       }
     }
   }
 
   // Profiles of the line and the service.
   if (P >= 0) {
-    s.pendenze = profilo(celle, &cella::pendenza, 100, da_pendenza);
-    s.velocita = profilo(celle, &cella::velocita, 0, da_velocita);
-    s.aderenze = profilo(celle, &cella::aderenza, 0, da_aderenza);
+    s.pendenze = profile_rows(celle, &cella::pendenza, 100, da_pendenza);
+    s.velocita = profile_rows(celle, &cella::velocita, 0, da_velocita);
+    s.aderenze = profile_rows(celle, &cella::aderenza, 0, da_aderenza);
   }
 
   // Curves.
   if (d.matrice) {
     s.curve_note = true;
-    s.curve = curve_da(*d.matrice, nomi::linea_dat(nome_linea), diag);
+    s.curve = curves_from(*d.matrice, nomi::linea_dat(nome_linea), diag);
   }
 
   // Tunnels: one row per run of one kind; markers, where any survives, ask
@@ -360,41 +363,41 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
   // nothing between them, which are not written back.
   {
     auto di_tipo_3 = [](const riga_montagna& m) { return m.tipo == 3 || m.tipo == 13; };
-    std::optional<size_t> precedente;  // index of the row of the previous run
+    std::optional<size_t> previous;  // index of the row of the previous run
     int32_t c = 0;
     while (c <= P) {
-      const uint8_t k = cella_di(c).galleria;
+      const uint8_t k = cell_at(c).galleria;
       if (k == 0) {
         ++c;
         continue;
       }
       int32_t b = c;
-      while (b + 1 <= P && cella_di(b + 1).galleria == k) ++b;
+      while (b + 1 <= P && cell_at(b + 1).galleria == k) ++b;
       // Markers stand on every fourth cell of a marked tunnel, counted from
       // its first cell; one out of step comes from another tunnel row that
       // this one covered, which one row per stretch cannot give back.
-      bool segnata = false;
-      for (int32_t m = c + 3; m <= b; m += 4) segnata = segnata || cella_di(m).tipo == 11;
+      bool marked = false;
+      for (int32_t m = c + 3; m <= b; m += 4) marked = marked || cell_at(m).tipo == 11;
       for (int32_t m = c; m <= b; ++m) {
-        const bool al_passo = (m - c) % 4 == 3;
-        if ((cella_di(m).tipo == 11 && !al_passo) || (segnata && al_passo && cella_di(m).tipo == 0)) {
-          diag->push_back(avviso("decompile-unsupported", file_dat,
-                                 "cell " + std::to_string(m) +
-                                     ": tunnel markers out of step with the tunnel from " +
-                                     std::to_string(50 * c) +
-                                     " m; tunnel rows that cover each other are not written back",
-                                 50 * m));
+        const bool in_step = (m - c) % 4 == 3;
+        if ((cell_at(m).tipo == 11 && !in_step) || (marked && in_step && cell_at(m).tipo == 0)) {
+          diag->push_back(warning("decompile-unsupported", file_dat,
+                                  "cell " + std::to_string(m) +
+                                      ": tunnel markers out of step with the tunnel from " +
+                                      std::to_string(50 * c) +
+                                      " m; tunnel rows that cover each other are not written back",
+                                  50 * m));
           break;
         }
       }
       riga_montagna r;
       r.inizio = 50 * c;
       r.fine = 50 * (b + 1);
-      r.tipo = segnata ? k + 10 : (k <= 10 ? k : k - 256);
+      r.tipo = marked ? k + 10 : (k <= 10 ? k : k - 256);
       auto scostamento = [&](int32_t inizio) { return inizio - s.montagne.back().fine; };
       if (k == 3 || s.montagne.empty() || scostamento(r.inizio) > 150) {
         s.montagne.push_back(r);
-      } else if (*precedente + 1 == s.montagne.size() && scostamento(r.inizio) + 48 > 150) {
+      } else if (*previous + 1 == s.montagne.size() && scostamento(r.inizio) + 48 > 150) {
         s.montagne.back().fine -= 24;
         r.inizio += 24;
         s.montagne.push_back(r);
@@ -403,30 +406,30 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
                   r.inizio - s.montagne[s.montagne.size() - 2].fine > 150)) {
         s.montagne.insert(s.montagne.end() - 1, r);
         c = b + 1;
-        precedente = s.montagne.size() - 2;
+        previous = s.montagne.size() - 2;
         continue;
       } else {
-        diag->push_back(avviso("decompile-unsupported", file_dat,
-                               "cell " + std::to_string(c) + ": a tunnel of kind " +
-                                   std::to_string(k) + " that starts " +
-                                   std::to_string(scostamento(r.inizio)) +
-                                   " m after the previous one ends; only tunnel rows that mark "
-                                   "nothing between them give it, and they are not written back",
-                               50 * c));
+        diag->push_back(warning("decompile-unsupported", file_dat,
+                                "cell " + std::to_string(c) + ": a tunnel of kind " +
+                                    std::to_string(k) + " that starts " +
+                                    std::to_string(scostamento(r.inizio)) +
+                                    " m after the previous one ends; only tunnel rows that mark "
+                                    "nothing between them give it, and they are not written back",
+                                50 * c));
         s.montagne.push_back(r);
       }
-      precedente = s.montagne.size() - 1;
+      previous = s.montagne.size() - 1;
       c = b + 1;
     }
   }
 
   // Point objects of the route.
   int32_t riga_testo_minima = riga_primo_testo + 1;
-  std::vector<std::pair<int32_t, int32_t>> testi;  // (row, cell)
-  std::set<int32_t> fini_usate;
-  std::vector<int32_t> codici_sconosciuti;
+  std::vector<std::pair<int32_t, int32_t>> texts;  // (row, cell)
+  std::set<int32_t> used_ends;
+  std::vector<int32_t> unknown_codes;
   for (int32_t c = 0; c <= P; ++c) {
-    const cella& x = cella_di(c);
+    const cella& x = cell_at(c);
     const int32_t pos = 50 * (c - 1);
     switch (x.tipo) {
       case 0:
@@ -444,17 +447,17 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
         // candidates of one period of 640 around dato4's digit hold the one
         // the marks agree with; the nearest wins a tie.
         int32_t q = floor_mod(x.dato4, 10);
-        int migliori = -1;
-        for (int32_t prova = q - 320; prova < q + 320; prova += 10) {
-          int uguali = 0;
+        int best = -1;
+        for (int32_t candidate = q - 320; candidate < q + 320; candidate += 10) {
+          int matches = 0;
           for (int k = 1; k <= 4; ++k) {
             if (c - 2 * k < 0) continue;
-            uguali += cella_di(c - 2 * k).avvicinamento == static_cast<uint8_t>(prova * 10 + k);
+            matches += cell_at(c - 2 * k).avvicinamento == static_cast<uint8_t>(candidate * 10 + k);
           }
-          const auto distanza = [&](int32_t v) { return std::abs(v - floor_mod(x.dato4, 10)); };
-          if (uguali > migliori || (uguali == migliori && distanza(prova) < distanza(q))) {
-            migliori = uguali;
-            q = prova;
+          const auto distance = [&](int32_t v) { return std::abs(v - floor_mod(x.dato4, 10)); };
+          if (matches > best || (matches == best && distance(candidate) < distance(q))) {
+            best = matches;
+            q = candidate;
           }
         }
         const int32_t rapp = floor_div(static_cast<int32_t>(x.dato4) - q, 10);
@@ -485,24 +488,24 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
         // Its end: the first free end with the same values after it, or
         // else the nearest before it (a row of negative length puts the
         // end in front of the start).
-        const auto sua_fine = [&](int32_t k) {
-          const cella& y = cella_di(k);
+        const auto is_its_end = [&](int32_t k) {
+          const cella& y = cell_at(k);
           return y.tipo == 2 && y.dato1 == x.dato1 && y.dato3 == x.dato3 && y.dato2 == x.dato2 &&
-                 !fini_usate.count(k);
+                 !used_ends.count(k);
         };
         int32_t e = c;
         for (int32_t k = c + 1; k <= P && e == c; ++k) {
-          if (sua_fine(k)) e = k;
+          if (is_its_end(k)) e = k;
         }
         for (int32_t k = c - 1; k >= 0 && e == c; --k) {
-          if (sua_fine(k)) e = k;
+          if (is_its_end(k)) e = k;
         }
-        if (e != c) fini_usate.insert(e);
+        if (e != c) used_ends.insert(e);
         int32_t f_ta = 0;
-        if (x0 > 1500 && c - 25 >= 0 && cella_di(c - 25).tipo == 5) f_ta = 1;
+        if (x0 > 1500 && c - 25 >= 0 && cell_at(c - 25).tipo == 5) f_ta = 1;
         // A d_v whose low 16 bits are 0 still numbers the advance marks.
         int32_t d_v = x.dato2;
-        if (d_v == 0 && f_ta && cella_di(c - 25).dato2 == 1) d_v = 65536;
+        if (d_v == 0 && f_ta && cell_at(c - 25).dato2 == 1) d_v = 65536;
         r.valori = {x0, x.dato1, 50 * (e - c), x.dato3, f_ta, d_v};
         s.rallentamenti.push_back(r);
         break;
@@ -531,54 +534,53 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
         s.abbattimenti.push_back({50 * c, 0});
         break;
       case 14:
-        testi.emplace_back(x.dato1, c);
+        texts.emplace_back(x.dato1, c);
         riga_testo_minima = std::min<int32_t>(riga_testo_minima, x.dato1);
         break;
       default:
-        codici_sconosciuti.push_back(c);
+        unknown_codes.push_back(c);
         break;
     }
   }
   for (int32_t c = 0; c <= P; ++c) {
-    const cella& x = cella_di(c);
+    const cella& x = cell_at(c);
     if ((x.tipo == 11 && x.galleria == 0) ||
         (x.tipo == 10 && (x.dato2 || x.dato3 || x.dato4 || x.tempo))) {
-      diag->push_back(avviso("decompile-unsupported", file_dat,
-                             "cell " + std::to_string(c) +
-                                 (x.tipo == 11 ? ": a tunnel marker outside any tunnel"
-                                               : ": a station's stop point over the values of an "
-                                                 "earlier object") +
-                                 "; rows that cover each other are not written back",
-                             50 * c));
+      diag->push_back(warning("decompile-unsupported", file_dat,
+                              "cell " + std::to_string(c) +
+                                  (x.tipo == 11 ? ": a tunnel marker outside any tunnel"
+                                                : ": a station's stop point over the values of an "
+                                                  "earlier object") +
+                                  "; rows that cover each other are not written back",
+                              50 * c));
     }
   }
-  for (int32_t c : codici_sconosciuti) {
-    diag->push_back(avviso("decompile-mismatch", file_dat,
-                           "cell " + std::to_string(c) + ": object code " +
-                               std::to_string(cella_di(c).tipo) + " is placed by no source row",
-                           50 * c));
+  for (int32_t c : unknown_codes) {
+    diag->push_back(warning("decompile-mismatch", file_dat,
+                            "cell " + std::to_string(c) + ": object code " +
+                                std::to_string(cell_at(c).tipo) + " is placed by no source row",
+                            50 * c));
   }
   for (int32_t c = 0; c <= P; ++c) {
-    if (cella_di(c).tipo == 2 && !fini_usate.count(c)) {
-      diag->push_back(avviso("decompile-mismatch", file_dat,
-                             "cell " + std::to_string(c) +
-                                 ": a slow-down end without a start cannot be produced",
-                             50 * c));
+    if (cell_at(c).tipo == 2 && !used_ends.count(c)) {
+      diag->push_back(warning(
+          "decompile-mismatch", file_dat,
+          "cell " + std::to_string(c) + ": a slow-down end without a start cannot be produced",
+          50 * c));
     }
-
   }
   // Text boards in the order of their table rows, row 80 first.
-  std::sort(testi.begin(), testi.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-  for (size_t i = 0; i < testi.size(); ++i) {
-    const auto [riga, c] = testi[i];
+  std::sort(texts.begin(), texts.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (size_t i = 0; i < texts.size(); ++i) {
+    const auto [riga, c] = texts[i];
     riga_cartello r;
     r.posizione = 50 * (c - 1);
     if (riga >= 0 && riga < righe_tabella_sim) r.testo = t[static_cast<size_t>(riga)].testo;
     if (riga != riga_primo_testo - static_cast<int32_t>(i)) {
-      diag->push_back(avviso("decompile-mismatch", file_dat,
-                             "cell " + std::to_string(c) + ": the text board names row " +
-                                 std::to_string(riga) + ", but text boards fill rows 80 downwards",
-                             r.posizione));
+      diag->push_back(warning("decompile-mismatch", file_dat,
+                              "cell " + std::to_string(c) + ": the text board names row " +
+                                  std::to_string(riga) + ", but text boards fill rows 80 downwards",
+                              r.posizione));
     }
     s.cartelli.push_back(std::move(r));
   }
@@ -591,20 +593,21 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
 
   // A row that holds only a text, and that no text board names, is the text
   // of a board whose cell a station's stop point took over afterwards.
-  std::set<int32_t> righe_nominate;
-  for (const auto& [riga, c] : testi) righe_nominate.insert(riga);
-  auto solo_testo = [&](const record_sim& x) {
+  std::set<int32_t> named_rows;
+  for (const auto& [riga, c] : texts) named_rows.insert(riga);
+  auto text_only = [&](const record_sim& x) {
     return x.tipo == 0 && x.inizio == 0 && x.fine == 0 && x.progressiva == 0 && x.b1 == 0 &&
            x.i1 == 0 && x.i2 == 0 && x.i3 == 0 && x.i4 == 0 && x.i5 == 0 && x.b2 == 0 &&
            x.b3 == 0 && x.b4 == 0 && x.b5 == 0 && x.orario == 0;
   };
   for (int32_t r = riga_prima_stazione; r <= riga_primo_testo; ++r) {
     const record_sim& x = t[static_cast<size_t>(r)];
-    if (!x.testo.empty() && solo_testo(x) && !righe_nominate.count(r)) {
-      diag->push_back(avviso("decompile-unsupported", file_sim,
-                             "row " + std::to_string(r) +
-                                 ": a board text that no text board names (a station's stop point "
-                                 "took its cell); rows that cover each other are not written back"));
+    if (!x.testo.empty() && text_only(x) && !named_rows.count(r)) {
+      diag->push_back(
+          warning("decompile-unsupported", file_sim,
+                  "row " + std::to_string(r) +
+                      ": a board text that no text board names (a station's stop point "
+                      "took its cell); rows that cover each other are not written back"));
       break;
     }
   }
@@ -613,7 +616,7 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
   for (int32_t r = riga_prima_stazione; r < std::min<int32_t>(riga_testo_minima, riga_primo_testo + 1);
        ++r) {
     const record_sim& x = t[static_cast<size_t>(r)];
-    if (solo_testo(x)) break;
+    if (text_only(x)) break;
     const int32_t p = x.progressiva;
     int32_t lunghezza = 0;
     int32_t b4 = x.b4;
@@ -625,30 +628,30 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
       if (r == riga_prima_stazione) b4 = x.fine == p + lunghezza / 2 + 50 ? 1 : 0;
     }
     riga_stazione st;
-    const int32_t ore = x.orario / 3600;
-    const int32_t resto = x.orario - ore * 3600;
+    const int32_t hours = x.orario / 3600;
+    const int32_t rest = x.orario - hours * 3600;
     st.valori = {p,    x.tipo, lunghezza, x.b1, x.b5, b4,   x.i1,        x.i2,
-                 x.b2, x.i3,   x.i4,      x.i5, x.b3, ore,  resto / 60,  resto % 60};
+                 x.b2, x.i3,   x.i4,      x.i5, x.b3, hours,  rest / 60,  rest % 60};
     st.nome = x.testo;
     s.stazioni.push_back(std::move(st));
   }
 
   // Rows of the table that nothing of the sources fills.
   if (!t[0].testo.empty() || t[0].tipo || t[0].progressiva || t[0].orario) {
-    if (testi.size() < 81) {
-      diag->push_back(avviso("decompile-mismatch", file_sim,
-                             "row 0 holds values, but only the 81st text board fills it"));
+    if (texts.size() < 81) {
+      diag->push_back(warning("decompile-mismatch", file_sim,
+                              "row 0 holds values, but only the 81st text board fills it"));
     }
   }
   if (t[riga_linea].testo != nome_linea) {
-    diag->push_back(avviso("decompile-mismatch", file_sim,
-                           "row 85 names the line \"" + t[riga_linea].testo +
-                               "\", the files are named for \"" + nome_linea + "\""));
+    diag->push_back(warning("decompile-mismatch", file_sim,
+                            "row 85 names the line \"" + t[riga_linea].testo +
+                                "\", the files are named for \"" + nome_linea + "\""));
   }
   if (t[riga_ripetizione].testo != nome_treno) {
-    diag->push_back(avviso("decompile-mismatch", file_sim,
-                           "row 86 names the train \"" + t[riga_ripetizione].testo +
-                               "\", the files are named for \"" + nome_treno + "\""));
+    diag->push_back(warning("decompile-mismatch", file_sim,
+                            "row 86 names the train \"" + t[riga_ripetizione].testo +
+                                "\", the files are named for \"" + nome_treno + "\""));
   }
 
   // Order of stations and signals where their approach marks share a cell:
@@ -656,14 +659,14 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
   {
     const size_t ns = s.stazioni.size();
     const size_t n = ns + s.segnali.size();
-    std::vector<std::vector<scrittura>> segni(n);
+    std::vector<std::vector<mark_write>> marks(n);
     for (size_t j = 0; j < ns; ++j) {
       const int32_t tipo = s.stazioni[j].valori[1];
       if (tipo >= 25 || tipo == 5 || tipo == 6) continue;
       const double e = t[j + 1].fine;
       for (int k = 1; k <= 4; ++k) {
         const double q = e / 50 - k - 1;
-        if (q > 1 && near(q) <= P) segni[j].push_back({static_cast<int32_t>(near(q)), static_cast<uint8_t>(80 + k)});
+        if (q > 1 && near(q) <= P) marks[j].push_back({static_cast<int32_t>(near(q)), static_cast<uint8_t>(80 + k)});
       }
     }
     for (size_t i = 0; i < s.segnali.size(); ++i) {
@@ -671,53 +674,53 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
       const int32_t c = v[0] / 50 + 1;
       for (int k = 1; k <= 4; ++k) {
         if (c - 2 * k >= 0) {
-          segni[ns + i].push_back({c - 2 * k, static_cast<uint8_t>((v[1] * 3 + v[6]) * 10 + k)});
+          marks[ns + i].push_back({c - 2 * k, static_cast<uint8_t>((v[1] * 3 + v[6]) * 10 + k)});
         }
       }
     }
     std::map<int32_t, std::vector<std::pair<size_t, uint8_t>>> per_cella;
     for (size_t w = 0; w < n; ++w) {
-      for (const auto& sc : segni[w]) per_cella[sc.cella].emplace_back(w, sc.valore);
+      for (const auto& sc : marks[w]) per_cella[sc.cella].emplace_back(w, sc.valore);
     }
-    std::vector<std::set<size_t>> dopo(n);  // edges: w must come before each of dopo[w]
-    std::vector<int> entranti(n, 0);
-    auto arco = [&](size_t da, size_t a) {
-      if (da != a && dopo[da].insert(a).second) ++entranti[a];
+    std::vector<std::set<size_t>> after(n);  // edges: w must come before each of after[w]
+    std::vector<int> incoming(n, 0);
+    auto edge = [&](size_t da, size_t a) {
+      if (da != a && after[da].insert(a).second) ++incoming[a];
     };
-    for (size_t j = 0; j + 1 < ns; ++j) arco(j, j + 1);
-    bool serve = false;
+    for (size_t j = 0; j + 1 < ns; ++j) edge(j, j + 1);
+    bool needed = false;
     for (const auto& [c, scrittori] : per_cella) {
       if (scrittori.size() < 2) continue;
-      const uint8_t visto = cella_di(c).avvicinamento;
-      size_t vincitore = n;
+      const uint8_t seen = cell_at(c).avvicinamento;
+      size_t winner = n;
       for (const auto& [w, v] : scrittori) {
-        if (v == visto) vincitore = w;  // the latest of them in the usual order
+        if (v == seen) winner = w;  // the latest of them in the usual order
       }
-      if (vincitore == n) continue;
+      if (winner == n) continue;
       for (const auto& [w, v] : scrittori) {
-        if (v != visto) {
-          arco(w, vincitore);
-          if (w > vincitore) serve = true;
+        if (v != seen) {
+          edge(w, winner);
+          if (w > winner) needed = true;
         }
       }
     }
-    if (serve) {
-      std::priority_queue<size_t, std::vector<size_t>, std::greater<size_t>> pronti;
+    if (needed) {
+      std::priority_queue<size_t, std::vector<size_t>, std::greater<size_t>> ready;
       for (size_t w = 0; w < n; ++w) {
-        if (entranti[w] == 0) pronti.push(w);
+        if (incoming[w] == 0) ready.push(w);
       }
-      std::vector<bool> fatto(n, false);
-      while (!pronti.empty()) {
-        const size_t w = pronti.top();
-        pronti.pop();
-        fatto[w] = true;
+      std::vector<bool> done(n, false);
+      while (!ready.empty()) {
+        const size_t w = ready.top();
+        ready.pop();
+        done[w] = true;
         s.ordine.push_back({w < ns, w < ns ? w : w - ns});
-        for (size_t a : dopo[w]) {
-          if (--entranti[a] == 0) pronti.push(a);
+        for (size_t a : after[w]) {
+          if (--incoming[a] == 0) ready.push(a);
         }
       }
       for (size_t w = 0; w < n; ++w) {
-        if (!fatto[w]) s.ordine.push_back({w < ns, w < ns ? w : w - ns});
+        if (!done[w]) s.ordine.push_back({w < ns, w < ns ? w : w - ns});
       }
     }
   }
@@ -733,7 +736,7 @@ void riga(std::string& out, const std::string& testo) {
   out += "\r\n";
 }
 
-std::string numeri(std::initializer_list<int32_t> v) {
+std::string numbers(std::initializer_list<int32_t> v) {
   std::string out;
   for (int32_t x : v) {
     out += ", ";
@@ -743,7 +746,7 @@ std::string numeri(std::initializer_list<int32_t> v) {
 }
 
 template <size_t N>
-std::string numeri(const std::array<int32_t, N>& v) {
+std::string numbers(const std::array<int32_t, N>& v) {
   std::string out;
   for (int32_t x : v) {
     out += ", ";
@@ -754,11 +757,11 @@ std::string numeri(const std::array<int32_t, N>& v) {
 
 // A text value as the field reader gives it back: quoted when it holds a
 // comma, begins with a quote or a blank, or ends with a blank.
-std::string campo_testo(const std::string& t) {
-  const bool quota = t.find(',') != std::string::npos ||
+std::string text_field(const std::string& t) {
+  const bool quoted = t.find(',') != std::string::npos ||
                      (!t.empty() && (t.front() == '"' || t.front() == ' ' || t.front() == '\t' ||
                                      t.back() == ' ' || t.back() == '\t'));
-  return quota ? "\"" + t + "\"" : t;
+  return quoted ? "\"" + t + "\"" : t;
 }
 
 }  // namespace
@@ -766,37 +769,37 @@ std::string campo_testo(const std::string& t) {
 std::string line_description_text(const source_rows& s) {
   std::string out;
   riga(out, "[generale]");
-  riga(out, "lunghezza percorso" + numeri({s.lunghezza}));
+  riga(out, "lunghezza percorso" + numbers({s.lunghezza}));
   const char* nomi_zone[3] = {"uno", "due", "tre"};
   for (size_t i = 0; i < 3; ++i) {
     if (!s.progressive[i]) continue;
     const auto& z = *s.progressive[i];
     riga(out, std::string("progressiva chilometrica ") + nomi_zone[i] +
-                  numeri({z.inizio, z.scostamento, z.flag}));
+                  numbers({z.inizio, z.scostamento, z.flag}));
   }
   for (size_t i = 0; i < 3; ++i) {
-    if (s.sfondi[i] != 0) riga(out, std::string("sfondo ") + nomi_zone[i] + numeri({s.sfondi[i]}));
+    if (s.sfondi[i] != 0) riga(out, std::string("sfondo ") + nomi_zone[i] + numbers({s.sfondi[i]}));
   }
   if (s.ripetizione_codici != 0) {
     riga(out, "ripetizione segnali " + std::to_string(s.ripetizione_codici) + " codici" +
-                  numeri({s.ripetizione_inizio, s.ripetizione_fine}));
+                  numbers({s.ripetizione_inizio, s.ripetizione_fine}));
   }
   riga(out, "[curve]");
   for (const auto& c : s.curve) {
     riga(out, std::string("curva") + (c.sinistra ? "s" : "d") + std::to_string(c.classe) +
-                  numeri({c.inizio, c.lunghezza}));
+                  numbers({c.inizio, c.lunghezza}));
   }
   riga(out, "[pendenze]");
-  for (const auto& p : s.pendenze) riga(out, "pendenza" + numeri({p.posizione, p.valore}));
+  for (const auto& p : s.pendenze) riga(out, "pendenza" + numbers({p.posizione, p.valore}));
   riga(out, "[montagne]");
-  for (const auto& m : s.montagne) riga(out, "montagna" + numeri({m.inizio, m.fine, m.tipo}));
+  for (const auto& m : s.montagne) riga(out, "montagna" + numbers({m.inizio, m.fine, m.tipo}));
   riga(out, "[cartelli]");
   for (const auto& c : s.cartelli) {
-    riga(out, "cartello_indicatore" + numeri({c.posizione}) + ", " + campo_testo(c.testo));
+    riga(out, "cartello_indicatore" + numbers({c.posizione}) + ", " + text_field(c.testo));
   }
   riga(out, "[indicazioni]");
   for (const auto& b : s.indicatori) {
-    riga(out, "indicatori_vmax" + numeri({b.posizione}) + numeri(b.valori));
+    riga(out, "indicatori_vmax" + numbers({b.posizione}) + numbers(b.valori));
   }
   riga(out, "[fine]");
   return out;
@@ -805,18 +808,18 @@ std::string line_description_text(const source_rows& s) {
 std::string service_description_text(const source_rows& s) {
   std::string out;
   riga(out, "[generale]");
-  if (s.vetture != 0) riga(out, "numero vetture" + numeri({s.vetture}));
-  if (s.massa_frenata != 0) riga(out, "percentuale massa frenata" + numeri({s.massa_frenata}));
-  if (s.sabbia != 0) riga(out, "sabbia" + numeri({s.sabbia}));
-  if (s.orologio != std::array<int32_t, 3>{}) riga(out, "orologio" + numeri(s.orologio));
+  if (s.vetture != 0) riga(out, "numero vetture" + numbers({s.vetture}));
+  if (s.massa_frenata != 0) riga(out, "percentuale massa frenata" + numbers({s.massa_frenata}));
+  if (s.sabbia != 0) riga(out, "sabbia" + numbers({s.sabbia}));
+  if (s.orologio != std::array<int32_t, 3>{}) riga(out, "orologio" + numbers(s.orologio));
   riga(out, "[aderenze]");
-  for (const auto& a : s.aderenze) riga(out, "aderenza" + numeri({a.posizione, a.valore}));
+  for (const auto& a : s.aderenze) riga(out, "aderenza" + numbers({a.posizione, a.valore}));
   riga(out, "[vel_limite]");
-  for (const auto& v : s.velocita) riga(out, "velocita" + numeri({v.posizione, v.valore}));
+  for (const auto& v : s.velocita) riga(out, "velocita" + numbers({v.posizione, v.valore}));
   auto stazione = [&](const riga_stazione& st) {
-    riga(out, "stazione" + numeri(st.valori) + ", " + campo_testo(st.nome));
+    riga(out, "stazione" + numbers(st.valori) + ", " + text_field(st.nome));
   };
-  auto segnale = [&](const riga_segnale& sg) { riga(out, "segnale" + numeri(sg.valori)); };
+  auto segnale = [&](const riga_segnale& sg) { riga(out, "segnale" + numbers(sg.valori)); };
   riga(out, "[stazioni]");
   if (s.ordine.empty()) {
     for (const auto& st : s.stazioni) stazione(st);
@@ -832,13 +835,13 @@ std::string service_description_text(const source_rows& s) {
     }
   }
   riga(out, "[rallentamenti]");
-  for (const auto& r : s.rallentamenti) riga(out, "rallentamento" + numeri(r.valori));
+  for (const auto& r : s.rallentamenti) riga(out, "rallentamento" + numbers(r.valori));
   riga(out, "[segnali]");
   if (s.ordine.empty()) {
     for (const auto& sg : s.segnali) segnale(sg);
   }
   riga(out, "[abbattimenti]");
-  for (const auto& a : s.abbattimenti) riga(out, "abbattimento" + numeri({a.posizione, a.valore}));
+  for (const auto& a : s.abbattimenti) riga(out, "abbattimento" + numbers({a.posizione, a.valore}));
   riga(out, "[fine]");
   return out;
 }
@@ -863,18 +866,18 @@ compiled compile_in_memory(const std::string& linea, const std::string& servizio
   if (e.guard_error) out.faults.push_back("header guard " + std::to_string(*e.guard_error));
   if (e.nothing_to_write) out.faults.push_back("nothing to write: no route length");
   if (e.io_error) out.faults.push_back(e.io_error->path + ": " + e.io_error->reason);
-  const auto trova = [&](const std::string& nome) -> std::optional<std::string> {
+  const auto find = [&](const std::string& nome) -> std::optional<std::string> {
     auto it = fs.files.find(join_path("out", nome));
     if (it == fs.files.end()) return std::nullopt;
     return it->second;
   };
-  auto sim = trova(nomi::sim(nome_linea, nome_treno));
-  auto dat = trova(nomi::dat(nome_linea, nome_treno));
+  auto sim = find(nomi::sim(nome_linea, nome_treno));
+  auto dat = find(nomi::dat(nome_linea, nome_treno));
   if (sim && dat) {
     out.written = true;
     out.file.sim = std::move(*sim);
     out.file.dat = std::move(*dat);
-    if (genera_linea) out.file.linea = trova(nomi::linea_dat(nome_linea));
+    if (genera_linea) out.file.linea = find(nomi::linea_dat(nome_linea));
   }
   return out;
 }
@@ -943,9 +946,9 @@ void compare_tables(const std::array<record_sim, righe_tabella_sim>& a,
     differing.compare("b5", x.b5, y.b5);
     differing.compare("orario", x.orario, y.orario);
     if (!differing.text().empty()) {
-      diag->push_back(avviso("decompile-mismatch", file,
-                             "row " + std::to_string(r) + " (" + row_role(r) +
-                                 ") cannot be produced: " + differing.text()));
+      diag->push_back(warning("decompile-mismatch", file,
+                              "row " + std::to_string(r) + " (" + row_role(r) +
+                                  ") cannot be produced: " + differing.text()));
     }
   }
 }
@@ -953,20 +956,20 @@ void compare_tables(const std::array<record_sim, righe_tabella_sim>& a,
 void compare_cells(const std::vector<cella>& a, const std::vector<cella>& b,
                    const chilometrica& posti, const std::string& file, Diagnostics* diag) {
   if (a.size() != b.size()) {
-    diag->push_back(avviso("decompile-mismatch", file,
-                           std::to_string(a.size()) + " cells in the file, " +
-                               std::to_string(b.size()) + " from the sources"));
+    diag->push_back(warning("decompile-mismatch", file,
+                            std::to_string(a.size()) + " cells in the file, " +
+                                std::to_string(b.size()) + " from the sources"));
   }
   const size_t n = std::min(a.size(), b.size());
   // One warning per stretch of neighbouring cells that differ in the same
   // way (a tunnel of another kind is one warning, not one per cell).
-  constexpr size_t massimo = 200;
-  size_t contate = 0;
+  constexpr size_t max_warnings = 200;
+  size_t counted = 0;
   size_t da = 0;
-  std::string tratto;  // the differences of the stretch that ends at the cell before
-  auto chiudi = [&](size_t a_cella) {
-    if (tratto.empty()) return;
-    if (++contate > massimo) return;
+  std::string stretch;  // the differences of the stretch that ends at the cell before
+  auto close_run = [&](size_t a_cella) {
+    if (stretch.empty()) return;
+    if (++counted > max_warnings) return;
     const int32_t m0 = static_cast<int32_t>(50 * da);
     const int32_t m1 = static_cast<int32_t>(50 * a_cella);
     std::string dove;
@@ -978,7 +981,8 @@ void compare_cells(const std::vector<cella>& a, const std::vector<cella>& b,
              testo_post(posti.post(m0)) + " .. " + testo_post(posti.post(m1)) + ", " +
              std::to_string(m0) + " .. " + std::to_string(m1) + " m)";
     }
-    diag->push_back(avviso("decompile-mismatch", file, dove + " cannot be produced: " + tratto, m0));
+    diag->push_back(
+        warning("decompile-mismatch", file, dove + " cannot be produced: " + stretch, m0));
   };
   for (size_t c = 0; c < n; ++c) {
     const cella& x = a[c];
@@ -996,15 +1000,15 @@ void compare_cells(const std::vector<cella>& a, const std::vector<cella>& b,
     differing.compare("pendenza", x.pendenza, y.pendenza);
     differing.compare("aderenza", x.aderenza, y.aderenza);
     const std::string& campi = differing.text();
-    if (campi == tratto && !campi.empty()) continue;
-    if (c > 0) chiudi(c - 1);
-    tratto = campi;
+    if (campi == stretch && !campi.empty()) continue;
+    if (c > 0) close_run(c - 1);
+    stretch = campi;
     da = c;
   }
-  if (n > 0) chiudi(n - 1);
-  if (contate > massimo) {
-    diag->push_back(avviso("decompile-mismatch", file,
-                           std::to_string(contate - massimo) + " more stretches of cells differ"));
+  if (n > 0) close_run(n - 1);
+  if (counted > max_warnings) {
+    diag->push_back(warning("decompile-mismatch", file,
+                            std::to_string(counted - max_warnings) + " more stretches of cells differ"));
   }
 }
 
@@ -1012,28 +1016,28 @@ void compare_plans(const std::string& a, const std::string& b, const std::string
                    Diagnostics* diag) {
   matrice_punti x, y;
   if (leggi_matrice_linea(a, &x) || leggi_matrice_linea(b, &y) || x.ultimo() != y.ultimo()) {
-    diag->push_back(avviso("decompile-mismatch", file,
-                           "the track plan from the sources has another size (" +
-                               std::to_string(b.size()) + " bytes, the file " +
-                               std::to_string(a.size()) + ")"));
+    diag->push_back(warning("decompile-mismatch", file,
+                            "the track plan from the sources has another size (" +
+                                std::to_string(b.size()) + " bytes, the file " +
+                                std::to_string(a.size()) + ")"));
     return;
   }
-  int32_t corse = 0;
+  int32_t runs = 0;
   for (int32_t i = 0; i <= x.ultimo(); ++i) {
-    const bool uguale = x.tipo(i) == y.tipo(i) && same_bits(x.x(i), y.x(i)) &&
+    const bool same = x.tipo(i) == y.tipo(i) && same_bits(x.x(i), y.x(i)) &&
                         same_bits(x.y(i), y.y(i));
-    if (uguale) continue;
+    if (same) continue;
     int32_t j = i;
     while (j + 1 <= x.ultimo() &&
            !(x.tipo(j + 1) == y.tipo(j + 1) && same_bits(x.x(j + 1), y.x(j + 1)) &&
              same_bits(x.y(j + 1), y.y(j + 1)))) {
       ++j;
     }
-    if (++corse <= 50) {
-      diag->push_back(avviso("decompile-mismatch", file,
-                             "track plan points " + std::to_string(i) + " .. " + std::to_string(j) +
-                                 " cannot be produced",
-                             i));
+    if (++runs <= 50) {
+      diag->push_back(warning("decompile-mismatch", file,
+                              "track plan points " + std::to_string(i) + " .. " +
+                                  std::to_string(j) + " cannot be produced",
+                              i));
     }
     i = j;
   }
@@ -1051,7 +1055,7 @@ decompile_outcome decompile(const binary_files& f, const std::string& nome_linea
   const std::string file_sim = nomi::sim(nome_linea, nome_treno);
   const std::string file_dat = nomi::dat(nome_linea, nome_treno);
   if (!d->matrice) {
-    out.diagnostiche.push_back(avviso(
+    out.diagnostiche.push_back(warning(
         "no-track-plan", file_linea,
         "no track plan: the curves cannot be recovered and none is written; the sources give "
         "back the scenario table and the route file when compiled without a track plan"));
@@ -1063,25 +1067,25 @@ decompile_outcome decompile(const binary_files& f, const std::string& nome_linea
   // The derivation's boards of 180 are not rows. Compile without them, then
   // write as rows only the boards of 180 that the compile did not put back.
   compiled c;
-  for (int giro = 0; giro < 8; ++giro) {
+  for (int pass = 0; pass < 8; ++pass) {
     c = compile_in_memory(line_description_text(s), service_description_text(s), nome_linea, nome_treno,
                           genera);
     if (!c.written) break;
-    std::vector<cella> rifatte;
-    if (leggi_percorso(c.file.dat, &rifatte)) break;
-    bool aggiunte = false;
-    std::set<int32_t> gia;
-    for (const auto& a : s.abbattimenti) gia.insert(a.posizione);
-    for (size_t k = 0; k < d->percorso.size() && k < rifatte.size(); ++k) {
+    std::vector<cella> rebuilt_rows;
+    if (leggi_percorso(c.file.dat, &rebuilt_rows)) break;
+    bool added = false;
+    std::set<int32_t> already;
+    for (const auto& a : s.abbattimenti) already.insert(a.posizione);
+    for (size_t k = 0; k < d->percorso.size() && k < rebuilt_rows.size(); ++k) {
       const cella& x = d->percorso[k];
-      const cella& y = rifatte[k];
+      const cella& y = rebuilt_rows[k];
       if (x.tipo == 12 && x.dato1 == 180 && !(y.tipo == 12 && y.dato1 == 180) &&
-          !gia.count(static_cast<int32_t>(50 * k))) {
+          !already.count(static_cast<int32_t>(50 * k))) {
         s.abbattimenti.push_back({static_cast<int32_t>(50 * k), 180});
-        aggiunte = true;
+        added = true;
       }
     }
-    if (!aggiunte) break;
+    if (!added) break;
     std::sort(s.abbattimenti.begin(), s.abbattimenti.end(),
               [](const auto& a, const auto& b) { return a.posizione < b.posizione; });
   }
@@ -1090,30 +1094,30 @@ decompile_outcome decompile(const binary_files& f, const std::string& nome_linea
 
   // The claim is only made on the bytes.
   for (const std::string& g : c.faults) {
-    out.diagnostiche.push_back(avviso("decompile-fault", nomi::linea_txt(nome_linea),
-                                      "the written sources compile with a fault: " + g));
+    out.diagnostiche.push_back(warning("decompile-fault", nomi::linea_txt(nome_linea),
+                                       "the written sources compile with a fault: " + g));
   }
   if (!c.written) {
     out.diagnostiche.push_back(
-        avviso("decompile-mismatch", file_sim, "the written sources give no binary files"));
+        warning("decompile-mismatch", file_sim, "the written sources give no binary files"));
     return out;
   }
-  const bool uguali = c.file.sim == f.sim && c.file.dat == f.dat &&
-                      (!genera || (c.file.linea && *c.file.linea == *f.linea));
-  if (uguali && c.faults.empty()) {
+  const bool matches = c.file.sim == f.sim && c.file.dat == f.dat &&
+                       (!genera || (c.file.linea && *c.file.linea == *f.linea));
+  if (matches && c.faults.empty()) {
     out.round_trip = true;
     return out;
   }
   if (c.file.sim != f.sim) {
-    std::array<record_sim, righe_tabella_sim> rifatta{};
-    if (!leggi_tabella_sim(c.file.sim, &rifatta)) {
-      compare_tables(d->tabella, rifatta, file_sim, &out.diagnostiche);
+    std::array<record_sim, righe_tabella_sim> rebuilt{};
+    if (!leggi_tabella_sim(c.file.sim, &rebuilt)) {
+      compare_tables(d->tabella, rebuilt, file_sim, &out.diagnostiche);
     }
   }
   if (c.file.dat != f.dat) {
-    std::vector<cella> rifatte;
-    if (!leggi_percorso(c.file.dat, &rifatte)) {
-      compare_cells(d->percorso, rifatte, chilometrica(d->tabella), file_dat, &out.diagnostiche);
+    std::vector<cella> rebuilt_rows;
+    if (!leggi_percorso(c.file.dat, &rebuilt_rows)) {
+      compare_cells(d->percorso, rebuilt_rows, chilometrica(d->tabella), file_dat, &out.diagnostiche);
     }
   }
   if (genera && c.file.linea && *c.file.linea != *f.linea) {
