@@ -51,8 +51,8 @@ class collector {
 // Runs of cells where a stretch value differs, with the same pair of values
 // over the run: one line each.
 void stretch(collector& r, const char* kind, const std::vector<cella>& a, const std::vector<cella>& b,
-             uint8_t cella::*campo, const char* nome, int32_t (*valore)(uint8_t),
-             const char* unita) {
+             uint8_t cella::*campo, const char* label, int32_t (*valore)(uint8_t),
+             const char* unit) {
   const size_t celle = std::max(a.size(), b.size());
   // The last three cells are left unfilled by the readers: no value there.
   auto val = [&](const std::vector<cella>& v, size_t c) -> std::optional<uint8_t> {
@@ -67,24 +67,24 @@ void stretch(collector& r, const char* kind, const std::vector<cella>& a, const 
     }
     size_t e = c;
     while (e + 1 < celle && val(a, e + 1) == x && val(b, e + 1) == y) ++e;
-    const auto testo = [&](std::optional<uint8_t> v) {
+    const auto text = [&](std::optional<uint8_t> v) {
       return v ? n(valore(*v)) : std::string("none");
     };
-    const int64_t da = 50 * static_cast<int64_t>(c), fino = 50 * static_cast<int64_t>(e + 1);
-    r.add(kind, static_cast<int32_t>(da),
-          r.where(da) + " to " + r.where(fino) + ": " + nome + " " + testo(x) + " → " +
-              testo(y) + unita);
+    const int64_t from = 50 * static_cast<int64_t>(c), to = 50 * static_cast<int64_t>(e + 1);
+    r.add(kind, static_cast<int32_t>(from),
+          r.where(from) + " to " + r.where(to) + ": " + label + " " + text(x) + " → " +
+              text(y) + unit);
     c = e + 1;
   }
 }
 
-int32_t pendenza_di(uint8_t v) { return int32_t{v} - 100; }
-int32_t velocita_di(uint8_t v) { return int32_t{v} * 5; }
-int32_t aderenza_di(uint8_t v) { return int32_t{v}; }
+int32_t gradient_of(uint8_t v) { return int32_t{v} - 100; }
+int32_t speed_of(uint8_t v) { return int32_t{v} * 5; }
+int32_t adhesion_of(uint8_t v) { return int32_t{v}; }
 
 // Rows keyed by position: added, removed, or changed field by field.
 template <class R, class Pos, class Desc, class Fields>
-void by_position(collector& r, const char* kind, const char* nome, const std::vector<R>& a,
+void by_position(collector& r, const char* kind, const char* label, const std::vector<R>& a,
                  const std::vector<R>& b, Pos pos, Desc describe, Fields compare_fields) {
   std::multimap<int32_t, const R*> ma, mb;
   for (const R& x : a) ma.emplace(pos(x), &x);
@@ -98,7 +98,7 @@ void by_position(collector& r, const char* kind, const char* nome, const std::ve
     auto [b0, b1] = mb.equal_range(k);
     for (; a0 != a1 && b0 != b1; ++a0, ++b0) {
       const std::string c = compare_fields(*a0->second, *b0->second);
-      if (!c.empty()) r.add(kind, k, r.where(k) + ": " + nome + " " + c);
+      if (!c.empty()) r.add(kind, k, r.where(k) + ": " + label + " " + c);
     }
     for (; a0 != a1; ++a0) removed.emplace_back(k, describe(*a0->second));
     for (; b0 != b1; ++b0) added.emplace_back(k, describe(*b0->second));
@@ -117,32 +117,32 @@ void by_position(collector& r, const char* kind, const char* nome, const std::ve
     }
     if (best < added.size()) {
       taken[best] = true;
-      r.add(kind, k, r.where(k) + ": " + nome + " moved to " + r.where(added[best].first, true) +
+      r.add(kind, k, r.where(k) + ": " + label + " moved to " + r.where(added[best].first, true) +
                          " (" + d + ")");
     } else {
-      r.add(kind, k, r.where(k) + ": " + nome + " removed (" + d + ")");
+      r.add(kind, k, r.where(k) + ": " + label + " removed (" + d + ")");
     }
   }
   for (size_t j = 0; j < added.size(); ++j) {
     if (taken[j]) continue;
     r.add(kind, added[j].first,
-          r.where(added[j].first, true) + ": " + nome + " added (" + added[j].second + ")", true);
+          r.where(added[j].first, true) + ": " + label + " added (" + added[j].second + ")", true);
   }
 }
 
 template <size_t N>
-std::string listing(const std::array<int32_t, N>& v, const char* const (&nomi)[N], size_t da = 0) {
+std::string listing(const std::array<int32_t, N>& v, const char* const (&names)[N], size_t first = 0) {
   std::string out;
-  for (size_t i = da; i < N; ++i) out += (out.empty() ? "" : ", ") + std::string(nomi[i]) + " " + n(v[i]);
+  for (size_t i = first; i < N; ++i) out += (out.empty() ? "" : ", ") + std::string(names[i]) + " " + n(v[i]);
   return out;
 }
 
 template <size_t N>
 std::string changes(const std::array<int32_t, N>& a, const std::array<int32_t, N>& b,
-                    const char* const (&nomi)[N], size_t da = 0) {
+                    const char* const (&names)[N], size_t first = 0) {
   std::string out;
-  for (size_t i = da; i < N; ++i) {
-    if (a[i] != b[i]) out += (out.empty() ? "" : ", ") + std::string(nomi[i]) + " " + arrow(a[i], b[i]);
+  for (size_t i = first; i < N; ++i) {
+    if (a[i] != b[i]) out += (out.empty() ? "" : ", ") + std::string(names[i]) + " " + arrow(a[i], b[i]);
   }
   return out;
 }
@@ -157,8 +157,8 @@ const char* const nomi_stazione[16] = {"position", "type",  "length", "value 4",
                                        "value 11", "value 12", "value 13", "hours", "minutes",
                                        "seconds"};
 
-std::string orario(int64_t secondi) {
-  const int64_t h = secondi / 3600, m = (secondi % 3600) / 60, s = secondi % 60;
+std::string clock_text(int64_t seconds) {
+  const int64_t h = seconds / 3600, m = (seconds % 3600) / 60, s = seconds % 60;
   std::string out = n(h) + ":" + (m < 10 ? "0" : "") + n(m) + ":" + (s < 10 ? "0" : "") + n(s);
   return out;
 }
@@ -174,42 +174,42 @@ std::string curve_text(const riga_curva& c) {
 
 }  // namespace
 
-std::optional<compared_scenario> load(FileSystem& fs, const std::string& cartella,
+std::optional<compared_scenario> load(FileSystem& fs, const std::string& folder,
                                       const std::string& nome_linea, const std::string& nome_treno,
                                       Diagnostics* diag) {
   compared_scenario out;
-  std::string sim, dat, piano;
-  const auto e_sim = fs.read(join_path(cartella, nomi::sim(nome_linea, nome_treno)), &sim);
-  const auto e_dat = fs.read(join_path(cartella, nomi::dat(nome_linea, nome_treno)), &dat);
-  auto errore = [&](const std::string& file, const std::string& testo) {
+  std::string sim, dat, plan;
+  const auto e_sim = fs.read(join_path(folder, nomi::sim(nome_linea, nome_treno)), &sim);
+  const auto e_dat = fs.read(join_path(folder, nomi::dat(nome_linea, nome_treno)), &dat);
+  auto fail = [&](const std::string& file, const std::string& message) {
     Diagnostic d;
     d.code = "diff-input";
     d.where.file = file;
-    d.message = testo;
+    d.message = message;
     diag->push_back(std::move(d));
   };
   if (!e_sim && !e_dat) {
     out.file.sim = std::move(sim);
     out.file.dat = std::move(dat);
-    const auto e = fs.read(join_path(cartella, nomi::linea_dat(nome_linea)), &piano);
+    const auto e = fs.read(join_path(folder, nomi::linea_dat(nome_linea)), &plan);
     if (!e) {
-      out.file.linea = std::move(piano);
+      out.file.linea = std::move(plan);
     } else if (!e->missing) {
-      errore(e->path, e->reason);
+      fail(e->path, e->reason);
       return std::nullopt;
     }
   } else {
     if ((e_sim && !e_sim->missing) || (e_dat && !e_dat->missing)) {
       const IoError& e = e_sim && !e_sim->missing ? *e_sim : *e_dat;
-      errore(e.path, e.reason);
+      fail(e.path, e.reason);
       return std::nullopt;
     }
     std::string linea, servizio;
-    const std::string path_linea = join_path(cartella, nomi::linea_txt(nome_linea));
-    const std::string path_treno = join_path(cartella, nomi::treno_txt(nome_linea, nome_treno));
+    const std::string path_linea = join_path(folder, nomi::linea_txt(nome_linea));
+    const std::string path_treno = join_path(folder, nomi::treno_txt(nome_linea, nome_treno));
     for (auto [path, dati] : {std::pair{path_linea, &linea}, std::pair{path_treno, &servizio}}) {
       if (auto e = fs.read(path, dati)) {
-        errore(e->path, e->missing ? "neither the binary files nor this source are there"
+        fail(e->path, e->missing ? "neither the binary files nor this source are there"
                                    : e->reason);
         return std::nullopt;
       }
@@ -219,20 +219,20 @@ std::optional<compared_scenario> load(FileSystem& fs, const std::string& cartell
       Diagnostic d;
       d.severity = Severity::kWarning;
       d.code = "diff-compile-fault";
-      d.where.file = cartella;
+      d.where.file = folder;
       d.message = "compiling the sources: " + g;
       diag->push_back(std::move(d));
     }
     if (!c.written) {
-      errore(cartella, "the sources give no binary files");
+      fail(folder, "the sources give no binary files");
       return std::nullopt;
     }
     out.file = std::move(c.file);
   }
-  Diagnostics interne;
-  auto dec = decode(out.file, nome_linea, nome_treno, &interne);
+  Diagnostics inner;
+  auto dec = decode(out.file, nome_linea, nome_treno, &inner);
   if (!dec) {
-    diag->insert(diag->end(), interne.begin(), interne.end());
+    diag->insert(diag->end(), inner.begin(), inner.end());
     return std::nullopt;
   }
   out.decodificato = std::move(*dec);
@@ -259,19 +259,19 @@ std::vector<difference> compare(const compared_scenario& a, const compared_scena
     const record_sim& u = ta[static_cast<size_t>(riga_progressiva_tre + i)];
     const record_sim& v = tb[static_cast<size_t>(riga_progressiva_tre + i)];
     if (u.inizio != v.inizio || u.fine != v.fine || u.progressiva != v.progressiva) {
-      auto zona = [](const record_sim& z) {
+      auto zone_text = [](const record_sim& z) {
         return "from " + n(z.inizio) + " m, offset " + n(z.fine) + (z.progressiva == 1 ? ", counting down" : "");
       };
       r.add(k, std::nullopt,
-            "kilometre zone " + n(i + 1) + " (in sorted order): " + zona(u) + " → " + zona(v));
+            "kilometre zone " + n(i + 1) + " (in sorted order): " + zone_text(u) + " → " + zone_text(v));
     }
   }
 
   const auto& ca = a.decodificato.percorso;
   const auto& cb = b.decodificato.percorso;
-  stretch(r, "speed limits", ca, cb, &cella::velocita, "limit", velocita_di, " km/h");
-  stretch(r, "gradients", ca, cb, &cella::pendenza, "gradient", pendenza_di, "");
-  stretch(r, "adhesion", ca, cb, &cella::aderenza, "adhesion", aderenza_di, "");
+  stretch(r, "speed limits", ca, cb, &cella::velocita, "limit", speed_of, " km/h");
+  stretch(r, "gradients", ca, cb, &cella::pendenza, "gradient", gradient_of, "");
+  stretch(r, "adhesion", ca, cb, &cella::aderenza, "adhesion", adhesion_of, "");
 
   // Curves.
   if (x.curve_note != y.curve_note) {
@@ -338,55 +338,55 @@ std::vector<difference> compare(const compared_scenario& a, const compared_scena
   // Stations: matched by name, then by their place in the list.
   {
     const char* ks = "stations and times";
-    std::vector<bool> usata_b(y.stazioni.size(), false);
-    std::vector<int> coppia(x.stazioni.size(), -1);
+    std::vector<bool> used_b(y.stazioni.size(), false);
+    std::vector<int> pair_of(x.stazioni.size(), -1);
     for (size_t i = 0; i < x.stazioni.size(); ++i) {
       for (size_t j = 0; j < y.stazioni.size(); ++j) {
-        if (!usata_b[j] && y.stazioni[j].nome == x.stazioni[i].nome) {
-          coppia[i] = static_cast<int>(j);
-          usata_b[j] = true;
+        if (!used_b[j] && y.stazioni[j].nome == x.stazioni[i].nome) {
+          pair_of[i] = static_cast<int>(j);
+          used_b[j] = true;
           break;
         }
       }
     }
     for (size_t i = 0; i < x.stazioni.size(); ++i) {
-      if (coppia[i] < 0 && i < y.stazioni.size() && !usata_b[i]) {
-        coppia[i] = static_cast<int>(i);
-        usata_b[i] = true;
+      if (pair_of[i] < 0 && i < y.stazioni.size() && !used_b[i]) {
+        pair_of[i] = static_cast<int>(i);
+        used_b[i] = true;
       }
     }
     for (size_t i = 0; i < x.stazioni.size(); ++i) {
       const riga_stazione& u = x.stazioni[i];
       const int32_t p = u.valori[0];
-      if (coppia[i] < 0) {
+      if (pair_of[i] < 0) {
         r.add(ks, p, "station " + tool::in_utf8(u.nome) + " at " + r.where(p) + " removed");
         continue;
       }
-      const riga_stazione& v = y.stazioni[static_cast<size_t>(coppia[i])];
-      const std::string chi = "station " + tool::in_utf8(u.nome);
-      if (u.nome != v.nome) r.add(ks, p, chi + " at " + r.where(p) + ": renamed " + tool::in_utf8(v.nome));
+      const riga_stazione& v = y.stazioni[static_cast<size_t>(pair_of[i])];
+      const std::string who = "station " + tool::in_utf8(u.nome);
+      if (u.nome != v.nome) r.add(ks, p, who + " at " + r.where(p) + ": renamed " + tool::in_utf8(v.nome));
       if (u.valori[0] != v.valori[0]) {
-        r.add(ks, p, chi + ": moved from " + r.where(u.valori[0]) + " to " + r.where(v.valori[0]));
+        r.add(ks, p, who + ": moved from " + r.where(u.valori[0]) + " to " + r.where(v.valori[0]));
       }
       const int32_t sa = seconds_of(u), sb = seconds_of(v);
       if (sa != sb) {
         const int32_t d = sb - sa;
         const int32_t ad = std::abs(d);
-        const std::string quanto = ad % 60 == 0 ? n(ad / 60) + " min" : n(ad) + " s";
-        std::string testo = chi + ": time " + orario(sa) + " → " + orario(sb);
-        if (sa != 0 && sb != 0) testo += ", " + quanto + (d > 0 ? " later" : " earlier");
-        r.add(ks, p, testo);
+        const std::string amount = ad % 60 == 0 ? n(ad / 60) + " min" : n(ad) + " s";
+        std::string line = who + ": time " + clock_text(sa) + " → " + clock_text(sb);
+        if (sa != 0 && sb != 0) line += ", " + amount + (d > 0 ? " later" : " earlier");
+        r.add(ks, p, line);
       }
       std::array<int32_t, 16> uu = u.valori, vv = v.valori;
       for (size_t f : {size_t{0}, size_t{13}, size_t{14}, size_t{15}}) uu[f] = vv[f] = 0;
       const std::string c = changes(uu, vv, nomi_stazione);
-      if (!c.empty()) r.add(ks, p, chi + " at " + r.where(p) + ": " + c);
+      if (!c.empty()) r.add(ks, p, who + " at " + r.where(p) + ": " + c);
     }
     for (size_t j = 0; j < y.stazioni.size(); ++j) {
-      if (usata_b[j]) continue;
+      if (used_b[j]) continue;
       const int32_t p = y.stazioni[j].valori[0];
       r.add(ks, p, "station " + tool::in_utf8(y.stazioni[j].nome) + " added at " + r.where(p, true) + ", time " +
-                       orario(seconds_of(y.stazioni[j])),
+                       clock_text(seconds_of(y.stazioni[j])),
             true);
     }
   }
@@ -400,12 +400,12 @@ std::vector<difference> compare(const compared_scenario& a, const compared_scena
     }
     if (x.ripetizione_inizio != y.ripetizione_inizio || x.ripetizione_fine != y.ripetizione_fine ||
         x.ripetizione_codici != y.ripetizione_codici) {
-      auto rip = [](const source_rows& s) {
+      auto repetition = [](const source_rows& s) {
         return s.ripetizione_fine == 0 ? std::string("none")
                                        : n(s.ripetizione_inizio) + " to " + n(s.ripetizione_fine) + " m, " +
                                              n(s.ripetizione_codici) + " codes";
       };
-      r.add(kh, std::nullopt, "signal repetition " + rip(x) + " → " + rip(y));
+      r.add(kh, std::nullopt, "signal repetition " + repetition(x) + " → " + repetition(y));
     }
     if (ta[riga_linea].testo != tb[riga_linea].testo) {
       r.add(kh, std::nullopt, "line name \"" + tool::in_utf8(ta[riga_linea].testo) + "\" → \"" +
@@ -422,8 +422,8 @@ std::vector<difference> compare(const compared_scenario& a, const compared_scena
     if (x.sabbia != y.sabbia) r.add(kh, std::nullopt, "sand " + arrow(x.sabbia, y.sabbia));
     if (x.orologio != y.orologio) {
       r.add(kh, std::nullopt,
-            "clock at the start " + orario(int64_t{x.orologio[0]} * 3600 + x.orologio[1] * 60 + x.orologio[2]) +
-                " → " + orario(int64_t{y.orologio[0]} * 3600 + y.orologio[1] * 60 + y.orologio[2]));
+            "clock at the start " + clock_text(int64_t{x.orologio[0]} * 3600 + x.orologio[1] * 60 + x.orologio[2]) +
+                " → " + clock_text(int64_t{y.orologio[0]} * 3600 + y.orologio[1] * 60 + y.orologio[2]));
     }
   }
 
@@ -438,13 +438,13 @@ std::vector<difference> compare(const compared_scenario& a, const compared_scena
       quali += std::string(quali.empty() ? "" : ", ") + "track plan";
     }
     size_t c = 0;
-    auto uguali = [](const cella& u, const cella& v) {
+    auto same_cell = [](const cella& u, const cella& v) {
       return u.tipo == v.tipo && u.dato1 == v.dato1 && u.dato2 == v.dato2 && u.dato3 == v.dato3 &&
              u.dato4 == v.dato4 && u.tempo == v.tempo && u.avvicinamento == v.avvicinamento &&
              u.galleria == v.galleria && u.velocita == v.velocita && u.pendenza == v.pendenza &&
              u.aderenza == v.aderenza;
     };
-    while (c < ca.size() && c < cb.size() && uguali(ca[c], cb[c])) ++c;
+    while (c < ca.size() && c < cb.size() && same_cell(ca[c], cb[c])) ++c;
     r.add("other bytes", std::nullopt,
           "the " + quali + " differ where no source row shows it" +
               (a.file.dat != b.file.dat && c < std::min(ca.size(), cb.size())
@@ -454,13 +454,13 @@ std::vector<difference> compare(const compared_scenario& a, const compared_scena
 
   // Grouped by kind, in the order of `kinds`, then along the route.
   std::stable_sort(r.out.begin(), r.out.end(), [](const difference& p, const difference& q) {
-    auto indice = [](const std::string& kind) {
+    auto rank = [](const std::string& kind) {
       for (size_t i = 0; i < std::size(kinds); ++i) {
         if (kind == kinds[i]) return i;
       }
       return std::size(kinds);
     };
-    const size_t ip = indice(p.kind), iq = indice(q.kind);
+    const size_t ip = rank(p.kind), iq = rank(q.kind);
     if (ip != iq) return ip < iq;
     return p.position.value_or(-1) < q.position.value_or(-1);
   });

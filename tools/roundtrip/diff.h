@@ -35,11 +35,11 @@ struct compared_scenario {
   source_rows rows;
 };
 
-// Loads the scenario LINE/TRAIN from `cartella`: its binary files when the
+// Loads the scenario LINE/TRAIN from `folder`: its binary files when the
 // .sim and .dat are there, otherwise its two sources, compiled in memory
 // (with the track plan). Faults and refusals are diagnostics; none on
 // success of the load itself.
-std::optional<compared_scenario> load(FileSystem& fs, const std::string& cartella,
+std::optional<compared_scenario> load(FileSystem& fs, const std::string& folder,
                                       const std::string& nome_linea, const std::string& nome_treno,
                                       Diagnostics* diag);
 
