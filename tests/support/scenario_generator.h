@@ -60,10 +60,10 @@ struct RandomScenario {
   std::vector<ExpectedObject> oggetti;
 };
 
-RandomScenario generate_scenario(uint64_t seme, const GeneratorOptions& opzioni = {});
+RandomScenario generate_scenario(uint64_t seed, const GeneratorOptions& options = {});
 
 // A 1,000,000 m route with `righe` rows of every kind that has no fixed
 // limit (tunnels, stations and text boards up to theirs), in plain form.
-RandomScenario generate_long_route(uint64_t seme, int righe = 2000);
+RandomScenario generate_long_route(uint64_t seed, int righe = 2000);
 
 }  // namespace scenario::testing
