@@ -200,8 +200,8 @@ std::string compose(std::vector<std::pair<std::string, std::vector<std::string>>
   std::string out;
   const bool shuffle = vary && rnd.chance(30);
   if (!shuffle) {
-    for (auto& [titolo, righe] : groups) {
-      out += titolo + w.eol();
+    for (auto& [header, righe] : groups) {
+      out += header + w.eol();
       for (auto& r : righe) {
         if (vary && rnd.chance(2)) out += w.dash_row();
         if (vary && rnd.chance(1)) out += w.eol();
@@ -247,7 +247,7 @@ RandomScenario generate(uint64_t seed, const GeneratorOptions& options, bool exa
   CellMap cell_map(lunghezza / metri_cella - 2);
   auto expect = [&](int32_t cella, uint8_t tipo) { sg.oggetti.push_back({cella, tipo}); };
   auto random_cell = [&](int32_t da) { return rnd.between(da, cell_map.ultima()); };
-  constexpr int tentativi = 60;
+  constexpr int tries = 60;
 
   // ---- Slow-downs: their cells, and the cells the derivation rules fill.
   enum tipi_riga {
@@ -258,13 +258,13 @@ RandomScenario generate(uint64_t seed, const GeneratorOptions& options, bool exa
 
   const int n_rallentamenti = how_many(std::max(1, max_rows / (exact_rows ? 10 : 4)));
   for (int n = 0; n < n_rallentamenti; ++n) {
-    for (int t = 0; t < tentativi; ++t) {
-      int32_t celle_l = rnd.between(2, 30);
-      if (celle_l % 8 == 0) ++celle_l;  // the walk would meet the end cell on a board's turn
-      const int32_t l = celle_l * metri_cella;
+    for (int t = 0; t < tries; ++t) {
+      int32_t span_cells = rnd.between(2, 30);
+      if (span_cells % 8 == 0) ++span_cells;  // the walk would meet the end cell on a board's turn
+      const int32_t l = span_cells * metri_cella;
       const int32_t s = random_cell(prima_cella_libera + 2);  // start cell
       const int32_t x = (s - 1) * metri_cella;
-      const int32_t e = s + celle_l;  // end cell
+      const int32_t e = s + span_cells;  // end cell
       if (e + 13 > cell_map.ultima()) continue;
       const int32_t v = rnd.between(6, 30) * 5;
       const int f_tt = static_cast<int>(rnd.below(2));
@@ -273,16 +273,16 @@ RandomScenario generate(uint64_t seed, const GeneratorOptions& options, bool exa
       int f_ta = f_ta_riga;
       const int32_t d_v = rnd.chance(50) ? v : 0;
       std::vector<int32_t> celle{s, e};
-      std::vector<std::pair<int32_t, uint8_t>> attesi{{s, 3}, {e, 2}};
+      std::vector<std::pair<int32_t, uint8_t>> expected{{s, 3}, {e, 2}};
       int32_t inizio_zona = s - 20;
       if (x > 1500) {
         const int32_t w = s - 24;  // (x - 1200) / 50 + 1
         celle.push_back(w);
-        attesi.push_back({w, 4});
+        expected.push_back({w, 4});
         if (f_ta != 0) {
           for (int32_t i = 0; i < 4; ++i) {
             celle.push_back(w - 1 - i);
-            attesi.push_back({w - 1 - i, 5});
+            expected.push_back({w - 1 - i, 5});
           }
         }
         inizio_zona = std::min(inizio_zona, w - 4);
@@ -290,24 +290,24 @@ RandomScenario generate(uint64_t seed, const GeneratorOptions& options, bool exa
         f_ta = 0;
       }
       // The first cell of each window in front of the start.
-      constexpr std::pair<int32_t, int32_t> finestre[] = {{7, 5}, {13, 11}, {20, 18}};
-      for (const auto& [soglia, distanza] : finestre) {
-        if (s > soglia) {
-          celle.push_back(s - distanza);
-          attesi.push_back({s - distanza, 12});
+      constexpr std::pair<int32_t, int32_t> windows[] = {{7, 5}, {13, 11}, {20, 18}};
+      for (const auto& [threshold, distance] : windows) {
+        if (s > threshold) {
+          celle.push_back(s - distance);
+          expected.push_back({s - distance, 12});
         }
       }
       // Boards every 8 cells through a slow stretch.
       if (v < 110) {
         for (int32_t k = s + 8; k < e; k += 8) {
           celle.push_back(k);
-          attesi.push_back({k, 12});
+          expected.push_back({k, 12});
         }
       }
       if (!cell_map.all_free(celle) || !cell_map.stretch_free(inizio_zona, e + 13)) continue;
       cell_map.take(celle);
       cell_map.take_stretch(inizio_zona, e + 13);
-      for (auto [c, t2] : attesi) expect(c, t2);
+      for (auto [c, t2] : expected) expect(c, t2);
       righe[k_rallentamento].push_back(riga{
           k_rallentamento, x, "rallentamento",
           {numero(x), numero(v), numero(l), numero(f_tt), numero(f_ta_riga), numero(d_v)}});
@@ -320,7 +320,7 @@ RandomScenario generate(uint64_t seed, const GeneratorOptions& options, bool exa
   const int n_stazioni = how_many(massimo_righe_testo - n_cartelli);
   {
     const std::vector<int> tipi{12, 12, 12, 24, 24, 28, 22, 26, 2, 4, 21, 5, 6, 7, 8, 30};
-    int32_t fine_precedente = -100'000;
+    int32_t previous_end = -100'000;
     int32_t passo = std::max<int32_t>(metri_cella, lunghezza / std::max(1, n_stazioni + 1));
     int32_t p = 0;
     for (int j = 1; j <= n_stazioni; ++j) {
@@ -339,19 +339,19 @@ RandomScenario generate(uint64_t seed, const GeneratorOptions& options, bool exa
           *fine = pos + L / 2 + (b4 != 0 ? 50 : 0);
         }
       };
-      const int32_t sporgenza = (t >= 5 && t <= 8) ? L : L / 2;
-      p = std::max(p, round_up(fine_precedente + 350 + sporgenza, 100));
-      p = std::max(p, 500 + sporgenza);
+      const int32_t overhang = (t >= 5 && t <= 8) ? L : L / 2;
+      p = std::max(p, round_up(previous_end + 350 + overhang, 100));
+      p = std::max(p, 500 + overhang);
       p += rnd.between(0, std::max<int32_t>(0, passo / 200)) * 100;
-      bool posta = false;
-      for (int tentativo = 0; tentativo < tentativi && !posta; ++tentativo, p += 100) {
+      bool placed = false;
+      for (int attempt_no = 0; attempt_no < tries && !placed; ++attempt_no, p += 100) {
         int32_t inizio = 0, fine = 0;
         area(p, &inizio, &fine);
         if (fine + 100 > lunghezza || p + 800 > lunghezza) break;
-        const bool ferma = t < 25;
+        const bool stops = t < 25;
         const int32_t stop = fine / metri_cella - 1;
-        if (ferma && !cell_map.all_free({stop})) continue;
-        if (ferma) {
+        if (stops && !cell_map.all_free({stop})) continue;
+        if (stops) {
           cell_map.take({stop});
           expect(stop, 10);
         }
@@ -367,17 +367,17 @@ RandomScenario generate(uint64_t seed, const GeneratorOptions& options, bool exa
              numero(rnd.one_of(std::vector<int>{0, 60, 1})),
              numero(orario ? secondi / 3600 : 0), numero(orario ? secondi / 60 % 60 : 0),
              numero(orario ? rnd.between(0, 59) : 0), testo(station_name(rnd, vary))}});
-        fine_precedente = fine;
-        posta = true;
+        previous_end = fine;
+        placed = true;
       }
-      if (!posta) break;
+      if (!placed) break;
     }
   }
 
   // ---- Point objects on cells of their own.
   auto place = [&](int count, auto&& attempt) {
     for (int n = 0; n < count; ++n) {
-      for (int t = 0; t < tentativi; ++t) {
+      for (int t = 0; t < tries; ++t) {
         if (attempt()) break;
       }
     }
@@ -418,11 +418,11 @@ RandomScenario generate(uint64_t seed, const GeneratorOptions& options, bool exa
     int32_t v[3];
     for (auto& x : v) x = rnd.between(12, 30) * 5;
     std::sort(v, v + 3);
-    auto forse = [&](int32_t x) { return rnd.chance(70) ? vuoto() : numero(x); };
+    auto maybe_blank = [&](int32_t x) { return rnd.chance(70) ? vuoto() : numero(x); };
     righe[k_indicatore].push_back(riga{
         k_indicatore, p, "indicatori_vmax",
         {numero(p), numero(v[0]), numero(v[1]), numero(v[2]), numero(rnd.between(0, 2)),
-         forse(rnd.between(0, 6) * 5), forse(rnd.between(0, 6) * 5), forse(rnd.between(0, 6) * 5),
+         maybe_blank(rnd.between(0, 6) * 5), maybe_blank(rnd.between(0, 6) * 5), maybe_blank(rnd.between(0, 6) * 5),
          numero(rnd.between(0, 2))}});
     return true;
   });
@@ -443,12 +443,12 @@ RandomScenario generate(uint64_t seed, const GeneratorOptions& options, bool exa
     int32_t pos = rnd.between(10, 40) * 50;
     const int32_t passo = std::max<int32_t>(100, lunghezza / std::max(1, n + 1));
     for (int i = 0; i < n; ++i) {
-      const int32_t lungo = rnd.between(1, std::min<int32_t>(84, passo / 100)) * 50;
-      if (pos + lungo + 100 > lunghezza) break;
+      const int32_t span = rnd.between(1, std::min<int32_t>(84, passo / 100)) * 50;
+      if (pos + span + 100 > lunghezza) break;
       const int32_t t = rnd.one_of(std::vector<int32_t>{1, 2, 3, 11, 11, 12, 13});
       righe[k_montagna].push_back(
-          riga{k_montagna, pos, "montagna", {numero(pos), numero(pos + lungo), numero(t)}});
-      pos += lungo + rnd.between(1, std::max<int32_t>(1, (passo - lungo) / 50)) * 50;
+          riga{k_montagna, pos, "montagna", {numero(pos), numero(pos + span), numero(t)}});
+      pos += span + rnd.between(1, std::max<int32_t>(1, (passo - span) / 50)) * 50;
     }
   }
   {
@@ -457,12 +457,12 @@ RandomScenario generate(uint64_t seed, const GeneratorOptions& options, bool exa
     const int32_t passo = std::max<int32_t>(100, fine_curve / std::max(1, n + 1));
     int32_t pos = rnd.between(4, 40) * 50;
     for (int i = 0; i < n; ++i) {
-      const int32_t lungo = rnd.between(1, std::min<int32_t>(30, std::max(1, passo / 100))) * 50;
-      if (pos + lungo > fine_curve) break;
+      const int32_t span = rnd.between(1, std::min<int32_t>(30, std::max(1, passo / 100))) * 50;
+      if (pos + span > fine_curve) break;
       const std::string chiave = std::string("curva") + (rnd.chance(50) ? "d" : "s") +
                                  std::to_string(rnd.between(1, 6));
-      righe[k_curva].push_back(riga{k_curva, pos, chiave, {numero(pos), numero(lungo)}});
-      pos += lungo + rnd.between(1, std::max<int32_t>(1, (passo - lungo) / 50)) * 50;
+      righe[k_curva].push_back(riga{k_curva, pos, chiave, {numero(pos), numero(span)}});
+      pos += span + rnd.between(1, std::max<int32_t>(1, (passo - span) / 50)) * 50;
     }
   }
   auto profile = [&](int tipo, const char* chiave, int n, auto&& valore) {
@@ -526,19 +526,19 @@ RandomScenario generate(uint64_t seed, const GeneratorOptions& options, bool exa
       out += w.riga_testo(r);
     }
     std::vector<std::pair<std::string, std::vector<std::string>>> groups;
-    auto gruppo = [&](const char* titolo, int tipo) {
-      std::vector<std::string> testi;
+    auto add_group = [&](const char* header, int tipo) {
+      std::vector<std::string> lines;
       for (auto r : righe[tipo]) {
         r.chiave = w.any_case(r.chiave);
-        testi.push_back(w.riga_testo(r));
+        lines.push_back(w.riga_testo(r));
       }
-      groups.emplace_back(titolo, std::move(testi));
+      groups.emplace_back(header, std::move(lines));
     };
-    gruppo("[curve]", k_curva);
-    gruppo("[pendenze]", k_pendenza);
-    gruppo("[montagne]", k_montagna);
-    gruppo("[cartelli]", k_indicatore);
-    gruppo("[indicazioni]", k_cartello);
+    add_group("[curve]", k_curva);
+    add_group("[pendenze]", k_pendenza);
+    add_group("[montagne]", k_montagna);
+    add_group("[cartelli]", k_indicatore);
+    add_group("[indicazioni]", k_cartello);
     out += compose(groups, rnd, w, vary, "[fine]");
     sg.linea = std::move(out);
   }
@@ -558,23 +558,23 @@ RandomScenario generate(uint64_t seed, const GeneratorOptions& options, bool exa
     std::string out;
     out += std::string("[generale]") + w.eol();
     std::vector<std::pair<std::string, std::vector<std::string>>> groups;
-    std::vector<std::string> testi_generale;
-    for (const auto& r : generale) testi_generale.push_back(w.riga_testo(r));
-    groups.emplace_back("[treno]", std::move(testi_generale));
-    auto gruppo = [&](const char* titolo, int tipo) {
-      std::vector<std::string> testi;
+    std::vector<std::string> general_lines;
+    for (const auto& r : generale) general_lines.push_back(w.riga_testo(r));
+    groups.emplace_back("[treno]", std::move(general_lines));
+    auto add_group = [&](const char* header, int tipo) {
+      std::vector<std::string> lines;
       for (auto r : righe[tipo]) {
         r.chiave = w.any_case(r.chiave);
-        testi.push_back(w.riga_testo(r));
+        lines.push_back(w.riga_testo(r));
       }
-      groups.emplace_back(titolo, std::move(testi));
+      groups.emplace_back(header, std::move(lines));
     };
-    gruppo("[aderenze]", k_aderenza);
-    gruppo("[vel_limite]", k_velocita);
-    gruppo("[stazioni]", k_stazione);
-    gruppo("[rallentamenti]", k_rallentamento);
-    gruppo("[segnali]", k_segnale);
-    gruppo("[abbattimenti]", k_abbattimento);
+    add_group("[aderenze]", k_aderenza);
+    add_group("[vel_limite]", k_velocita);
+    add_group("[stazioni]", k_stazione);
+    add_group("[rallentamenti]", k_rallentamento);
+    add_group("[segnali]", k_segnale);
+    add_group("[abbattimenti]", k_abbattimento);
     out += compose(groups, rnd, w, vary, "[codici]" + w.eol() + "[fine]");
     sg.treno = std::move(out);
   }
