@@ -230,6 +230,17 @@ std::string compose(std::vector<std::pair<std::string, std::vector<std::string>>
 
 namespace {
 
+// One section's rows as lines of text, each keyword in a random case.
+void add_section(std::vector<std::pair<std::string, std::vector<std::string>>>& groups,
+                 SourceWriter& w, const char* header, std::vector<riga> rows) {
+  std::vector<std::string> lines;
+  for (auto& r : rows) {
+    r.chiave = w.any_case(r.chiave);
+    lines.push_back(w.riga_testo(r));
+  }
+  groups.emplace_back(header, std::move(lines));
+}
+
 RandomScenario generate(uint64_t seed, const GeneratorOptions& options, bool exact_rows) {
   RandomSource rnd(seed * 0x9E3779B97F4A7C15ull + 0x5151);
   const bool vary = options.vary_form;
@@ -526,14 +537,7 @@ RandomScenario generate(uint64_t seed, const GeneratorOptions& options, bool exa
       out += w.riga_testo(r);
     }
     std::vector<std::pair<std::string, std::vector<std::string>>> groups;
-    auto add_group = [&](const char* header, int tipo) {
-      std::vector<std::string> lines;
-      for (auto r : righe[tipo]) {
-        r.chiave = w.any_case(r.chiave);
-        lines.push_back(w.riga_testo(r));
-      }
-      groups.emplace_back(header, std::move(lines));
-    };
+    auto add_group = [&](const char* header, int tipo) { add_section(groups, w, header, righe[tipo]); };
     add_group("[curve]", k_curva);
     add_group("[pendenze]", k_pendenza);
     add_group("[montagne]", k_montagna);
@@ -561,14 +565,7 @@ RandomScenario generate(uint64_t seed, const GeneratorOptions& options, bool exa
     std::vector<std::string> general_lines;
     for (const auto& r : generale) general_lines.push_back(w.riga_testo(r));
     groups.emplace_back("[treno]", std::move(general_lines));
-    auto add_group = [&](const char* header, int tipo) {
-      std::vector<std::string> lines;
-      for (auto r : righe[tipo]) {
-        r.chiave = w.any_case(r.chiave);
-        lines.push_back(w.riga_testo(r));
-      }
-      groups.emplace_back(header, std::move(lines));
-    };
+    auto add_group = [&](const char* header, int tipo) { add_section(groups, w, header, righe[tipo]); };
     add_group("[aderenze]", k_aderenza);
     add_group("[vel_limite]", k_velocita);
     add_group("[stazioni]", k_stazione);
