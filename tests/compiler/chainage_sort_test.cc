@@ -25,7 +25,7 @@ void scrivi(stato_compilazione& s, const righe& r) {
   }
 }
 
-righe leggi(const stato_compilazione& s) {
+righe read_sources(const stato_compilazione& s) {
   righe r;
   for (size_t j = 0; j < 3; ++j) {
     const record_sim& row = s.tabella_sim[static_cast<size_t>(kRighe[j])];
@@ -48,7 +48,7 @@ TEST_P(ChainageSort, OrdersByStartAndAdjustsFlaggedOffsets) {
   stato_compilazione s;
   scrivi(s, GetParam().prima);
   progressive_ordina(s);
-  EXPECT_EQ(leggi(s), GetParam().dopo);
+  EXPECT_EQ(read_sources(s), GetParam().dopo);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -113,14 +113,14 @@ TEST(ChainageSortRows, MovesOnlyTheThreeValuesAndAddsTheHundredOncePerCall) {
   }
 
   progressive_ordina(s);
-  EXPECT_EQ(leggi(s), (righe{{{5000, 20, 0}, {1000, 30, 0}, {0, 110, 1}}}));
+  EXPECT_EQ(read_sources(s), (righe{{{5000, 20, 0}, {1000, 30, 0}, {0, 110, 1}}}));
   for (int j : kRighe) {
     EXPECT_EQ(s.tabella_sim[static_cast<size_t>(j)].testo, "riga " + std::to_string(j));
     EXPECT_EQ(s.tabella_sim[static_cast<size_t>(j)].orario, j);
   }
 
   progressive_ordina(s);
-  EXPECT_EQ(leggi(s), (righe{{{5000, 20, 0}, {1000, 30, 0}, {0, 210, 1}}}));
+  EXPECT_EQ(read_sources(s), (righe{{{5000, 20, 0}, {1000, 30, 0}, {0, 210, 1}}}));
 }
 
 }  // namespace

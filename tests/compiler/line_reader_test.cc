@@ -20,9 +20,9 @@ constexpr int kP = 200;
 constexpr int kL = 10000;
 
 TEST(LineReader, GradientCellsOfAnEightyEightKilometreRoute) {
-  const auto r = leggi(linea(88000, {"pendenza,   0,    0", "pendenza,  45200,   -8",
-                                     "pendenza,  46500,   0"}),
-                       treno());
+  const auto r = read_sources(linea(88000, {"pendenza,   0,    0", "pendenza,  45200,   -8",
+                                            "pendenza,  46500,   0"}),
+                              treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   ASSERT_EQ(r->s.ultima_cella(), 1900);
   const auto& p = r->s.percorso;
@@ -34,7 +34,7 @@ TEST(LineReader, GradientCellsOfAnEightyEightKilometreRoute) {
 
 struct caso_pendenze {
   const char* nome;
-  std::vector<std::string> voci;
+  std::vector<std::string> rows;
   std::vector<int> prime_celle;  // pendenza of cells 0, 1, 2, ...
   int resto;                     // pendenza of the following cells up to P - 3
 };
@@ -43,9 +43,9 @@ class GradientRows : public ::testing::TestWithParam<caso_pendenze> {};
 
 TEST_P(GradientRows, FillTheCellsBeforeEachEntry) {
   std::string testo = righe({"[generale]", "lunghezza percorso, 3000", "[pendenze]"});
-  for (const auto& v : GetParam().voci) testo += v + "\r\n";
+  for (const auto& v : GetParam().rows) testo += v + "\r\n";
   testo += "[fine]\r\n";
-  const auto r = leggi(testo, treno());
+  const auto r = read_sources(testo, treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   const auto& prime = GetParam().prime_celle;
   for (size_t c = 0; c < prime.size(); ++c) EXPECT_EQ(r->s.percorso[c].pendenza, prime[c]) << c;
@@ -71,37 +71,37 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(LineReader, SizesTheRouteFromItsLength) {
-  const auto r = leggi(linea(88000), treno());
+  const auto r = read_sources(linea(88000), treno());
   EXPECT_EQ(r->s.tabella_sim[riga_treno].fine, 88000);
   EXPECT_EQ(r->s.percorso.size(), 1901u);
   EXPECT_EQ(r->s.matrice_linea.ultimo(), 95000);
 
-  const auto senza_piano = leggi(linea(88000), treno(), true, senza_matrice_linea);
+  const auto senza_piano = read_sources(linea(88000), treno(), true, senza_matrice_linea);
   EXPECT_EQ(senza_piano->s.percorso.size(), 1901u);
   EXPECT_FALSE(senza_piano->s.matrice_linea.dimensionata());
 }
 
 TEST(LineReader, AcceptsALengthOfOneMillionAndRefusesOneMore) {
-  const auto r = leggi(linea(1000000), treno());
+  const auto r = read_sources(linea(1000000), treno());
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.ultima_cella(), 20140);
 
-  const auto oltre = leggi(linea(1000001), treno());
+  const auto oltre = read_sources(linea(1000001), treno());
   EXPECT_EQ(oltre->s.numero_errore, 1);
   EXPECT_EQ(oltre->s.tabella_sim[riga_treno].fine, 1000001);
   EXPECT_FALSE(oltre->s.dimensionato());
-  EXPECT_FALSE(oltre->linea_presente());
-  EXPECT_TRUE(oltre->treno_presente()) << "the service file is neither read nor deleted";
+  EXPECT_FALSE(oltre->line_present());
+  EXPECT_TRUE(oltre->service_present()) << "the service file is neither read nor deleted";
 }
 
 TEST(LineReader, GeneralSectionEntries) {
-  const auto r = leggi(righe({"[generale]", "LUNGHEZZA PERCORSO,    88000",
-                              "progressiva chilometrica uno,    0,    46000,    1",
-                              "progressiva chilometrica due,    46000,    -46000,    0",
-                              "progressiva chilometrica tre,    49000,    -49000,    0",
-                              "sfondo uno,    3", "sfondo due,    1", "sfondo tre,    2",
-                              "ripetizione segnali 4 codici,    0,    90000", "[fine]"}),
-                       treno());
+  const auto r = read_sources(righe({"[generale]", "LUNGHEZZA PERCORSO,    88000",
+                                     "progressiva chilometrica uno,    0,    46000,    1",
+                                     "progressiva chilometrica due,    46000,    -46000,    0",
+                                     "progressiva chilometrica tre,    49000,    -49000,    0",
+                                     "sfondo uno,    3", "sfondo due,    1", "sfondo tre,    2",
+                                     "ripetizione segnali 4 codici,    0,    90000", "[fine]"}),
+                              treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   const auto& t = r->s.tabella_sim;
   EXPECT_EQ(t[riga_treno].fine, 88000);
@@ -119,10 +119,10 @@ TEST(LineReader, GeneralSectionEntries) {
 
 TEST(LineReader, ExactCaseKeywordsIgnoreUpperCase) {
   // Not recognised: its three values are read as keyword fields matching nothing.
-  const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000",
-                              "PROGRESSIVA CHILOMETRICA UNO,    50,    46000,    0",
-                              "SFONDO UNO, 4", "[fine]"}),
-                       treno());
+  const auto r = read_sources(righe({"[generale]", "lunghezza percorso, 3000",
+                                     "PROGRESSIVA CHILOMETRICA UNO,    50,    46000,    0",
+                                     "SFONDO UNO, 4", "[fine]"}),
+                              treno());
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.tabella_sim[83].inizio, 0);
   EXPECT_EQ(r->s.tabella_sim[riga_linea].inizio, 0);
@@ -138,13 +138,13 @@ struct caso_ripetizione {
 class SignalRepetition : public ::testing::TestWithParam<caso_ripetizione> {};
 
 TEST_P(SignalRepetition, StoresTheCodeCountOrRefuses) {
-  const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", GetParam().voce, "[fine]"}),
-                       treno());
+  const auto r = read_sources(righe({"[generale]", "lunghezza percorso, 3000", GetParam().voce, "[fine]"}),
+                              treno());
   EXPECT_EQ(r->s.numero_errore, GetParam().numero);
   EXPECT_EQ(r->s.tabella_sim[riga_ripetizione].progressiva, GetParam().progressiva);
-  EXPECT_EQ(r->linea_presente(), false);
+  EXPECT_EQ(r->line_present(), false);
   // After 3, 4 and 5 the service file is neither read nor deleted.
-  EXPECT_EQ(r->treno_presente(), GetParam().numero != 0);
+  EXPECT_EQ(r->service_present(), GetParam().numero != 0);
   if (GetParam().numero != 0) {
     ASSERT_EQ(faults_of(r->s).size(), 1u);
     EXPECT_FALSE(faults_of(r->s)[0].position.has_value());
@@ -173,12 +173,12 @@ TEST(LineReader, GeneralSectionSkipsUpToTenDashFieldsInARow) {
     for (int i = 0; i < trattini; ++i) t += "x-[a]\r\n";
     return t + "sfondo uno, 7\r\n[fine]\r\n";
   };
-  EXPECT_EQ(leggi(testo(10), treno())->s.tabella_sim[riga_linea].inizio, 7);
-  EXPECT_EQ(leggi(testo(11), treno())->s.tabella_sim[riga_linea].inizio, 0);
+  EXPECT_EQ(read_sources(testo(10), treno())->s.tabella_sim[riga_linea].inizio, 7);
+  EXPECT_EQ(read_sources(testo(11), treno())->s.tabella_sim[riga_linea].inizio, 0);
   // A field that begins with "-" never ends the section.
-  const auto r = leggi(righe({"[generale]", "-[commento]", "-", "-", "-", "-", "-", "-", "-", "-",
-                              "-", "-", "lunghezza percorso, 3000", "[fine]"}),
-                       treno());
+  const auto r = read_sources(righe({"[generale]", "-[commento]", "-", "-", "-", "-", "-", "-", "-", "-",
+                                     "-", "-", "lunghezza percorso, 3000", "[fine]"}),
+                              treno());
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.ultima_cella(), kP);
 }
@@ -186,7 +186,7 @@ TEST(LineReader, GeneralSectionSkipsUpToTenDashFieldsInARow) {
 TEST(LineReader, ListsSkipUpToTwoDashFieldsInARow) {
   // A keyword field holding "-" is passed over; the third in a row is used.
   auto riempita = [](const std::string& riga_voce) {
-    const auto r = leggi(linea(kLunghezza, {"pendenza, 0, 0", riga_voce}), treno());
+    const auto r = read_sources(linea(kLunghezza, {"pendenza, 0, 0", riga_voce}), treno());
     return r->s.percorso[10].pendenza;
   };
   EXPECT_EQ(riempita("a-, b-, pendenza-, 100, 5"), 105);
@@ -195,19 +195,19 @@ TEST(LineReader, ListsSkipUpToTwoDashFieldsInARow) {
 
 TEST(LineReader, LastFieldIsNeverActedOn) {
   // A text board with a missing position would be error 25 if it were read.
-  const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", "[x]", "cartello_indicatore"}),
-                       treno());
+  const auto r = read_sources(righe({"[generale]", "lunghezza percorso, 3000", "[x]", "cartello_indicatore"}),
+                              treno());
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_TRUE(faults_of(r->s).empty());
   // The general section may end with the file: the lists are empty.
-  const auto g = leggi(righe({"[generale]", "lunghezza percorso, 3000", "sfondo uno, 2"}), treno());
+  const auto g = read_sources(righe({"[generale]", "lunghezza percorso, 3000", "sfondo uno, 2"}), treno());
   EXPECT_EQ(g->s.numero_errore, 0);
   EXPECT_EQ(g->s.tabella_sim[riga_linea].inizio, 2);
   EXPECT_EQ(g->s.percorso[0].pendenza, 100);
 }
 
 TEST(LineReader, TrackPlanOfAStraightRoute) {
-  const auto r = leggi(linea(0), treno());
+  const auto r = read_sources(linea(0), treno());
   const matrice_punti& m = r->s.matrice_linea;
   ASSERT_EQ(m.ultimo(), 7000);
   EXPECT_EQ(m.tipo(0), tipo_elemento::intero);
@@ -223,7 +223,7 @@ TEST(LineReader, TrackPlanOfAStraightRoute) {
 }
 
 TEST(LineReader, CurvePointsKeepTheUnrescaledStep) {
-  const auto r = leggi(linea(kLunghezza, {"curvad4,  100,  50"}), treno());
+  const auto r = read_sources(linea(kLunghezza, {"curvad4,  100,  50"}), treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   const matrice_punti& m = r->s.matrice_linea;
   EXPECT_EQ(std::make_pair(m.x(100), m.y(100)), std::make_pair(0.0, 100.0));
@@ -246,8 +246,8 @@ TEST(LineReader, CurvePointsKeepTheUnrescaledStep) {
 }
 
 TEST(LineReader, CurveStartingBehindThePlanIndexHasNoStraight) {
-  const auto r = leggi(linea(kLunghezza, {"curvad4, 100, 50", "curvas4, 140, 20", "curvad4, 100, 10"}),
-                       treno());
+  const auto r = read_sources(linea(kLunghezza, {"curvad4, 100, 50", "curvas4, 140, 20", "curvad4, 100, 10"}),
+                              treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   const matrice_punti& m = r->s.matrice_linea;
   // Point 151 is the first of the second curve, computed with k = -0.001.
@@ -272,7 +272,7 @@ TEST_P(WholeTrackPlan, MatchesThePointByPointRecurrence) {
   for (const auto& [chiave, inizio, lunghezza] : GetParam().curve) {
     testo += chiave + ", " + std::to_string(inizio) + ", " + std::to_string(lunghezza) + "\r\n";
   }
-  const auto r = leggi(testo + "[fine]\r\n", treno());
+  const auto r = read_sources(testo + "[fine]\r\n", treno());
   ASSERT_EQ(r->s.numero_errore, 0);
 
   std::vector<double> x(kL + 1), y(kL + 1);
@@ -323,7 +323,7 @@ struct caso_curva {
 class CurveClass : public ::testing::TestWithParam<caso_curva> {};
 
 TEST_P(CurveClass, KeywordGivesClassAndHand) {
-  const auto r = leggi(linea(kLunghezza, {std::string(GetParam().chiave) + ", 100, 10"}), treno());
+  const auto r = read_sources(linea(kLunghezza, {std::string(GetParam().chiave) + ", 100, 10"}), treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   // After the straight the step is (0, 1), so x(101) is the curvature itself.
   EXPECT_EQ(r->s.matrice_linea.x(101), GetParam().curvatura);
@@ -341,14 +341,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, CurveClass,
 TEST(LineReader, CurvesAreNotEntriesWithoutTheTrackPlan) {
   // Without a plan a curve keyword and its values are fields matching nothing,
   // so a curve without a class digit is no fault.
-  const auto r = leggi(linea(kLunghezza, {"curva, 100, 50", "curvad4, 99999999, 1"}), treno(), true, senza_matrice_linea);
+  const auto r = read_sources(linea(kLunghezza, {"curva, 100, 50", "curvad4, 99999999, 1"}), treno(), true, senza_matrice_linea);
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_TRUE(faults_of(r->s).empty());
 }
 
 TEST(LineReader, CurveBeyondTheRouteIsError15AndTheFileIsStillFinished) {
-  const auto r = leggi(linea(kLunghezza, {"pendenza, 0, 3", "curvad4, 9901, 10", "pendenza, 100, 7"}),
-                       treno({"velocita, 0, 50"}));
+  const auto r = read_sources(linea(kLunghezza, {"pendenza, 0, 3", "curvad4, 9901, 10", "pendenza, 100, 7"}),
+                              treno({"velocita, 0, 50"}));
   EXPECT_EQ(r->s.numero_errore, 15);
   EXPECT_EQ(r->s.posizione_errore, 9901);
   // The lists end there (the later gradient is not read); the end processing runs.
@@ -357,23 +357,23 @@ TEST(LineReader, CurveBeyondTheRouteIsError15AndTheFileIsStillFinished) {
   EXPECT_EQ(r->s.matrice_linea.x(kL - 2), 0.0);
   // The service file is read all the same.
   EXPECT_EQ(r->s.percorso[0].velocita, 10);
-  EXPECT_FALSE(r->linea_presente());
-  EXPECT_FALSE(r->treno_presente());
+  EXPECT_FALSE(r->line_present());
+  EXPECT_FALSE(r->service_present());
 }
 
 TEST(LineReader, RangeCheckAllowsUpTo50PMinus100) {
-  const auto ok = leggi(linea(kLunghezza, {"cartello_indicatore, 9900, (A)"}), treno());
+  const auto ok = read_sources(linea(kLunghezza, {"cartello_indicatore, 9900, (A)"}), treno());
   EXPECT_EQ(ok->s.numero_errore, 0);
   EXPECT_EQ(ok->s.percorso[199].tipo, 14);
-  const auto oltre = leggi(linea(kLunghezza, {"cartello_indicatore, 9901, (A)"}), treno());
+  const auto oltre = read_sources(linea(kLunghezza, {"cartello_indicatore, 9901, (A)"}), treno());
   EXPECT_EQ(oltre->s.numero_errore, 15);
   EXPECT_EQ(oltre->s.posizione_errore, 9901);
 }
 
 TEST(LineReader, TextBoardsFillRowsFromEightyDown) {
-  const auto r = leggi(linea(kLunghezza, {"cartello_indicatore,  1550,   (GALLERIA)(ROVELLO )(m.1100  )",
-                                          "cartello_indicatore,  75,   \"(A, B)\" ignored, (C)"}),
-                       treno());
+  const auto r = read_sources(linea(kLunghezza, {"cartello_indicatore,  1550,   (GALLERIA)(ROVELLO )(m.1100  )",
+                                                 "cartello_indicatore,  75,   \"(A, B)\" ignored, (C)"}),
+                              treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   const auto& p = r->s.percorso;
   EXPECT_EQ(p[32].tipo, 14);
@@ -388,15 +388,15 @@ TEST(LineReader, TextBoardsFillRowsFromEightyDown) {
 
 TEST(LineReader, TextBoardReplacesATunnelMarkerButNotAnIndicatorBoard) {
   // The tunnel marks cells 35, 39, ... with code 11.
-  const auto r = leggi(linea(kLunghezza, {"montagna,   1600,  2700,  11",
-                                          "cartello_indicatore, 1700, (X)"}),
-                       treno());
+  const auto r = read_sources(linea(kLunghezza, {"montagna,   1600,  2700,  11",
+                                                 "cartello_indicatore, 1700, (X)"}),
+                              treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.percorso[35].tipo, 14);
 
-  const auto occupata = leggi(linea(kLunghezza, {"indicatori_vmax, 1700, 90, 95, 95, 2, , , , 0",
-                                                 "cartello_indicatore, 1700, (X)"}),
-                              treno());
+  const auto occupata = read_sources(linea(kLunghezza, {"indicatori_vmax, 1700, 90, 95, 95, 2, , , , 0",
+                                                        "cartello_indicatore, 1700, (X)"}),
+                                     treno());
   EXPECT_EQ(occupata->s.numero_errore, 6);
   EXPECT_EQ(occupata->s.posizione_errore, 1700);
   EXPECT_EQ(occupata->s.percorso[35].tipo, 6);
@@ -404,9 +404,9 @@ TEST(LineReader, TextBoardReplacesATunnelMarkerButNotAnIndicatorBoard) {
 }
 
 TEST(LineReader, HandsTunnelsAndIndicatorBoardsToTheRecorders) {
-  const auto r = leggi(linea(88000, {"montagna,   1600,  2700,  11",
-                                     "indicatori_vmax,  85900,  90,  95,  95,  2,  ,  ,  ,  0"}),
-                       treno());
+  const auto r = read_sources(linea(88000, {"montagna,   1600,  2700,  11",
+                                            "indicatori_vmax,  85900,  90,  95,  95,  2,  ,  ,  ,  0"}),
+                              treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   const auto& p = r->s.percorso;
   EXPECT_EQ(r->s.numero_montagne, 1);
