@@ -282,13 +282,13 @@ TEST(Diagnostics, EveryPlacedObjectAndTableRowKnowsItsRow) {
   stato_compilazione& s = r->s;
   ASSERT_EQ(s.origine_cella.size(), s.percorso.size());
   deriva_percorso(s);
-  struct origine_attesa {
+  struct expected_origin {
     size_t cella;
     uint8_t tipo;
     const std::string& file;
     int line;
   };
-  for (const origine_attesa& o : {origine_attesa{51, oggetto::cartello_indicatore, kLineFile, 4},
+  for (const expected_origin& o : {expected_origin{51, oggetto::cartello_indicatore, kLineFile, 4},
                                   {30, oggetto::inizio_rallentamento, kServiceFile, 2},
                                   {31, oggetto::fine_rallentamento, kServiceFile, 2},
                                   // The three boards the rules place in front of it.

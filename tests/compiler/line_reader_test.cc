@@ -32,14 +32,14 @@ TEST(LineReader, GradientCellsOfAnEightyEightKilometreRoute) {
   for (int c = 1898; c <= 1900; ++c) EXPECT_EQ(p[c].pendenza, 0) << "cells P-2 .. P stay 0";
 }
 
-struct caso_pendenze {
+struct gradient_case {
   const char* nome;
   std::vector<std::string> rows;
   std::vector<int> prime_celle;  // pendenza of cells 0, 1, 2, ...
   int resto;                     // pendenza of the following cells up to P - 3
 };
 
-class GradientRows : public ::testing::TestWithParam<caso_pendenze> {};
+class GradientRows : public ::testing::TestWithParam<gradient_case> {};
 
 TEST_P(GradientRows, FillTheCellsBeforeEachEntry) {
   std::string testo = righe({"[generale]", "lunghezza percorso, 3000", "[pendenze]"});
@@ -58,16 +58,16 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, GradientRows,
     ::testing::Values(
         // n = near(20 / 50) = 0: nothing filled; the later gradient covers all.
-        caso_pendenze{"PositionBelowHalfACellFillsNothing", {"pendenza, 0, 5", "pendenza, 20, -3"}, {97}, 97},
+        gradient_case{"PositionBelowHalfACellFillsNothing", {"pendenza, 0, 5", "pendenza, 20, -3"}, {97}, 97},
         // n = near(75 / 50) = 2.
-        caso_pendenze{"HalvesRoundToEven", {"pendenza, 0, 5", "pendenza, 75, -3"}, {105, 105, 97}, 97},
-        caso_pendenze{"SamePositionStillWritesOneCell",
+        gradient_case{"HalvesRoundToEven", {"pendenza, 0, 5", "pendenza, 75, -3"}, {105, 105, 97}, 97},
+        gradient_case{"SamePositionStillWritesOneCell",
                       {"pendenza, 0, 1", "pendenza, 100, 2", "pendenza, 100, 3"},
                       {101, 101, 102, 103},
                       103},
-        caso_pendenze{"NoEntryLeavesLevelZeroPlus100", {}, {100}, 100},
+        gradient_case{"NoEntryLeavesLevelZeroPlus100", {}, {100}, 100},
         // Only the low 8 bits of gradient + 100 are kept.
-        caso_pendenze{"LowEightBits", {"pendenza, 0, 200"}, {44}, 44}),
+        gradient_case{"LowEightBits", {"pendenza, 0, 200"}, {44}, 44}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(LineReader, SizesTheRouteFromItsLength) {
@@ -128,14 +128,14 @@ TEST(LineReader, ExactCaseKeywordsIgnoreUpperCase) {
   EXPECT_EQ(r->s.tabella_sim[riga_linea].inizio, 0);
 }
 
-struct caso_ripetizione {
+struct repeat_case {
   const char* nome;
   std::string voce;
   int32_t numero;
   int32_t progressiva;
 };
 
-class SignalRepetition : public ::testing::TestWithParam<caso_ripetizione> {};
+class SignalRepetition : public ::testing::TestWithParam<repeat_case> {};
 
 TEST_P(SignalRepetition, StoresTheCodeCountOrRefuses) {
   const auto r = read_sources(righe({"[generale]", "lunghezza percorso, 3000", GetParam().voce, "[fine]"}),
@@ -154,15 +154,15 @@ TEST_P(SignalRepetition, StoresTheCodeCountOrRefuses) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SignalRepetition,
-    ::testing::Values(caso_ripetizione{"Four", "ripetizione segnali 4 codici, 0, 90000", 0, 4},
-                      caso_ripetizione{"Nine", "ripetizione segnali 9 codici, 100, 900", 0, 9},
-                      caso_ripetizione{"FourTestedFirst", "ripetizione segnali 94, 100, 900", 0, 4},
-                      caso_ripetizione{"EndZeroStoresZero", "ripetizione segnali 9, 100, 0", 0, 0},
-                      caso_ripetizione{"UpperCaseNotRecognised", "RIPETIZIONE SEGNALI 4, 100, 900", 0, 0},
-                      caso_ripetizione{"StartNotMultiple", "ripetizione segnali 4, 25, 900", 3, 0},
-                      caso_ripetizione{"EndNotMultiple", "ripetizione segnali 4, 100, 925", 4, 0},
-                      caso_ripetizione{"NeitherDigit", "ripetizione segnali codici, 100, 900", 5, 0},
-                      caso_ripetizione{"NeitherDigitEndZero", "ripetizione segnali, 100, 0", 5, 0}),
+    ::testing::Values(repeat_case{"Four", "ripetizione segnali 4 codici, 0, 90000", 0, 4},
+                      repeat_case{"Nine", "ripetizione segnali 9 codici, 100, 900", 0, 9},
+                      repeat_case{"FourTestedFirst", "ripetizione segnali 94, 100, 900", 0, 4},
+                      repeat_case{"EndZeroStoresZero", "ripetizione segnali 9, 100, 0", 0, 0},
+                      repeat_case{"UpperCaseNotRecognised", "RIPETIZIONE SEGNALI 4, 100, 900", 0, 0},
+                      repeat_case{"StartNotMultiple", "ripetizione segnali 4, 25, 900", 3, 0},
+                      repeat_case{"EndNotMultiple", "ripetizione segnali 4, 100, 925", 4, 0},
+                      repeat_case{"NeitherDigit", "ripetizione segnali codici, 100, 900", 5, 0},
+                      repeat_case{"NeitherDigitEndZero", "ripetizione segnali, 100, 0", 5, 0}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(LineReader, GeneralSectionSkipsUpToTenDashFieldsInARow) {
@@ -260,12 +260,12 @@ TEST(LineReader, CurveStartingBehindThePlanIndexHasNoStraight) {
 // The whole plan against the recurrence computed point by point, every value
 // to the bit: the reader carries the last two points in registers across a
 // run of points and falls back to the general path at the plan's last points.
-struct caso_piano {
+struct plan_case {
   const char* nome;
   std::vector<std::tuple<std::string, int, int>> curve;  // keyword, start, length
 };
 
-class WholeTrackPlan : public ::testing::TestWithParam<caso_piano> {};
+class WholeTrackPlan : public ::testing::TestWithParam<plan_case> {};
 
 TEST_P(WholeTrackPlan, MatchesThePointByPointRecurrence) {
   std::string testo = righe({"[generale]", "lunghezza percorso, 3000", "[curve]"});
@@ -306,21 +306,21 @@ TEST_P(WholeTrackPlan, MatchesThePointByPointRecurrence) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, WholeTrackPlan,
     ::testing::Values(
-        caso_piano{"CurvesOfBothSidesAndStraights",
+        plan_case{"CurvesOfBothSidesAndStraights",
                    {{"curvad2", 500, 300}, {"curvas6", 900, 2000}, {"curvad4", 2950, 40}}},
         // The last curve ends at point L - 2, the last point of a finished plan.
-        caso_piano{"CurveToTheLastMiddlePoint", {{"curvas4", 3100, 6898}}},
+        plan_case{"CurveToTheLastMiddlePoint", {{"curvas4", 3100, 6898}}},
         // Points L - 1 and L are kept apart from the others.
-        caso_piano{"CurveToPointL", {{"curvad6", 9000, 1000}}},
-        caso_piano{"CurveFromPointTwo", {{"curvad4", 0, 20}, {"curvas2", 10, 5}}}),
+        plan_case{"CurveToPointL", {{"curvad6", 9000, 1000}}},
+        plan_case{"CurveFromPointTwo", {{"curvad4", 0, 20}, {"curvas2", 10, 5}}}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-struct caso_curva {
+struct curve_case {
   const char* chiave;
   double curvatura;
 };
 
-class CurveClass : public ::testing::TestWithParam<caso_curva> {};
+class CurveClass : public ::testing::TestWithParam<curve_case> {};
 
 TEST_P(CurveClass, KeywordGivesClassAndHand) {
   const auto r = read_sources(linea(kLunghezza, {std::string(GetParam().chiave) + ", 100, 10"}), treno());
@@ -330,13 +330,13 @@ TEST_P(CurveClass, KeywordGivesClassAndHand) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CurveClass,
-                         ::testing::Values(caso_curva{"curvad1", 0.0001}, caso_curva{"curvad2", 0.0002},
-                                           caso_curva{"curvad3", 0.0004}, caso_curva{"curvad4", 0.001},
-                                           caso_curva{"curvad5", 0.002}, caso_curva{"curvad6", 0.003},
-                                           caso_curva{"curvas3", -0.0004},
-                                           caso_curva{"CURVAS4", -0.001},
-                                           caso_curva{"curvad21", 0.0001},
-                                           caso_curva{"curvad74", 0.001}));
+                         ::testing::Values(curve_case{"curvad1", 0.0001}, curve_case{"curvad2", 0.0002},
+                                           curve_case{"curvad3", 0.0004}, curve_case{"curvad4", 0.001},
+                                           curve_case{"curvad5", 0.002}, curve_case{"curvad6", 0.003},
+                                           curve_case{"curvas3", -0.0004},
+                                           curve_case{"CURVAS4", -0.001},
+                                           curve_case{"curvad21", 0.0001},
+                                           curve_case{"curvad74", 0.001}));
 
 TEST(LineReader, CurvesAreNotEntriesWithoutTheTrackPlan) {
   // Without a plan a curve keyword and its values are fields matching nothing,

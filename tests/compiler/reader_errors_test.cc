@@ -18,7 +18,7 @@ namespace {
 
 enum class quale { linea, treno };
 
-struct caso_errore {
+struct error_case {
   const char* nome;
   std::optional<std::string> linea;
   std::optional<std::string> treno;
@@ -42,7 +42,7 @@ std::string con_cartelli(int quanti) {
   return t + "[fine]\r\n";
 }
 
-std::vector<caso_errore> casi() {
+std::vector<error_case> casi() {
   const quale L = quale::linea;
   const quale T = quale::treno;
   return {
@@ -108,7 +108,7 @@ std::vector<caso_errore> casi() {
   };
 }
 
-class ReaderErrors : public ::testing::TestWithParam<std::tuple<caso_errore, bool>> {};
+class ReaderErrors : public ::testing::TestWithParam<std::tuple<error_case, bool>> {};
 
 TEST_P(ReaderErrors, NumberPositionRowAndFiles) {
   const auto& [c, delete_sources] = GetParam();

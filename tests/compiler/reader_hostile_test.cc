@@ -15,7 +15,7 @@
 namespace scenario::testing {
 namespace {
 
-struct caso_ostile {
+struct hostile_case {
   const char* nome;
   std::optional<std::string> linea;
   std::optional<std::string> treno;
@@ -54,7 +54,7 @@ const std::string kLinea = linea(3000);
 const std::string kTreno = treno({"velocita, 0, 50", "aderenza, 0, 3"});
 const std::string kCoda = ", 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, X";
 
-std::vector<caso_ostile> casi() {
+std::vector<hostile_case> casi() {
   return {
       // Negative positions and lengths in the line description.
       {"GradientAtNegativePosition", linea(3000, {"pendenza, 0, 2", "pendenza, -50, 5"}), kTreno,
@@ -113,7 +113,7 @@ std::vector<caso_ostile> casi() {
   };
 }
 
-class HostileRead : public ::testing::TestWithParam<caso_ostile> {};
+class HostileRead : public ::testing::TestWithParam<hostile_case> {};
 
 TEST_P(HostileRead, IsRefusedAndChangesNothingOutsideTheArrays) {
   const auto& c = GetParam();

@@ -134,7 +134,7 @@ TEST(ServiceReader, StopPointSetsOnlyTipoAndDato1) {
   EXPECT_EQ(c.tempo, 210);
 }
 
-struct caso_area {
+struct area_case {
   const char* nome;
   int tipo;
   int lunghezza;
@@ -144,7 +144,7 @@ struct caso_area {
   bool segni;         // approach marks before the stop cell
 };
 
-class StopArea : public ::testing::TestWithParam<caso_area> {};
+class StopArea : public ::testing::TestWithParam<area_case> {};
 
 TEST_P(StopArea, DependsOnTheStationType) {
   const auto& c = GetParam();
@@ -177,13 +177,13 @@ INSTANTIATE_TEST_SUITE_P(
     Kinds, StopArea,
     ::testing::Values(
         // b4 not 0: 50 m more at the end.
-        caso_area{"Ordinary", 4, 800, 1600, 2450, 48, true},
-        caso_area{"Short5", 5, 300, 1700, 2150, 42, false},
-        caso_area{"Short6", 6, 300, 1700, 2150, 42, false},
-        caso_area{"Long7", 7, 300, 1700, 2300, 45, true},
-        caso_area{"Long8", 8, 300, 1700, 2300, 45, true},
-        caso_area{"Kind24", 24, 400, 1800, 2250, 44, true},
-        caso_area{"Kind25NoStopPoint", 25, 400, 1800, 2250, -1, false}),
+        area_case{"Ordinary", 4, 800, 1600, 2450, 48, true},
+        area_case{"Short5", 5, 300, 1700, 2150, 42, false},
+        area_case{"Short6", 6, 300, 1700, 2150, 42, false},
+        area_case{"Long7", 7, 300, 1700, 2300, 45, true},
+        area_case{"Long8", 8, 300, 1700, 2300, 45, true},
+        area_case{"Kind24", 24, 400, 1800, 2250, 44, true},
+        area_case{"Kind25NoStopPoint", 25, 400, 1800, 2250, -1, false}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(ServiceReader, StationSpacingOf350Passes) {
@@ -226,13 +226,13 @@ TEST(ServiceReader, HandsSignalsAndSlowDownsToTheRecorders) {
   EXPECT_EQ(p[971].dato1, 4);
 }
 
-struct caso_misura {
+struct measure_case {
   const char* nome;
   std::string riga;
   bool accettata;
 };
 
-class FieldSizes : public ::testing::TestWithParam<caso_misura> {};
+class FieldSizes : public ::testing::TestWithParam<measure_case> {};
 
 TEST_P(FieldSizes, ValuesMustFitTheirFields) {
   const auto r = read_sources(kLinea, treno({GetParam().riga, "velocita, 100, 0"}));
@@ -249,20 +249,20 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FieldSizes,
     ::testing::Values(
         // velocita = near(speed / 5) must lie in 0 .. 255: the next row's fill converts it.
-        caso_misura{"Speed1277", "velocita, 0, 1277", true},
-        caso_misura{"Speed1278", "velocita, 0, 1278", false},
-        caso_misura{"SpeedMinus2", "velocita, 0, -2", true},
-        caso_misura{"SpeedMinus3", "velocita, 0, -3", false},
-        caso_misura{"Sand32767", "sabbia, 32767", true},
-        caso_misura{"Sand32768", "sabbia, 32768", false},
-        caso_misura{"SandMinus32768", "sabbia, -32768", true},
-        caso_misura{"Clock", "orologio, 6, 30, 70000", false},
-        caso_misura{"StationByte255", "stazione, 200, 30, 200, 255, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A", true},
-        caso_misura{"StationByte256", "stazione, 200, 30, 200, 256, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A", false},
-        caso_misura{"StationKindNegative", "stazione, 200, -1, 200, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A", false},
-        caso_misura{"Station16Bit", "stazione, 200, 30, 200, 0, 0, 0, 40000,0,0, 0,0,0, 0, 0,0,0, A", false},
-        caso_misura{"AdhesionKeepsLowBits", "aderenza, 0, 70000", true},
-        caso_misura{"NotANumber", "sabbia, 1.5", false}),
+        measure_case{"Speed1277", "velocita, 0, 1277", true},
+        measure_case{"Speed1278", "velocita, 0, 1278", false},
+        measure_case{"SpeedMinus2", "velocita, 0, -2", true},
+        measure_case{"SpeedMinus3", "velocita, 0, -3", false},
+        measure_case{"Sand32767", "sabbia, 32767", true},
+        measure_case{"Sand32768", "sabbia, 32768", false},
+        measure_case{"SandMinus32768", "sabbia, -32768", true},
+        measure_case{"Clock", "orologio, 6, 30, 70000", false},
+        measure_case{"StationByte255", "stazione, 200, 30, 200, 255, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A", true},
+        measure_case{"StationByte256", "stazione, 200, 30, 200, 256, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A", false},
+        measure_case{"StationKindNegative", "stazione, 200, -1, 200, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A", false},
+        measure_case{"Station16Bit", "stazione, 200, 30, 200, 0, 0, 0, 40000,0,0, 0,0,0, 0, 0,0,0, A", false},
+        measure_case{"AdhesionKeepsLowBits", "aderenza, 0, 70000", true},
+        measure_case{"NotANumber", "sabbia, 1.5", false}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(ServiceReader, SpeedThatDoesNotFitFailsInTheEndFill) {
