@@ -27,14 +27,14 @@ struct expected_diagnostic {
   int note_line = 0;  // line of the related note in the same file; 0: none
 };
 
-struct caso {
+struct diagnostic_case {
   const char* nome;
   std::optional<std::string> linea;
   std::optional<std::string> treno;
   std::vector<expected_diagnostic> expected;
 };
 
-void PrintTo(const caso& c, std::ostream* os) { *os << c.nome; }
+void PrintTo(const diagnostic_case& c, std::ostream* os) { *os << c.nome; }
 
 constexpr Severity W = Severity::kWarning;
 constexpr Severity E = Severity::kError;
@@ -51,7 +51,7 @@ std::string indicatore(int posizione) {
 }
 std::string segnale(int posizione) { return "segnale, " + std::to_string(posizione) + ", 0,0,0,0,0,0,0,0,0,0"; }
 
-std::vector<caso> casi() {
+std::vector<diagnostic_case> diagnostic_cases() {
   return {
       // Warnings.
       {"MisspeltListKeyword", linea(3000, {"pendanza, 700, 3"}), kTreno,
@@ -145,10 +145,10 @@ std::vector<caso> casi() {
   };
 }
 
-class Diagnostics : public ::testing::TestWithParam<caso> {};
+class Diagnostics : public ::testing::TestWithParam<diagnostic_case> {};
 
 TEST_P(Diagnostics, RowsGiveTheseDiagnostics) {
-  const caso& c = GetParam();
+  const diagnostic_case& c = GetParam();
   MemoryFileSystem fs;
   if (c.linea) fs.files[kLineFile] = *c.linea;
   if (c.treno) fs.files[kServiceFile] = *c.treno;
@@ -186,13 +186,13 @@ TEST_P(Diagnostics, RowsGiveTheseDiagnostics) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, Diagnostics, ::testing::ValuesIn(casi()),
+INSTANTIATE_TEST_SUITE_P(Table, Diagnostics, ::testing::ValuesIn(diagnostic_cases()),
                          [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(Diagnostics, WarningsChangeNoByteAndNoFaultNumber) {
   // The same scenario with and without its warnings' causes compiles to the
   // same bytes: a misspelt row is passed over exactly as before.
-  auto compila = [](const std::string& service_text) {
+  auto compile_service = [](const std::string& service_text) {
     MemoryFileSystem fs;
     fs.files[kLineFile] = linea(3000, {"pendenza, 0, 1"});
     fs.files[kServiceFile] = service_text;
@@ -206,8 +206,8 @@ TEST(Diagnostics, WarningsChangeNoByteAndNoFaultNumber) {
     EXPECT_EQ(s.numero_errore, 0);
     return std::make_pair(fs.files, s.diagnostiche.size());
   };
-  const auto [pulito, nessuna] = compila(treno({"velocita, 0, 50"}));
-  const auto [con_avvisi, alcune] = compila(treno({"velocita, 0, 50", "velocia, 900, 60", "zzz"}));
+  const auto [pulito, nessuna] = compile_service(treno({"velocita, 0, 50"}));
+  const auto [con_avvisi, alcune] = compile_service(treno({"velocita, 0, 50", "velocia, 900, 60", "zzz"}));
   EXPECT_EQ(nessuna, 0u);
   EXPECT_EQ(alcune, 2u);
   for (const char* nome : {"out/L_T.sim", "out/L_T.dat", "out/L_linea.dat"}) {
@@ -242,12 +242,12 @@ TEST(Diagnostics, AFileOfBadRowsIsReportedInPart) {
     ignote += "nota " + std::to_string(i) + "\r\n";
     illeggibili += "sabbia, x" + std::to_string(i) + "\r\n";
   }
-  struct caso {
+  struct diagnostic_case {
     const std::string& treno;
     bool verifica;
     size_t avvisi, errori;
   };
-  for (const caso& k : {caso{ignote, false, 50, 0}, caso{illeggibili, true, 0, 200}}) {
+  for (const diagnostic_case& k : {diagnostic_case{ignote, false, 50, 0}, diagnostic_case{illeggibili, true, 0, 200}}) {
     MemoryFileSystem fs;
     fs.files[kLineFile] = kLinea;
     fs.files[kServiceFile] = k.treno + "[fine]\r\n";
