@@ -168,13 +168,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(LineReader, GeneralSectionSkipsUpToTenDashFieldsInARow) {
   // "x-[a]" would end the section; skipped, the field after it is read in its
   // place. Ten are skipped; an eleventh is taken as the keyword field.
-  auto testo = [](int trattini) {
+  auto with_dashes = [](int dashes) {
     std::string t = "[generale]\r\nlunghezza percorso, 3000\r\n";
-    for (int i = 0; i < trattini; ++i) t += "x-[a]\r\n";
+    for (int i = 0; i < dashes; ++i) t += "x-[a]\r\n";
     return t + "sfondo uno, 7\r\n[fine]\r\n";
   };
-  EXPECT_EQ(read_sources(testo(10), treno())->s.tabella_sim[riga_linea].inizio, 7);
-  EXPECT_EQ(read_sources(testo(11), treno())->s.tabella_sim[riga_linea].inizio, 0);
+  EXPECT_EQ(read_sources(with_dashes(10), treno())->s.tabella_sim[riga_linea].inizio, 7);
+  EXPECT_EQ(read_sources(with_dashes(11), treno())->s.tabella_sim[riga_linea].inizio, 0);
   // A field that begins with "-" never ends the section.
   const auto r = read_sources(righe({"[generale]", "-[commento]", "-", "-", "-", "-", "-", "-", "-", "-",
                                      "-", "-", "lunghezza percorso, 3000", "[fine]"}),
@@ -185,12 +185,12 @@ TEST(LineReader, GeneralSectionSkipsUpToTenDashFieldsInARow) {
 
 TEST(LineReader, ListsSkipUpToTwoDashFieldsInARow) {
   // A keyword field holding "-" is passed over; the third in a row is used.
-  auto riempita = [](const std::string& riga_voce) {
-    const auto r = read_sources(linea(kLunghezza, {"pendenza, 0, 0", riga_voce}), treno());
+  auto filled_gradient = [](const std::string& list_row) {
+    const auto r = read_sources(linea(kLunghezza, {"pendenza, 0, 0", list_row}), treno());
     return r->s.percorso[10].pendenza;
   };
-  EXPECT_EQ(riempita("a-, b-, pendenza-, 100, 5"), 105);
-  EXPECT_EQ(riempita("a-, b-, c-, pendenza-, 100, 5"), 100);
+  EXPECT_EQ(filled_gradient("a-, b-, pendenza-, 100, 5"), 105);
+  EXPECT_EQ(filled_gradient("a-, b-, c-, pendenza-, 100, 5"), 100);
 }
 
 TEST(LineReader, LastFieldIsNeverActedOn) {
@@ -278,7 +278,7 @@ TEST_P(WholeTrackPlan, MatchesThePointByPointRecurrence) {
   std::vector<double> x(kL + 1), y(kL + 1);
   y[1] = 1;
   int c = 2;
-  auto passo = [&](double k) {
+  auto advance = [&](double k) {
     const double dx = x[c - 1] - x[c - 2];
     const double dy = y[c - 1] - y[c - 2];
     x[c] = k == 0 ? x[c - 1] + dx : x[c - 1] + (dx + k * dy);
@@ -288,11 +288,11 @@ TEST_P(WholeTrackPlan, MatchesThePointByPointRecurrence) {
   for (const auto& [chiave, inizio, lunghezza] : GetParam().curve) {
     const double k = (chiave.back() == '6' ? 0.003 : chiave.back() == '4' ? 0.001 : 0.0002) *
                      (chiave[5] == 's' ? -1 : 1);
-    while (c <= inizio) passo(0);
-    while (c <= inizio + lunghezza) passo(k);
+    while (c <= inizio) advance(0);
+    while (c <= inizio + lunghezza) advance(k);
   }
   const int ultimo_calcolato = std::max(c - 1, kL - 2);
-  while (c <= kL - 2) passo(0);
+  while (c <= kL - 2) advance(0);
 
   const matrice_punti& m = r->s.matrice_linea;
   for (int i = 2; i <= ultimo_calcolato; ++i) {
