@@ -60,7 +60,7 @@ TEST(IntegrityCodes, ShortNamesAreFilledFromTheFillerText) {
   EXPECT_EQ(codice_gara_og("", ""), codice_gara_og("mmnnppqqrrssttuuvvzzmmnnp", "x"));
 }
 
-struct coppia_uguale {
+struct equal_pair {
   const char* nome;
   const char* treno_a;
   const char* linea_a;
@@ -68,9 +68,9 @@ struct coppia_uguale {
   const char* linea_b;
 };
 
-void PrintTo(const coppia_uguale& c, std::ostream* os) { *os << c.nome; }
+void PrintTo(const equal_pair& c, std::ostream* os) { *os << c.nome; }
 
-class EqualIntegrityCodes : public ::testing::TestWithParam<coppia_uguale> {};
+class EqualIntegrityCodes : public ::testing::TestWithParam<equal_pair> {};
 
 TEST_P(EqualIntegrityCodes, GiveTheSameCodes) {
   const auto& k = GetParam();
@@ -81,16 +81,16 @@ TEST_P(EqualIntegrityCodes, GiveTheSameCodes) {
 INSTANTIATE_TEST_SUITE_P(
     IntegrityCodes, EqualIntegrityCodes,
     ::testing::Values(
-        coppia_uguale{"upper_case", "REG 27594", "BORGO VARNELLO_CALMEA", "reg 27594",
+        equal_pair{"upper_case", "REG 27594", "BORGO VARNELLO_CALMEA", "reg 27594",
                       "borgo varnello_calmea"},
-        coppia_uguale{"mixed_case", "rEg 27594", "bOrGo VaRnElLo_CaLmEa", "Reg 27594",
+        equal_pair{"mixed_case", "rEg 27594", "bOrGo VaRnElLo_CaLmEa", "Reg 27594",
                       "Borgo Varnello_Calmea"},
-        coppia_uguale{"accented_capital", "\xC0", "", "\xE0", ""},
-        coppia_uguale{"line_name_beyond_25", "Reg 27594", "Borgo Varnello_Cxxxxxxxxxxx",
+        equal_pair{"accented_capital", "\xC0", "", "\xE0", ""},
+        equal_pair{"line_name_beyond_25", "Reg 27594", "Borgo Varnello_Cxxxxxxxxxxx",
                       "Reg 27594", "Borgo Varnello_C"},
-        coppia_uguale{"train_name_beyond_25", "abcdefghijklmnopqrstuvwxyZZZ", "Calmea",
+        equal_pair{"train_name_beyond_25", "abcdefghijklmnopqrstuvwxyZZZ", "Calmea",
                       "abcdefghijklmnopqrstuvwxy", ""},
-        coppia_uguale{"filler_beyond_25", "abcdefghijklmnopqrstuvwx", "", "abcdefghijklmnopqrstuvwx",
+        equal_pair{"filler_beyond_25", "abcdefghijklmnopqrstuvwx", "", "abcdefghijklmnopqrstuvwx",
                       "m"}),
     [](const auto& info) { return std::string(info.param.nome); });
 

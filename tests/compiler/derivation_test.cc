@@ -29,20 +29,20 @@ oggetto cartello(int c, int velocita) { return {c, 12, velocita}; }
 oggetto occupata(int c) { return {c, 14, 0}; }  // a text board: taken, not a speed board
 oggetto b(int c) { return cartello(c, 180); }   // what the rules place
 
-struct guasto_atteso {
+struct expected_fault {
   int32_t numero;
   int32_t posizione;
 };
 
-struct caso_derivazione {
+struct derivation_case {
   const char* nome;
   std::vector<oggetto> prima;
   std::vector<oggetto> cambiate;  // every cell the pass changes, as it must be after
-  std::vector<guasto_atteso> guasti = {};
+  std::vector<expected_fault> guasti = {};
   int32_t lunghezza = 8000;  // 15,000 m of cells: 0 .. 300
 };
 
-void PrintTo(const caso_derivazione& c, std::ostream* os) { *os << c.nome; }
+void PrintTo(const derivation_case& c, std::ostream* os) { *os << c.nome; }
 
 std::vector<oggetto> unisci(std::vector<oggetto> a, const std::vector<oggetto>& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -58,10 +58,10 @@ void poni(std::vector<cella>& p, const oggetto& o) {
   c.dato1 = static_cast<int16_t>(o.dato1);
 }
 
-class Derivation : public ::testing::TestWithParam<caso_derivazione> {};
+class Derivation : public ::testing::TestWithParam<derivation_case> {};
 
 TEST_P(Derivation, PlacesExactlyTheseBoards) {
-  const caso_derivazione& k = GetParam();
+  const derivation_case& k = GetParam();
   stato_compilazione s;
   dimensiona(s, k.lunghezza);
   // The allocation ends at cell P, so a write past it is a sanitizer error.
@@ -93,7 +93,7 @@ TEST_P(Derivation, PlacesExactlyTheseBoards) {
   EXPECT_EQ(s.posizione_errore, k.guasti.empty() ? 777 : k.guasti.back().posizione);
 }
 
-std::string nome_caso(const ::testing::TestParamInfo<caso_derivazione>& info) {
+std::string nome_caso(const ::testing::TestParamInfo<derivation_case>& info) {
   return info.param.nome;
 }
 
@@ -101,35 +101,35 @@ std::string nome_caso(const ::testing::TestParamInfo<caso_derivazione>& info) {
 INSTANTIATE_TEST_SUITE_P(
     SignalsBeforeAWarningBoard, Derivation,
     ::testing::Values(
-        caso_derivazione{"board_before_the_signal", {avviso(200), segnale(190)}, {b(189)}},
-        caso_derivazione{"existing_board_over_180_is_capped",
+        derivation_case{"board_before_the_signal", {avviso(200), segnale(190)}, {b(189)}},
+        derivation_case{"existing_board_over_180_is_capped",
                          {avviso(200), segnale(190), cartello(189, 200), segnale(188)},
                          {cartello(189, 180), b(187)}},
-        caso_derivazione{"existing_board_under_180_stays",
+        derivation_case{"existing_board_under_180_stays",
                          {avviso(200), segnale(190), cartello(189, 120), segnale(188)},
                          {b(187)}},
-        caso_derivazione{"free_cell_two_before_wins_over_capping",
+        derivation_case{"free_cell_two_before_wins_over_capping",
                          {avviso(200), segnale(190), cartello(189, 200)}, {b(188)}},
-        caso_derivazione{"board_two_before_is_capped",
+        derivation_case{"board_two_before_is_capped",
                          {avviso(200), segnale(190), occupata(189), cartello(188, 250)},
                          {cartello(188, 180)}},
-        caso_derivazione{"no_room_is_11_at_the_signal",
+        derivation_case{"no_room_is_11_at_the_signal",
                          {avviso(200), segnale(190), occupata(189), occupata(188)},
                          {},
                          {{11, 9500}}},
-        caso_derivazione{"look_back_goes_on_after_a_fault",
+        derivation_case{"look_back_goes_on_after_a_fault",
                          {avviso(200), segnale(195), occupata(194), occupata(193), segnale(190)},
                          {b(189)},
                          {{11, 9750}}},
-        caso_derivazione{"every_signal_in_the_window",
+        derivation_case{"every_signal_in_the_window",
                          {avviso(200), segnale(195), segnale(185)}, {b(194), b(184)}},
-        caso_derivazione{"signal_20_cells_back", {avviso(200), segnale(180)}, {b(179)}},
-        caso_derivazione{"signal_21_cells_back_ignored", {avviso(200), segnale(179)}, {}},
-        caso_derivazione{"signal_in_cell_3", {avviso(10), segnale(3)}, {b(2)}},
-        caso_derivazione{"signal_in_cell_2_ignored", {avviso(10), segnale(2)}, {}},
-        caso_derivazione{"tunnel_marker_is_free", {avviso(200), segnale(190), marcatore(189)},
+        derivation_case{"signal_20_cells_back", {avviso(200), segnale(180)}, {b(179)}},
+        derivation_case{"signal_21_cells_back_ignored", {avviso(200), segnale(179)}, {}},
+        derivation_case{"signal_in_cell_3", {avviso(10), segnale(3)}, {b(2)}},
+        derivation_case{"signal_in_cell_2_ignored", {avviso(10), segnale(2)}, {}},
+        derivation_case{"tunnel_marker_is_free", {avviso(200), segnale(190), marcatore(189)},
                          {b(189)}},
-        caso_derivazione{"second_warning_adds_a_second_board",
+        derivation_case{"second_warning_adds_a_second_board",
                          {avviso(200), avviso(205), segnale(190)}, {b(189), b(188)}}),
     nome_caso);
 
@@ -138,31 +138,31 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     BoardsBeforeASlowDown, Derivation,
     ::testing::Values(
-        caso_derivazione{"start_30", {inizio(30, 120), fine(32)}, {b(25), b(19), b(12)}},
-        caso_derivazione{"signal_on_the_near_cell", {inizio(30, 120), fine(32), segnale(25)},
+        derivation_case{"start_30", {inizio(30, 120), fine(32)}, {b(25), b(19), b(12)}},
+        derivation_case{"signal_on_the_near_cell", {inizio(30, 120), fine(32), segnale(25)},
                          {b(24), b(19), b(12)}},
-        caso_derivazione{"third_cell_of_the_window",
+        derivation_case{"third_cell_of_the_window",
                          {inizio(30, 120), fine(32), occupata(25), occupata(24)},
                          {b(23), b(19), b(12)}},
-        caso_derivazione{"near_window_full_is_12_and_others_still_placed",
+        derivation_case{"near_window_full_is_12_and_others_still_placed",
                          {inizio(30, 120), fine(32), occupata(25), occupata(24), occupata(23)},
                          {b(19), b(12)},
                          {{12, 1500}}},
-        caso_derivazione{"every_window_full",
+        derivation_case{"every_window_full",
                          {inizio(30, 120), fine(32), occupata(25), occupata(24), occupata(23),
                           occupata(19), occupata(18), occupata(17), occupata(12), occupata(11),
                           occupata(10)},
                          {},
                          // One fault for the start, told once though all three windows are full.
                          {{12, 1500}}},
-        caso_derivazione{"tunnel_marker_is_free", {inizio(30, 120), fine(32), marcatore(25)},
+        derivation_case{"tunnel_marker_is_free", {inizio(30, 120), fine(32), marcatore(25)},
                          {b(25), b(19), b(12)}},
-        caso_derivazione{"start_7_none", {inizio(7, 120), fine(9)}, {}},
-        caso_derivazione{"start_8_near", {inizio(8, 120), fine(10)}, {b(3)}},
-        caso_derivazione{"start_13_near", {inizio(13, 120), fine(15)}, {b(8)}},
-        caso_derivazione{"start_14_near_middle", {inizio(14, 120), fine(16)}, {b(9), b(3)}},
-        caso_derivazione{"start_20_near_middle", {inizio(20, 120), fine(22)}, {b(15), b(9)}},
-        caso_derivazione{"start_21_all_three", {inizio(21, 120), fine(23)},
+        derivation_case{"start_7_none", {inizio(7, 120), fine(9)}, {}},
+        derivation_case{"start_8_near", {inizio(8, 120), fine(10)}, {b(3)}},
+        derivation_case{"start_13_near", {inizio(13, 120), fine(15)}, {b(8)}},
+        derivation_case{"start_14_near_middle", {inizio(14, 120), fine(16)}, {b(9), b(3)}},
+        derivation_case{"start_20_near_middle", {inizio(20, 120), fine(22)}, {b(15), b(9)}},
+        derivation_case{"start_21_all_three", {inizio(21, 120), fine(23)},
                          {b(16), b(10), b(3)}}),
     nome_caso);
 
@@ -174,34 +174,34 @@ const std::vector<oggetto> kDavanti100 = {b(95), b(89), b(82)};
 INSTANTIATE_TEST_SUITE_P(
     BoardsThroughASlowStretch, Derivation,
     ::testing::Values(
-        caso_derivazione{"speed_60_with_signal_135",
+        derivation_case{"speed_60_with_signal_135",
                          {inizio(100, 60), fine(130), segnale(135)},
                          unisci(kDavanti100, {b(108), b(116), b(124), b(134)})},
-        caso_derivazione{"signal_on_the_third_board_cell",
+        derivation_case{"signal_on_the_third_board_cell",
                          {inizio(100, 60), fine(130), segnale(124)},
                          unisci(kDavanti100, {b(108), b(116), b(123)})},
-        caso_derivazione{"speed_110_no_walk", {inizio(100, 110), fine(130)}, kDavanti100},
-        caso_derivazione{"speed_109_walks", {inizio(100, 109), fine(130)},
+        derivation_case{"speed_110_no_walk", {inizio(100, 110), fine(130)}, kDavanti100},
+        derivation_case{"speed_109_walks", {inizio(100, 109), fine(130)},
                          unisci(kDavanti100, {b(108), b(116), b(124)})},
-        caso_derivazione{"cell_before_taken_keeps_spacing",
+        derivation_case{"cell_before_taken_keeps_spacing",
                          {inizio(100, 60), fine(130), occupata(108)},
                          unisci(kDavanti100, {b(107), b(115), b(123)})},
-        caso_derivazione{"cell_after_keeps_spacing",
+        derivation_case{"cell_after_keeps_spacing",
                          {inizio(100, 60), fine(130), occupata(108), occupata(107)},
                          unisci(kDavanti100, {b(109), b(117), b(125)})},
-        caso_derivazione{"no_room_is_13_and_ends_the_boards",
+        derivation_case{"no_room_is_13_and_ends_the_boards",
                          {inizio(100, 60), fine(130), occupata(107), occupata(108),
                           occupata(109)},
                          kDavanti100,
                          {{13, 5400}}},
-        caso_derivazione{"end_before_the_first_board", {inizio(100, 60), fine(105)},
+        derivation_case{"end_before_the_first_board", {inizio(100, 60), fine(105)},
                          kDavanti100},
-        caso_derivazione{"board_due_on_the_end_cell", {inizio(100, 60), fine(108)},
+        derivation_case{"board_due_on_the_end_cell", {inizio(100, 60), fine(108)},
                          unisci(kDavanti100, {b(107)})},
-        caso_derivazione{"board_due_on_the_end_cell_goes_after_it",
+        derivation_case{"board_due_on_the_end_cell_goes_after_it",
                          {inizio(100, 60), fine(108), occupata(107)},
                          unisci(kDavanti100, {b(109)})},
-        caso_derivazione{"tunnel_marker_is_free", {inizio(100, 60), fine(130), marcatore(116)},
+        derivation_case{"tunnel_marker_is_free", {inizio(100, 60), fine(130), marcatore(116)},
                          unisci(kDavanti100, {b(108), b(116), b(124)})}),
     nome_caso);
 
@@ -211,25 +211,25 @@ const std::vector<oggetto> kLento100 = {b(95), b(89), b(82), b(108), b(116), b(1
 INSTANTIATE_TEST_SUITE_P(
     BoardAfterASlowStretch, Derivation,
     ::testing::Values(
-        caso_derivazione{"signal_12_after_the_end", {inizio(100, 60), fine(130), segnale(142)},
+        derivation_case{"signal_12_after_the_end", {inizio(100, 60), fine(130), segnale(142)},
                          unisci(kLento100, {b(141)})},
-        caso_derivazione{"signal_13_after_the_end_ignored",
+        derivation_case{"signal_13_after_the_end_ignored",
                          {inizio(100, 60), fine(130), segnale(143)}, kLento100},
-        caso_derivazione{"signal_right_after_the_end",
+        derivation_case{"signal_right_after_the_end",
                          {inizio(100, 60), fine(130), segnale(131)}, unisci(kLento100, {b(129)})},
-        caso_derivazione{"first_signal_only",
+        derivation_case{"first_signal_only",
                          {inizio(100, 60), fine(130), segnale(133), segnale(136)},
                          unisci(kLento100, {b(132)})},
-        caso_derivazione{"no_room_is_13_at_the_end_cell",
+        derivation_case{"no_room_is_13_at_the_end_cell",
                          {inizio(100, 60), fine(130), segnale(135), occupata(134), occupata(133)},
                          kLento100,
                          {{13, 6500}}},
         // A fast stretch is scanned after its own end, not after the end of an
         // earlier slow stretch.
-        caso_derivazione{"fast_stretch_scans_after_its_own_end",
+        derivation_case{"fast_stretch_scans_after_its_own_end",
                          {inizio(40, 60), fine(50), inizio(100, 120), fine(130), segnale(135)},
                          {b(35), b(29), b(22), b(48), b(95), b(89), b(82), b(134)}},
-        caso_derivazione{"signals_before_a_warning_board_see_the_board_placed_ahead",
+        derivation_case{"signals_before_a_warning_board_see_the_board_placed_ahead",
                          {inizio(100, 60), fine(130), segnale(135), avviso(140)},
                          unisci(kLento100, {b(134), b(133)})}),
     nome_caso);
@@ -239,35 +239,35 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     RouteEnd, Derivation,
     ::testing::Values(
-        caso_derivazione{"walk_without_end_stops_at_P",
+        derivation_case{"walk_without_end_stops_at_P",
                          {inizio(130, 60)},
                          {b(125), b(119), b(112), b(138)},
                          {},
                          0},
-        caso_derivazione{"board_due_on_P", {inizio(132, 60)}, {b(127), b(121), b(114), b(140)},
+        derivation_case{"board_due_on_P", {inizio(132, 60)}, {b(127), b(121), b(114), b(140)},
                          {}, 0},
-        caso_derivazione{"no_cell_after_P_is_13",
+        derivation_case{"no_cell_after_P_is_13",
                          {inizio(132, 60), occupata(140), occupata(139)},
                          {b(127), b(121), b(114)},
                          {{13, 7000}},
                          0},
-        caso_derivazione{"scan_reaches_a_signal_on_P",
+        derivation_case{"scan_reaches_a_signal_on_P",
                          {inizio(125, 60), fine(135), segnale(140)},
                          {b(120), b(114), b(107), b(133), b(139)},
                          {},
                          0},
-        caso_derivazione{"fast_stretch_without_end_scans_from_P",
+        derivation_case{"fast_stretch_without_end_scans_from_P",
                          {inizio(130, 120), segnale(140)},
                          {b(125), b(119), b(112), b(139)},
                          {},
                          0},
-        caso_derivazione{"cells_P_minus_1_and_P_never_trigger",
+        derivation_case{"cells_P_minus_1_and_P_never_trigger",
                          {segnale(130), avviso(139), inizio(140, 60)},
                          {},
                          {},
                          0},
-        caso_derivazione{"cell_P_minus_2_triggers", {segnale(130), avviso(138)}, {b(129)}, {}, 0},
-        caso_derivazione{"cell_0_never_triggers", {inizio(0, 60)}, {}, {}, 0}),
+        derivation_case{"cell_P_minus_2_triggers", {segnale(130), avviso(138)}, {b(129)}, {}, 0},
+        derivation_case{"cell_0_never_triggers", {inizio(0, 60)}, {}, {}, 0}),
     nome_caso);
 
 TEST(DerivationWithoutRoute, AnUnsizedRouteIsLeftAlone) {

@@ -27,14 +27,14 @@ struct expected_diagnostic {
   int note_line = 0;  // line of the related note in the same file; 0: none
 };
 
-struct caso {
+struct diagnostic_case {
   const char* nome;
   std::optional<std::string> linea;
   std::optional<std::string> treno;
   std::vector<expected_diagnostic> expected;
 };
 
-void PrintTo(const caso& c, std::ostream* os) { *os << c.nome; }
+void PrintTo(const diagnostic_case& c, std::ostream* os) { *os << c.nome; }
 
 constexpr Severity W = Severity::kWarning;
 constexpr Severity E = Severity::kError;
@@ -51,7 +51,7 @@ std::string indicatore(int posizione) {
 }
 std::string segnale(int posizione) { return "segnale, " + std::to_string(posizione) + ", 0,0,0,0,0,0,0,0,0,0"; }
 
-std::vector<caso> casi() {
+std::vector<diagnostic_case> diagnostic_cases() {
   return {
       // Warnings.
       {"MisspeltListKeyword", linea(3000, {"pendanza, 700, 3"}), kTreno,
@@ -145,18 +145,18 @@ std::vector<caso> casi() {
   };
 }
 
-class Diagnostics : public ::testing::TestWithParam<caso> {};
+class Diagnostics : public ::testing::TestWithParam<diagnostic_case> {};
 
 TEST_P(Diagnostics, RowsGiveTheseDiagnostics) {
-  const caso& c = GetParam();
+  const diagnostic_case& c = GetParam();
   MemoryFileSystem fs;
-  if (c.linea) fs.files[kFileLinea] = *c.linea;
-  if (c.treno) fs.files[kFileTreno] = *c.treno;
+  if (c.linea) fs.files[kLineFile] = *c.linea;
+  if (c.treno) fs.files[kServiceFile] = *c.treno;
   stato_compilazione s;
   s.nome_linea = "L";
   s.nome_treno = "T";
   CompileOptions opzioni;
-  opzioni.source_folder = kCartella;
+  opzioni.source_folder = kFolder;
   opzioni.output_folder = "out";
   memorizza_percorso(s, con_matrice_linea, fs, opzioni);
 
@@ -166,7 +166,7 @@ TEST_P(Diagnostics, RowsGiveTheseDiagnostics) {
   for (size_t i = 0; i < c.expected.size(); ++i) {
     const expected_diagnostic& a = c.expected[i];
     const Diagnostic& d = s.diagnostiche[i];
-    const std::string file = a.file == 'L' ? kFileLinea : kFileTreno;
+    const std::string file = a.file == 'L' ? kLineFile : kServiceFile;
     EXPECT_EQ(d.severity, a.severity) << i << "\n" << listing;
     EXPECT_EQ(d.code, a.code) << i;
     EXPECT_EQ(d.where.file, file) << i;
@@ -186,28 +186,28 @@ TEST_P(Diagnostics, RowsGiveTheseDiagnostics) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, Diagnostics, ::testing::ValuesIn(casi()),
+INSTANTIATE_TEST_SUITE_P(Table, Diagnostics, ::testing::ValuesIn(diagnostic_cases()),
                          [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(Diagnostics, WarningsChangeNoByteAndNoFaultNumber) {
   // The same scenario with and without its warnings' causes compiles to the
   // same bytes: a misspelt row is passed over exactly as before.
-  auto compila = [](const std::string& testo_treno) {
+  auto compile_service = [](const std::string& service_text) {
     MemoryFileSystem fs;
-    fs.files[kFileLinea] = linea(3000, {"pendenza, 0, 1"});
-    fs.files[kFileTreno] = testo_treno;
+    fs.files[kLineFile] = linea(3000, {"pendenza, 0, 1"});
+    fs.files[kServiceFile] = service_text;
     stato_compilazione s;
     s.nome_linea = "L";
     s.nome_treno = "T";
     CompileOptions opzioni;
-    opzioni.source_folder = kCartella;
+    opzioni.source_folder = kFolder;
     opzioni.output_folder = "out";
     memorizza_percorso(s, con_matrice_linea, fs, opzioni);
     EXPECT_EQ(s.numero_errore, 0);
     return std::make_pair(fs.files, s.diagnostiche.size());
   };
-  const auto [pulito, nessuna] = compila(treno({"velocita, 0, 50"}));
-  const auto [con_avvisi, alcune] = compila(treno({"velocita, 0, 50", "velocia, 900, 60", "zzz"}));
+  const auto [pulito, nessuna] = compile_service(treno({"velocita, 0, 50"}));
+  const auto [con_avvisi, alcune] = compile_service(treno({"velocita, 0, 50", "velocia, 900, 60", "zzz"}));
   EXPECT_EQ(nessuna, 0u);
   EXPECT_EQ(alcune, 2u);
   for (const char* nome : {"out/L_T.sim", "out/L_T.dat", "out/L_linea.dat"}) {
@@ -218,13 +218,13 @@ TEST(Diagnostics, WarningsChangeNoByteAndNoFaultNumber) {
 
 TEST(Diagnostics, TheEmbeddedScenarioDrawsNone) {
   MemoryFileSystem fs;
-  ASSERT_FALSE(dati_linea(fs, kCartella, "L", "T"));
-  ASSERT_FALSE(dati_treno(fs, kCartella, "L", "T"));
+  ASSERT_FALSE(dati_linea(fs, kFolder, "L", "T"));
+  ASSERT_FALSE(dati_treno(fs, kFolder, "L", "T"));
   stato_compilazione s;
   s.nome_linea = "L";
   s.nome_treno = "T";
   CompileOptions opzioni;
-  opzioni.source_folder = kCartella;
+  opzioni.source_folder = kFolder;
   opzioni.output_folder = "out";
   const CompileOutcome esito = memorizza_percorso(s, con_matrice_linea, fs, opzioni);
   EXPECT_EQ(esito.written.size(), 3u);
@@ -242,23 +242,23 @@ TEST(Diagnostics, AFileOfBadRowsIsReportedInPart) {
     ignote += "nota " + std::to_string(i) + "\r\n";
     illeggibili += "sabbia, x" + std::to_string(i) + "\r\n";
   }
-  struct caso {
+  struct diagnostic_case {
     const std::string& treno;
     bool verifica;
     size_t avvisi, errori;
   };
-  for (const caso& k : {caso{ignote, false, 50, 0}, caso{illeggibili, true, 0, 200}}) {
+  for (const diagnostic_case& k : {diagnostic_case{ignote, false, 50, 0}, diagnostic_case{illeggibili, true, 0, 200}}) {
     MemoryFileSystem fs;
-    fs.files[kFileLinea] = kLinea;
-    fs.files[kFileTreno] = k.treno + "[fine]\r\n";
+    fs.files[kLineFile] = kLinea;
+    fs.files[kServiceFile] = k.treno + "[fine]\r\n";
     stato_compilazione s;
     s.nome_linea = "L";
     s.nome_treno = "T";
     if (k.verifica) {
-      check_sources(s, con_matrice_linea, fs, kCartella, {});
+      check_sources(s, con_matrice_linea, fs, kFolder, {});
     } else {
       CompileOptions opzioni;
-      opzioni.source_folder = kCartella;
+      opzioni.source_folder = kFolder;
       opzioni.output_folder = "out";
       memorizza_percorso(s, con_matrice_linea, fs, opzioni);
     }
@@ -276,26 +276,26 @@ TEST(Diagnostics, AFileOfBadRowsIsReportedInPart) {
 }
 
 TEST(Diagnostics, EveryPlacedObjectAndTableRowKnowsItsRow) {
-  const auto r = leggi(linea(3000, {"cartello_indicatore, 2500, (A)"}),
-                       treno({"rallentamento, 1450, 120, 50, 0, 0, 0", stazione("PRIMA"), "sabbia, 3"}), false);
+  const auto r = read_sources(linea(3000, {"cartello_indicatore, 2500, (A)"}),
+                              treno({"rallentamento, 1450, 120, 50, 0, 0, 0", stazione("PRIMA"), "sabbia, 3"}), false);
   ASSERT_EQ(r->s.numero_errore, 0);
   stato_compilazione& s = r->s;
   ASSERT_EQ(s.origine_cella.size(), s.percorso.size());
   deriva_percorso(s);
-  struct origine_attesa {
+  struct expected_origin {
     size_t cella;
     uint8_t tipo;
     const std::string& file;
     int line;
   };
-  for (const origine_attesa& o : {origine_attesa{51, oggetto::cartello_indicatore, kFileLinea, 4},
-                                  {30, oggetto::inizio_rallentamento, kFileTreno, 2},
-                                  {31, oggetto::fine_rallentamento, kFileTreno, 2},
+  for (const expected_origin& o : {expected_origin{51, oggetto::cartello_indicatore, kLineFile, 4},
+                                  {30, oggetto::inizio_rallentamento, kServiceFile, 2},
+                                  {31, oggetto::fine_rallentamento, kServiceFile, 2},
                                   // The three boards the rules place in front of it.
-                                  {25, oggetto::cartello_velocita, kFileTreno, 2},
-                                  {19, oggetto::cartello_velocita, kFileTreno, 2},
-                                  {12, oggetto::cartello_velocita, kFileTreno, 2},
-                                  {27, oggetto::arresto_stazione, kFileTreno, 3}}) {
+                                  {25, oggetto::cartello_velocita, kServiceFile, 2},
+                                  {19, oggetto::cartello_velocita, kServiceFile, 2},
+                                  {12, oggetto::cartello_velocita, kServiceFile, 2},
+                                  {27, oggetto::arresto_stazione, kServiceFile, 3}}) {
     EXPECT_EQ(s.percorso[o.cella].tipo, o.tipo) << o.cella;
     EXPECT_EQ(s.luogo_origine(o.cella).file, o.file) << o.cella;
     EXPECT_EQ(s.luogo_origine(o.cella).line, o.line) << o.cella;
@@ -305,14 +305,14 @@ TEST(Diagnostics, EveryPlacedObjectAndTableRowKnowsItsRow) {
   EXPECT_EQ(s.origine_riga[riga_prima_stazione].line, 3);
   EXPECT_EQ(s.origine_riga[riga_ripetizione].line, 4);
   EXPECT_EQ(s.origine_riga[riga_treno].line, 2) << "the route length";
-  EXPECT_EQ(s.origine_riga[riga_treno].file, kFileLinea);
+  EXPECT_EQ(s.origine_riga[riga_treno].file, kLineFile);
 }
 
 TEST(Diagnostics, ChainageRowsKeepTheirOriginThroughTheSort) {
-  const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", "progressiva chilometrica uno, 0, 46000, 1",
-                              "progressiva chilometrica tre, 1000, 0, 0", "progressiva chilometrica due, 2000, 0, 0",
-                              "[x]", "[fine]"}),
-                       kTreno, false);
+  const auto r = read_sources(righe({"[generale]", "lunghezza percorso, 3000", "progressiva chilometrica uno, 0, 46000, 1",
+                                     "progressiva chilometrica tre, 1000, 0, 0", "progressiva chilometrica due, 2000, 0, 0",
+                                     "[x]", "[fine]"}),
+                              kTreno, false);
   ASSERT_EQ(r->s.numero_errore, 0);
   // Sorted by decreasing start: "due" (line 5), "tre" (line 4), "uno" (line 3).
   EXPECT_EQ(r->s.tabella_sim[riga_progressiva_tre].inizio, 2000);
@@ -322,8 +322,8 @@ TEST(Diagnostics, ChainageRowsKeepTheirOriginThroughTheSort) {
 }
 
 TEST(Diagnostics, RepetitionRowStoresItsFirstValueBeforeAnUnreadableSecond) {
-  const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", "ripetizione segnali 4, 500, 7x", "[x]"}),
-                       kTreno, false);
+  const auto r = read_sources(righe({"[generale]", "lunghezza percorso, 3000", "ripetizione segnali 4, 500, 7x", "[x]"}),
+                              kTreno, false);
   EXPECT_EQ(r->s.numero_errore, 25);
   EXPECT_EQ(r->s.tabella_sim[riga_ripetizione].inizio, 500);
   EXPECT_EQ(r->s.tabella_sim[riga_ripetizione].fine, 0);

@@ -11,25 +11,25 @@ namespace {
 using difetto = flusso_campi::difetto;
 
 // One read of a sequence: a number or a text, and what it must give.
-struct lettura_attesa {
+struct expected_read {
   bool numero;
   std::string testo;  // expected text
   int32_t valore;     // expected number
   difetto errore;     // nessuno when the read must succeed
 };
 
-lettura_attesa N(int32_t v) { return {true, {}, v, difetto::nessuno}; }
-lettura_attesa T(std::string t) { return {false, std::move(t), 0, difetto::nessuno}; }
-lettura_attesa NX(difetto d) { return {true, {}, 0, d}; }
-lettura_attesa TX(difetto d) { return {false, {}, 0, d}; }
+expected_read N(int32_t v) { return {true, {}, v, difetto::nessuno}; }
+expected_read T(std::string t) { return {false, std::move(t), 0, difetto::nessuno}; }
+expected_read NX(difetto d) { return {true, {}, 0, d}; }
+expected_read TX(difetto d) { return {false, {}, 0, d}; }
 
-struct caso_campi {
+struct fields_case {
   const char* nome;
   std::string testo;
-  std::vector<lettura_attesa> letture;
+  std::vector<expected_read> letture;
 };
 
-class FieldReads : public ::testing::TestWithParam<caso_campi> {};
+class FieldReads : public ::testing::TestWithParam<fields_case> {};
 
 TEST_P(FieldReads, GiveTheFieldsInOrder) {
   flusso_campi f(GetParam().testo);
@@ -63,39 +63,39 @@ INSTANTIATE_TEST_SUITE_P(
     Fields, FieldReads,
     ::testing::Values(
         // Numbers.
-        caso_campi{"BlanksSeparateNumbers", "orologio,    6               30            30 \r\n",
+        fields_case{"BlanksSeparateNumbers", "orologio,    6               30            30 \r\n",
                    {T("orologio"), N(6), N(30), N(30)}},
-        caso_campi{"EmptyNumbersAreZero", "x,  ,  ,\t,  0\r\n", {T("x"), N(0), N(0), N(0), N(0)}},
-        caso_campi{"EmptyNumberAtLineEnd", "5,\r\n7\r\n", {N(5), N(0), N(7)}},
-        caso_campi{"SignsAndLimits", "+7,-8,2147483647,-2147483648,0007\r\n",
+        fields_case{"EmptyNumbersAreZero", "x,  ,  ,\t,  0\r\n", {T("x"), N(0), N(0), N(0), N(0)}},
+        fields_case{"EmptyNumberAtLineEnd", "5,\r\n7\r\n", {N(5), N(0), N(7)}},
+        fields_case{"SignsAndLimits", "+7,-8,2147483647,-2147483648,0007\r\n",
                    {N(7), N(-8), N(2147483647), N(-2147483648), N(7)}},
-        caso_campi{"TooLarge", "2147483648\r\n", {NX(difetto::troppo_grande)}},
-        caso_campi{"TooSmall", "-2147483649\r\n", {NX(difetto::troppo_grande)}},
-        caso_campi{"VeryLong", "123456789012345678901234567890\r\n",
+        fields_case{"TooLarge", "2147483648\r\n", {NX(difetto::troppo_grande)}},
+        fields_case{"TooSmall", "-2147483649\r\n", {NX(difetto::troppo_grande)}},
+        fields_case{"VeryLong", "123456789012345678901234567890\r\n",
                    {NX(difetto::troppo_grande)}},
-        caso_campi{"Decimal", "1.5\r\n", {NX(difetto::non_numero)}},
-        caso_campi{"TrailingLetters", "12x\r\n", {NX(difetto::non_numero)}},
-        caso_campi{"QuotedNumber", "\"12\"\r\n", {NX(difetto::non_numero)}},
-        caso_campi{"SignAlone", "-,5\r\n", {NX(difetto::non_numero)}},
-        caso_campi{"Word", "abc\r\n", {NX(difetto::non_numero)}},
-        caso_campi{"NumberThenTextOnTheLine", "12 abc,3\r\n", {N(12), T("abc"), N(3)}},
+        fields_case{"Decimal", "1.5\r\n", {NX(difetto::non_numero)}},
+        fields_case{"TrailingLetters", "12x\r\n", {NX(difetto::non_numero)}},
+        fields_case{"QuotedNumber", "\"12\"\r\n", {NX(difetto::non_numero)}},
+        fields_case{"SignAlone", "-,5\r\n", {NX(difetto::non_numero)}},
+        fields_case{"Word", "abc\r\n", {NX(difetto::non_numero)}},
+        fields_case{"NumberThenTextOnTheLine", "12 abc,3\r\n", {N(12), T("abc"), N(3)}},
         // Reads cross line ends; the three line-end forms are all accepted.
-        caso_campi{"LineEnds", "1\r2\n3\r\n4", {N(1), N(2), N(3), N(4)}},
-        caso_campi{"ReadsCrossLines", "segnale, 1,\r\n 2\r\n3, 4\r\n",
+        fields_case{"LineEnds", "1\r2\n3\r\n4", {N(1), N(2), N(3), N(4)}},
+        fields_case{"ReadsCrossLines", "segnale, 1,\r\n 2\r\n3, 4\r\n",
                    {T("segnale"), N(1), N(0), N(2), N(3), N(4)}},
         // Texts.
-        caso_campi{"TextTrimmed", "  \t nome  di   prova  \t,x\r\n", {T("nome  di   prova"), T("x")}},
-        caso_campi{"QuotedTextHoldsCommas", "\"a, b\",c\r\n", {T("a, b"), T("c")}},
-        caso_campi{"AfterClosingQuoteDropped", "\"ab\" cd, ef\r\ngh\r\n", {T("ab"), T("ef"), T("gh")}},
-        caso_campi{"UnclosedQuoteRunsToLineEnd", "\"ab, cd\r\nef\r\n", {T("ab, cd"), T("ef")}},
-        caso_campi{"QuoteEndsOnItsLine", "\"ab\r\ncd\"\r\n", {T("ab"), T("cd\"")}},
-        caso_campi{"EmptyLineIsOneField", "a\r\n\r\n   \r\nb\r\n", {T("a"), T(""), T(""), T("b")}},
-        caso_campi{"EightBitBytesKept", "caf\xe9,\xc0\r\n", {T("caf\xe9"), T("\xc0")}},
+        fields_case{"TextTrimmed", "  \t nome  di   prova  \t,x\r\n", {T("nome  di   prova"), T("x")}},
+        fields_case{"QuotedTextHoldsCommas", "\"a, b\",c\r\n", {T("a, b"), T("c")}},
+        fields_case{"AfterClosingQuoteDropped", "\"ab\" cd, ef\r\ngh\r\n", {T("ab"), T("ef"), T("gh")}},
+        fields_case{"UnclosedQuoteRunsToLineEnd", "\"ab, cd\r\nef\r\n", {T("ab, cd"), T("ef")}},
+        fields_case{"QuoteEndsOnItsLine", "\"ab\r\ncd\"\r\n", {T("ab"), T("cd\"")}},
+        fields_case{"EmptyLineIsOneField", "a\r\n\r\n   \r\nb\r\n", {T("a"), T(""), T(""), T("b")}},
+        fields_case{"EightBitBytesKept", "caf\xe9,\xc0\r\n", {T("caf\xe9"), T("\xc0")}},
         // The end of the text.
-        caso_campi{"ReadPastTheEnd", "a\r\n", {T("a"), TX(difetto::oltre_la_fine)}},
-        caso_campi{"NumberPastTheEnd", "1,2\r\n", {N(1), N(2), NX(difetto::oltre_la_fine)}},
-        caso_campi{"EmptyText", "", {NX(difetto::oltre_la_fine)}},
-        caso_campi{"TrailingBlanksAreOneLastField", "a\r\n  ", {T("a"), N(0), NX(difetto::oltre_la_fine)}}),
+        fields_case{"ReadPastTheEnd", "a\r\n", {T("a"), TX(difetto::oltre_la_fine)}},
+        fields_case{"NumberPastTheEnd", "1,2\r\n", {N(1), N(2), NX(difetto::oltre_la_fine)}},
+        fields_case{"EmptyText", "", {NX(difetto::oltre_la_fine)}},
+        fields_case{"TrailingBlanksAreOneLastField", "a\r\n  ", {T("a"), N(0), NX(difetto::oltre_la_fine)}}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(FieldStream, KnowsTheLineOfEveryField) {
@@ -153,14 +153,14 @@ TEST(FieldStream, EndIsReachedByTheReadOfTheLastField) {
   EXPECT_TRUE(senza_a_capo.fine());
 }
 
-struct caso_parola {
+struct word_case {
   const char* campo;
   const char* parola;
   confronto modo;
   bool atteso;
 };
 
-class KeywordContains : public ::testing::TestWithParam<caso_parola> {};
+class KeywordContains : public ::testing::TestWithParam<word_case> {};
 
 TEST_P(KeywordContains, MatchesBySubstring) {
   const auto& c = GetParam();
@@ -175,25 +175,25 @@ constexpr auto esatto = confronto::esatto;
 
 INSTANTIATE_TEST_SUITE_P(
     Words, KeywordContains,
-    ::testing::Values(caso_parola{"LUNGHEZZA PERCORSO", "lunghezza", qualunque, true},
-                      caso_parola{"PROGRESSIVA CHILOMETRICA UNO", "progressiva", esatto, false},
-                      caso_parola{"progressiva chilometrica uno", "uno", esatto, true},
-                      caso_parola{"curvad4", "curva", qualunque, true},
-                      caso_parola{"numero vetture", "vetture", qualunque, true},
-                      caso_parola{"[Generale]", "[generale]", qualunque, true},
-                      caso_parola{"veloc", "velocit", qualunque, false},
-                      caso_parola{"", "a", qualunque, false},
-                      caso_parola{"abc", "", esatto, true},
-                      caso_parola{"abc", "", qualunque, true},
+    ::testing::Values(word_case{"LUNGHEZZA PERCORSO", "lunghezza", qualunque, true},
+                      word_case{"PROGRESSIVA CHILOMETRICA UNO", "progressiva", esatto, false},
+                      word_case{"progressiva chilometrica uno", "uno", esatto, true},
+                      word_case{"curvad4", "curva", qualunque, true},
+                      word_case{"numero vetture", "vetture", qualunque, true},
+                      word_case{"[Generale]", "[generale]", qualunque, true},
+                      word_case{"veloc", "velocit", qualunque, false},
+                      word_case{"", "a", qualunque, false},
+                      word_case{"abc", "", esatto, true},
+                      word_case{"abc", "", qualunque, true},
                       // Every byte of the word present, not in its order; and
                       // '!' and 'a', which share a bit modulo 64.
-                      caso_parola{"ATNERF", "frenata", qualunque, false},
-                      caso_parola{"!", "a", qualunque, false},
+                      word_case{"ATNERF", "frenata", qualunque, false},
+                      word_case{"!", "a", qualunque, false},
                       // Only ASCII letters fold: 0xC0 and 0xE0 stay different.
-                      caso_parola{"\xc0", "\xe0", qualunque, false},
-                      caso_parola{"citt\xc0", "CITT\xc0", qualunque, true},
-                      caso_parola{"abbattimento", "ABBATTIMENTO_LUNGO_OLTRE_32_CARATTERI", qualunque, false},
-                      caso_parola{"x abbattimento_lungo_oltre_32_caratteri", "ABBATTIMENTO_LUNGO_OLTRE_32_CARATTERI",
+                      word_case{"\xc0", "\xe0", qualunque, false},
+                      word_case{"citt\xc0", "CITT\xc0", qualunque, true},
+                      word_case{"abbattimento", "ABBATTIMENTO_LUNGO_OLTRE_32_CARATTERI", qualunque, false},
+                      word_case{"x abbattimento_lungo_oltre_32_caratteri", "ABBATTIMENTO_LUNGO_OLTRE_32_CARATTERI",
                                   qualunque, true}));
 
 }  // namespace

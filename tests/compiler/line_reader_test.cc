@@ -20,9 +20,9 @@ constexpr int kP = 200;
 constexpr int kL = 10000;
 
 TEST(LineReader, GradientCellsOfAnEightyEightKilometreRoute) {
-  const auto r = leggi(linea(88000, {"pendenza,   0,    0", "pendenza,  45200,   -8",
-                                     "pendenza,  46500,   0"}),
-                       treno());
+  const auto r = read_sources(linea(88000, {"pendenza,   0,    0", "pendenza,  45200,   -8",
+                                            "pendenza,  46500,   0"}),
+                              treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   ASSERT_EQ(r->s.ultima_cella(), 1900);
   const auto& p = r->s.percorso;
@@ -32,20 +32,20 @@ TEST(LineReader, GradientCellsOfAnEightyEightKilometreRoute) {
   for (int c = 1898; c <= 1900; ++c) EXPECT_EQ(p[c].pendenza, 0) << "cells P-2 .. P stay 0";
 }
 
-struct caso_pendenze {
+struct gradient_case {
   const char* nome;
-  std::vector<std::string> voci;
+  std::vector<std::string> rows;
   std::vector<int> prime_celle;  // pendenza of cells 0, 1, 2, ...
   int resto;                     // pendenza of the following cells up to P - 3
 };
 
-class GradientRows : public ::testing::TestWithParam<caso_pendenze> {};
+class GradientRows : public ::testing::TestWithParam<gradient_case> {};
 
 TEST_P(GradientRows, FillTheCellsBeforeEachEntry) {
   std::string testo = righe({"[generale]", "lunghezza percorso, 3000", "[pendenze]"});
-  for (const auto& v : GetParam().voci) testo += v + "\r\n";
+  for (const auto& v : GetParam().rows) testo += v + "\r\n";
   testo += "[fine]\r\n";
-  const auto r = leggi(testo, treno());
+  const auto r = read_sources(testo, treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   const auto& prime = GetParam().prime_celle;
   for (size_t c = 0; c < prime.size(); ++c) EXPECT_EQ(r->s.percorso[c].pendenza, prime[c]) << c;
@@ -58,50 +58,50 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, GradientRows,
     ::testing::Values(
         // n = near(20 / 50) = 0: nothing filled; the later gradient covers all.
-        caso_pendenze{"PositionBelowHalfACellFillsNothing", {"pendenza, 0, 5", "pendenza, 20, -3"}, {97}, 97},
+        gradient_case{"PositionBelowHalfACellFillsNothing", {"pendenza, 0, 5", "pendenza, 20, -3"}, {97}, 97},
         // n = near(75 / 50) = 2.
-        caso_pendenze{"HalvesRoundToEven", {"pendenza, 0, 5", "pendenza, 75, -3"}, {105, 105, 97}, 97},
-        caso_pendenze{"SamePositionStillWritesOneCell",
+        gradient_case{"HalvesRoundToEven", {"pendenza, 0, 5", "pendenza, 75, -3"}, {105, 105, 97}, 97},
+        gradient_case{"SamePositionStillWritesOneCell",
                       {"pendenza, 0, 1", "pendenza, 100, 2", "pendenza, 100, 3"},
                       {101, 101, 102, 103},
                       103},
-        caso_pendenze{"NoEntryLeavesLevelZeroPlus100", {}, {100}, 100},
+        gradient_case{"NoEntryLeavesLevelZeroPlus100", {}, {100}, 100},
         // Only the low 8 bits of gradient + 100 are kept.
-        caso_pendenze{"LowEightBits", {"pendenza, 0, 200"}, {44}, 44}),
+        gradient_case{"LowEightBits", {"pendenza, 0, 200"}, {44}, 44}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(LineReader, SizesTheRouteFromItsLength) {
-  const auto r = leggi(linea(88000), treno());
+  const auto r = read_sources(linea(88000), treno());
   EXPECT_EQ(r->s.tabella_sim[riga_treno].fine, 88000);
   EXPECT_EQ(r->s.percorso.size(), 1901u);
   EXPECT_EQ(r->s.matrice_linea.ultimo(), 95000);
 
-  const auto senza_piano = leggi(linea(88000), treno(), true, senza_matrice_linea);
+  const auto senza_piano = read_sources(linea(88000), treno(), true, senza_matrice_linea);
   EXPECT_EQ(senza_piano->s.percorso.size(), 1901u);
   EXPECT_FALSE(senza_piano->s.matrice_linea.dimensionata());
 }
 
 TEST(LineReader, AcceptsALengthOfOneMillionAndRefusesOneMore) {
-  const auto r = leggi(linea(1000000), treno());
+  const auto r = read_sources(linea(1000000), treno());
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.ultima_cella(), 20140);
 
-  const auto oltre = leggi(linea(1000001), treno());
+  const auto oltre = read_sources(linea(1000001), treno());
   EXPECT_EQ(oltre->s.numero_errore, 1);
   EXPECT_EQ(oltre->s.tabella_sim[riga_treno].fine, 1000001);
   EXPECT_FALSE(oltre->s.dimensionato());
-  EXPECT_FALSE(oltre->linea_presente());
-  EXPECT_TRUE(oltre->treno_presente()) << "the service file is neither read nor deleted";
+  EXPECT_FALSE(oltre->line_present());
+  EXPECT_TRUE(oltre->service_present()) << "the service file is neither read nor deleted";
 }
 
 TEST(LineReader, GeneralSectionEntries) {
-  const auto r = leggi(righe({"[generale]", "LUNGHEZZA PERCORSO,    88000",
-                              "progressiva chilometrica uno,    0,    46000,    1",
-                              "progressiva chilometrica due,    46000,    -46000,    0",
-                              "progressiva chilometrica tre,    49000,    -49000,    0",
-                              "sfondo uno,    3", "sfondo due,    1", "sfondo tre,    2",
-                              "ripetizione segnali 4 codici,    0,    90000", "[fine]"}),
-                       treno());
+  const auto r = read_sources(righe({"[generale]", "LUNGHEZZA PERCORSO,    88000",
+                                     "progressiva chilometrica uno,    0,    46000,    1",
+                                     "progressiva chilometrica due,    46000,    -46000,    0",
+                                     "progressiva chilometrica tre,    49000,    -49000,    0",
+                                     "sfondo uno,    3", "sfondo due,    1", "sfondo tre,    2",
+                                     "ripetizione segnali 4 codici,    0,    90000", "[fine]"}),
+                              treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   const auto& t = r->s.tabella_sim;
   EXPECT_EQ(t[riga_treno].fine, 88000);
@@ -119,32 +119,32 @@ TEST(LineReader, GeneralSectionEntries) {
 
 TEST(LineReader, ExactCaseKeywordsIgnoreUpperCase) {
   // Not recognised: its three values are read as keyword fields matching nothing.
-  const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000",
-                              "PROGRESSIVA CHILOMETRICA UNO,    50,    46000,    0",
-                              "SFONDO UNO, 4", "[fine]"}),
-                       treno());
+  const auto r = read_sources(righe({"[generale]", "lunghezza percorso, 3000",
+                                     "PROGRESSIVA CHILOMETRICA UNO,    50,    46000,    0",
+                                     "SFONDO UNO, 4", "[fine]"}),
+                              treno());
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.tabella_sim[83].inizio, 0);
   EXPECT_EQ(r->s.tabella_sim[riga_linea].inizio, 0);
 }
 
-struct caso_ripetizione {
+struct repeat_case {
   const char* nome;
   std::string voce;
   int32_t numero;
   int32_t progressiva;
 };
 
-class SignalRepetition : public ::testing::TestWithParam<caso_ripetizione> {};
+class SignalRepetition : public ::testing::TestWithParam<repeat_case> {};
 
 TEST_P(SignalRepetition, StoresTheCodeCountOrRefuses) {
-  const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", GetParam().voce, "[fine]"}),
-                       treno());
+  const auto r = read_sources(righe({"[generale]", "lunghezza percorso, 3000", GetParam().voce, "[fine]"}),
+                              treno());
   EXPECT_EQ(r->s.numero_errore, GetParam().numero);
   EXPECT_EQ(r->s.tabella_sim[riga_ripetizione].progressiva, GetParam().progressiva);
-  EXPECT_EQ(r->linea_presente(), false);
+  EXPECT_EQ(r->line_present(), false);
   // After 3, 4 and 5 the service file is neither read nor deleted.
-  EXPECT_EQ(r->treno_presente(), GetParam().numero != 0);
+  EXPECT_EQ(r->service_present(), GetParam().numero != 0);
   if (GetParam().numero != 0) {
     ASSERT_EQ(faults_of(r->s).size(), 1u);
     EXPECT_FALSE(faults_of(r->s)[0].position.has_value());
@@ -154,60 +154,60 @@ TEST_P(SignalRepetition, StoresTheCodeCountOrRefuses) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SignalRepetition,
-    ::testing::Values(caso_ripetizione{"Four", "ripetizione segnali 4 codici, 0, 90000", 0, 4},
-                      caso_ripetizione{"Nine", "ripetizione segnali 9 codici, 100, 900", 0, 9},
-                      caso_ripetizione{"FourTestedFirst", "ripetizione segnali 94, 100, 900", 0, 4},
-                      caso_ripetizione{"EndZeroStoresZero", "ripetizione segnali 9, 100, 0", 0, 0},
-                      caso_ripetizione{"UpperCaseNotRecognised", "RIPETIZIONE SEGNALI 4, 100, 900", 0, 0},
-                      caso_ripetizione{"StartNotMultiple", "ripetizione segnali 4, 25, 900", 3, 0},
-                      caso_ripetizione{"EndNotMultiple", "ripetizione segnali 4, 100, 925", 4, 0},
-                      caso_ripetizione{"NeitherDigit", "ripetizione segnali codici, 100, 900", 5, 0},
-                      caso_ripetizione{"NeitherDigitEndZero", "ripetizione segnali, 100, 0", 5, 0}),
+    ::testing::Values(repeat_case{"Four", "ripetizione segnali 4 codici, 0, 90000", 0, 4},
+                      repeat_case{"Nine", "ripetizione segnali 9 codici, 100, 900", 0, 9},
+                      repeat_case{"FourTestedFirst", "ripetizione segnali 94, 100, 900", 0, 4},
+                      repeat_case{"EndZeroStoresZero", "ripetizione segnali 9, 100, 0", 0, 0},
+                      repeat_case{"UpperCaseNotRecognised", "RIPETIZIONE SEGNALI 4, 100, 900", 0, 0},
+                      repeat_case{"StartNotMultiple", "ripetizione segnali 4, 25, 900", 3, 0},
+                      repeat_case{"EndNotMultiple", "ripetizione segnali 4, 100, 925", 4, 0},
+                      repeat_case{"NeitherDigit", "ripetizione segnali codici, 100, 900", 5, 0},
+                      repeat_case{"NeitherDigitEndZero", "ripetizione segnali, 100, 0", 5, 0}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(LineReader, GeneralSectionSkipsUpToTenDashFieldsInARow) {
   // "x-[a]" would end the section; skipped, the field after it is read in its
   // place. Ten are skipped; an eleventh is taken as the keyword field.
-  auto testo = [](int trattini) {
+  auto with_dashes = [](int dashes) {
     std::string t = "[generale]\r\nlunghezza percorso, 3000\r\n";
-    for (int i = 0; i < trattini; ++i) t += "x-[a]\r\n";
+    for (int i = 0; i < dashes; ++i) t += "x-[a]\r\n";
     return t + "sfondo uno, 7\r\n[fine]\r\n";
   };
-  EXPECT_EQ(leggi(testo(10), treno())->s.tabella_sim[riga_linea].inizio, 7);
-  EXPECT_EQ(leggi(testo(11), treno())->s.tabella_sim[riga_linea].inizio, 0);
+  EXPECT_EQ(read_sources(with_dashes(10), treno())->s.tabella_sim[riga_linea].inizio, 7);
+  EXPECT_EQ(read_sources(with_dashes(11), treno())->s.tabella_sim[riga_linea].inizio, 0);
   // A field that begins with "-" never ends the section.
-  const auto r = leggi(righe({"[generale]", "-[commento]", "-", "-", "-", "-", "-", "-", "-", "-",
-                              "-", "-", "lunghezza percorso, 3000", "[fine]"}),
-                       treno());
+  const auto r = read_sources(righe({"[generale]", "-[commento]", "-", "-", "-", "-", "-", "-", "-", "-",
+                                     "-", "-", "lunghezza percorso, 3000", "[fine]"}),
+                              treno());
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.ultima_cella(), kP);
 }
 
 TEST(LineReader, ListsSkipUpToTwoDashFieldsInARow) {
   // A keyword field holding "-" is passed over; the third in a row is used.
-  auto riempita = [](const std::string& riga_voce) {
-    const auto r = leggi(linea(kLunghezza, {"pendenza, 0, 0", riga_voce}), treno());
+  auto filled_gradient = [](const std::string& list_row) {
+    const auto r = read_sources(linea(kLunghezza, {"pendenza, 0, 0", list_row}), treno());
     return r->s.percorso[10].pendenza;
   };
-  EXPECT_EQ(riempita("a-, b-, pendenza-, 100, 5"), 105);
-  EXPECT_EQ(riempita("a-, b-, c-, pendenza-, 100, 5"), 100);
+  EXPECT_EQ(filled_gradient("a-, b-, pendenza-, 100, 5"), 105);
+  EXPECT_EQ(filled_gradient("a-, b-, c-, pendenza-, 100, 5"), 100);
 }
 
 TEST(LineReader, LastFieldIsNeverActedOn) {
   // A text board with a missing position would be error 25 if it were read.
-  const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", "[x]", "cartello_indicatore"}),
-                       treno());
+  const auto r = read_sources(righe({"[generale]", "lunghezza percorso, 3000", "[x]", "cartello_indicatore"}),
+                              treno());
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_TRUE(faults_of(r->s).empty());
   // The general section may end with the file: the lists are empty.
-  const auto g = leggi(righe({"[generale]", "lunghezza percorso, 3000", "sfondo uno, 2"}), treno());
+  const auto g = read_sources(righe({"[generale]", "lunghezza percorso, 3000", "sfondo uno, 2"}), treno());
   EXPECT_EQ(g->s.numero_errore, 0);
   EXPECT_EQ(g->s.tabella_sim[riga_linea].inizio, 2);
   EXPECT_EQ(g->s.percorso[0].pendenza, 100);
 }
 
 TEST(LineReader, TrackPlanOfAStraightRoute) {
-  const auto r = leggi(linea(0), treno());
+  const auto r = read_sources(linea(0), treno());
   const matrice_punti& m = r->s.matrice_linea;
   ASSERT_EQ(m.ultimo(), 7000);
   EXPECT_EQ(m.tipo(0), tipo_elemento::intero);
@@ -223,7 +223,7 @@ TEST(LineReader, TrackPlanOfAStraightRoute) {
 }
 
 TEST(LineReader, CurvePointsKeepTheUnrescaledStep) {
-  const auto r = leggi(linea(kLunghezza, {"curvad4,  100,  50"}), treno());
+  const auto r = read_sources(linea(kLunghezza, {"curvad4,  100,  50"}), treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   const matrice_punti& m = r->s.matrice_linea;
   EXPECT_EQ(std::make_pair(m.x(100), m.y(100)), std::make_pair(0.0, 100.0));
@@ -246,8 +246,8 @@ TEST(LineReader, CurvePointsKeepTheUnrescaledStep) {
 }
 
 TEST(LineReader, CurveStartingBehindThePlanIndexHasNoStraight) {
-  const auto r = leggi(linea(kLunghezza, {"curvad4, 100, 50", "curvas4, 140, 20", "curvad4, 100, 10"}),
-                       treno());
+  const auto r = read_sources(linea(kLunghezza, {"curvad4, 100, 50", "curvas4, 140, 20", "curvad4, 100, 10"}),
+                              treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   const matrice_punti& m = r->s.matrice_linea;
   // Point 151 is the first of the second curve, computed with k = -0.001.
@@ -260,25 +260,25 @@ TEST(LineReader, CurveStartingBehindThePlanIndexHasNoStraight) {
 // The whole plan against the recurrence computed point by point, every value
 // to the bit: the reader carries the last two points in registers across a
 // run of points and falls back to the general path at the plan's last points.
-struct caso_piano {
+struct plan_case {
   const char* nome;
   std::vector<std::tuple<std::string, int, int>> curve;  // keyword, start, length
 };
 
-class WholeTrackPlan : public ::testing::TestWithParam<caso_piano> {};
+class WholeTrackPlan : public ::testing::TestWithParam<plan_case> {};
 
 TEST_P(WholeTrackPlan, MatchesThePointByPointRecurrence) {
   std::string testo = righe({"[generale]", "lunghezza percorso, 3000", "[curve]"});
   for (const auto& [chiave, inizio, lunghezza] : GetParam().curve) {
     testo += chiave + ", " + std::to_string(inizio) + ", " + std::to_string(lunghezza) + "\r\n";
   }
-  const auto r = leggi(testo + "[fine]\r\n", treno());
+  const auto r = read_sources(testo + "[fine]\r\n", treno());
   ASSERT_EQ(r->s.numero_errore, 0);
 
   std::vector<double> x(kL + 1), y(kL + 1);
   y[1] = 1;
   int c = 2;
-  auto passo = [&](double k) {
+  auto advance = [&](double k) {
     const double dx = x[c - 1] - x[c - 2];
     const double dy = y[c - 1] - y[c - 2];
     x[c] = k == 0 ? x[c - 1] + dx : x[c - 1] + (dx + k * dy);
@@ -288,11 +288,11 @@ TEST_P(WholeTrackPlan, MatchesThePointByPointRecurrence) {
   for (const auto& [chiave, inizio, lunghezza] : GetParam().curve) {
     const double k = (chiave.back() == '6' ? 0.003 : chiave.back() == '4' ? 0.001 : 0.0002) *
                      (chiave[5] == 's' ? -1 : 1);
-    while (c <= inizio) passo(0);
-    while (c <= inizio + lunghezza) passo(k);
+    while (c <= inizio) advance(0);
+    while (c <= inizio + lunghezza) advance(k);
   }
   const int ultimo_calcolato = std::max(c - 1, kL - 2);
-  while (c <= kL - 2) passo(0);
+  while (c <= kL - 2) advance(0);
 
   const matrice_punti& m = r->s.matrice_linea;
   for (int i = 2; i <= ultimo_calcolato; ++i) {
@@ -306,49 +306,49 @@ TEST_P(WholeTrackPlan, MatchesThePointByPointRecurrence) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, WholeTrackPlan,
     ::testing::Values(
-        caso_piano{"CurvesOfBothSidesAndStraights",
+        plan_case{"CurvesOfBothSidesAndStraights",
                    {{"curvad2", 500, 300}, {"curvas6", 900, 2000}, {"curvad4", 2950, 40}}},
         // The last curve ends at point L - 2, the last point of a finished plan.
-        caso_piano{"CurveToTheLastMiddlePoint", {{"curvas4", 3100, 6898}}},
+        plan_case{"CurveToTheLastMiddlePoint", {{"curvas4", 3100, 6898}}},
         // Points L - 1 and L are kept apart from the others.
-        caso_piano{"CurveToPointL", {{"curvad6", 9000, 1000}}},
-        caso_piano{"CurveFromPointTwo", {{"curvad4", 0, 20}, {"curvas2", 10, 5}}}),
+        plan_case{"CurveToPointL", {{"curvad6", 9000, 1000}}},
+        plan_case{"CurveFromPointTwo", {{"curvad4", 0, 20}, {"curvas2", 10, 5}}}),
     [](const auto& info) { return std::string(info.param.nome); });
 
-struct caso_curva {
+struct curve_case {
   const char* chiave;
   double curvatura;
 };
 
-class CurveClass : public ::testing::TestWithParam<caso_curva> {};
+class CurveClass : public ::testing::TestWithParam<curve_case> {};
 
 TEST_P(CurveClass, KeywordGivesClassAndHand) {
-  const auto r = leggi(linea(kLunghezza, {std::string(GetParam().chiave) + ", 100, 10"}), treno());
+  const auto r = read_sources(linea(kLunghezza, {std::string(GetParam().chiave) + ", 100, 10"}), treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   // After the straight the step is (0, 1), so x(101) is the curvature itself.
   EXPECT_EQ(r->s.matrice_linea.x(101), GetParam().curvatura);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CurveClass,
-                         ::testing::Values(caso_curva{"curvad1", 0.0001}, caso_curva{"curvad2", 0.0002},
-                                           caso_curva{"curvad3", 0.0004}, caso_curva{"curvad4", 0.001},
-                                           caso_curva{"curvad5", 0.002}, caso_curva{"curvad6", 0.003},
-                                           caso_curva{"curvas3", -0.0004},
-                                           caso_curva{"CURVAS4", -0.001},
-                                           caso_curva{"curvad21", 0.0001},
-                                           caso_curva{"curvad74", 0.001}));
+                         ::testing::Values(curve_case{"curvad1", 0.0001}, curve_case{"curvad2", 0.0002},
+                                           curve_case{"curvad3", 0.0004}, curve_case{"curvad4", 0.001},
+                                           curve_case{"curvad5", 0.002}, curve_case{"curvad6", 0.003},
+                                           curve_case{"curvas3", -0.0004},
+                                           curve_case{"CURVAS4", -0.001},
+                                           curve_case{"curvad21", 0.0001},
+                                           curve_case{"curvad74", 0.001}));
 
 TEST(LineReader, CurvesAreNotEntriesWithoutTheTrackPlan) {
   // Without a plan a curve keyword and its values are fields matching nothing,
   // so a curve without a class digit is no fault.
-  const auto r = leggi(linea(kLunghezza, {"curva, 100, 50", "curvad4, 99999999, 1"}), treno(), true, senza_matrice_linea);
+  const auto r = read_sources(linea(kLunghezza, {"curva, 100, 50", "curvad4, 99999999, 1"}), treno(), true, senza_matrice_linea);
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_TRUE(faults_of(r->s).empty());
 }
 
 TEST(LineReader, CurveBeyondTheRouteIsError15AndTheFileIsStillFinished) {
-  const auto r = leggi(linea(kLunghezza, {"pendenza, 0, 3", "curvad4, 9901, 10", "pendenza, 100, 7"}),
-                       treno({"velocita, 0, 50"}));
+  const auto r = read_sources(linea(kLunghezza, {"pendenza, 0, 3", "curvad4, 9901, 10", "pendenza, 100, 7"}),
+                              treno({"velocita, 0, 50"}));
   EXPECT_EQ(r->s.numero_errore, 15);
   EXPECT_EQ(r->s.posizione_errore, 9901);
   // The lists end there (the later gradient is not read); the end processing runs.
@@ -357,23 +357,23 @@ TEST(LineReader, CurveBeyondTheRouteIsError15AndTheFileIsStillFinished) {
   EXPECT_EQ(r->s.matrice_linea.x(kL - 2), 0.0);
   // The service file is read all the same.
   EXPECT_EQ(r->s.percorso[0].velocita, 10);
-  EXPECT_FALSE(r->linea_presente());
-  EXPECT_FALSE(r->treno_presente());
+  EXPECT_FALSE(r->line_present());
+  EXPECT_FALSE(r->service_present());
 }
 
 TEST(LineReader, RangeCheckAllowsUpTo50PMinus100) {
-  const auto ok = leggi(linea(kLunghezza, {"cartello_indicatore, 9900, (A)"}), treno());
+  const auto ok = read_sources(linea(kLunghezza, {"cartello_indicatore, 9900, (A)"}), treno());
   EXPECT_EQ(ok->s.numero_errore, 0);
   EXPECT_EQ(ok->s.percorso[199].tipo, 14);
-  const auto oltre = leggi(linea(kLunghezza, {"cartello_indicatore, 9901, (A)"}), treno());
+  const auto oltre = read_sources(linea(kLunghezza, {"cartello_indicatore, 9901, (A)"}), treno());
   EXPECT_EQ(oltre->s.numero_errore, 15);
   EXPECT_EQ(oltre->s.posizione_errore, 9901);
 }
 
 TEST(LineReader, TextBoardsFillRowsFromEightyDown) {
-  const auto r = leggi(linea(kLunghezza, {"cartello_indicatore,  1550,   (GALLERIA)(ROVELLO )(m.1100  )",
-                                          "cartello_indicatore,  75,   \"(A, B)\" ignored, (C)"}),
-                       treno());
+  const auto r = read_sources(linea(kLunghezza, {"cartello_indicatore,  1550,   (GALLERIA)(ROVELLO )(m.1100  )",
+                                                 "cartello_indicatore,  75,   \"(A, B)\" ignored, (C)"}),
+                              treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   const auto& p = r->s.percorso;
   EXPECT_EQ(p[32].tipo, 14);
@@ -388,15 +388,15 @@ TEST(LineReader, TextBoardsFillRowsFromEightyDown) {
 
 TEST(LineReader, TextBoardReplacesATunnelMarkerButNotAnIndicatorBoard) {
   // The tunnel marks cells 35, 39, ... with code 11.
-  const auto r = leggi(linea(kLunghezza, {"montagna,   1600,  2700,  11",
-                                          "cartello_indicatore, 1700, (X)"}),
-                       treno());
+  const auto r = read_sources(linea(kLunghezza, {"montagna,   1600,  2700,  11",
+                                                 "cartello_indicatore, 1700, (X)"}),
+                              treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.percorso[35].tipo, 14);
 
-  const auto occupata = leggi(linea(kLunghezza, {"indicatori_vmax, 1700, 90, 95, 95, 2, , , , 0",
-                                                 "cartello_indicatore, 1700, (X)"}),
-                              treno());
+  const auto occupata = read_sources(linea(kLunghezza, {"indicatori_vmax, 1700, 90, 95, 95, 2, , , , 0",
+                                                        "cartello_indicatore, 1700, (X)"}),
+                                     treno());
   EXPECT_EQ(occupata->s.numero_errore, 6);
   EXPECT_EQ(occupata->s.posizione_errore, 1700);
   EXPECT_EQ(occupata->s.percorso[35].tipo, 6);
@@ -404,9 +404,9 @@ TEST(LineReader, TextBoardReplacesATunnelMarkerButNotAnIndicatorBoard) {
 }
 
 TEST(LineReader, HandsTunnelsAndIndicatorBoardsToTheRecorders) {
-  const auto r = leggi(linea(88000, {"montagna,   1600,  2700,  11",
-                                     "indicatori_vmax,  85900,  90,  95,  95,  2,  ,  ,  ,  0"}),
-                       treno());
+  const auto r = read_sources(linea(88000, {"montagna,   1600,  2700,  11",
+                                            "indicatori_vmax,  85900,  90,  95,  95,  2,  ,  ,  ,  0"}),
+                              treno());
   ASSERT_EQ(r->s.numero_errore, 0);
   const auto& p = r->s.percorso;
   EXPECT_EQ(r->s.numero_montagne, 1);

@@ -18,7 +18,7 @@ namespace {
 
 enum class quale { linea, treno };
 
-struct caso_errore {
+struct error_case {
   const char* nome;
   std::optional<std::string> linea;
   std::optional<std::string> treno;
@@ -42,7 +42,7 @@ std::string con_cartelli(int quanti) {
   return t + "[fine]\r\n";
 }
 
-std::vector<caso_errore> casi() {
+std::vector<error_case> casi() {
   const quale L = quale::linea;
   const quale T = quale::treno;
   return {
@@ -108,11 +108,11 @@ std::vector<caso_errore> casi() {
   };
 }
 
-class ReaderErrors : public ::testing::TestWithParam<std::tuple<caso_errore, bool>> {};
+class ReaderErrors : public ::testing::TestWithParam<std::tuple<error_case, bool>> {};
 
 TEST_P(ReaderErrors, NumberPositionRowAndFiles) {
   const auto& [c, delete_sources] = GetParam();
-  const auto r = leggi(c.linea, c.treno, delete_sources);
+  const auto r = read_sources(c.linea, c.treno, delete_sources);
   EXPECT_FALSE(r->io_error.has_value());
   EXPECT_EQ(r->s.numero_errore, c.numero);
   EXPECT_EQ(r->s.posizione_errore, c.posizione.value_or(0));
@@ -121,20 +121,20 @@ TEST_P(ReaderErrors, NumberPositionRowAndFiles) {
   const auto& g = guasti.back();
   EXPECT_EQ(g.number, c.numero);
   EXPECT_EQ(g.position, c.posizione);
-  EXPECT_EQ(g.file, c.file == quale::linea ? kFileLinea : kFileTreno);
+  EXPECT_EQ(g.file, c.file == quale::linea ? kLineFile : kServiceFile);
   EXPECT_EQ(g.line, c.line);
   if (delete_sources) {
-    EXPECT_EQ(r->linea_presente(), c.linea_resta);
-    EXPECT_EQ(r->treno_presente(), c.treno_resta);
+    EXPECT_EQ(r->line_present(), c.linea_resta);
+    EXPECT_EQ(r->service_present(), c.treno_resta);
   } else {
     // An author's sources are never deleted or changed.
-    EXPECT_EQ(r->linea_presente(), c.linea.has_value());
-    EXPECT_EQ(r->treno_presente(), c.treno.has_value());
+    EXPECT_EQ(r->line_present(), c.linea.has_value());
+    EXPECT_EQ(r->service_present(), c.treno.has_value());
     if (c.linea) {
-      EXPECT_EQ(r->fs.files[kFileLinea], *c.linea);
+      EXPECT_EQ(r->fs.files[kLineFile], *c.linea);
     }
     if (c.treno) {
-      EXPECT_EQ(r->fs.files[kFileTreno], *c.treno);
+      EXPECT_EQ(r->fs.files[kServiceFile], *c.treno);
     }
   }
 }
@@ -146,9 +146,9 @@ INSTANTIATE_TEST_SUITE_P(Table, ReaderErrors, ::testing::Combine(::testing::Valu
                          });
 
 TEST(ReaderErrors, LeftOverFifteenSkipsTheEndFills) {
-  const auto r = leggi(linea(3000, {"pendenza, 9901, 0"}),
-                       treno({"velocita, 0, 50", "velocita, 200, 60", "segnale, 500, 2, 2, 3, 0, 0, 2, 2,1,0, 0",
-                              "sabbia, 9"}));
+  const auto r = read_sources(linea(3000, {"pendenza, 9901, 0"}),
+                              treno({"velocita, 0, 50", "velocita, 200, 60", "segnale, 500, 2, 2, 3, 0, 0, 2, 2,1,0, 0",
+                                     "sabbia, 9"}));
   EXPECT_EQ(r->s.numero_errore, 15);
   EXPECT_EQ(r->s.percorso[3].velocita, 10);
   EXPECT_EQ(r->s.percorso[4].velocita, 0) << "no end-of-reading fill";
@@ -157,9 +157,9 @@ TEST(ReaderErrors, LeftOverFifteenSkipsTheEndFills) {
 }
 
 TEST(ReaderErrors, FifteenInTheServiceFileStillRunsTheEndSteps) {
-  const auto r = leggi(righe({"[generale]", "lunghezza percorso, 3000", "progressiva chilometrica uno, 25, 0, 0",
-                              "[x]"}),
-                       treno({"velocita, 0, 50", "aderenza, 9901, 3"}));
+  const auto r = read_sources(righe({"[generale]", "lunghezza percorso, 3000", "progressiva chilometrica uno, 25, 0, 0",
+                                     "[x]"}),
+                              treno({"velocita, 0, 50", "aderenza, 9901, 3"}));
   // The chainage-row check replaces 15 with 2.
   EXPECT_EQ(r->s.numero_errore, 2);
   EXPECT_EQ(r->s.posizione_errore, 9901);
@@ -169,18 +169,18 @@ TEST(ReaderErrors, FifteenInTheServiceFileStillRunsTheEndSteps) {
 }
 
 TEST(ReaderErrors, AFailedDeletionStopsTheCompile) {
-  auto r = std::make_unique<lettura_in_memoria>();
-  r->fs.files[kFileLinea] = kLinea;
-  r->fs.files[kFileTreno] = kTreno;
+  auto r = std::make_unique<InMemoryRead>();
+  r->fs.files[kLineFile] = kLinea;
+  r->fs.files[kServiceFile] = kTreno;
   r->s.nome_linea = "L";
   r->s.nome_treno = "T";
   r->s.genera_linea = true;
   FaultyFileSystem guasto_al_primo(r->fs, 1);
-  Sources src{guasto_al_primo, kCartella, true, std::nullopt};
+  Sources src{guasto_al_primo, kFolder, true, std::nullopt};
   memorizza_dati(r->s, src);
   ASSERT_TRUE(src.io_error.has_value());
-  EXPECT_EQ(src.io_error->path, kFileLinea);
-  EXPECT_TRUE(r->treno_presente()) << "the service file was not read";
+  EXPECT_EQ(src.io_error->path, kLineFile);
+  EXPECT_TRUE(r->service_present()) << "the service file was not read";
   EXPECT_EQ(r->s.percorso[0].velocita, 0);
 }
 
@@ -200,7 +200,7 @@ TEST(ReaderErrors, AnUnreadableSourceIsAFileSystemFailure) {
 }
 
 TEST(ReaderErrors, FaultLinesReadAsTheUserSeesThem) {
-  const auto r = leggi(kLinea, treno({"abbattimento, 1000, 60", "abbattimento, 1000, 60"}));
+  const auto r = read_sources(kLinea, treno({"abbattimento, 1000, 60", "abbattimento, 1000, 60"}));
   ASSERT_EQ(r->s.diagnostiche.size(), 1u);
   EXPECT_EQ(format_diagnostic(r->s.diagnostiche[0]),
             "d/L_T-.txt:3:1: error: an abbattimento at 1000 m: cell 20 already holds a speed board [E7]\n"

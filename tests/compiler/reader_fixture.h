@@ -14,65 +14,65 @@
 
 namespace scenario::testing {
 
-inline const std::string kCartella = "d";
-inline const std::string kFileLinea = "d/L_linea.txt";
-inline const std::string kFileTreno = "d/L_T-.txt";
+inline const std::string kFolder = "d";
+inline const std::string kLineFile = "d/L_linea.txt";
+inline const std::string kServiceFile = "d/L_T-.txt";
 
 // Lines ended by CR LF, as the scenario writer ends them.
-inline std::string righe(std::initializer_list<std::string> linee) {
-  std::string testo;
-  for (const auto& l : linee) testo += l + "\r\n";
-  return testo;
+inline std::string righe(std::initializer_list<std::string> lines) {
+  std::string text;
+  for (const auto& line : lines) text += line + "\r\n";
+  return text;
 }
 
 // A line description: a general section giving the route length, then the
 // list rows, then the closing header.
-inline std::string linea(int64_t lunghezza, std::initializer_list<std::string> voci = {}) {
-  std::string testo = righe({"[generale]", "lunghezza percorso,    " + std::to_string(lunghezza),
-                             "[curve]"});
-  for (const auto& v : voci) testo += v + "\r\n";
-  return testo + "[fine]\r\n";
+inline std::string linea(int64_t lunghezza, std::initializer_list<std::string> rows = {}) {
+  std::string text = righe({"[generale]", "lunghezza percorso,    " + std::to_string(lunghezza),
+                            "[curve]"});
+  for (const auto& row : rows) text += row + "\r\n";
+  return text + "[fine]\r\n";
 }
 
 // A service description: its rows between "[generale]" and "[fine]".
-inline std::string treno(std::initializer_list<std::string> voci = {}) {
-  std::string testo = "[generale]\r\n";
-  for (const auto& v : voci) testo += v + "\r\n";
-  return testo + "[fine]\r\n";
+inline std::string treno(std::initializer_list<std::string> rows = {}) {
+  std::string text = "[generale]\r\n";
+  for (const auto& row : rows) text += row + "\r\n";
+  return text + "[fine]\r\n";
 }
 
-struct lettura_in_memoria {
+struct InMemoryRead {
   MemoryFileSystem fs;
   stato_compilazione s;
   std::optional<IoError> io_error;
 
-  bool linea_presente() const { return fs.files.count(kFileLinea) != 0; }
-  bool treno_presente() const { return fs.files.count(kFileTreno) != 0; }
+  bool line_present() const { return fs.files.count(kLineFile) != 0; }
+  bool service_present() const { return fs.files.count(kServiceFile) != 0; }
 };
 
 // Reads the two sources (std::nullopt: the file is missing) with
 // memorizza_dati, as line "L" and train "T".
-inline std::unique_ptr<lettura_in_memoria> leggi(const std::optional<std::string>& testo_linea,
-                                                 const std::optional<std::string>& testo_treno,
-                                                 bool delete_sources = true,
-                                                 bool genera_linea = con_matrice_linea) {
-  auto r = std::make_unique<lettura_in_memoria>();
-  if (testo_linea) r->fs.files[kFileLinea] = *testo_linea;
-  if (testo_treno) r->fs.files[kFileTreno] = *testo_treno;
+inline std::unique_ptr<InMemoryRead> read_sources(const std::optional<std::string>& line_text,
+                                                  const std::optional<std::string>& service_text,
+                                                  bool delete_sources = true,
+                                                  bool genera_linea = con_matrice_linea) {
+  auto r = std::make_unique<InMemoryRead>();
+  if (line_text) r->fs.files[kLineFile] = *line_text;
+  if (service_text) r->fs.files[kServiceFile] = *service_text;
   r->s.nome_linea = "L";
   r->s.nome_treno = "T";
   r->s.genera_linea = genera_linea;
-  Sources src{r->fs, kCartella, delete_sources, std::nullopt};
+  Sources src{r->fs, kFolder, delete_sources, std::nullopt};
   memorizza_dati(r->s, src);
   r->io_error = src.io_error;
   return r;
 }
 
-inline auto campi(const cella& c) {
+inline auto fields(const cella& c) {
   return std::tie(c.tipo, c.dato1, c.dato2, c.dato3, c.dato4, c.tempo, c.avvicinamento, c.galleria,
                   c.velocita, c.pendenza, c.aderenza);
 }
-inline auto campi(const record_sim& r) {
+inline auto fields(const record_sim& r) {
   return std::tie(r.tipo, r.inizio, r.fine, r.progressiva, r.b1, r.testo, r.i1, r.i2, r.i3, r.i4,
                   r.i5, r.b2, r.b3, r.b4, r.b5, r.orario);
 }

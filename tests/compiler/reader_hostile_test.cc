@@ -15,7 +15,7 @@
 namespace scenario::testing {
 namespace {
 
-struct caso_ostile {
+struct hostile_case {
   const char* nome;
   std::optional<std::string> linea;
   std::optional<std::string> treno;
@@ -54,7 +54,7 @@ const std::string kLinea = linea(3000);
 const std::string kTreno = treno({"velocita, 0, 50", "aderenza, 0, 3"});
 const std::string kCoda = ", 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, X";
 
-std::vector<caso_ostile> casi() {
+std::vector<hostile_case> casi() {
   return {
       // Negative positions and lengths in the line description.
       {"GradientAtNegativePosition", linea(3000, {"pendenza, 0, 2", "pendenza, -50, 5"}), kTreno,
@@ -113,21 +113,21 @@ std::vector<caso_ostile> casi() {
   };
 }
 
-class HostileRead : public ::testing::TestWithParam<caso_ostile> {};
+class HostileRead : public ::testing::TestWithParam<hostile_case> {};
 
 TEST_P(HostileRead, IsRefusedAndChangesNothingOutsideTheArrays) {
   const auto& c = GetParam();
-  const auto r = leggi(c.linea, c.treno);
-  const auto k = leggi(c.linea_controllo, c.treno_controllo);
+  const auto r = read_sources(c.linea, c.treno);
+  const auto k = read_sources(c.linea_controllo, c.treno_controllo);
   EXPECT_EQ(r->s.numero_errore, c.numero);
   EXPECT_EQ(k->s.numero_errore, c.numero) << "the control must end the same way";
   EXPECT_EQ(faults_of(r->s).size(), faults_of(k->s).size());
-  EXPECT_EQ(r->linea_presente(), k->linea_presente());
-  EXPECT_EQ(r->treno_presente(), k->treno_presente());
+  EXPECT_EQ(r->line_present(), k->line_present());
+  EXPECT_EQ(r->service_present(), k->service_present());
 
   ASSERT_EQ(r->s.percorso.size(), k->s.percorso.size());
   for (size_t i = 0; i < r->s.percorso.size(); ++i) {
-    ASSERT_EQ(campi(r->s.percorso[i]), campi(k->s.percorso[i])) << "cell " << i;
+    ASSERT_EQ(fields(r->s.percorso[i]), fields(k->s.percorso[i])) << "cell " << i;
   }
   const matrice_punti& m = r->s.matrice_linea;
   const matrice_punti& mk = k->s.matrice_linea;
@@ -142,7 +142,7 @@ TEST_P(HostileRead, IsRefusedAndChangesNothingOutsideTheArrays) {
   EXPECT_EQ(r->s.montagna_fine, k->s.montagna_fine);
   for (int i = 0; i < righe_tabella_sim; ++i) {
     if (i == c.riga_diversa) continue;
-    EXPECT_EQ(campi(r->s.tabella_sim[i]), campi(k->s.tabella_sim[i])) << "row " << i;
+    EXPECT_EQ(fields(r->s.tabella_sim[i]), fields(k->s.tabella_sim[i])) << "row " << i;
   }
 }
 
@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, HostileRead, ::testing::ValuesIn(casi()),
                          [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(HostileRead, CurveEndingAtPointLIsAccepted) {
-  const auto r = leggi(linea(3000, {"curvad4, 9800, 200"}), treno());
+  const auto r = read_sources(linea(3000, {"curvad4, 9800, 200"}), treno());
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.matrice_linea.tipo(10000), tipo_elemento::doppio);
 }

@@ -21,7 +21,7 @@ constexpr int kP = 200;
 const std::string kLinea = linea(3000);
 
 TEST(ServiceReader, SpeedRowsFillTheCellsBeforeThem) {
-  const auto r = leggi(kLinea, treno({"velocita,   0,    30", "velocita,     800,   110"}));
+  const auto r = read_sources(kLinea, treno({"velocita,   0,    30", "velocita,     800,   110"}));
   ASSERT_EQ(r->s.numero_errore, 0);
   const auto& p = r->s.percorso;
   for (int c = 0; c <= 15; ++c) ASSERT_EQ(p[c].velocita, 6) << c;
@@ -30,8 +30,8 @@ TEST(ServiceReader, SpeedRowsFillTheCellsBeforeThem) {
 }
 
 TEST(ServiceReader, ProfileRowBehindTheFillIndexStillFillsOneCell) {
-  const auto r = leggi(kLinea, treno({"velocita, 0, 30", "velocita, 800, 50", "velocita, 500, 70",
-                                      "aderenza, 0, 100", "aderenza, 500, 300", "aderenza, 100, 20"}));
+  const auto r = read_sources(kLinea, treno({"velocita, 0, 30", "velocita, 800, 50", "velocita, 500, 70",
+                                             "aderenza, 0, 100", "aderenza, 500, 300", "aderenza, 100, 20"}));
   ASSERT_EQ(r->s.numero_errore, 0);
   const auto& p = r->s.percorso;
   EXPECT_EQ(p[15].velocita, 6);
@@ -46,8 +46,8 @@ TEST(ServiceReader, ProfileRowBehindTheFillIndexStillFillsOneCell) {
 }
 
 TEST(ServiceReader, TrainRowsAndClock) {
-  const auto r = leggi(kLinea, treno({"numero vetture,    7", "percentuale massa frenata,    125",
-                                      "sabbia,    3", "orologio,    6               30            30 "}));
+  const auto r = read_sources(kLinea, treno({"numero vetture,    7", "percentuale massa frenata,    125",
+                                             "sabbia,    3", "orologio,    6               30            30 "}));
   ASSERT_EQ(r->s.numero_errore, 0);
   const auto& t = r->s.tabella_sim;
   EXPECT_EQ(t[riga_treno].progressiva, 7);
@@ -58,29 +58,29 @@ TEST(ServiceReader, TrainRowsAndClock) {
 
 TEST(ServiceReader, KeywordNeedsAllItsWords) {
   // "percentuale massa" reads no value: "125" is then a keyword field.
-  const auto r = leggi(kLinea, treno({"percentuale massa, 125", "Numero VETTURE, 4"}));
+  const auto r = read_sources(kLinea, treno({"percentuale massa, 125", "Numero VETTURE, 4"}));
   ASSERT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.tabella_sim[riga_treno].inizio, 0);
   EXPECT_EQ(r->s.tabella_sim[riga_treno].progressiva, 4);
 }
 
 TEST(ServiceReader, WithoutGeneralNothingIsInterpretedButTheFillsRun) {
-  const auto r = leggi(kLinea, "velocita, 0, 50\r\nvelocita, 100, 60\r\n[fine]\r\n");
+  const auto r = read_sources(kLinea, "velocita, 0, 50\r\nvelocita, 100, 60\r\n[fine]\r\n");
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.percorso[0].velocita, 0);
   EXPECT_EQ(r->s.percorso[kP - 3].velocita, 0);
-  EXPECT_FALSE(r->treno_presente());
+  EXPECT_FALSE(r->service_present());
 }
 
 TEST(ServiceReader, LastFieldIsNotInterpreted) {
-  const auto r = leggi(kLinea, "[generale]\r\nsabbia, 2\r\nsabbia");
+  const auto r = read_sources(kLinea, "[generale]\r\nsabbia, 2\r\nsabbia");
   EXPECT_EQ(r->s.numero_errore, 0);
   EXPECT_EQ(r->s.tabella_sim[riga_ripetizione].i1, 2);
 }
 
 TEST(ServiceReader, StationRowFieldsInTheirOrder) {
-  const auto r = leggi(kLinea, treno({"stazione, 200, 4, 800, 11, 12, 1, 14, 15, 16, 17, 18, 19, 20, 7, 4, 5, VALDRESSA",
-                                      "stazione, 1500, 4, 600, 21, 22, 1, 24, 25, 26, 27, 28, 29, 30, 8, 0, 0, \"BORGO, EST\""}));
+  const auto r = read_sources(kLinea, treno({"stazione, 200, 4, 800, 11, 12, 1, 14, 15, 16, 17, 18, 19, 20, 7, 4, 5, VALDRESSA",
+                                             "stazione, 1500, 4, 600, 21, 22, 1, 24, 25, 26, 27, 28, 29, 30, 8, 0, 0, \"BORGO, EST\""}));
   ASSERT_EQ(r->s.numero_errore, 0);
   const record_sim& a = r->s.tabella_sim[1];
   EXPECT_EQ(a.tipo, 4);
@@ -106,7 +106,7 @@ TEST(ServiceReader, StationRowFieldsInTheirOrder) {
 }
 
 TEST(ServiceReader, StationAtTwoHundredMetres) {
-  const auto r = leggi(kLinea, treno({"stazione,   200, 4,  800,  0, 0, 0,  0,0,0,  5,1,1,   60,   7, 4, 0, VALDRESSA"}));
+  const auto r = read_sources(kLinea, treno({"stazione,   200, 4,  800,  0, 0, 0,  0,0,0,  5,1,1,   60,   7, 4, 0, VALDRESSA"}));
   ASSERT_EQ(r->s.numero_errore, 0);
   const record_sim& a = r->s.tabella_sim[1];
   EXPECT_EQ(a.inizio, -200);
@@ -123,8 +123,8 @@ TEST(ServiceReader, StationAtTwoHundredMetres) {
 
 TEST(ServiceReader, StopPointSetsOnlyTipoAndDato1) {
   // A signal in the stop cell is overwritten; its other fields stay.
-  const auto r = leggi(kLinea, treno({"segnale, 500, 2, 2, 3, 0, 0, 2, 2,1,0, 210",
-                                      "stazione, 200, 4, 800, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A"}));
+  const auto r = read_sources(kLinea, treno({"segnale, 500, 2, 2, 3, 0, 0, 2, 2,1,0, 210",
+                                             "stazione, 200, 4, 800, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A"}));
   ASSERT_EQ(r->s.numero_errore, 0);
   const cella& c = r->s.percorso[11];
   EXPECT_EQ(c.tipo, 10);
@@ -134,7 +134,7 @@ TEST(ServiceReader, StopPointSetsOnlyTipoAndDato1) {
   EXPECT_EQ(c.tempo, 210);
 }
 
-struct caso_area {
+struct area_case {
   const char* nome;
   int tipo;
   int lunghezza;
@@ -144,14 +144,14 @@ struct caso_area {
   bool segni;         // approach marks before the stop cell
 };
 
-class StopArea : public ::testing::TestWithParam<caso_area> {};
+class StopArea : public ::testing::TestWithParam<area_case> {};
 
 TEST_P(StopArea, DependsOnTheStationType) {
   const auto& c = GetParam();
   // The second station: row 1 clears b4, here b4 = 1 is kept for the types it applies to.
   const std::string riga = "stazione, 2000, " + std::to_string(c.tipo) + ", " +
                            std::to_string(c.lunghezza) + ", 0, 0, 1, 0,0,0, 0,0,0, 0, 0,0,0, X";
-  const auto r = leggi(kLinea, treno({"stazione, 200, 30, 200, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A", riga}));
+  const auto r = read_sources(kLinea, treno({"stazione, 200, 30, 200, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A", riga}));
   ASSERT_EQ(r->s.numero_errore, 0);
   const record_sim& s = r->s.tabella_sim[2];
   EXPECT_EQ(s.inizio, c.inizio);
@@ -177,28 +177,28 @@ INSTANTIATE_TEST_SUITE_P(
     Kinds, StopArea,
     ::testing::Values(
         // b4 not 0: 50 m more at the end.
-        caso_area{"Ordinary", 4, 800, 1600, 2450, 48, true},
-        caso_area{"Short5", 5, 300, 1700, 2150, 42, false},
-        caso_area{"Short6", 6, 300, 1700, 2150, 42, false},
-        caso_area{"Long7", 7, 300, 1700, 2300, 45, true},
-        caso_area{"Long8", 8, 300, 1700, 2300, 45, true},
-        caso_area{"Kind24", 24, 400, 1800, 2250, 44, true},
-        caso_area{"Kind25NoStopPoint", 25, 400, 1800, 2250, -1, false}),
+        area_case{"Ordinary", 4, 800, 1600, 2450, 48, true},
+        area_case{"Short5", 5, 300, 1700, 2150, 42, false},
+        area_case{"Short6", 6, 300, 1700, 2150, 42, false},
+        area_case{"Long7", 7, 300, 1700, 2300, 45, true},
+        area_case{"Long8", 8, 300, 1700, 2300, 45, true},
+        area_case{"Kind24", 24, 400, 1800, 2250, 44, true},
+        area_case{"Kind25NoStopPoint", 25, 400, 1800, 2250, -1, false}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(ServiceReader, StationSpacingOf350Passes) {
   const std::string prima = "stazione, 200, 30, 200, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A";
   // Row 1 ends at 300; this one starts at 650.
-  const auto ok = leggi(kLinea, treno({prima, "stazione, 750, 30, 200, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, B"}));
+  const auto ok = read_sources(kLinea, treno({prima, "stazione, 750, 30, 200, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, B"}));
   EXPECT_EQ(ok->s.numero_errore, 0);
-  const auto vicina = leggi(kLinea, treno({prima, "stazione, 700, 30, 200, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, B"}));
+  const auto vicina = read_sources(kLinea, treno({prima, "stazione, 700, 30, 200, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, B"}));
   EXPECT_EQ(vicina->s.numero_errore, 22);
   EXPECT_EQ(vicina->s.posizione_errore, 700);
 }
 
 TEST(ServiceReader, AbbattimentoRowsPlaceBoards) {
-  const auto r = leggi(kLinea, treno({"abbattimento, 1000, 60", "abbattimento, 1125, 0",
-                                      "abbattimento, 1300, 70000"}));
+  const auto r = read_sources(kLinea, treno({"abbattimento, 1000, 60", "abbattimento, 1125, 0",
+                                             "abbattimento, 1300, 70000"}));
   ASSERT_EQ(r->s.numero_errore, 0);
   const auto& p = r->s.percorso;
   EXPECT_EQ(valori(p[20].tipo, p[20].dato1), (std::vector<int>{12, 60}));
@@ -209,8 +209,8 @@ TEST(ServiceReader, AbbattimentoRowsPlaceBoards) {
 }
 
 TEST(ServiceReader, HandsSignalsAndSlowDownsToTheRecorders) {
-  const auto r = leggi(linea(88000), treno({"segnale,   42500,   2, 2, 3,  0, 0,    2,  2,1,0, 210",
-                                            "rallentamento,   49900,    40,  300, 0,  1,  40"}));
+  const auto r = read_sources(linea(88000), treno({"segnale,   42500,   2, 2, 3,  0, 0,    2,  2,1,0, 210",
+                                                   "rallentamento,   49900,    40,  300, 0,  1,  40"}));
   ASSERT_EQ(r->s.numero_errore, 0);
   const auto& p = r->s.percorso;
   EXPECT_EQ(p[851].tipo, 1);
@@ -226,22 +226,22 @@ TEST(ServiceReader, HandsSignalsAndSlowDownsToTheRecorders) {
   EXPECT_EQ(p[971].dato1, 4);
 }
 
-struct caso_misura {
+struct measure_case {
   const char* nome;
   std::string riga;
   bool accettata;
 };
 
-class FieldSizes : public ::testing::TestWithParam<caso_misura> {};
+class FieldSizes : public ::testing::TestWithParam<measure_case> {};
 
 TEST_P(FieldSizes, ValuesMustFitTheirFields) {
-  const auto r = leggi(kLinea, treno({GetParam().riga, "velocita, 100, 0"}));
+  const auto r = read_sources(kLinea, treno({GetParam().riga, "velocita, 100, 0"}));
   EXPECT_EQ(r->s.numero_errore, GetParam().accettata ? 0 : 25);
   if (!GetParam().accettata) {
     ASSERT_EQ(faults_of(r->s).size(), 1u);
-    EXPECT_EQ(faults_of(r->s)[0].file, kFileTreno);
+    EXPECT_EQ(faults_of(r->s)[0].file, kServiceFile);
     EXPECT_EQ(faults_of(r->s)[0].line, 2);
-    EXPECT_FALSE(r->treno_presente());
+    EXPECT_FALSE(r->service_present());
   }
 }
 
@@ -249,24 +249,24 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FieldSizes,
     ::testing::Values(
         // velocita = near(speed / 5) must lie in 0 .. 255: the next row's fill converts it.
-        caso_misura{"Speed1277", "velocita, 0, 1277", true},
-        caso_misura{"Speed1278", "velocita, 0, 1278", false},
-        caso_misura{"SpeedMinus2", "velocita, 0, -2", true},
-        caso_misura{"SpeedMinus3", "velocita, 0, -3", false},
-        caso_misura{"Sand32767", "sabbia, 32767", true},
-        caso_misura{"Sand32768", "sabbia, 32768", false},
-        caso_misura{"SandMinus32768", "sabbia, -32768", true},
-        caso_misura{"Clock", "orologio, 6, 30, 70000", false},
-        caso_misura{"StationByte255", "stazione, 200, 30, 200, 255, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A", true},
-        caso_misura{"StationByte256", "stazione, 200, 30, 200, 256, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A", false},
-        caso_misura{"StationKindNegative", "stazione, 200, -1, 200, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A", false},
-        caso_misura{"Station16Bit", "stazione, 200, 30, 200, 0, 0, 0, 40000,0,0, 0,0,0, 0, 0,0,0, A", false},
-        caso_misura{"AdhesionKeepsLowBits", "aderenza, 0, 70000", true},
-        caso_misura{"NotANumber", "sabbia, 1.5", false}),
+        measure_case{"Speed1277", "velocita, 0, 1277", true},
+        measure_case{"Speed1278", "velocita, 0, 1278", false},
+        measure_case{"SpeedMinus2", "velocita, 0, -2", true},
+        measure_case{"SpeedMinus3", "velocita, 0, -3", false},
+        measure_case{"Sand32767", "sabbia, 32767", true},
+        measure_case{"Sand32768", "sabbia, 32768", false},
+        measure_case{"SandMinus32768", "sabbia, -32768", true},
+        measure_case{"Clock", "orologio, 6, 30, 70000", false},
+        measure_case{"StationByte255", "stazione, 200, 30, 200, 255, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A", true},
+        measure_case{"StationByte256", "stazione, 200, 30, 200, 256, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A", false},
+        measure_case{"StationKindNegative", "stazione, 200, -1, 200, 0, 0, 0, 0,0,0, 0,0,0, 0, 0,0,0, A", false},
+        measure_case{"Station16Bit", "stazione, 200, 30, 200, 0, 0, 0, 40000,0,0, 0,0,0, 0, 0,0,0, A", false},
+        measure_case{"AdhesionKeepsLowBits", "aderenza, 0, 70000", true},
+        measure_case{"NotANumber", "sabbia, 1.5", false}),
     [](const auto& info) { return std::string(info.param.nome); });
 
 TEST(ServiceReader, SpeedThatDoesNotFitFailsInTheEndFill) {
-  const auto r = leggi(kLinea, treno({"velocita, 0, 30", "velocita, 100, 2000", "sabbia, 4"}));
+  const auto r = read_sources(kLinea, treno({"velocita, 0, 30", "velocita, 100, 2000", "sabbia, 4"}));
   EXPECT_EQ(r->s.numero_errore, 25);
   ASSERT_EQ(faults_of(r->s).size(), 1u);
   // Charged to the row that set the speed.

@@ -34,117 +34,117 @@ namespace fs = std::filesystem;
 const std::string kLinea = nome_linea_incorporata;
 const std::string kTreno = nome_treno_incorporato;
 
-std::vector<std::string> documenti() {
+std::vector<std::string> document_names() {
   return {nomi::note(kLinea, kTreno), nomi::rallentamenti(kLinea, kTreno),
           nomi::scheda(kLinea, kTreno)};
 }
-std::vector<std::string> binari() {
+std::vector<std::string> binary_names() {
   return {nomi::linea_dat(kLinea), nomi::sim(kLinea, kTreno), nomi::dat(kLinea, kTreno)};
 }
-std::vector<std::string> uscite() {
-  auto u = documenti();
-  for (const auto& b : binari()) u.push_back(b);
+std::vector<std::string> output_names() {
+  auto u = document_names();
+  for (const auto& b : binary_names()) u.push_back(b);
   return u;
 }
 std::vector<std::string> source_names() {
   return {nomi::linea_txt(kLinea), nomi::treno_txt(kLinea, kTreno)};
 }
 
-struct esito_processo {
-  int stato = -1;
+struct process_outcome {
+  int status = -1;
   std::string err;
 };
 
-// Copies the built program into `cartella` (its program folder) and runs it
-// there, with the size of any file it writes limited to `limite` bytes when
+// Copies the built program into `folder` (its program folder) and runs it
+// there, with the size of any file it writes limited to `size_limit` bytes when
 // one is given. SIGXFSZ is ignored, so a write past the limit fails with
 // EFBIG instead of killing the process, as a full disk fails a write.
-esito_processo esegui_programma(const std::string& cartella, std::optional<rlim_t> limite) {
-  const std::string programma = cartella + "/genera_scenario";
-  if (!fs::exists(programma)) {
-    fs::copy_file(std::string(SCENARIO_BIN_DIR) + "/genera_scenario", programma);
+process_outcome esegui_programma(const std::string& folder, std::optional<rlim_t> size_limit) {
+  const std::string program = folder + "/genera_scenario";
+  if (!fs::exists(program)) {
+    fs::copy_file(std::string(SCENARIO_BIN_DIR) + "/genera_scenario", program);
   }
-  int tubo[2];
-  if (::pipe(tubo) != 0) return {};
+  int pipe_fds[2];
+  if (::pipe(pipe_fds) != 0) return {};
   const pid_t pid = ::fork();
   if (pid == 0) {
-    ::close(tubo[0]);
-    ::dup2(tubo[1], 2);
-    const int nulla = ::open("/dev/null", O_WRONLY);
-    ::dup2(nulla, 1);
+    ::close(pipe_fds[0]);
+    ::dup2(pipe_fds[1], 2);
+    const int null_fd = ::open("/dev/null", O_WRONLY);
+    ::dup2(null_fd, 1);
     ::signal(SIGXFSZ, SIG_IGN);
-    if (limite) {
-      struct rlimit r {*limite, *limite};
+    if (size_limit) {
+      struct rlimit r {*size_limit, *size_limit};
       if (::setrlimit(RLIMIT_FSIZE, &r) != 0) ::_exit(126);
     }
     // A folder that is not the program folder, to show that it is not used.
     if (::chdir("/") != 0) ::_exit(126);
-    char* argv[] = {const_cast<char*>(programma.c_str()), nullptr};
-    ::execv(programma.c_str(), argv);
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    ::execv(program.c_str(), argv);
     ::_exit(127);
   }
-  ::close(tubo[1]);
-  esito_processo esito;
+  ::close(pipe_fds[1]);
+  process_outcome outcome;
   char buffer[4096];
-  for (ssize_t n; (n = ::read(tubo[0], buffer, sizeof buffer)) > 0;) {
-    esito.err.append(buffer, static_cast<size_t>(n));
+  for (ssize_t n; (n = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0;) {
+    outcome.err.append(buffer, static_cast<size_t>(n));
   }
-  ::close(tubo[0]);
+  ::close(pipe_fds[0]);
   int wstatus = 0;
   ::waitpid(pid, &wstatus, 0);
-  esito.stato = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-  return esito;
+  outcome.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  return outcome;
 }
 
 // The outputs of a clean run, by name.
-const std::map<std::string, std::string>& uscite_nuove() {
-  static const std::map<std::string, std::string> nuove = [] {
+const std::map<std::string, std::string>& fresh_outputs() {
+  static const std::map<std::string, std::string> fresh = [] {
     TempDir dir;
-    const auto esito = esegui_programma(dir.path(), std::nullopt);
-    EXPECT_TRUE(esito.stato == 0 || esito.stato == 2) << esito.err;
+    const auto outcome = esegui_programma(dir.path(), std::nullopt);
+    EXPECT_TRUE(outcome.status == 0 || outcome.status == 2) << outcome.err;
     std::map<std::string, std::string> out;
-    for (const auto& nome : uscite()) out[nome] = read_file(dir.file(nome));
+    for (const auto& name : output_names()) out[name] = read_file(dir.file(name));
     return out;
   }();
-  return nuove;
+  return fresh;
 }
 
 // Older outputs of every name, longer than the new ones, to be kept whole.
-std::map<std::string, std::string> metti_uscite_vecchie(const TempDir& dir) {
-  std::map<std::string, std::string> vecchie;
-  for (const auto& nome : uscite()) {
-    vecchie[nome] = "older " + nome + std::string(100, '#');
-    write_file(dir.file(nome), vecchie[nome]);
+std::map<std::string, std::string> put_older_outputs(const TempDir& dir) {
+  std::map<std::string, std::string> older;
+  for (const auto& name : output_names()) {
+    older[name] = "older " + name + std::string(100, '#');
+    write_file(dir.file(name), older[name]);
   }
-  return vecchie;
+  return older;
 }
 
-// `saltare`: a path that the test itself put in the way.
-void check_folder(const TempDir& dir, const std::map<std::string, std::string>& vecchie,
-                  const std::string& saltare = {}) {
-  const auto& nuove = uscite_nuove();
-  for (const auto& nome : documenti()) {
-    if (nome == saltare) continue;
-    ASSERT_TRUE(file_exists(dir.file(nome))) << nome << " lost";
-    const std::string data = read_file(dir.file(nome));
-    EXPECT_TRUE(data == vecchie.at(nome) || data == nuove.at(nome)) << nome << " damaged";
+// `skip`: a path that the test itself put in the way.
+void check_folder(const TempDir& dir, const std::map<std::string, std::string>& older,
+                  const std::string& skip = {}) {
+  const auto& fresh = fresh_outputs();
+  for (const auto& name : document_names()) {
+    if (name == skip) continue;
+    ASSERT_TRUE(file_exists(dir.file(name))) << name << " lost";
+    const std::string data = read_file(dir.file(name));
+    EXPECT_TRUE(data == older.at(name) || data == fresh.at(name)) << name << " damaged";
   }
-  int vecchi = 0;
-  int nuovi = 0;
-  for (const auto& nome : binari()) {
-    if (nome == saltare) continue;
-    ASSERT_TRUE(file_exists(dir.file(nome))) << nome << " lost";
-    const std::string data = read_file(dir.file(nome));
-    vecchi += data == vecchie.at(nome) ? 1 : 0;
-    nuovi += data == nuove.at(nome) ? 1 : 0;
+  int older_count = 0;
+  int fresh_count = 0;
+  for (const auto& name : binary_names()) {
+    if (name == skip) continue;
+    ASSERT_TRUE(file_exists(dir.file(name))) << name << " lost";
+    const std::string data = read_file(dir.file(name));
+    older_count += data == older.at(name) ? 1 : 0;
+    fresh_count += data == fresh.at(name) ? 1 : 0;
   }
-  const int attesi = saltare.empty() ? 3 : 2;
-  EXPECT_TRUE(vecchi >= attesi || nuovi >= attesi)
-      << vecchi << " older and " << nuovi << " new binary files";
-  for (const auto& nome : list_dir(dir.path())) {
-    if (nome == saltare) continue;
-    EXPECT_EQ(nome.find(".tmp"), std::string::npos) << "temporary left: " << nome;
-    EXPECT_EQ(nome.find(".old"), std::string::npos) << "older copy left: " << nome;
+  const int wanted = skip.empty() ? 3 : 2;
+  EXPECT_TRUE(older_count >= wanted || fresh_count >= wanted)
+      << older_count << " older and " << fresh_count << " new binary files";
+  for (const auto& name : list_dir(dir.path())) {
+    if (name == skip) continue;
+    EXPECT_EQ(name.find(".tmp"), std::string::npos) << "temporary left: " << name;
+    EXPECT_EQ(name.find(".old"), std::string::npos) << "older copy left: " << name;
   }
 }
 
@@ -153,14 +153,14 @@ void check_folder(const TempDir& dir, const std::map<std::string, std::string>& 
 class FileSizeLimit : public ::testing::TestWithParam<rlim_t> {};
 
 TEST_P(FileSizeLimit, StopsWithStatus3AndKeepsEveryOlderOutputWhole) {
-  uscite_nuove();
+  fresh_outputs();
   TempDir dir;
-  const auto vecchie = metti_uscite_vecchie(dir);
-  const auto esito = esegui_programma(dir.path(), GetParam());
-  EXPECT_EQ(esito.stato, 3) << esito.err;
-  EXPECT_NE(esito.err.find(dir.path() + "/"), std::string::npos) << esito.err;
-  EXPECT_NE(esito.err.find("File too large"), std::string::npos) << esito.err;
-  check_folder(dir, vecchie);
+  const auto older = put_older_outputs(dir);
+  const auto outcome = esegui_programma(dir.path(), GetParam());
+  EXPECT_EQ(outcome.status, 3) << outcome.err;
+  EXPECT_NE(outcome.err.find(dir.path() + "/"), std::string::npos) << outcome.err;
+  EXPECT_NE(outcome.err.find("File too large"), std::string::npos) << outcome.err;
+  check_folder(dir, older);
 }
 
 // 0: the first text file; then limits that let the sources, the documents,
@@ -173,38 +173,38 @@ INSTANTIATE_TEST_SUITE_P(Bytes, FileSizeLimit,
 class FolderInTheWay : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(FolderInTheWay, StopsWithStatus3NamingIt) {
-  uscite_nuove();
-  const std::string nome = GetParam();
+  fresh_outputs();
+  const std::string name = GetParam();
   TempDir dir;
-  const auto vecchie = metti_uscite_vecchie(dir);
-  fs::remove(dir.file(nome));
-  fs::create_directory(dir.file(nome));
-  write_file(dir.file(nome) + "/inside", "x");
-  const auto esito = esegui_programma(dir.path(), std::nullopt);
-  EXPECT_EQ(esito.stato, 3) << esito.err;
+  const auto older = put_older_outputs(dir);
+  fs::remove(dir.file(name));
+  fs::create_directory(dir.file(name));
+  write_file(dir.file(name) + "/inside", "x");
+  const auto outcome = esegui_programma(dir.path(), std::nullopt);
+  EXPECT_EQ(outcome.status, 3) << outcome.err;
   // The temporary and the kept older copy are the program's own business:
   // their failure may be reported under the name of the output they belong to.
-  const bool proprio = nome == backup_path(nomi::linea_dat(kLinea)) ||
-                       (nome.size() > 4 && nome.substr(nome.size() - 4) == ".tmp");
-  const std::string uscita = nome.substr(0, nome.size() - (proprio ? 4 : 0));
-  EXPECT_TRUE(esito.err.find(dir.file(nome) + ": ") != std::string::npos ||
-              esito.err.find(dir.file(uscita) + ": ") != std::string::npos)
-      << esito.err;
-  EXPECT_TRUE(fs::is_directory(dir.file(nome)));
-  EXPECT_EQ(read_file(dir.file(nome) + "/inside"), "x");
-  check_folder(dir, vecchie, nome);
+  const bool own = name == backup_path(nomi::linea_dat(kLinea)) ||
+                       (name.size() > 4 && name.substr(name.size() - 4) == ".tmp");
+  const std::string output = name.substr(0, name.size() - (own ? 4 : 0));
+  EXPECT_TRUE(outcome.err.find(dir.file(name) + ": ") != std::string::npos ||
+              outcome.err.find(dir.file(output) + ": ") != std::string::npos)
+      << outcome.err;
+  EXPECT_TRUE(fs::is_directory(dir.file(name)));
+  EXPECT_EQ(read_file(dir.file(name) + "/inside"), "x");
+  check_folder(dir, older, name);
 }
 
-std::vector<std::string> posti_occupati() {
-  std::vector<std::string> nomi_file = source_names();
-  for (const auto& u : uscite()) nomi_file.push_back(u);
+std::vector<std::string> places_in_the_way() {
+  std::vector<std::string> paths = source_names();
+  for (const auto& u : output_names()) paths.push_back(u);
   // Where the temporary of a binary file, or the kept older copy, would go.
-  nomi_file.push_back(temporary_path(nomi::sim(kLinea, kTreno)));
-  nomi_file.push_back(backup_path(nomi::linea_dat(kLinea)));
-  return nomi_file;
+  paths.push_back(temporary_path(nomi::sim(kLinea, kTreno)));
+  paths.push_back(backup_path(nomi::linea_dat(kLinea)));
+  return paths;
 }
 
-INSTANTIATE_TEST_SUITE_P(Places, FolderInTheWay, ::testing::ValuesIn(posti_occupati()),
+INSTANTIATE_TEST_SUITE_P(Places, FolderInTheWay, ::testing::ValuesIn(places_in_the_way()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                            std::string n;
                            for (char c : info.param) n += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
@@ -213,27 +213,27 @@ INSTANTIATE_TEST_SUITE_P(Places, FolderInTheWay, ::testing::ValuesIn(posti_occup
 
 // ---- A source removed between its writing and its reading.
 
-PosixFileSystem& disco() {
-  static PosixFileSystem disco;
-  return disco;
+PosixFileSystem& posix_disk() {
+  static PosixFileSystem posix_disk;
+  return posix_disk;
 }
 
 class SourceRemoved : public ::testing::TestWithParam<int> {};
 
 TEST_P(SourceRemoved, StopsWithStatus3NamingItAndWritesNoBinaryFile) {
-  uscite_nuove();
+  fresh_outputs();
   TempDir dir;
-  const auto vecchie = metti_uscite_vecchie(dir);
-  const std::string vittima = dir.file(source_names()[GetParam()]);
-  SourceRemovingFileSystem disk(disco(), vittima);
+  const auto older = put_older_outputs(dir);
+  const std::string victim = dir.file(source_names()[GetParam()]);
+  SourceRemovingFileSystem disk(posix_disk(), victim);
   std::ostringstream err;
   EXPECT_EQ(esegui(disk, dir.path(), err), 3) << err.str();
-  EXPECT_NE(err.str().find(vittima + ": No such file or directory"), std::string::npos)
+  EXPECT_NE(err.str().find(victim + ": No such file or directory"), std::string::npos)
       << err.str();
-  for (const auto& nome : binari()) {
-    EXPECT_TRUE(read_file(dir.file(nome)) == vecchie.at(nome)) << nome;
+  for (const auto& name : binary_names()) {
+    EXPECT_TRUE(read_file(dir.file(name)) == older.at(name)) << name;
   }
-  check_folder(dir, vecchie);
+  check_folder(dir, older);
 }
 
 INSTANTIATE_TEST_SUITE_P(LineOrService, SourceRemoved, ::testing::Values(0, 1));

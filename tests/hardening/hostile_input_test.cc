@@ -68,17 +68,17 @@ std::string treno_base(const std::string& righe = {}) {
 
 long peak_kb() {
   std::ifstream in("/proc/self/status");
-  std::string riga;
-  while (std::getline(in, riga)) {
-    if (riga.rfind("VmHWM:", 0) == 0) return std::stol(riga.substr(6));
+  std::string row;
+  while (std::getline(in, row)) {
+    if (row.rfind("VmHWM:", 0) == 0) return std::stol(row.substr(6));
   }
   return 0;
 }
 long current_kb() {
   std::ifstream in("/proc/self/status");
-  std::string riga;
-  while (std::getline(in, riga)) {
-    if (riga.rfind("VmRSS:", 0) == 0) return std::stol(riga.substr(6));
+  std::string row;
+  while (std::getline(in, row)) {
+    if (row.rfind("VmRSS:", 0) == 0) return std::stol(row.substr(6));
   }
   return 0;
 }
@@ -139,9 +139,9 @@ Measurement compile_on_disk(const std::string& linea, const std::string& treno) 
   return m;
 }
 
-std::string repeat_rows(size_t quante, const std::function<std::string(size_t)>& riga) {
+std::string repeat_rows(size_t count, const std::function<std::string(size_t)>& row) {
   std::string out;
-  for (size_t i = 0; i < quante; ++i) out += riga(i);
+  for (size_t i = 0; i < count; ++i) out += row(i);
   return out;
 }
 
@@ -152,7 +152,7 @@ struct LargeCase {
   std::function<std::string()> linea;
   std::function<std::string()> treno;
   // The fault that must be recorded; 0: the compile must be clean.
-  int32_t guasto_atteso;
+  int32_t expected_fault;
   size_t size_mb;  // of the larger source, to bound the memory
 };
 
@@ -168,10 +168,10 @@ TEST_P(LargeInput, EndsCleanOrWithARecordedFaultInBoundedTimeAndMemory) {
   for (int32_t g : m.guasti) std::printf(" %d", g);
   std::printf("\n");
   EXPECT_EQ(m.violation, "");
-  if (c.guasto_atteso == 0) {
+  if (c.expected_fault == 0) {
     EXPECT_TRUE(m.guasti.empty()) << "first fault " << m.guasti.front();
   } else {
-    EXPECT_NE(std::find(m.guasti.begin(), m.guasti.end(), c.guasto_atteso), m.guasti.end())
+    EXPECT_NE(std::find(m.guasti.begin(), m.guasti.end(), c.expected_fault), m.guasti.end())
         << "numero_errore " << m.numero_errore;
   }
   // Bounds far above what is measured, low enough to catch a quadratic walk
@@ -182,10 +182,10 @@ TEST_P(LargeInput, EndsCleanOrWithARecordedFaultInBoundedTimeAndMemory) {
 
 std::string filler(size_t byte) {
   // Lines that match no keyword: read and passed over.
-  const std::string riga = "nota di servizio, " + std::string(80, 'z') + "\r\n";
+  const std::string row = "nota di servizio, " + std::string(80, 'z') + "\r\n";
   std::string out;
-  out.reserve(byte + riga.size());
-  while (out.size() < byte) out += riga;
+  out.reserve(byte + row.size());
+  while (out.size() < byte) out += row;
   return out;
 }
 
@@ -234,53 +234,53 @@ std::string linea_lunga(const std::string& liste) {
   return "[generale]\r\nlunghezza percorso, 1000000\r\n[liste]\r\n" + liste + "[fine]\r\n";
 }
 
-constexpr size_t milione = 1'000'000;
+constexpr size_t kMillion = 1'000'000;
 
 std::vector<LargeCase> million_cases() {
-  auto solo_linea = [](std::function<std::string(size_t)> riga) {
-    return [riga] { return linea_lunga(repeat_rows(milione, riga)); };
+  auto line_only = [](std::function<std::string(size_t)> row) {
+    return [row] { return linea_lunga(repeat_rows(kMillion, row)); };
   };
-  auto solo_treno = [](std::function<std::string(size_t)> riga) {
-    return [riga] { return treno_base(repeat_rows(milione, riga)); };
+  auto service_only = [](std::function<std::string(size_t)> row) {
+    return [row] { return treno_base(repeat_rows(kMillion, row)); };
   };
-  auto linea_vuota = [] { return linea_lunga({}); };
-  auto treno_vuoto = [] { return treno_base(); };
+  auto empty_line = [] { return linea_lunga({}); };
+  auto empty_service = [] { return treno_base(); };
   return {
-      {"pendenze", solo_linea([](size_t i) { return "pendenza, " + std::to_string(i) + ", -3\r\n"; }),
-       treno_vuoto, 0, 30},
-      {"pendenze_same_position", solo_linea([](size_t) { return std::string("pendenza, 5000, 2\r\n"); }),
-       treno_vuoto, 0, 30},
-      {"curve", solo_linea([](size_t i) { return "curvas6, " + std::to_string(i) + ", 0\r\n"; }),
-       treno_vuoto, 0, 30},
-      {"montagne", solo_linea([](size_t i) {
+      {"pendenze", line_only([](size_t i) { return "pendenza, " + std::to_string(i) + ", -3\r\n"; }),
+       empty_service, 0, 30},
+      {"pendenze_same_position", line_only([](size_t) { return std::string("pendenza, 5000, 2\r\n"); }),
+       empty_service, 0, 30},
+      {"curve", line_only([](size_t i) { return "curvas6, " + std::to_string(i) + ", 0\r\n"; }),
+       empty_service, 0, 30},
+      {"montagne", line_only([](size_t i) {
          return "montagna, " + std::to_string(i) + ", " + std::to_string(i + 1) + ", 12\r\n";
        }),
-       treno_vuoto, 25, 40},
-      {"indicatori", solo_linea([](size_t i) {
+       empty_service, 25, 40},
+      {"indicatori", line_only([](size_t i) {
          return "indicatori_vmax, " + std::to_string(1000 + i * 50 % 900000) + ", 90, 95, 95, 0, , , , 0\r\n";
        }),
-       treno_vuoto, 21, 50},
-      {"cartelli", solo_linea([](size_t i) {
+       empty_service, 21, 50},
+      {"cartelli", line_only([](size_t i) {
          return "cartello_indicatore, " + std::to_string(1000 + i * 50) + ", (BIVIO)(X)\r\n";
        }),
-       treno_vuoto, 25, 40},
+       empty_service, 25, 40},
       {"velocita", [] { return linea_lunga({}); },
-       solo_treno([](size_t i) { return "velocita, " + std::to_string(i) + ", 90\r\n"; }), 0, 30},
-      {"aderenze", linea_vuota,
-       solo_treno([](size_t i) { return "aderenza, " + std::to_string(i) + ", 70\r\n"; }), 0, 30},
-      {"segnali", linea_vuota, solo_treno([](size_t i) {
+       service_only([](size_t i) { return "velocita, " + std::to_string(i) + ", 90\r\n"; }), 0, 30},
+      {"aderenze", empty_line,
+       service_only([](size_t i) { return "aderenza, " + std::to_string(i) + ", 70\r\n"; }), 0, 30},
+      {"segnali", empty_line, service_only([](size_t i) {
          return "segnale, " + std::to_string(6000 + i * 50) + ", 2, 2, 3, 0, 0, 2, 2,1,0, 0\r\n";
        }),
        15, 60},
-      {"rallentamenti", linea_vuota, solo_treno([](size_t i) {
+      {"rallentamenti", empty_line, service_only([](size_t i) {
          return "rallentamento, " + std::to_string(6000 + i * 50) + ", 40, 100, 0, 1, 40\r\n";
        }),
        20, 60},
-      {"abbattimenti", linea_vuota, solo_treno([](size_t i) {
+      {"abbattimenti", empty_line, service_only([](size_t i) {
          return "abbattimento, " + std::to_string(6000 + i * 50) + ", 120\r\n";
        }),
        15, 40},
-      {"stazioni", linea_vuota, solo_treno([](size_t i) {
+      {"stazioni", empty_line, service_only([](size_t i) {
          return "stazione, " + std::to_string(10000 + i * 1000) +
                 ", 12, 200, 0, 0, 0, 0,0,0, 0,0,0, 0, 0, 0, 0, S\r\n";
        }),
@@ -294,16 +294,16 @@ INSTANTIATE_TEST_SUITE_P(AMillionRows, LargeInput, ::testing::ValuesIn(million_c
 // ---- Numbers at the 32-bit limits, and just past them, in every value of
 // every row kind; rows with one value missing or one too many.
 
-struct tipo_riga {
-  const char* chiave;
-  int valori;        // numeric values
-  bool testo_finale; // a text value after them
-  bool di_linea;     // a row of the line description
-  bool generale;     // a row of its general section
+struct row_kind {
+  const char* key;
+  int values;               // numeric values
+  bool trailing_text;       // a text value after them
+  bool of_line;             // a row of the line description
+  bool in_general_section;  // a row of its general section
 };
 
-const std::vector<tipo_riga>& tipi_riga() {
-  static const std::vector<tipo_riga> tipi{
+const std::vector<row_kind>& row_kinds() {
+  static const std::vector<row_kind> kinds{
       {"lunghezza percorso", 1, false, true, true},
       {"progressiva chilometrica tre", 3, false, true, true},
       {"sfondo due", 1, false, true, true},
@@ -324,54 +324,54 @@ const std::vector<tipo_riga>& tipi_riga() {
       {"abbattimento", 2, false, false, false},
       {"stazione", 16, true, false, false},
   };
-  return tipi;
+  return kinds;
 }
 
 // A plausible value for each position, so that only the value under test is
 // hostile.
-std::string valore_normale(const tipo_riga& t, int i) {
-  const std::string chiave = t.chiave;
-  if (chiave == "stazione") {
+std::string plain_value(const row_kind& t, int i) {
+  const std::string key = t.key;
+  if (key == "stazione") {
     static const char* v[] = {"8000", "12", "200", "0", "0", "0", "0", "0",
                               "0",    "0",  "0",   "0", "0", "7", "0", "0"};
     return v[i];
   }
-  if (chiave == "segnale" || chiave == "rallentamento" || chiave == "abbattimento" ||
-      chiave == "pendenza" || chiave == "curvad3" || chiave == "indicatori_vmax" ||
-      chiave == "cartello_indicatore" || chiave == "velocita" || chiave == "aderenza" ||
-      chiave == "montagna") {
-    static const char* posizioni[] = {"7000", "7100", "7200"};
-    if (chiave == "montagna" && i < 2) return posizioni[i];
+  if (key == "segnale" || key == "rallentamento" || key == "abbattimento" ||
+      key == "pendenza" || key == "curvad3" || key == "indicatori_vmax" ||
+      key == "cartello_indicatore" || key == "velocita" || key == "aderenza" ||
+      key == "montagna") {
+    static const char* positions[] = {"7000", "7100", "7200"};
+    if (key == "montagna" && i < 2) return positions[i];
     if (i == 0) return "7000";
-    return chiave == "rallentamento" && i == 2 ? "100" : "2";
+    return key == "rallentamento" && i == 2 ? "100" : "2";
   }
-  if (chiave == "lunghezza percorso") return "12000";
-  if (chiave == "ripetizione segnali 9 codici") return i == 0 ? "0" : "5000";
-  if (chiave == "progressiva chilometrica tre") return i == 0 ? "9000" : i == 1 ? "-9000" : "0";
+  if (key == "lunghezza percorso") return "12000";
+  if (key == "ripetizione segnali 9 codici") return i == 0 ? "0" : "5000";
+  if (key == "progressiva chilometrica tre") return i == 0 ? "9000" : i == 1 ? "-9000" : "0";
   return "1";
 }
 
-std::string riga_con(const tipo_riga& t, int valori, int posizione, const std::string& valore) {
-  std::string out = t.chiave;
-  for (int i = 0; i < valori; ++i) {
+std::string row_with(const row_kind& t, int values, int position, const std::string& value) {
+  std::string out = t.key;
+  for (int i = 0; i < values; ++i) {
     out += ", ";
-    out += i == posizione ? valore : valore_normale(t, i % t.valori);
+    out += i == position ? value : plain_value(t, i % t.values);
   }
-  if (t.testo_finale) out += ", TESTO";
+  if (t.trailing_text) out += ", TESTO";
   return out + "\r\n";
 }
 
-CompileInput con_riga(const tipo_riga& t, const std::string& riga, bool in_fondo) {
+CompileInput input_with(const row_kind& t, const std::string& row, bool at_end) {
   CompileInput in;
   in.genera_linea = true;
-  if (t.di_linea) {
-    in.linea = t.generale ? linea_base(riga) : linea_base({}, riga);
+  if (t.of_line) {
+    in.linea = t.in_general_section ? linea_base(row) : linea_base({}, row);
     in.treno = treno_base();
     // A row cut short by the end of the file: nothing may follow it.
-    if (in_fondo) in.linea = (t.generale ? "[generale]\r\n" : linea_base().substr(0, linea_base().size() - 8)) + riga;
+    if (at_end) in.linea = (t.in_general_section ? "[generale]\r\n" : linea_base().substr(0, linea_base().size() - 8)) + row;
   } else {
     in.linea = linea_base();
-    in.treno = in_fondo ? treno_base().substr(0, treno_base().size() - 8) + riga : treno_base(riga);
+    in.treno = at_end ? treno_base().substr(0, treno_base().size() - 8) + row : treno_base(row);
   }
   // The last line of a text is never acted on: end with a line of its own
   // unless the row must run into the end.
@@ -383,49 +383,49 @@ TEST(ValuesAtTheLimits, EveryValueOfEveryRowKindEndsCleanOrWithARecordedFault) {
                           "32767",      "32768",       "-32769",     "65535",
                           "65536",      "255",         "256",        "-1",
                           "1000000",    "1000001",     "99999999999999999999"};
-  for (const tipo_riga& t : tipi_riga()) {
-    for (int i = 0; i < t.valori; ++i) {
+  for (const row_kind& t : row_kinds()) {
+    for (int i = 0; i < t.values; ++i) {
       for (const char* v : limiti) {
-        const auto in = con_riga(t, riga_con(t, t.valori, i, v), false);
+        const auto in = input_with(t, row_with(t, t.values, i, v), false);
         const auto r = compile_and_check(in, false);
-        EXPECT_EQ(r.violation, "") << t.chiave << " value " << i + 1 << " = " << v;
+        EXPECT_EQ(r.violation, "") << t.key << " value " << i + 1 << " = " << v;
         EXPECT_TRUE(r.exit_status == 0 || r.exit_status == 2 || r.exit_status == 1)
-            << t.chiave << " value " << i + 1 << " = " << v;
+            << t.key << " value " << i + 1 << " = " << v;
       }
     }
   }
 }
 
 TEST(MissingOrExtraFields, EveryRowKindEndsCleanOrWithARecordedFault) {
-  for (const tipo_riga& t : tipi_riga()) {
-    SCOPED_TRACE(t.chiave);
+  for (const row_kind& t : row_kinds()) {
+    SCOPED_TRACE(t.key);
     // One value missing, the row running into the end of the file: the read
     // past the end is error 25.
     {
-      const auto in = con_riga(t, riga_con(t, t.valori - 1, -1, ""), true);
+      const auto in = input_with(t, row_with(t, t.values - 1, -1, ""), true);
       const auto r = compile_and_check(in, false);
       EXPECT_EQ(r.violation, "");
       // A keyword alone on the last line is never acted on.
-      if (t.valori > 1) {
+      if (t.values > 1) {
         EXPECT_NE(r.numero_errore, 0) << "a row cut short by the end of the file went unnoticed";
       }
     }
     // One value missing before the next row: the next keyword is read as a
     // value, which is a fault when it is a number field.
     {
-      const auto in = con_riga(t, riga_con(t, t.valori - 1, -1, ""), false);
+      const auto in = input_with(t, row_with(t, t.values - 1, -1, ""), false);
       const auto r = compile_and_check(in, false);
       EXPECT_EQ(r.violation, "");
     }
     // One value too many: it is read as the next keyword field.
     {
-      const auto in = con_riga(t, riga_con(t, t.valori + 1, -1, ""), false);
+      const auto in = input_with(t, row_with(t, t.values + 1, -1, ""), false);
       const auto r = compile_and_check(in, false);
       EXPECT_EQ(r.violation, "");
     }
     // No value at all.
     {
-      const auto in = con_riga(t, std::string(t.chiave) + "\r\n", false);
+      const auto in = input_with(t, std::string(t.key) + "\r\n", false);
       EXPECT_EQ(compile_and_check(in, false).violation, "");
     }
   }

@@ -20,11 +20,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> ingressi(const std::string& bersaglio) {
-  const fs::path cartella = fs::path(__FILE__).parent_path() / "regressions" / bersaglio;
+std::vector<std::string> inputs_for(const std::string& fuzz_target) {
+  const fs::path dir = fs::path(__FILE__).parent_path() / "regressions" / fuzz_target;
   std::vector<std::string> out;
-  if (!fs::is_directory(cartella)) return out;
-  for (const auto& e : fs::directory_iterator(cartella)) {
+  if (!fs::is_directory(dir)) return out;
+  for (const auto& e : fs::directory_iterator(dir)) {
     if (e.is_regular_file() && e.path().filename().string()[0] != '.') {
       out.push_back(e.path().string());
     }
@@ -33,7 +33,7 @@ std::vector<std::string> ingressi(const std::string& bersaglio) {
   return out;
 }
 
-std::string nome_prova(const ::testing::TestParamInfo<std::string>& info) {
+std::string test_name_of(const ::testing::TestParamInfo<std::string>& info) {
   std::string n;
   for (char c : fs::path(info.param).filename().string()) {
     n += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
@@ -53,7 +53,7 @@ TEST_P(CompileRegression, HoldsEveryProperty) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, CompileRegression,
-                         ::testing::ValuesIn(ingressi("fuzz_compile")), nome_prova);
+                         ::testing::ValuesIn(inputs_for("fuzz_compile")), test_name_of);
 
 class FieldsRegression : public ::testing::TestWithParam<std::string> {};
 
@@ -61,8 +61,8 @@ TEST_P(FieldsRegression, HoldsEveryProperty) {
   EXPECT_EQ(check_fields(read_file(GetParam())), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, FieldsRegression, ::testing::ValuesIn(ingressi("fuzz_fields")),
-                         nome_prova);
+INSTANTIATE_TEST_SUITE_P(Inputs, FieldsRegression, ::testing::ValuesIn(inputs_for("fuzz_fields")),
+                         test_name_of);
 
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CompileRegression);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(FieldsRegression);

@@ -56,19 +56,19 @@ TEST(BinaryReader, KeepsNegativeValuesAndHighBytes) {
 
 enum class file_kind { sim, dat, linea };
 
-struct danno {
-  const char* nome;
+struct damage {
+  const char* name;
   file_kind kind;
-  std::function<void(std::string&)> guasta;
-  std::function<size_t(const std::string& originale)> offset;
-  const char* parola;  // a word the message must hold
+  std::function<void(std::string&)> damage_to;
+  std::function<size_t(const std::string& original)> offset;
+  const char* word;  // a word the message must hold
 };
 
-void PrintTo(const danno& d, std::ostream* os) { *os << d.nome; }
+void PrintTo(const damage& d, std::ostream* os) { *os << d.name; }
 
-size_t meta(const std::string& f) { return f.size() / 2; }
+size_t half(const std::string& f) { return f.size() / 2; }
 
-const danno kDanni[] = {
+const damage kDamages[] = {
     // The last row is 34 bytes plus the 3 of "R 1".
     {"SimTruncatedByOne", file_kind::sim, [](std::string& f) { f.pop_back(); },
      [](const std::string& f) { return f.size() - 37; }, "truncated"},
@@ -91,16 +91,16 @@ const danno kDanni[] = {
      [](const std::string& f) { return f.size() - 1; }, "odd length"},
     // Point 17000's empty first coordinate now crosses the middle.
     {"LineaTruncatedByTwo", file_kind::linea, [](std::string& f) { f.resize(f.size() - 2); },
-     [](const std::string& f) { return meta(f) - 2; }, "middle"},
+     [](const std::string& f) { return half(f) - 2; }, "middle"},
     // The first half now ends inside point 0's second coordinate.
     {"LineaExtendedByTwo", file_kind::linea, [](std::string& f) { f.append(2, '\0'); },
-     [](const std::string& f) { return meta(f); }, "middle"},
+     [](const std::string& f) { return half(f); }, "middle"},
     {"LineaUnknownTag", file_kind::linea, [](std::string& f) { coding::EncodeU16(f.data() + 8, 7); },
      [](const std::string&) { return size_t{8}; }, "unknown element tag 7"},
     // Point 0's second coordinate as two empty elements: same size, other kind.
     {"LineaKindsDisagree", file_kind::linea,
-     [](std::string& f) { f.replace(meta(f), 4, std::string(4, '\0')); },
-     [](const std::string& f) { return meta(f); }, "point 0"},
+     [](std::string& f) { f.replace(half(f), 4, std::string(4, '\0')); },
+     [](const std::string& f) { return half(f); }, "point 0"},
     {"LineaTooFewPoints", file_kind::linea,
      [](std::string& f) {
        stato_compilazione s = sample_state();
@@ -110,18 +110,18 @@ const danno kDanni[] = {
      [](const std::string&) { return size_t{202}; }, "101 points"},
 };
 
-class BinaryReaderDamage : public ::testing::TestWithParam<danno> {};
+class BinaryReaderDamage : public ::testing::TestWithParam<damage> {};
 
 // A damaged file is refused with the offset where its layout breaks, and the
 // model is not half filled with what came before.
 TEST_P(BinaryReaderDamage, RefusesWithTheOffset) {
-  const danno& d = GetParam();
+  const damage& d = GetParam();
   const stato_compilazione s = sample_state();
   std::string file = d.kind == file_kind::sim   ? scrivi_tabella_sim(s)
                      : d.kind == file_kind::dat ? scrivi_percorso(s)
                                                 : scrivi_matrice_linea(s);
-  const std::string originale = file;
-  d.guasta(file);
+  const std::string original = file;
+  d.damage_to(file);
   std::optional<errore_binario> e;
   stato_compilazione letto;
   switch (d.kind) {
@@ -134,14 +134,14 @@ TEST_P(BinaryReaderDamage, RefusesWithTheOffset) {
   }
   ASSERT_TRUE(e.has_value());
   if (d.offset) {
-    EXPECT_EQ(e->posizione, d.offset(originale));
+    EXPECT_EQ(e->posizione, d.offset(original));
   }
-  EXPECT_NE(e->testo.find(d.parola), std::string::npos) << e->testo;
+  EXPECT_NE(e->testo.find(d.word), std::string::npos) << e->testo;
   EXPECT_NE(e->testo.find("byte"), std::string::npos) << e->testo;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, BinaryReaderDamage, ::testing::ValuesIn(kDanni),
-                         [](const auto& info) { return std::string(info.param.nome); });
+INSTANTIATE_TEST_SUITE_P(Files, BinaryReaderDamage, ::testing::ValuesIn(kDamages),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace scenario

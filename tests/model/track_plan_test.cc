@@ -16,41 +16,41 @@
 namespace scenario {
 namespace {
 
-struct punto {
+struct expected_point {
   tipo_elemento tipo = tipo_elemento::vuoto;
   double x = 0;
   double y = 0;
 };
 
 // A plan and, beside it, what each point was last given.
-struct piano {
-  explicit piano(int32_t ultimo) : attesi(static_cast<size_t>(ultimo) + 1) {
+struct plan_fixture {
+  explicit plan_fixture(int32_t ultimo) : expected(static_cast<size_t>(ultimo) + 1) {
     s.genera_linea = true;
     s.matrice_linea.dimensiona(ultimo);
   }
   void intero(int32_t i, int16_t x, int16_t y) {
     s.matrice_linea.imposta_intero(i, x, y);
-    attesi[static_cast<size_t>(i)] = {tipo_elemento::intero, double(x), double(y)};
+    expected[static_cast<size_t>(i)] = {tipo_elemento::intero, double(x), double(y)};
   }
   void doppio(int32_t i, double x, double y) {
     s.matrice_linea.imposta_doppio(i, x, y);
-    attesi[static_cast<size_t>(i)] = {tipo_elemento::doppio, x, y};
+    expected[static_cast<size_t>(i)] = {tipo_elemento::doppio, x, y};
   }
   // The points as the line reader leaves them after computing 2 .. fino.
-  void come_il_lettore(int32_t fino) {
+  void fill_as_the_reader(int32_t fino) {
     intero(0, 0, 0);
     intero(1, 0, 1);
     for (int32_t i = 2; i <= fino; ++i) doppio(i, 0.1 * i, -3.5 * i + 1e-9);
   }
 
   stato_compilazione s;
-  std::vector<punto> attesi;
+  std::vector<expected_point> expected;
 };
 
-std::string codifica_attesa(const std::vector<punto>& punti) {
+std::string expected_encoding(const std::vector<expected_point>& punti) {
   std::string out;
   for (int meta = 0; meta < 2; ++meta) {
-    for (const punto& p : punti) {
+    for (const expected_point& p : punti) {
       const double v = meta == 0 ? p.x : p.y;
       coding::PutU16(&out, static_cast<uint16_t>(p.tipo));
       if (p.tipo == tipo_elemento::intero) coding::PutI16(&out, static_cast<int16_t>(v));
@@ -60,32 +60,32 @@ std::string codifica_attesa(const std::vector<punto>& punti) {
   return out;
 }
 
-struct caso {
-  const char* nome;
+struct plan_case {
+  const char* name;
   int32_t ultimo;
-  std::function<void(piano&)> riempi;
-  bool senza_copia;  // the plan is finished: its bytes are the file as they stand
+  std::function<void(plan_fixture&)> fill;
+  bool without_copy;  // the plan is finished: its bytes are the file as they stand
 };
 
-class TrackPlanBuffer : public ::testing::TestWithParam<caso> {};
+class TrackPlanBuffer : public ::testing::TestWithParam<plan_case> {};
 
 TEST_P(TrackPlanBuffer, ReadsBackAsSetAndEncodesElementByElement) {
-  const caso& c = GetParam();
-  piano p(c.ultimo);
-  c.riempi(p);
+  const plan_case& c = GetParam();
+  plan_fixture p(c.ultimo);
+  c.fill(p);
   const matrice_punti& m = p.s.matrice_linea;
   ASSERT_EQ(m.ultimo(), c.ultimo);
   for (int32_t i = 0; i <= c.ultimo; ++i) {
-    const punto& a = p.attesi[static_cast<size_t>(i)];
+    const expected_point& a = p.expected[static_cast<size_t>(i)];
     ASSERT_EQ(m.tipo(i), a.tipo) << "point " << i;
     ASSERT_EQ(m.x(i), a.x) << "point " << i;
     ASSERT_EQ(m.y(i), a.y) << "point " << i;
   }
-  const std::string attesa = codifica_attesa(p.attesi);
+  const std::string attesa = expected_encoding(p.expected);
   EXPECT_EQ(scrivi_matrice_linea(p.s), attesa);
   std::string appoggio;
   EXPECT_EQ(immagine_matrice_linea(p.s, appoggio), attesa);
-  EXPECT_EQ(m.immagine().has_value(), c.senza_copia);
+  EXPECT_EQ(m.immagine().has_value(), c.without_copy);
 
   // A copy of the state is a plan of its own.
   stato_compilazione copia = p.s;
@@ -99,69 +99,69 @@ TEST_P(TrackPlanBuffer, ReadsBackAsSetAndEncodesElementByElement) {
 INSTANTIATE_TEST_SUITE_P(
     Shapes, TrackPlanBuffer,
     ::testing::Values(
-        caso{"Finished", 40, [](piano& p) { p.come_il_lettore(38); }, true},
-        caso{"FinishedAtThe88KmRoute", 95000, [](piano& p) { p.come_il_lettore(94998); }, true},
-        caso{"Fresh", 40, [](piano&) {}, false},
+        plan_case{"Finished", 40, [](plan_fixture& p) { p.fill_as_the_reader(38); }, true},
+        plan_case{"FinishedAtThe88KmRoute", 95000, [](plan_fixture& p) { p.fill_as_the_reader(94998); }, true},
+        plan_case{"Fresh", 40, [](plan_fixture&) {}, false},
         // A compile that stopped early leaves the rest of the plan empty.
-        caso{"StoppedHalfway", 40, [](piano& p) { p.come_il_lettore(20); }, false},
+        plan_case{"StoppedHalfway", 40, [](plan_fixture& p) { p.fill_as_the_reader(20); }, false},
         // A point set ahead of the others leaves those between empty.
-        caso{"AheadOfTheRest", 40,
-             [](piano& p) {
+        plan_case{"AheadOfTheRest", 40,
+             [](plan_fixture& p) {
                p.intero(0, 0, 0);
                p.doppio(25, 2.5, 3.5);
                p.doppio(3, 0.25, 0.75);
              },
              false},
-        caso{"AheadThenFinished", 40,
-             [](piano& p) {
+        plan_case{"AheadThenFinished", 40,
+             [](plan_fixture& p) {
                p.doppio(30, -1, -2);
-               p.come_il_lettore(38);
+               p.fill_as_the_reader(38);
              },
              true},
-        caso{"IntegerInTheMiddle", 40,
-             [](piano& p) {
-               p.come_il_lettore(38);
+        plan_case{"IntegerInTheMiddle", 40,
+             [](plan_fixture& p) {
+               p.fill_as_the_reader(38);
                p.intero(17, -3, 300);
              },
              false},
         // Changing a point's kind back and forth ends where it ends.
-        caso{"DoubleIntegerDouble", 40,
-             [](piano& p) {
-               p.come_il_lettore(38);
+        plan_case{"DoubleIntegerDouble", 40,
+             [](plan_fixture& p) {
+               p.fill_as_the_reader(38);
                p.intero(17, 1, 2);
                p.doppio(17, 1.25, 2.5);
              },
              true},
-        caso{"DoubleAtTheStart", 40,
-             [](piano& p) {
-               p.come_il_lettore(38);
+        plan_case{"DoubleAtTheStart", 40,
+             [](plan_fixture& p) {
+               p.fill_as_the_reader(38);
                p.doppio(0, 0.5, -0.5);
              },
              false},
-        caso{"StartSetTwice", 40,
-             [](piano& p) {
+        plan_case{"StartSetTwice", 40,
+             [](plan_fixture& p) {
                p.doppio(0, 0.5, -0.5);
-               p.come_il_lettore(38);
+               p.fill_as_the_reader(38);
              },
              true},
-        caso{"ValuesAtTheLastTwoPoints", 40,
-             [](piano& p) {
-               p.come_il_lettore(38);
+        plan_case{"ValuesAtTheLastTwoPoints", 40,
+             [](plan_fixture& p) {
+               p.fill_as_the_reader(38);
                p.doppio(39, 1, 2);
                p.intero(40, 3, 4);
              },
              false},
-        caso{"ThreePoints", 3, [](piano& p) { p.come_il_lettore(1); }, true},
-        caso{"TwoPoints", 2,
-             [](piano& p) {
+        plan_case{"ThreePoints", 3, [](plan_fixture& p) { p.fill_as_the_reader(1); }, true},
+        plan_case{"TwoPoints", 2,
+             [](plan_fixture& p) {
                p.intero(0, 0, 0);
                p.doppio(1, 2, 3);
                p.intero(2, 4, 5);
              },
              false},
-        caso{"OnePoint", 0, [](piano& p) { p.doppio(0, 9, 8); }, false},
-        caso{"Unsized", -1, [](piano&) {}, false}),
-    [](const auto& info) { return std::string(info.param.nome); });
+        plan_case{"OnePoint", 0, [](plan_fixture& p) { p.doppio(0, 9, 8); }, false},
+        plan_case{"Unsized", -1, [](plan_fixture&) {}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TrackPlanBuffer, SizingAgainDiscardsThePlan) {
   stato_compilazione s;
@@ -181,10 +181,10 @@ TEST(TrackPlanBuffer, SizingAgainDiscardsThePlan) {
 // downwards, steps that round away, zero steps and signed zeros, in one call
 // and split into pieces, and up to the points kept aside at the plan's end.
 TEST(TrackPlanBuffer, StraightOnGivesThePlainRecurrenceBitForBit) {
-  struct inizio {
+  struct start_point {
     double x0, y0, x1, y1;
   };
-  const inizio casi[] = {
+  const start_point start_points[] = {
       {0, 0, 0, 1},
       {0.2928932188134524, 0.7071067811865476, 0.9999999999999999, 1.4142135623730951},
       {1023.3, -1023.3, 1023.9000000000001, -1023.9000000000001},
@@ -195,7 +195,7 @@ TEST(TrackPlanBuffer, StraightOnGivesThePlainRecurrenceBitForBit) {
       {12345.678, 8.5, 12345.678, 8.5},
   };
   constexpr int32_t ultimo = 6000;
-  for (const inizio& c : casi) {
+  for (const start_point& c : start_points) {
     for (int32_t pezzo : {ultimo, 1, 977}) {
       matrice_punti attesa, calcolata;
       for (matrice_punti* m : {&attesa, &calcolata}) {

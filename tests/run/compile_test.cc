@@ -160,16 +160,16 @@ TEST(Compile, AFaultKeepsTheOlderFilesByteForByteUnlessAskedToWrite) {
 }
 
 TEST(Compile, WarningsAloneWriteUnlessCountedAsErrors) {
-  struct caso {
+  struct fault_case {
     WarningPolicy politica;
     bool scritto;
     int stato;
     size_t diagnostiche;
   };
-  const caso casi[] = {{{}, true, 0, 1},
+  const fault_case cases[] = {{{}, true, 0, 1},
                        {{{"unknown-keyword"}, true}, true, 0, 0},
                        {{{}, true}, false, 2, 1}};
-  for (const caso& k : casi) {
+  for (const fault_case& k : cases) {
     stato_compilazione s = read_model(con_matrice_linea);
     Diagnostic avviso;
     avviso.severity = Severity::kWarning;

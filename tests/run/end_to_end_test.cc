@@ -25,22 +25,22 @@ namespace {
 const std::string kLinea = nome_linea_incorporata;
 const std::string kTreno = nome_treno_incorporato;
 
-std::vector<std::string> uscite() {
-  std::vector<std::string> nomi_uscite = {
+std::vector<std::string> output_names() {
+  std::vector<std::string> names = {
       nomi::note(kLinea, kTreno), nomi::rallentamenti(kLinea, kTreno), nomi::scheda(kLinea, kTreno),
       nomi::linea_dat(kLinea),    nomi::sim(kLinea, kTreno),           nomi::dat(kLinea, kTreno)};
-  std::sort(nomi_uscite.begin(), nomi_uscite.end());
-  return nomi_uscite;
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
-std::map<std::string, std::string> leggi_uscite(const TempDir& dir) {
+std::map<std::string, std::string> read_outputs(const TempDir& dir) {
   std::map<std::string, std::string> out;
-  for (const auto& n : uscite()) out[n] = read_file(dir.file(n));
+  for (const auto& n : output_names()) out[n] = read_file(dir.file(n));
   return out;
 }
 
 // The board texts and the station names, in the order the sources give them.
-std::vector<std::string> testi_cartelli() {
+std::vector<std::string> board_texts() {
   std::vector<std::string> out;
   for (const auto& r : section(crlf_lines(componi_testo(tabella_linea())), "[indicazioni]")) {
     out.push_back(fields(r)[2]);
@@ -48,13 +48,13 @@ std::vector<std::string> testi_cartelli() {
   return out;
 }
 
-struct stazione_sorgente {
+struct source_station {
   int tipo;
   std::string nome;
 };
 
-std::vector<stazione_sorgente> stazioni_sorgente() {
-  std::vector<stazione_sorgente> out;
+std::vector<source_station> source_stations() {
+  std::vector<source_station> out;
   for (const auto& r : section(crlf_lines(componi_testo(tabella_treno())), "[stazioni]")) {
     const auto c = fields(r);
     out.push_back({number(c[2]), c[17]});
@@ -63,7 +63,7 @@ std::vector<stazione_sorgente> stazioni_sorgente() {
 }
 
 // The two integrity codes, from the names as the simulator checks them.
-std::pair<int32_t, int32_t> codici_attesi() {
+std::pair<int32_t, int32_t> expected_codes() {
   std::string s = kTreno + kLinea + "mmnnppqqrrssttuuvvzzmmnnpp";
   int32_t og = 0, st = 0;
   for (int i = 0; i < 25; ++i) {
@@ -76,7 +76,7 @@ std::pair<int32_t, int32_t> codici_attesi() {
 
 class OneShotRun : public ::testing::Test {
  protected:
-  void esegui_in(const TempDir& dir) {
+  void run_in(const TempDir& dir) {
     std::ostringstream err;
     ASSERT_EQ(esegui(fs_, dir.path(), err), 0) << err.str();
     // No fault reaches the user: the status line alone.
@@ -88,17 +88,17 @@ class OneShotRun : public ::testing::Test {
 
 TEST_F(OneShotRun, LeavesTheSixOutputsAndTheWholeModel) {
   TempDir dir;
-  esegui_in(dir);
+  run_in(dir);
   // The two sources were compiled and deleted; nothing else is left.
-  EXPECT_EQ(list_dir(dir.path()), uscite());
-  const auto file = leggi_uscite(dir);
+  EXPECT_EQ(list_dir(dir.path()), output_names());
+  const auto file = read_outputs(dir);
 
   EXPECT_EQ(file.at(nomi::note(kLinea, kTreno)).size(), 0u);
   EXPECT_EQ(file.at(nomi::dat(kLinea, kTreno)).size(), 28'515u);
   EXPECT_EQ(file.at(nomi::linea_dat(kLinea)).size(), 1'899'964u);
 
-  const auto cartelli = testi_cartelli();
-  const auto stazioni = stazioni_sorgente();
+  const auto cartelli = board_texts();
+  const auto stazioni = source_stations();
   ASSERT_EQ(cartelli.size(), 44u);
   ASSERT_EQ(stazioni.size(), 34u);
   size_t testi = kLinea.size() + kTreno.size();
@@ -121,7 +121,7 @@ TEST_F(OneShotRun, LeavesTheSixOutputsAndTheWholeModel) {
   EXPECT_EQ(static_cast<unsigned char>(dat[17]), 20);
   std::vector<cella> percorso;
   ASSERT_FALSE(leggi_percorso(dat, &percorso));
-  const auto [og, st] = codici_attesi();
+  const auto [og, st] = expected_codes();
   EXPECT_EQ(percorso[1].dato1, 5121);
   EXPECT_EQ(percorso[1].dato2, og);
   EXPECT_EQ(tabella[riga_linea].orario, st);
@@ -151,49 +151,49 @@ TEST_F(OneShotRun, LeavesTheSixOutputsAndTheWholeModel) {
 
 TEST_F(OneShotRun, ASecondRunGivesTheSameBytes) {
   TempDir dir;
-  esegui_in(dir);
-  const auto prima = leggi_uscite(dir);
-  esegui_in(dir);
-  EXPECT_EQ(list_dir(dir.path()), uscite());
-  EXPECT_TRUE(leggi_uscite(dir) == prima);
+  run_in(dir);
+  const auto before = read_outputs(dir);
+  run_in(dir);
+  EXPECT_EQ(list_dir(dir.path()), output_names());
+  EXPECT_TRUE(read_outputs(dir) == before);
 }
 
 TEST_F(OneShotRun, LongerOlderOutputsAreReplacedWhole) {
-  TempDir pulita, vecchia;
-  esegui_in(pulita);
-  const auto attese = leggi_uscite(pulita);
-  for (const auto& n : uscite()) write_file(vecchia.file(n), std::string(2'000'000, 'v'));
+  TempDir clean, older;
+  run_in(clean);
+  const auto expected = read_outputs(clean);
+  for (const auto& n : output_names()) write_file(older.file(n), std::string(2'000'000, 'v'));
   // Sources left behind by a broken earlier run are replaced, compiled and removed too.
-  write_file(vecchia.file(nomi::linea_txt(kLinea)), std::string(20'000, 'v'));
-  write_file(vecchia.file(nomi::treno_txt(kLinea, kTreno)), std::string(20'000, 'v'));
-  esegui_in(vecchia);
-  EXPECT_EQ(list_dir(vecchia.path()), uscite());
-  for (const auto& [n, dati] : leggi_uscite(vecchia)) {
-    EXPECT_EQ(dati.size(), attese.at(n).size()) << n;
-    EXPECT_TRUE(dati == attese.at(n)) << n;
+  write_file(older.file(nomi::linea_txt(kLinea)), std::string(20'000, 'v'));
+  write_file(older.file(nomi::treno_txt(kLinea, kTreno)), std::string(20'000, 'v'));
+  run_in(older);
+  EXPECT_EQ(list_dir(older.path()), output_names());
+  for (const auto& [n, data] : read_outputs(older)) {
+    EXPECT_EQ(data.size(), expected.at(n).size()) << n;
+    EXPECT_TRUE(data == expected.at(n)) << n;
   }
 }
 
 // The built program, copied into a folder of its own, writes there whatever
 // the current directory.
 TEST_F(OneShotRun, TheProgramWritesIntoItsOwnFolder) {
-  TempDir pulita, cartella, altrove;
-  esegui_in(pulita);
-  const std::string programma = cartella.file("genera_scenario");
-  std::filesystem::copy_file(std::string(SCENARIO_BIN_DIR) + "/genera_scenario", programma);
-  const std::string comando = "cd '" + altrove.path() + "' && '" + programma + "' 2> '" +
-                              altrove.file("stderr") + "'";
-  const int stato = std::system(comando.c_str());
-  ASSERT_TRUE(WIFEXITED(stato));
-  EXPECT_EQ(WEXITSTATUS(stato), 0);
-  EXPECT_EQ(read_file(altrove.file("stderr")), "Attendere\n");
-  EXPECT_EQ(list_dir(altrove.path()), std::vector<std::string>{"stderr"});
+  TempDir clean, folder, elsewhere;
+  run_in(clean);
+  const std::string program = folder.file("genera_scenario");
+  std::filesystem::copy_file(std::string(SCENARIO_BIN_DIR) + "/genera_scenario", program);
+  const std::string command = "cd '" + elsewhere.path() + "' && '" + program + "' 2> '" +
+                              elsewhere.file("stderr") + "'";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(read_file(elsewhere.file("stderr")), "Attendere\n");
+  EXPECT_EQ(list_dir(elsewhere.path()), std::vector<std::string>{"stderr"});
 
-  auto attesi = uscite();
-  attesi.push_back("genera_scenario");
-  std::sort(attesi.begin(), attesi.end());
-  EXPECT_EQ(list_dir(cartella.path()), attesi);
-  EXPECT_TRUE(leggi_uscite(cartella) == leggi_uscite(pulita));
+  auto expected_names = output_names();
+  expected_names.push_back("genera_scenario");
+  std::sort(expected_names.begin(), expected_names.end());
+  EXPECT_EQ(list_dir(folder.path()), expected_names);
+  EXPECT_TRUE(read_outputs(folder) == read_outputs(clean));
 }
 
 }  // namespace

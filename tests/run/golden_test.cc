@@ -27,70 +27,70 @@
 namespace scenario::testing {
 namespace {
 
-const std::string kCartellaGolden = std::string(SCENARIO_SOURCE_DIR) + "/tests/golden/embedded/";
+const std::string kGoldenFolder = std::string(SCENARIO_SOURCE_DIR) + "/tests/golden/embedded/";
 
-bool rigenera() {
+bool regenerating() {
   const char* v = std::getenv("SCENARIO_UPDATE_GOLDEN");
   return v != nullptr && std::string(v) == "1";
 }
 
-std::vector<std::string> righe(const std::string& testo) {
+std::vector<std::string> split_lines(const std::string& text) {
   std::vector<std::string> out;
-  std::istringstream in(testo);
+  std::istringstream in(text);
   for (std::string r; std::getline(in, r);) out.push_back(r);
   return out;
 }
 
 // Where two dump lines part: the thing the line is about (the text before
 // its first ": ") and the first field that differs.
-std::string where_lines_part(const std::string& atteso, const std::string& ottenuto) {
-  const size_t due_punti = atteso.find(": ");
-  const std::string soggetto = atteso.substr(0, due_punti);
-  std::istringstream a(atteso.substr(due_punti == std::string::npos ? 0 : due_punti + 2));
-  std::istringstream b(ottenuto.substr(due_punti == std::string::npos ? 0 : due_punti + 2));
+std::string where_lines_part(const std::string& expected, const std::string& actual) {
+  const size_t colon = expected.find(": ");
+  const std::string subject = expected.substr(0, colon);
+  std::istringstream a(expected.substr(colon == std::string::npos ? 0 : colon + 2));
+  std::istringstream b(actual.substr(colon == std::string::npos ? 0 : colon + 2));
   std::string ta, tb;
   while (true) {
     const bool ha = static_cast<bool>(a >> ta), hb = static_cast<bool>(b >> tb);
     if (!ha && !hb) break;
     if (!ha) ta = "(nothing)";
     if (!hb) tb = "(nothing)";
-    if (ta != tb) return soggetto + ": kept " + ta + ", now " + tb;
+    if (ta != tb) return subject + ": kept " + ta + ", now " + tb;
   }
-  return soggetto + ": kept \"" + atteso + "\", now \"" + ottenuto + "\"";
+  return subject + ": kept \"" + expected + "\", now \"" + actual + "\"";
 }
 
-// Compares `ottenuto` with the kept file `nome` line by line (or rewrites
+// Compares `actual` with the kept file `name` line by line (or rewrites
 // the kept file when regenerating) and names the first difference.
-void compare_with_golden(const std::string& nome, const std::string& ottenuto) {
-  const std::string percorso = kCartellaGolden + nome;
-  if (rigenera()) {
-    write_file(percorso, ottenuto);
+void compare_with_golden(const std::string& name, const std::string& actual) {
+  const std::string path = kGoldenFolder + name;
+  if (regenerating()) {
+    write_file(path, actual);
     return;
   }
-  ASSERT_TRUE(file_exists(percorso)) << percorso << " is missing; see the head of this test";
-  const std::string atteso = read_file(percorso);
-  if (atteso == ottenuto) return;
-  const auto ra = righe(atteso), ro = righe(ottenuto);
+  ASSERT_TRUE(file_exists(path)) << path << " is missing; see the head of this test";
+  const std::string expected = read_file(path);
+  if (expected == actual) return;
+  const auto ra = split_lines(expected), ro = split_lines(actual);
   for (size_t i = 0; i < std::max(ra.size(), ro.size()); ++i) {
     const std::string a = i < ra.size() ? ra[i] : "(end of file)";
     const std::string o = i < ro.size() ? ro[i] : "(end of file)";
     if (a != o) {
-      ADD_FAILURE() << nome << " line " << i + 1 << ": " << where_lines_part(a, o);
+      ADD_FAILURE() << name << " line " << i + 1 << ": " << where_lines_part(a, o);
       return;
     }
   }
-  ADD_FAILURE() << nome << " differs in its line ends";
+  ADD_FAILURE() << name << " differs in its line ends";
 }
 
 // FNV-1a, 64 bits: enough to notice any change of the plan's bytes.
-std::string impronta(const std::string& dati) {
+std::string fingerprint(const std::string& data) {
   uint64_t h = 14695981039346656037ull;
-  for (unsigned char c : dati) {
+  for (unsigned char c : data) {
     h ^= c;
     h *= 1099511628211ull;
   }
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%zu bytes, fnv1a64 %016llx\n", dati.size(),
+  std::snprintf(buf, sizeof buf, "%zu bytes, fnv1a64 %016llx\n", data.size(),
                 static_cast<unsigned long long>(h));
   return buf;
 }
@@ -110,7 +110,7 @@ TEST(Golden, TheRunsOutputsAreTheKeptOnes) {
   const std::string linea = nome_linea_incorporata, treno = nome_treno_incorporato;
   compare_with_golden("table.sim.txt", dump(dir, nomi::sim(linea, treno)));
   compare_with_golden("route.dat.txt", dump(dir, nomi::dat(linea, treno)));
-  compare_with_golden("track_plan.digest", impronta(read_file(dir.file(nomi::linea_dat(linea)))));
+  compare_with_golden("track_plan.digest", fingerprint(read_file(dir.file(nomi::linea_dat(linea)))));
   compare_with_golden("line_description.txt", componi_testo(tabella_linea()));
   compare_with_golden("service_description.txt", componi_testo(tabella_treno()));
   compare_with_golden("timetable_card.txt", read_file(dir.file(nomi::scheda(linea, treno))));

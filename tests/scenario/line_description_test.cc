@@ -54,34 +54,34 @@ INSTANTIATE_TEST_SUITE_P(
         quoted_line{196, "indicatori_vmax,  86900,  90,  95,  95,  0,  ,  ,  ,  0"},
         quoted_line{197, "[indicazioni]"}, quoted_line{242, "[fine]"}));
 
-struct sezione_attesa {
-  const char* intestazione;
-  size_t righe;
-  const char* forma;  // every row matches it
+struct expected_section {
+  const char* header;
+  size_t row_count;
+  const char* pattern;  // every row matches it
 };
 
-class EmbeddedLineSection : public ::testing::TestWithParam<sezione_attesa> {};
+class EmbeddedLineSection : public ::testing::TestWithParam<expected_section> {};
 
 TEST_P(EmbeddedLineSection, HasItsCountAndForm) {
   const auto& p = GetParam();
-  const auto righe = section(line_description_lines(), p.intestazione);
-  EXPECT_EQ(righe.size(), p.righe);
-  const std::regex forma(p.forma);
-  for (const auto& r : righe) EXPECT_TRUE(std::regex_match(r, forma)) << r;
+  const auto righe = section(line_description_lines(), p.header);
+  EXPECT_EQ(righe.size(), p.row_count);
+  const std::regex pattern(p.pattern);
+  for (const auto& r : righe) EXPECT_TRUE(std::regex_match(r, pattern)) << r;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     LineDescription, EmbeddedLineSection,
     ::testing::Values(
-        sezione_attesa{"[generale]", 8, ".*"},
-        sezione_attesa{"[curve]", 103, R"(curva[ds][2-5],  \d+,  \d+)"},
-        sezione_attesa{"[pendenze]", 5, "pendenza, .*"},
-        sezione_attesa{"[montagne]", 58, R"(montagna,   \d+,  \d+,  1[12])"},
-        sezione_attesa{"[cartelli]", 18,
+        expected_section{"[generale]", 8, ".*"},
+        expected_section{"[curve]", 103, R"(curva[ds][2-5],  \d+,  \d+)"},
+        expected_section{"[pendenze]", 5, "pendenza, .*"},
+        expected_section{"[montagne]", 58, R"(montagna,   \d+,  \d+,  1[12])"},
+        expected_section{"[cartelli]", 18,
                        R"(indicatori_vmax,  \d+,  \d+,  \d+,  \d+,  \d,  ,  ,  ,  0)"},
-        sezione_attesa{"[indicazioni]", 44,
+        expected_section{"[indicazioni]", 44,
                        R"(cartello_indicatore,  \d+,   (\([^()]+\)){2,3})"},
-        sezione_attesa{"[fine]", 0, ".*"}));
+        expected_section{"[fine]", 0, ".*"}));
 
 TEST(EmbeddedLine, SectionsInOrderAndTheEndMarkNeverWritten) {
   const auto lines = line_description_lines();
@@ -131,12 +131,12 @@ TEST(EmbeddedLine, CurvesDoNotOverlap) {
                                                    {"curvas5", 3}}));
 }
 
-struct galleria_letta {
+struct tunnel_read {
   int32_t inizio, fine, tipo;
 };
 
-std::vector<galleria_letta> gallerie_lette() {
-  std::vector<galleria_letta> out;
+std::vector<tunnel_read> tunnels_read() {
+  std::vector<tunnel_read> out;
   for (const auto& r : section(line_description_lines(), "[montagne]")) {
     const auto c = fields(r);
     out.push_back({number(c[1]), number(c[2]), number(c[3])});
@@ -145,7 +145,7 @@ std::vector<galleria_letta> gallerie_lette() {
 }
 
 TEST(EmbeddedLine, Tunnels) {
-  const auto g = gallerie_lette();
+  const auto g = tunnels_read();
   ASSERT_EQ(g.size(), 58u);
   int tipo12 = 0;
   int32_t corta = 1'000'000, lunga = 0;
@@ -195,10 +195,10 @@ TEST(EmbeddedLine, SpeedIndicatorBoards) {
 }
 
 // The face of a board split into its lines, each with its padding.
-std::vector<std::string> facce(const std::string& testo) {
+std::vector<std::string> faces(const std::string& testo) {
   std::vector<std::string> out;
-  const std::regex gruppo(R"(\(([^()]*)\))");
-  for (auto it = std::sregex_iterator(testo.begin(), testo.end(), gruppo);
+  const std::regex group(R"(\(([^()]*)\))");
+  for (auto it = std::sregex_iterator(testo.begin(), testo.end(), group);
        it != std::sregex_iterator(); ++it) {
     out.push_back((*it)[1]);
   }
@@ -206,7 +206,7 @@ std::vector<std::string> facce(const std::string& testo) {
 }
 
 TEST(EmbeddedLine, TextBoards) {
-  const auto g = gallerie_lette();
+  const auto g = tunnels_read();
   std::set<int32_t> inizi;
   for (const auto& x : g) inizi.insert(x.inizio);
   const auto righe = section(line_description_lines(), "[indicazioni]");
@@ -220,7 +220,7 @@ TEST(EmbeddedLine, TextBoards) {
     const int32_t pos = number(c[1]);
     EXPECT_GT(pos, prec) << r;
     prec = pos;
-    const auto f = facce(c[2]);
+    const auto f = faces(c[2]);
     ASSERT_GE(f.size(), 2u) << r;
     // Every line padded with blanks to the board's longest.
     size_t piu_lunga = 0;
@@ -272,7 +272,7 @@ TEST(EmbeddedLine, BoardFace) {
 
 // The code's tunnel table is what the line description writes.
 TEST(EmbeddedLine, TunnelTableAsWritten) {
-  const auto g = gallerie_lette();
+  const auto g = tunnels_read();
   ASSERT_EQ(gallerie().size(), g.size());
   for (size_t i = 0; i < g.size(); ++i) {
     EXPECT_EQ(gallerie()[i].inizio, g[i].inizio);

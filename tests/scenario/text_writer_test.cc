@@ -7,18 +7,18 @@
 namespace scenario::testing {
 namespace {
 
-struct caso_testo {
-  const char* nome;
+struct text_case {
+  const char* name;
   std::vector<std::string> tabella;
-  std::string atteso;
+  std::string expected;
 };
 
-void PrintTo(const caso_testo& c, std::ostream* os) { *os << c.nome; }
+void PrintTo(const text_case& c, std::ostream* os) { *os << c.name; }
 
-class ComposeText : public ::testing::TestWithParam<caso_testo> {};
+class ComposeText : public ::testing::TestWithParam<text_case> {};
 
 TEST_P(ComposeText, WritesUpToTheEndMarker) {
-  EXPECT_EQ(componi_testo(GetParam().tabella), GetParam().atteso);
+  EXPECT_EQ(componi_testo(GetParam().tabella), GetParam().expected);
 }
 
 const std::string kFine(fine_del_file);
@@ -26,15 +26,15 @@ const std::string kFine(fine_del_file);
 INSTANTIATE_TEST_SUITE_P(
     TextWriter, ComposeText,
     ::testing::Values(
-        caso_testo{"OnlyTheMarker", {kFine}, ""},
-        caso_testo{"EmptyLinesAndTrailingBlanks", {"", "a  ", "", kFine}, "\r\na  \r\n\r\n"},
+        text_case{"OnlyTheMarker", {kFine}, ""},
+        text_case{"EmptyLinesAndTrailingBlanks", {"", "a  ", "", kFine}, "\r\na  \r\n\r\n"},
         // A line equal to the marker ends the text, whatever follows it.
-        caso_testo{"MarkerInTheMiddle", {"a", kFine, "b", kFine}, "a\r\n"},
+        text_case{"MarkerInTheMiddle", {"a", kFine, "b", kFine}, "a\r\n"},
         // Only the exact, whole text is the marker.
-        caso_testo{"NearlyTheMarker",
+        text_case{"NearlyTheMarker",
                    {"Riferimento fine del file", kFine + " ", "x" + kFine, kFine},
                    "Riferimento fine del file\r\n" + kFine + " \r\nx" + kFine + "\r\n"}),
-    [](const auto& info) { return std::string(info.param.nome); });
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TextWriter, ReplacesALongerFile) {
   MemoryFileSystem disk;
