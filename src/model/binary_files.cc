@@ -1,5 +1,7 @@
 #include "model/binary_files.h"
 
+#include <cstring>
+
 #include "model/coding.h"
 
 namespace scenario {
@@ -79,15 +81,31 @@ char* scrivi_elemento(char* p, tipo_elemento t, double v) {
   return p + misura_elemento(t);
 }
 
-// A plan whose points do not all hold their usual kinds, element by element.
+// A plan whose points do not all hold their usual kinds (one cut short by a
+// fault, most often): element by element, but each run of middle doubles
+// copied at once, since the plan's buffer holds them in their file form.
 std::string codifica_matrice(const matrice_punti& m) {
   const int32_t last = m.ultimo();
   size_t half = 0;
   for (int32_t i = 0; i <= last; ++i) half += misura_elemento(m.tipo(i));
   std::string out(2 * half, '\0');
   char* p = out.data();
-  for (int32_t i = 0; i <= last; ++i) p = scrivi_elemento(p, m.tipo(i), m.x(i));
-  for (int32_t i = 0; i <= last; ++i) p = scrivi_elemento(p, m.tipo(i), m.y(i));
+  for (int h = 0; h < 2; ++h) {
+    for (int32_t i = 0; i <= last;) {
+      const tipo_elemento t = m.tipo(i);
+      if (t == tipo_elemento::doppio && i >= 2 && i <= last - 2) {
+        int32_t j = i;
+        while (j < last - 2 && m.tipo(j + 1) == tipo_elemento::doppio) ++j;
+        const std::string_view run = m.doppi_centrali(h, i, j);
+        std::memcpy(p, run.data(), run.size());
+        p += run.size();
+        i = j + 1;
+        continue;
+      }
+      p = scrivi_elemento(p, t, h == 0 ? m.x(i) : m.y(i));
+      ++i;
+    }
+  }
   return out;
 }
 

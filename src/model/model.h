@@ -230,6 +230,11 @@ class matrice_punti {
   // The bytes of "_linea.dat" when every point holds the kind a finished plan
   // gives it; nothing otherwise. Valid until the plan is changed.
   std::optional<std::string_view> immagine() const;
+  // The elements of points da .. a in half h (0: first coordinates), all
+  // middle points holding a double: bytes already as "_linea.dat" has them.
+  std::string_view doppi_centrali(int h, int32_t da, int32_t a) const {
+    return {elemento(h, da), static_cast<size_t>(a - da + 1) * layout::linea_doppio};
+  }
 
  private:
   // One point straight on from the two before it.

@@ -118,6 +118,13 @@ INSTANTIATE_TEST_SUITE_P(
                p.fill_as_the_reader(38);
              },
              true},
+        // Two runs of doubles with empty points between them.
+        plan_case{"GapBetweenTwoRuns", 40,
+             [](plan_fixture& p) {
+               p.fill_as_the_reader(10);
+               for (int32_t i = 15; i <= 38; ++i) p.doppio(i, 0.5 * i, -0.25 * i);
+             },
+             false},
         plan_case{"IntegerInTheMiddle", 40,
              [](plan_fixture& p) {
                p.fill_as_the_reader(38);
