@@ -628,7 +628,11 @@
     var counts = {};
     D.objects.forEach(function (o) { counts[o.k] = (counts[o.k] || 0) + 1; });
     document.getElementById('summary').textContent = (D.length / 1000).toFixed(1) + ' km route; ' +
-      KINDS.map(function (k) { return (counts[k[0]] || 0) + ' ' + k[1].toLowerCase(); }).join(', ') +
+      KINDS.map(function (k) {
+        // "1 slow-down", not "1 slow-downs": every label is a plural in -s.
+        var n = counts[k[0]] || 0, name = k[1].toLowerCase();
+        return n + ' ' + (n === 1 ? name.slice(0, -1) : name);
+      }).join(', ') +
       '. Run-off of ' + ((D.planEnd - D.length) / 1000).toFixed(1) + ' km drawn dashed.';
     var banner = document.getElementById('banner');
     banner.textContent = '';
