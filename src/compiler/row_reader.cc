@@ -1,6 +1,7 @@
 #include "compiler/row_reader.h"
 
 #include <algorithm>
+#include <array>
 
 #include "model/file_names.h"
 
@@ -48,9 +49,19 @@ namespace {
 
 std::string tra_apici(std::string_view s) { return "'" + breve(s) + "'"; }
 
-// Edit distance of two short strings (insertions, deletions, changes).
+// Edit distance of two short strings (insertions, deletions, changes). A
+// keyword is short: its row of costs lives on the stack, not the heap (the
+// distance is taken for every unknown field against every keyword near its
+// length).
 std::size_t distanza(std::string_view a, std::string_view b) {
-  std::vector<std::size_t> costi(b.size() + 1);
+  constexpr std::size_t corta = 64;
+  std::array<std::size_t, corta + 1> sulla_pila;
+  std::vector<std::size_t> sul_heap;
+  std::size_t* costi = sulla_pila.data();
+  if (b.size() > corta) {
+    sul_heap.resize(b.size() + 1);
+    costi = sul_heap.data();
+  }
   for (std::size_t j = 0; j <= b.size(); ++j) costi[j] = j;
   for (std::size_t i = 1; i <= a.size(); ++i) {
     std::size_t diagonale = costi[0];

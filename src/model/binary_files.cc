@@ -86,24 +86,33 @@ char* scrivi_elemento(char* p, tipo_elemento t, double v) {
 // copied at once, since the plan's buffer holds them in their file form.
 std::string codifica_matrice(const matrice_punti& m) {
   const int32_t last = m.ultimo();
+  // Point i's kind, and the last point of the run it starts: a run of middle
+  // doubles, or the point alone.
+  const auto passo = [&](int32_t i, tipo_elemento& t) {
+    t = m.tipo(i);
+    return t == tipo_elemento::doppio && i >= 2 && i <= last - 2 ? m.fine_doppi_centrali(i) : i;
+  };
   size_t half = 0;
-  for (int32_t i = 0; i <= last; ++i) half += misura_elemento(m.tipo(i));
+  for (int32_t i = 0; i <= last;) {
+    tipo_elemento t{};
+    const int32_t j = passo(i, t);
+    half += static_cast<size_t>(j - i + 1) * misura_elemento(t);
+    i = j + 1;
+  }
   std::string out(2 * half, '\0');
   char* p = out.data();
   for (int h = 0; h < 2; ++h) {
     for (int32_t i = 0; i <= last;) {
-      const tipo_elemento t = m.tipo(i);
-      if (t == tipo_elemento::doppio && i >= 2 && i <= last - 2) {
-        int32_t j = i;
-        while (j < last - 2 && m.tipo(j + 1) == tipo_elemento::doppio) ++j;
+      tipo_elemento t{};
+      const int32_t j = passo(i, t);
+      if (j > i) {
         const std::string_view run = m.doppi_centrali(h, i, j);
         std::memcpy(p, run.data(), run.size());
         p += run.size();
-        i = j + 1;
-        continue;
+      } else {
+        p = scrivi_elemento(p, t, h == 0 ? m.x(i) : m.y(i));
       }
-      p = scrivi_elemento(p, t, h == 0 ? m.x(i) : m.y(i));
-      ++i;
+      i = j + 1;
     }
   }
   return out;

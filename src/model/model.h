@@ -230,6 +230,18 @@ class matrice_punti {
   // The bytes of "_linea.dat" when every point holds the kind a finished plan
   // gives it; nothing otherwise. Valid until the plan is changed.
   std::optional<std::string_view> immagine() const;
+  // The last point of the run of middle doubles that starts at point i,
+  // itself a middle double: the tags are read in place, a run at a time.
+  int32_t fine_doppi_centrali(int32_t i) const {
+    constexpr auto doppio = static_cast<uint16_t>(tipo_elemento::doppio);
+    const char* p = elemento(0, i);
+    int32_t j = i;
+    for (const int32_t fine = ultimo_ - 2; j < fine; ++j) {
+      p += layout::linea_doppio;
+      if (coding::DecodeU16(p) != doppio) break;
+    }
+    return j;
+  }
   // The elements of points da .. a in half h (0: first coordinates), all
   // middle points holding a double: bytes already as "_linea.dat" has them.
   std::string_view doppi_centrali(int h, int32_t da, int32_t a) const {
