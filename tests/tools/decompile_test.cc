@@ -141,6 +141,9 @@ const SourceCase kSourceCases[] = {
     {"signal whose sx * 3 + dx is far above 9, on either side of 250", "",
      "segnale, 5000, 97, 1,1,1, 0, 0, 1,1,1, 0\r\nsegnale, 6000, 90, 1,1,1, 3, 2, 1,1,1, 0\r\n"
      "segnale, 7000, -97, 1,1,1, 0, 1, 1,1,1, 0\r\n"},
+    {"signal whose two nearer approach marks the next signal covered, with marks that its own "
+     "two far ones would also fit",
+     "", "segnale, 3000, 1, 2,1,0, 0, -960, 2,1,1, 0\r\nsegnale, 3200, 1, 2,5,0, 1, 1, 2,0,0, 0\r\n"},
     {"signal tempo 1 .. 100 and above 255",
      "", "segnale, 5000, 2, 1,1,1, 0, 1, 1,1,1, 50\r\nsegnale, 6000, 2, 1,1,1, 0, 1, 1,1,1, 300\r\n"},
     {"tunnel of kind 2 three cells after another", "montagna, 1000, 2000, 1\r\nmontagna, 2174, 3000, 12\r\n", ""},

@@ -445,18 +445,37 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
         // carry q * 10 + k in 8 bits, which tells a q of 10 or more apart.
         // dato4 gives q modulo 10 and a mark gives it modulo 128, so the 64
         // candidates of one period of 640 around dato4's digit hold the one
-        // the marks agree with; the nearest wins a tie.
+        // the marks agree with. A later signal up to 8 cells on covers the
+        // nearer marks with its own, which another candidate may fit as well
+        // as this signal's far marks fit the right one: between candidates
+        // that fit as many marks, the one whose marks no other signal could
+        // have written wins, then the nearest.
+        const auto of_another_signal = [&](int32_t m) {
+          const uint8_t v = cell_at(m).avvicinamento;
+          for (int k2 = 1; k2 <= 4; ++k2) {
+            const int32_t c2 = m + 2 * k2;
+            if (c2 == c || c2 > P || cell_at(c2).tipo != 1) continue;
+            // A mark q2 * 10 + k2 in 8 bits with q2 of dato4's digit d2:
+            // 100 * j modulo 256 runs through the multiples of 4.
+            if (floor_mod(v - k2 - 10 * floor_mod(cell_at(c2).dato4, 10), 4) == 0) return true;
+          }
+          return false;
+        };
         int32_t q = floor_mod(x.dato4, 10);
-        int best = -1;
+        int best = -1, best_own = -1;
         for (int32_t candidate = q - 320; candidate < q + 320; candidate += 10) {
-          int matches = 0;
+          int matches = 0, own = 0;
           for (int k = 1; k <= 4; ++k) {
             if (c - 2 * k < 0) continue;
-            matches += cell_at(c - 2 * k).avvicinamento == static_cast<uint8_t>(candidate * 10 + k);
+            if (cell_at(c - 2 * k).avvicinamento != static_cast<uint8_t>(candidate * 10 + k)) continue;
+            ++matches;
+            own += !of_another_signal(c - 2 * k);
           }
           const auto distance = [&](int32_t v) { return std::abs(v - floor_mod(x.dato4, 10)); };
-          if (matches > best || (matches == best && distance(candidate) < distance(q))) {
+          if (matches > best || (matches == best && own > best_own) ||
+              (matches == best && own == best_own && distance(candidate) < distance(q))) {
             best = matches;
+            best_own = own;
             q = candidate;
           }
         }
