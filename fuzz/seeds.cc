@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     in.genera_linea = genera;
     in.delete_sources = (n % 2) == 1;
     std::string dati = join_input(in);
-    if (n % 3 == 0) dati[0] = static_cast<char>(dati[0] | 4);     // compile twice
+    if (n % 3 == 0) dati[0] = static_cast<char>(dati[0] | 0x64);  // compile twice
     if (n % 4 == 1) dati[0] = static_cast<char>(dati[0] | 0x18);  // the round trip
     scrivi(dir_compile / (nome + "-" + std::to_string(n++)), dati);
   };

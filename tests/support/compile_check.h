@@ -23,9 +23,9 @@ struct CompileInput {
 };
 
 // Fuzz bytes as a compile input: byte 0 holds the flags (bit 0 genera_linea,
-// bit 1 delete_sources; bit 2 read by the fuzz target: compile twice; bits 3 and 4
-// both set, read by the fuzz target: the decompile round trip); the rest is
-// the line description, then, after the first NUL byte, the service
+// bit 1 delete_sources; read by the fuzz target: bits 2, 5 and 6 all set,
+// compile twice; bits 3 and 4 both set, the decompile round trip); the rest
+// is the line description, then, after the first NUL byte, the service
 // description. Without a NUL the service file is missing.
 CompileInput split_input(std::string_view dati);
 // The inverse, to write seeds and regression inputs.
