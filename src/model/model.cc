@@ -19,6 +19,7 @@ matrice_punti& matrice_punti::operator=(const matrice_punti& other) {
   meta_ = other.meta_;
   ultimo_ = other.ultimo_;
   doppi_centrali_ = other.doppi_centrali_;
+  segnati_fino_ = other.segnati_fino_;
   tipi_bordo_ = other.tipi_bordo_;
   x_bordo_ = other.x_bordo_;
   y_bordo_ = other.y_bordo_;
@@ -41,6 +42,7 @@ void matrice_punti::release() {
   meta_ = 0;
   ultimo_ = -1;
   doppi_centrali_ = 0;
+  segnati_fino_ = 1;
   tipi_bordo_ = {};
   x_bordo_ = {};
   y_bordo_ = {};
@@ -61,6 +63,7 @@ void matrice_punti::imposta_intero(int32_t i, int16_t x, int16_t y) {
     char* a = elemento(0, i);
     char* b = elemento(1, i);
     if (coding::DecodeU16(a) == static_cast<uint16_t>(tipo_elemento::doppio)) --doppi_centrali_;
+    segnati_fino_ = std::max(segnati_fino_, i);
     coding::EncodeF64(coding::EncodeU16(a, intero), x);
     coding::EncodeF64(coding::EncodeU16(b, intero), y);
     return;

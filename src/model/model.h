@@ -136,11 +136,9 @@ class matrice_punti {
   void imposta_intero(int32_t i, int16_t x, int16_t y);
   void imposta_doppio(int32_t i, double x, double y) {
     if (!centrale(i)) return imposta_bordo(i, tipo_elemento::doppio, x, y);
-    char* a = elemento(0, i);
-    char* b = elemento(1, i);
-    if (coding::DecodeU16(a) != static_cast<uint16_t>(tipo_elemento::doppio)) ++doppi_centrali_;
-    coding::EncodeF64(coding::EncodeU16(a, static_cast<uint16_t>(tipo_elemento::doppio)), x);
-    coding::EncodeF64(coding::EncodeU16(b, static_cast<uint16_t>(tipo_elemento::doppio)), y);
+    diventano_doppi(i, i);
+    scrivi_doppio(elemento(0, i), x);
+    scrivi_doppio(elemento(1, i), y);
   }
 
   // Computes points da .. a (da >= 2) in order, each from the two before it:
@@ -153,22 +151,19 @@ class matrice_punti {
     if (da > a) return;
     double x0 = x(da - 2), y0 = y(da - 2), x1 = x(da - 1), y1 = y(da - 1);
     int32_t i = da;
-    constexpr auto doppio = static_cast<uint16_t>(tipo_elemento::doppio);
     if (const int32_t fine = std::min(a, ultimo_ - 2); i <= fine) {
+      diventano_doppi(i, fine);
       // Locals, not members: the stores through char* could otherwise alias
       // them and force a reload at every point.
       char* pa = elemento(0, i);
       char* pb = elemento(1, i);
-      int32_t nuovi = 0;
       for (; i <= fine; ++i, pa += layout::linea_doppio, pb += layout::linea_doppio) {
         double xn = 0, yn = 0;
         passo(x0, y0, x1, y1, xn, yn);
-        nuovi += coding::DecodeU16(pa) != doppio;
-        coding::EncodeF64(coding::EncodeU16(pa, doppio), xn);
-        coding::EncodeF64(coding::EncodeU16(pb, doppio), yn);
+        scrivi_doppio(pa, xn);
+        scrivi_doppio(pb, yn);
         x0 = x1, y0 = y1, x1 = xn, y1 = yn;
       }
-      doppi_centrali_ += nuovi;
     }
     for (; i <= a; ++i) {
       double xn = 0, yn = 0;
@@ -179,38 +174,45 @@ class matrice_punti {
   }
 
   // Straight on: point i is x1 + (x1 - x0), y1 + (y1 - y0), the very sums
-  // of prolunga with that step, computed with a shorter chain. On a straight
-  // line the step x1 - x0 is, bit for bit, the step of the point before at
-  // nearly every point (it changes only where a coordinate crosses a power of
-  // two), so each point is added from the step already known while the new
-  // step is worked out beside it; where the two differ the point is added
-  // again from the new step. The same operands give the same sums, so the
-  // bytes are those of the plain recurrence, and one addition per point is
-  // left on its serial chain instead of a subtraction and an addition.
+  // of prolunga with that step, without its serial chain where the sums are
+  // known to be exact. Once a point x2 is computed, if x1 + 64 (x2 - x1)
+  // lies in x1's binade (same sign and exponent), every step after it
+  // subtracts to the same difference and adds without rounding (see
+  // passo_esatto): the next 64 points are x1 + k (x2 - x1), whose bit
+  // patterns are x1's plus k times the step from x1's to x2's. They are
+  // written from integer additions, independent of one another; elsewhere
+  // (near zero, across a power of two, non-finite values) a point is
+  // computed by the recurrence itself. The bytes are those of the plain
+  // recurrence.
   void prolunga_dritto(int32_t da, int32_t a) {
     if (da > a) return;
     double x0 = x(da - 2), y0 = y(da - 2), x1 = x(da - 1), y1 = y(da - 1);
     int32_t i = da;
-    constexpr auto doppio = static_cast<uint16_t>(tipo_elemento::doppio);
     if (const int32_t fine = std::min(a, ultimo_ - 2); i <= fine) {
+      diventano_doppi(i, fine);
       char* pa = elemento(0, i);
       char* pb = elemento(1, i);
-      int32_t nuovi = 0;
-      double dx = x1 - x0, dy = y1 - y0;  // the step of the point before
-      for (; i <= fine; ++i, pa += layout::linea_doppio, pb += layout::linea_doppio) {
-        const double sx = x1 - x0, sy = y1 - y0;  // the step of this point
-        double xn = x1 + dx, yn = y1 + dy;
-        if (std::bit_cast<uint64_t>(sx) != std::bit_cast<uint64_t>(dx) ||
-            std::bit_cast<uint64_t>(sy) != std::bit_cast<uint64_t>(dy)) [[unlikely]] {
-          dx = sx, dy = sy;
-          xn = x1 + dx, yn = y1 + dy;
+      while (i <= fine) {
+        const double dx = x1 - x0, dy = y1 - y0;
+        const double xn = x1 + dx, yn = y1 + dy;
+        uint64_t mx = 0, my = 0;
+        if (fine - i >= passi_esatti - 1 && passo_esatto(x1, xn, mx) && passo_esatto(y1, yn, my)) {
+          uint64_t bx = std::bit_cast<uint64_t>(x1), by = std::bit_cast<uint64_t>(y1);
+          for (int k = 0; k < passi_esatti; ++k, pa += layout::linea_doppio, pb += layout::linea_doppio) {
+            bx += mx, by += my;
+            scrivi_doppio(pa, std::bit_cast<double>(bx));
+            scrivi_doppio(pb, std::bit_cast<double>(by));
+          }
+          i += passi_esatti;
+          x0 = std::bit_cast<double>(bx - mx), y0 = std::bit_cast<double>(by - my);
+          x1 = std::bit_cast<double>(bx), y1 = std::bit_cast<double>(by);
+          continue;
         }
-        nuovi += coding::DecodeU16(pa) != doppio;
-        coding::EncodeF64(coding::EncodeU16(pa, doppio), xn);
-        coding::EncodeF64(coding::EncodeU16(pb, doppio), yn);
+        scrivi_doppio(pa, xn);
+        scrivi_doppio(pb, yn);
+        pa += layout::linea_doppio, pb += layout::linea_doppio, ++i;
         x0 = x1, y0 = y1, x1 = xn, y1 = yn;
       }
-      doppi_centrali_ += nuovi;
     }
     // The points kept aside at the plan's end, with the plain recurrence.
     prolunga(i, a, passo_dritto);
@@ -255,6 +257,46 @@ class matrice_punti {
     y = y1 + (y1 - y0);
   }
 
+  // Points a straight stretch computes at once (a power of two, so that
+  // passi_esatti * d is exact).
+  static constexpr int passi_esatti = 64;
+  // Whether, from v and the next point vn that the recurrence gave, the
+  // recurrence goes on exactly by their difference d for the next
+  // passi_esatti points; *passo is then the step of their bit patterns.
+  // That holds when v + passi_esatti d lies in v's binade (same sign and
+  // exponent field; the subnormals are evenly spaced too): vn lies between
+  // them, so d = vn - v is exact and a multiple of the binade's spacing, and
+  // so is every v + k d up to there.
+  // A point that repeats stays as it is, unless it is infinite (the next
+  // step is inf - inf) or -0 (-0 + +0 is +0).
+  static bool passo_esatto(double v, double vn, uint64_t& passo) {
+    const uint64_t bv = std::bit_cast<uint64_t>(v);
+    const uint64_t bn = std::bit_cast<uint64_t>(vn);
+    passo = bn - bv;
+    if (bn == bv) return std::isfinite(v) && bv != std::bit_cast<uint64_t>(-0.0);
+    const uint64_t testa = bv >> 52;  // sign and exponent
+    if ((testa & 0x7ff) == 0x7ff) return false;  // infinite or not a number
+    return std::bit_cast<uint64_t>(v + passi_esatti * (vn - v)) >> 52 == testa;
+  }
+
+  static void scrivi_doppio(char* p, double v) {
+    coding::EncodeF64(coding::EncodeU16(p, static_cast<uint16_t>(tipo_elemento::doppio)), v);
+  }
+  // Middle points da .. a are about to hold doubles: counts those that did
+  // not. Only points up to segnati_fino_ are read; the ones after it still
+  // hold the zeroed buffer's empty elements, and reading them first would
+  // only fault in a page of zeros before the write.
+  void diventano_doppi(int32_t da, int32_t a) {
+    constexpr auto doppio = static_cast<uint16_t>(tipo_elemento::doppio);
+    int32_t nuovi = a - std::max(da - 1, segnati_fino_);
+    if (nuovi < 0) nuovi = 0;
+    for (int32_t i = da, fine = std::min(a, segnati_fino_); i <= fine; ++i) {
+      nuovi += coding::DecodeU16(elemento(0, i)) != doppio;
+    }
+    doppi_centrali_ += nuovi;
+    segnati_fino_ = std::max(segnati_fino_, a);
+  }
+
   // Points 2 .. L − 2 have their place in the buffer; the others are kept
   // aside, at 0, 1, 2, 3 for points 0, 1, L − 1, L (at their own index when
   // L is below 3).
@@ -272,6 +314,7 @@ class matrice_punti {
   size_t meta_ = 0;  // bytes of each half of the buffer
   int32_t ultimo_ = -1;
   int32_t doppi_centrali_ = 0;  // middle points that hold a double
+  int32_t segnati_fino_ = 1;    // the last middle point ever set
   std::array<tipo_elemento, 4> tipi_bordo_{};
   std::array<double, 4> x_bordo_{};
   std::array<double, 4> y_bordo_{};

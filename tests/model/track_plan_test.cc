@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,15 @@ struct plan_fixture {
   void doppio(int32_t i, double x, double y) {
     s.matrice_linea.imposta_doppio(i, x, y);
     expected[static_cast<size_t>(i)] = {tipo_elemento::doppio, x, y};
+  }
+  // Straight on over da .. a; expected: the plain recurrence.
+  void dritto(int32_t da, int32_t a) {
+    s.matrice_linea.prolunga_dritto(da, a);
+    for (int32_t i = da; i <= a; ++i) {
+      const expected_point& p0 = expected[static_cast<size_t>(i - 2)];
+      const expected_point& p1 = expected[static_cast<size_t>(i - 1)];
+      expected[static_cast<size_t>(i)] = {tipo_elemento::doppio, p1.x + (p1.x - p0.x), p1.y + (p1.y - p0.y)};
+    }
   }
   // The points as the line reader leaves them after computing 2 .. fino.
   void fill_as_the_reader(int32_t fino) {
@@ -125,6 +136,44 @@ INSTANTIATE_TEST_SUITE_P(
                for (int32_t i = 15; i <= 38; ++i) p.doppio(i, 0.5 * i, -0.25 * i);
              },
              false},
+        // A straight stretch over points set before it, ahead or behind.
+        plan_case{"StraightOverAnIntegerSetAhead", 40,
+             [](plan_fixture& p) {
+               p.intero(0, 0, 0);
+               p.intero(1, 0, 1);
+               p.intero(30, 5, 6);
+               p.dritto(2, 38);
+             },
+             true},
+        plan_case{"StraightInPiecesOverADoubleSetAhead", 200,
+             [](plan_fixture& p) {
+               p.intero(0, 0, 0);
+               p.intero(1, 3, 4);
+               p.doppio(150, 1.5, 2.5);
+               p.dritto(2, 100);
+               p.dritto(101, 198);
+             },
+             true},
+        plan_case{"StraightAgainOverAFinishedPlan", 200,
+             [](plan_fixture& p) {
+               p.fill_as_the_reader(198);
+               p.dritto(2, 198);
+             },
+             true},
+        plan_case{"StraightStoppedShort", 200,
+             [](plan_fixture& p) {
+               p.intero(0, 0, 0);
+               p.intero(1, 0, 1);
+               p.dritto(2, 150);
+             },
+             false},
+        plan_case{"StraightAtThe88KmRoute", 95000,
+             [](plan_fixture& p) {
+               p.intero(0, 0, 0);
+               p.intero(1, 1, 1);
+               p.dritto(2, 94998);
+             },
+             true},
         plan_case{"IntegerInTheMiddle", 40,
              [](plan_fixture& p) {
                p.fill_as_the_reader(38);
@@ -183,9 +232,11 @@ TEST(TrackPlanBuffer, SizingAgainDiscardsThePlan) {
   EXPECT_EQ(scrivi_matrice_linea(s), "");
 }
 
-// Straight on, the shorter chain must give the sums of the plain recurrence
-// bit for bit: from starts whose coordinates cross powers of two upwards and
-// downwards, steps that round away, zero steps and signed zeros, in one call
+// Straight on, the points computed at once must be the sums of the plain
+// recurrence bit for bit: from starts whose coordinates cross powers of two
+// upwards and downwards, cross zero, reach the range where a step of 1
+// rounds, overflow to infinity, or take a step finer than their own binade
+// allows; steps that round away, zero steps and signed zeros; in one call
 // and split into pieces, and up to the points kept aside at the plan's end.
 TEST(TrackPlanBuffer, StraightOnGivesThePlainRecurrenceBitForBit) {
   struct start_point {
@@ -200,9 +251,30 @@ TEST(TrackPlanBuffer, StraightOnGivesThePlainRecurrenceBitForBit) {
       {-0.0, 0.0, 0.0, -0.0},
       {5e-324, -5e-324, 1e-323, -1e-323},
       {12345.678, 8.5, 12345.678, 8.5},
+      {-1020.25, 1020.25, -1021.0, 1021.0},
+      {9007199254740000.0, -9007199254740000.0, 9007199254740001.0, -9007199254740001.0},
+      {1.5e308, -1.5e308, 1.6e308, -1.6e308},
+      {12345.678, -1.5e308, 12345.678, -1.6e308},
+      {-5e-324, 0.0, -0.0, 5e-324},
+      {1023.9999999999999, 0.49999999999999994, 1024.0000000000002, 0.5000000000000001},
+      {-3.0, 2.0, -2.999, 1.999},
+      {1e-310, 2.0, 3e-310, 2.0 + 4.440892098500626e-16},
   };
+  std::vector<start_point> starts(std::begin(start_points), std::end(start_points));
+  // And starts drawn at random: coordinates of any magnitude and sign, steps
+  // from far below their spacing to far above their size.
+  std::mt19937_64 caso(20261211);
+  const auto valore = [&] {
+    const double mantissa = std::uniform_real_distribution<double>(-2, 2)(caso);
+    return std::ldexp(mantissa, std::uniform_int_distribution<int>(-1074, 1023)(caso));
+  };
+  for (int k = 0; k < 300; ++k) {
+    const double x1 = valore(), y1 = valore();
+    const double scala = std::ldexp(1.0, std::uniform_int_distribution<int>(-60, 8)(caso));
+    starts.push_back({x1 - std::fabs(x1) * scala * 0.7, y1 + std::fabs(y1) * scala, x1, y1});
+  }
   constexpr int32_t ultimo = 6000;
-  for (const start_point& c : start_points) {
+  for (const start_point& c : starts) {
     for (int32_t pezzo : {ultimo, 1, 977}) {
       matrice_punti attesa, calcolata;
       for (matrice_punti* m : {&attesa, &calcolata}) {
