@@ -33,6 +33,13 @@ struct page_report {
   std::vector<std::string> errors, stations;
   int signals = -1;
   int64_t from = -1, to = -1;
+  std::string scale;  // the plan's scale bar
+  struct band {
+    std::string title;
+    int top = 0, bottom = 0;
+  };
+  std::vector<band> bands;  // the charts, top to bottom
+  int plan_height = -1, charts_height = -1;
   std::set<std::string> visible;  // "kind|name|metres"
   std::map<std::string, std::string> readouts;  // kind -> read-out of its first object
 };
@@ -64,6 +71,12 @@ page_report read_report(const std::string& dom) {
     else if (auto v = after("station: ")) r.stations.push_back(*v);
     else if (auto v = after("signals: ")) r.signals = std::atoi(v->c_str());
     else if (auto v = after("window: ")) std::istringstream(*v) >> r.from >> r.to;
+    else if (auto v = after("scale: ")) r.scale = *v;
+    else if (auto v = after("canvases: ")) std::istringstream(*v) >> r.plan_height >> r.charts_height;
+    else if (auto v = after("band: ")) {
+      const size_t a = v->find('|'), b = v->find('|', a + 1);
+      r.bands.push_back({v->substr(0, a), std::atoi(v->c_str() + a + 1), std::atoi(v->c_str() + b + 1)});
+    }
     else if (auto v = after("visible: ")) r.visible.insert(*v);
     else if (auto v = after("readout: ")) r.readouts[v->substr(0, v->find('|'))] = v->substr(v->find('|') + 1);
     else if (line == "end") r.complete = true;
@@ -122,9 +135,10 @@ class ViewBrowser : public ::testing::Test {
     return out;
   }
 
-  page_report open_page(const std::string& html, const std::string& window) {
+  page_report open_page(const std::string& html, const std::string& window,
+                        const std::string& window_size = "1500,950") {
     const auto r = offline_chromium(profile.file("p" + std::to_string(++openings)), {"--dump-dom"},
-                                    "file://" + html + "#view=" + window + "&report");
+                                    "file://" + html + "#view=" + window + "&report", window_size);
     EXPECT_EQ(r.status, 0) << r.err;
     return read_report(r.out);
   }
@@ -202,6 +216,36 @@ TEST_F(ViewBrowser, EmbeddedScenario) {
   std::ostringstream err;
   ASSERT_EQ(esegui(fs, dir.path(), err), 0) << err.str();
   check_page(dir.path(), nome_linea_incorporata, nome_treno_incorporato, 20000, 35000, "embedded");
+}
+
+// In a window too low for the plan and the charts, the page scrolls: the
+// plan keeps a scale (it read "NaN m") and the charts keep their bands
+// apart (they were drawn over one another).
+TEST_F(ViewBrowser, LowWindowScrollsInsteadOfSqueezing) {
+  TempDir dir;
+  PosixFileSystem fs;
+  std::ostringstream err;
+  ASSERT_EQ(esegui(fs, dir.path(), err), 0) << err.str();
+  const std::string html = write_page(dir.path(), nome_linea_incorporata, nome_treno_incorporato);
+  for (const char* window_size : {"1200,300", "800,500"}) {
+    SCOPED_TRACE(window_size);
+    const page_report r = open_page(html, "0,90", window_size);
+    ASSERT_TRUE(r.complete) << "the page wrote no report";
+    EXPECT_TRUE(r.errors.empty()) << r.errors.front();
+    const size_t space = r.scale.find(' ');
+    ASSERT_NE(space, std::string::npos) << r.scale;
+    EXPECT_GT(std::atof(r.scale.c_str()), 0) << r.scale;
+    EXPECT_TRUE(r.scale.substr(space) == " m" || r.scale.substr(space) == " km") << r.scale;
+    EXPECT_GE(r.plan_height, 150);
+    ASSERT_EQ(r.bands.size(), 3u);
+    for (size_t i = 0; i < r.bands.size(); ++i) {
+      EXPECT_GE(r.bands[i].bottom - r.bands[i].top, 24) << r.bands[i].title;
+      if (i > 0) {
+        EXPECT_GT(r.bands[i].top, r.bands[i - 1].bottom) << r.bands[i].title;
+      }
+    }
+    EXPECT_LE(r.bands.back().bottom, r.charts_height);
+  }
 }
 
 TEST_F(ViewBrowser, MillionMetreRoute) {

@@ -185,13 +185,14 @@ inline std::string chromium() {
 }
 
 // Headless Chromium on a fresh profile with everything that would reach the
-// network switched off, plus `extra`, opening `url`; 90 s at most.
+// network switched off, plus `extra`, opening `url` in a window of
+// `window_size` ("WIDTH,HEIGHT"); 90 s at most.
 inline ProcessResult offline_chromium(const std::string& profile, const std::vector<std::string>& extra,
-                                      const std::string& url) {
+                                      const std::string& url, const std::string& window_size = "1500,950") {
   std::vector<std::string> args = {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                                    "--no-first-run", "--disable-background-networking",
                                    "--disable-component-update", "--disable-sync",
-                                   "--user-data-dir=" + profile, "--window-size=1500,950"};
+                                   "--user-data-dir=" + profile, "--window-size=" + window_size};
   args.insert(args.end(), extra.begin(), extra.end());
   args.push_back(url);
   return run_bounded(chromium(), args, std::chrono::seconds(90));

@@ -36,6 +36,7 @@
   var chartCanvas = document.getElementById('charts');
   var tip = document.getElementById('tip');
   var marks = [];          // screen marks of the last frame, for hovering
+  var drawn = { scale: '', bands: [] };  // the last frame's scale text and chart bands, for #report
   var pending = false;
   var BLOCK = 256;
 
@@ -114,7 +115,9 @@
     }
     if (!isFinite(x0)) { x0 = 0; x1 = 1; y0 = 0; y1 = 1; }
     var dx = Math.max(x1 - x0, 20), dy = Math.max(y1 - y0, 20);
-    view.s = Math.min((W - 80) / dx, (H - 60) / dy);
+    // The margins are left only where the canvas has room for them: in a
+    // low window the plan still fits, never at a scale of zero or below.
+    view.s = Math.min(Math.max(W - 80, W / 2) / dx, Math.max(H - 60, H / 2) / dy);
     view.cx = (x0 + x1) / 2;
     view.cy = (y0 + y1) / 2;
   }
@@ -310,7 +313,8 @@
     ctx.stroke();
     ctx.fillStyle = '#333';
     ctx.font = '11px sans-serif';
-    ctx.fillText(metres >= 1000 ? metres / 1000 + ' km' : metres + ' m', 12, H - 17);
+    drawn.scale = metres >= 1000 ? metres / 1000 + ' km' : metres + ' m';
+    ctx.fillText(drawn.scale, 12, H - 17);
   }
 
   // ---- the charts ------------------------------------------------------
@@ -328,9 +332,11 @@
     var c0 = Math.max(0, Math.floor(win.from / 50)), c1 = Math.min(n, Math.ceil(win.to / 50));
     var per = Math.max(1, Math.floor((c1 - c0) / (R - L)));
     var boxes = [];
+    drawn.bands = [];
     bands.forEach(function (b) {
       var h = usable * b[1] / 0.74;
       boxes.push([y + gap, y + gap + h]);
+      drawn.bands.push(b[0] + '|' + Math.round(y + gap) + '|' + Math.round(y + gap + h));
       ctx.fillStyle = '#333';
       ctx.font = 'bold 11px sans-serif';
       ctx.fillText(b[0], L, y + gap - 3);
@@ -718,13 +724,18 @@
     var names = [];
     document.querySelectorAll('#stations li').forEach(function (li) { names.push(li.firstChild.textContent.trim()); });
     // One fact a line, for a program to read: "error: ...", "station: NAME",
-    // "signals: N", "window: FROM TO", "visible: KIND|NAME|METRES",
+    // "signals: N", "window: FROM TO", "scale: TEXT" (the plan's scale bar),
+    // "band: TITLE|TOP|BOTTOM" (each chart, in pixels), "canvases: PLAN
+    // CHARTS" (their heights), "visible: KIND|NAME|METRES",
     // "readout: KIND|TEXT", "ready-ms: N".
     var lines = [];
     window.__errors.forEach(function (e) { lines.push('error: ' + e); });
     names.forEach(function (n) { lines.push('station: ' + n); });
     lines.push('signals: ' + document.querySelectorAll('[data-kind="signal"]').length);
     lines.push('window: ' + Math.round(win.from) + ' ' + Math.round(win.to));
+    lines.push('scale: ' + drawn.scale);
+    drawn.bands.forEach(function (b) { lines.push('band: ' + b); });
+    lines.push('canvases: ' + planCanvas.clientHeight + ' ' + chartCanvas.clientHeight);
     visible().forEach(function (v) { lines.push('visible: ' + v.kind + '|' + v.name + '|' + v.metres); });
     // The read-out that hovering over each kind's first object shows.
     var seen = {};
