@@ -105,15 +105,19 @@ bool flusso_campi::leggi_testo(std::string& campo) {
 }
 
 bool flusso_campi::leggi_numero(int32_t& valore) {
-  if (fine()) return fallisci(difetto::oltre_la_fine, linea_testo_campo_ > 0 ? linea_testo_campo_ : linea_testo_);
-  salta_spazi();
+  // One pass over the field, to the comma, blank or line end that ends it,
+  // on local copies of the position: the reader meets some 100,000 numbers
+  // in a long route, and the members are written back once.
+  const char* const testo = testo_.data();
+  const char* const fine_testo = testo + testo_.size();
+  const char* p = testo + pos_;
+  if (p >= fine_testo) {
+    return fallisci(difetto::oltre_la_fine, linea_testo_campo_ > 0 ? linea_testo_campo_ : linea_testo_);
+  }
+  while (p < fine_testo && spazio(*p)) ++p;
   linea_testo_campo_ = linea_testo_;
-  colonna_campo_ = static_cast<int>(pos_ - inizio_linea_testo_) + 1;
-  pos_campo_ = pos_;
-  // One pass over the field, to the comma, blank or line end that ends it:
-  // the reader meets some 100,000 numbers in a long route.
-  const char* p = testo_.data() + pos_;
-  const char* const fine_testo = testo_.data() + testo_.size();
+  colonna_campo_ = static_cast<int>(static_cast<std::size_t>(p - testo) - inizio_linea_testo_) + 1;
+  pos_campo_ = static_cast<std::size_t>(p - testo);
   const char* const inizio = p;
   const bool negativo = p < fine_testo && *p == '-';
   if (p < fine_testo && (*p == '-' || *p == '+')) ++p;
@@ -133,8 +137,7 @@ bool flusso_campi::leggi_numero(int32_t& valore) {
       solo_cifre = false;
     }
   }
-  pos_ = static_cast<std::size_t>(p - testo_.data());
-  fine_campo_ = pos_;
+  pos_ = fine_campo_ = static_cast<std::size_t>(p - testo);
   // An empty field is 0; a sign alone or any other byte is no number.
   if (p != inizio && (p == cifre || !solo_cifre)) return fallisci(difetto::non_numero, linea_testo_campo_);
   if (negativo) v = -v;
@@ -142,8 +145,19 @@ bool flusso_campi::leggi_numero(int32_t& valore) {
     return fallisci(difetto::troppo_grande, linea_testo_campo_);
   }
   valore = static_cast<int32_t>(v);
-  salta_spazi();
-  consuma_separatore();
+  // Blanks, then one comma or one line end.
+  while (p < fine_testo && spazio(*p)) ++p;
+  if (p < fine_testo) {
+    if (*p == ',') {
+      ++p;
+    } else if (*p == '\r' || *p == '\n') {
+      if (*p == '\r' && p + 1 < fine_testo && p[1] == '\n') ++p;
+      ++p;
+      ++linea_testo_;
+      inizio_linea_testo_ = static_cast<std::size_t>(p - testo);
+    }
+  }
+  pos_ = static_cast<std::size_t>(p - testo);
   return true;
 }
 

@@ -73,7 +73,10 @@ class flusso_campi {
   bool a_fine_linea_testo() const;
   void salta_spazi();
   void consuma_separatore();
-  bool fallisci(difetto d, int linea_testo);
+  // Out of line: failures are rare, and inlined into the reads they made
+  // the compiler load the position as part of a wider block, which waited
+  // on the store of the previous read.
+  [[gnu::cold, gnu::noinline]] bool fallisci(difetto d, int linea_testo);
 
   std::string testo_;
   std::size_t pos_ = 0;
