@@ -144,6 +144,9 @@ const SourceCase kSourceCases[] = {
     {"signal whose two nearer approach marks the next signal covered, with marks that its own "
      "two far ones would also fit",
      "", "segnale, 3000, 1, 2,1,0, 0, -960, 2,1,1, 0\r\nsegnale, 3200, 1, 2,5,0, 1, 1, 2,0,0, 0\r\n"},
+    {"signal whose far approach marks fit a candidate above dato4's digit, after one below it "
+     "fitted the next signal's marks",
+     "", "segnale, 600, 1, 2,1,0, 0, 74, 0,0,0, 0\r\nsegnale, 800, 1, 0,5,0, 1, 1, 2,0,0, 0\r\n"},
     {"signal tempo 1 .. 100 and above 255",
      "", "segnale, 5000, 2, 1,1,1, 0, 1, 1,1,1, 50\r\nsegnale, 6000, 2, 1,1,1, 0, 1, 1,1,1, 300\r\n"},
     {"tunnel of kind 2 three cells after another", "montagna, 1000, 2000, 1\r\nmontagna, 2174, 3000, 12\r\n", ""},

@@ -461,9 +461,12 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
           }
           return false;
         };
-        int32_t q = floor_mod(x.dato4, 10);
+        // The period is taken around the digit itself, not around the best
+        // candidate so far, which moves as the search goes.
+        const int32_t cifra = floor_mod(x.dato4, 10);
+        int32_t q = cifra;
         int best = -1, best_own = -1;
-        for (int32_t candidate = q - 320; candidate < q + 320; candidate += 10) {
+        for (int32_t candidate = cifra - 320; candidate < cifra + 320; candidate += 10) {
           int matches = 0, own = 0;
           for (int k = 1; k <= 4; ++k) {
             if (c - 2 * k < 0) continue;
@@ -471,7 +474,7 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
             ++matches;
             own += !of_another_signal(c - 2 * k);
           }
-          const auto distance = [&](int32_t v) { return std::abs(v - floor_mod(x.dato4, 10)); };
+          const auto distance = [&](int32_t v) { return std::abs(v - cifra); };
           if (matches > best || (matches == best && own > best_own) ||
               (matches == best && own == best_own && distance(candidate) < distance(q))) {
             best = matches;
