@@ -175,8 +175,16 @@ bool contiene(std::string_view campo, std::string_view parola, confronto modo) {
 void campo_chiave::imposta(std::string_view testo) {
   testo_.assign(testo);
   minuscolo_.resize(testo_.size());
-  for (std::size_t i = 0; i < testo_.size(); ++i) minuscolo_[i] = minuscola(testo_[i]);
-  presenti_ = bit_di_tutti(testo_);
+  // One pass for the lower-case copy and the mask of its bytes.
+  const char* in = testo_.data();
+  char* out = minuscolo_.data();
+  uint64_t m = 0;
+  for (std::size_t i = 0, n = testo_.size(); i < n; ++i) {
+    const char c = minuscola(in[i]);
+    out[i] = c;
+    m |= uint64_t{1} << (static_cast<unsigned char>(c) & 63);
+  }
+  presenti_ = m;
 }
 
 bool campo_chiave::cerca(std::string_view parola, confronto modo) const {
