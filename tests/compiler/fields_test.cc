@@ -79,6 +79,19 @@ INSTANTIATE_TEST_SUITE_P(
         fields_case{"SignAlone", "-,5\r\n", {NX(difetto::non_numero)}},
         fields_case{"Word", "abc\r\n", {NX(difetto::non_numero)}},
         fields_case{"NumberThenTextOnTheLine", "12 abc,3\r\n", {N(12), T("abc"), N(3)}},
+        // Numbers of every length, and the bytes just outside the digits.
+        fields_case{"NumbersOfEveryLengthWithRoomAfterThem",
+                   "1,22,333,4444,55555,666666,7777777,88888888,999999999,  0\r\n12345\t67\r\n"
+                   "1234567 7654321\r\n-1234567,+7654321,0000001,0000000,padding\r\n",
+                   {N(1), N(22), N(333), N(4444), N(55555), N(666666), N(7777777), N(88888888),
+                    N(999999999), N(0), N(12345), N(67), N(1234567), N(7654321), N(-1234567),
+                    N(7654321), N(1), N(0), T("padding")}},
+        fields_case{"ByteAfterNineInAField", "123:5678,1,2,3\r\n", {NX(difetto::non_numero)}},
+        fields_case{"ByteAfterNineLastInAField", "12:,1,2,3,4\r\n", {NX(difetto::non_numero)}},
+        fields_case{"ByteBeforeZeroInAField", "123/5678,1,2,3\r\n", {NX(difetto::non_numero)}},
+        fields_case{"ByteBeforeZeroLastInAField", "12/,1,2,3,4\r\n", {NX(difetto::non_numero)}},
+        fields_case{"EightBitByteInAField", "12\xb0" "45678,1,2,3\r\n", {NX(difetto::non_numero)}},
+        fields_case{"DigitsThenOtherBytes", "1234567x,1,2,3\r\n", {NX(difetto::non_numero)}},
         // Reads cross line ends; the three line-end forms are all accepted.
         fields_case{"LineEnds", "1\r2\n3\r\n4", {N(1), N(2), N(3), N(4)}},
         fields_case{"ReadsCrossLines", "segnale, 1,\r\n 2\r\n3, 4\r\n",
