@@ -274,6 +274,14 @@ const Covering kCoverings[] = {
      "segnale, 3000, 1, 1,2,3, 0, 1, 1,2,3, 0\r\n"
      "stazione, 2900, 4, 400, 0, 0, 0, 0,0,0, 0,0,0, 0, 7, 0, 0, A\r\n",
      "cell 61: a station's stop point over the values of an earlier object"},
+    {"a stop point over a slow-down's warning board", "",
+     "rallentamento, 4500, 85, 450, 0, 0, 0\r\n"
+     "stazione, 3200, 4, 400, 0, 0, 0, 0,0,0, 0,0,0, 0, 7, 0, 0, A\r\n",
+     "cell 67: a station's stop point over the warning board or an advance mark of the slow-down at 4500 m"},
+    {"a stop point over one of a slow-down's advance marks", "",
+     "rallentamento, 4500, 85, 450, 0, 1, 0\r\n"
+     "stazione, 3150, 4, 400, 0, 0, 0, 0,0,0, 0,0,0, 0, 7, 0, 0, A\r\n",
+     "cell 66: a station's stop point over the warning board or an advance mark of the slow-down at 4500 m"},
     {"a stop point over a text board", "cartello_indicatore, 3000, (X)\r\n",
      "stazione, 2900, 4, 400, 0, 0, 0, 0,0,0, 0,0,0, 0, 7, 0, 0, A\r\n",
      "row 80: a board text that no text board names"},

@@ -525,6 +525,28 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
         if (e != c) used_ends.insert(e);
         int32_t f_ta = 0;
         if (x0 > 1500 && c - 25 >= 0 && cell_at(c - 25).tipo == 5) f_ta = 1;
+        // A station's stop point recorded after the slow-down may have taken
+        // the cell of its warning board or of one of its advance marks (no
+        // other row may, and none could have been there before it): written
+        // back after the stations, the slow-down would find the cell taken.
+        if (x0 > 1500) {
+          const auto holds = [&](int32_t k, uint8_t tipo) { return k >= 0 && cell_at(k).tipo == tipo; };
+          bool segni = false;
+          for (int32_t k = 25; k <= 28; ++k) segni = segni || holds(c - k, oggetto::preavviso_rallentamento);
+          int32_t presa = holds(c - 24, oggetto::arresto_stazione) ? c - 24 : -1;
+          for (int32_t k = 25; k <= 28 && presa < 0 && segni; ++k) {
+            if (holds(c - k, oggetto::arresto_stazione)) presa = c - k;
+          }
+          if (presa >= 0) {
+            diag->push_back(warning("decompile-unsupported", file_dat,
+                                    "cell " + std::to_string(presa) +
+                                        ": a station's stop point over the warning board or an "
+                                        "advance mark of the slow-down at " +
+                                        std::to_string(x0) +
+                                        " m; rows that cover each other are not written back",
+                                    50 * presa));
+          }
+        }
         // A d_v whose low 16 bits are 0 still numbers the advance marks.
         int32_t d_v = x.dato2;
         if (d_v == 0 && f_ta && cell_at(c - 25).dato2 == 1) d_v = 65536;
