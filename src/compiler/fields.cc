@@ -106,8 +106,8 @@ bool flusso_campi::leggi_testo(std::string& campo) {
 
 bool flusso_campi::leggi_numero(int32_t& valore) {
   // One pass over the field, to the comma, blank or line end that ends it,
-  // on local copies of the position: the reader meets some 100,000 numbers
-  // in a long route, and the members are written back once.
+  // on a local copy of the position: the reader meets some 100,000 numbers
+  // in a long route.
   const char* const testo = testo_.data();
   const char* const fine_testo = testo + testo_.size();
   const char* p = testo + pos_;
@@ -145,19 +145,8 @@ bool flusso_campi::leggi_numero(int32_t& valore) {
     return fallisci(difetto::troppo_grande, linea_testo_campo_);
   }
   valore = static_cast<int32_t>(v);
-  // Blanks, then one comma or one line end.
-  while (p < fine_testo && spazio(*p)) ++p;
-  if (p < fine_testo) {
-    if (*p == ',') {
-      ++p;
-    } else if (*p == '\r' || *p == '\n') {
-      if (*p == '\r' && p + 1 < fine_testo && p[1] == '\n') ++p;
-      ++p;
-      ++linea_testo_;
-      inizio_linea_testo_ = static_cast<std::size_t>(p - testo);
-    }
-  }
-  pos_ = static_cast<std::size_t>(p - testo);
+  salta_spazi();
+  consuma_separatore();
   return true;
 }
 
