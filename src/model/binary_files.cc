@@ -1,6 +1,7 @@
 #include "model/binary_files.h"
 
 #include <cstring>
+#include <stdexcept>
 
 #include "model/coding.h"
 
@@ -85,6 +86,7 @@ char* scrivi_elemento(char* p, tipo_elemento t, double v) {
 // fault, most often): element by element, but each run of middle doubles
 // copied at once, since the plan's buffer holds them in their file form.
 std::string codifica_matrice(const matrice_punti& m) {
+  if (m.in_parte()) throw std::logic_error("the track plan is held in part: its file holds it");
   const int32_t last = m.ultimo();
   // Point i's kind, and the last point of the run it starts: a run of middle
   // doubles, or the point alone.

@@ -1,6 +1,9 @@
 #include "model/model.h"
 
+#include <algorithm>
 #include <limits>
+#include <stdexcept>
+#include <string>
 
 #include <cstring>
 
@@ -11,12 +14,16 @@ matrice_punti::matrice_punti(const matrice_punti& other) { *this = other; }
 matrice_punti& matrice_punti::operator=(const matrice_punti& other) {
   if (this == &other) return *this;
   ZeroedBuffer copy;
+  // The copy is not written to the file of a plan held in part, and holds
+  // the same part of it.
   if (other.byte_) {
-    copy = ZeroedBuffer(2 * other.meta_);
-    std::memcpy(copy.get(), other.byte_.get(), 2 * other.meta_);
+    copy = ZeroedBuffer(2 * other.finestra_);
+    std::memcpy(copy.get(), other.byte_.get(), 2 * other.finestra_);
   }
   byte_ = std::move(copy);
   meta_ = other.meta_;
+  finestra_ = other.finestra_;
+  inizio_ = other.inizio_;
   ultimo_ = other.ultimo_;
   doppi_centrali_ = other.doppi_centrali_;
   segnati_fino_ = other.segnati_fino_;
@@ -28,18 +35,27 @@ matrice_punti& matrice_punti::operator=(const matrice_punti& other) {
 
 void matrice_punti::dimensiona(int32_t ultimo) {
   release();
+  if (scaricato_) {
+    // A plan sized again starts its file afresh.
+    auto error = scarico_fs_->remove(scarico_percorso_);
+    if (error && !errore_scarico_) errore_scarico_ = error;
+    scaricato_ = false;
+  }
   if (ultimo < 0) return;
   ultimo_ = ultimo;
   if (ultimo >= 3) {
     meta_ = layout::linea_meta(ultimo);
+    finestra_ = scarico_fs_ ? std::min(meta_, scarico_finestra_) : meta_;
     // Zeroed memory is a plan of empty elements (tag 0, value 0).
-    byte_ = ZeroedBuffer(2 * meta_);
+    byte_ = ZeroedBuffer(2 * finestra_);
   }
 }
 
 void matrice_punti::release() {
   byte_ = ZeroedBuffer();
   meta_ = 0;
+  finestra_ = 0;
+  inizio_ = 0;
   ultimo_ = -1;
   doppi_centrali_ = 0;
   segnati_fino_ = 1;
@@ -58,6 +74,7 @@ void matrice_punti::imposta_bordo(int32_t i, tipo_elemento t, double x, double y
 void matrice_punti::imposta_intero(int32_t i, int16_t x, int16_t y) {
   constexpr auto intero = static_cast<uint16_t>(tipo_elemento::intero);
   if (centrale(i)) {
+    tenuti_fino(i, i);
     // A middle place holds 8 bytes of value: the integer is kept as a double
     // there and encoded afresh by the writer.
     char* a = elemento(0, i);
@@ -72,16 +89,120 @@ void matrice_punti::imposta_intero(int32_t i, int16_t x, int16_t y) {
   if (i < 2 && ultimo_ >= 3) {
     // Points 0 and 1 are integers in a finished plan: their bytes go to
     // their place at the head of each half.
-    coding::EncodeI16(coding::EncodeU16(byte_.get() + layout::linea_intero * static_cast<size_t>(i), intero), x);
-    coding::EncodeI16(coding::EncodeU16(byte_.get() + meta_ + layout::linea_intero * static_cast<size_t>(i), intero), y);
+    if (inizio_ != 0) throw std::logic_error("matrice_punti: the head of a plan no longer held");
+    char* testa = byte_.get() + layout::linea_intero * static_cast<size_t>(i);
+    coding::EncodeI16(coding::EncodeU16(testa, intero), x);
+    coding::EncodeI16(coding::EncodeU16(testa + finestra_, intero), y);
   }
 }
 
+bool matrice_punti::finito() const {
+  constexpr std::array<tipo_elemento, 4> bordi{tipo_elemento::intero, tipo_elemento::intero,
+                                               tipo_elemento::vuoto, tipo_elemento::vuoto};
+  return ultimo_ >= 3 && doppi_centrali_ == ultimo_ - 3 && tipi_bordo_ == bordi;
+}
+
 std::optional<std::string_view> matrice_punti::immagine() const {
-  constexpr std::array<tipo_elemento, 4> finito{tipo_elemento::intero, tipo_elemento::intero,
-                                                tipo_elemento::vuoto, tipo_elemento::vuoto};
-  if (ultimo_ < 3 || doppi_centrali_ != ultimo_ - 3 || tipi_bordo_ != finito) return std::nullopt;
+  if (in_parte() || !finito()) return std::nullopt;
   return std::string_view(byte_.get(), 2 * meta_);
+}
+
+void matrice_punti::scrivi_in(FileSystem& fs, std::string percorso, size_t finestra) {
+  abbandona_scarico();
+  scarico_fs_ = &fs;
+  scarico_percorso_ = std::move(percorso);
+  // Room for the head, the two points a stretch starts from and a whole run
+  // of exact straight steps, at the least.
+  scarico_finestra_ = std::max(finestra, size_t{1024});
+}
+
+int32_t matrice_punti::scorri_fino(int32_t i, int32_t fine) {
+  const size_t punto = layout::linea_punto(i);
+  // Only the next point, or one still held, can be set: a point set out of
+  // order would leave bytes the file never gets.
+  if (punto < inizio_ || i > std::max(segnati_fino_, int32_t{1}) + 1) {
+    throw std::logic_error("matrice_punti: a point set out of order in a plan held in part");
+  }
+  if (punto + layout::linea_doppio > inizio_ + finestra_) {
+    // The points before i - 2 go to the file; the two before i stay, since
+    // the next stretch starts from them.
+    const size_t tieni = layout::linea_punto(i - 2);
+    scarica(inizio_, tieni);
+    for (size_t h = 0; h < 2; ++h) {
+      char* meta = byte_.get() + h * finestra_;
+      std::memmove(meta, meta + (tieni - inizio_), punto - tieni);
+    }
+    inizio_ = tieni;
+  }
+  const auto ultimo_tenuto =
+      static_cast<int32_t>((inizio_ + finestra_ - layout::linea_testa) / layout::linea_doppio) + 1;
+  return std::min(fine, ultimo_tenuto);
+}
+
+void matrice_punti::scarica(size_t da, size_t a) {
+  if (a <= da || errore_scarico_) return;
+  scaricato_ = true;
+  // The second half first: the file takes its whole size at once.
+  for (size_t h = 2; h-- > 0;) {
+    const std::string_view byte(byte_.get() + h * finestra_ + (da - inizio_), a - da);
+    if (auto error = scarico_fs_->write_at(scarico_percorso_, h * meta_ + da, byte)) {
+      errore_scarico_ = error;
+      return;
+    }
+  }
+}
+
+std::optional<IoError> matrice_punti::concludi_scarico() {
+  if (!in_parte() || !scarico_fs_) return std::nullopt;
+  // After the last point set, each half holds zeros: in the buffer (which
+  // may hold older points there) they are cleared before the last write;
+  // beyond it (a plan cut short far from its end) they are written from the
+  // buffer cleared whole.
+  const size_t scritti = segnati_fino_ >= 2 ? layout::linea_punto(segnati_fino_ + 1) : layout::linea_testa;
+  const size_t tenuti = std::min(meta_, inizio_ + finestra_);
+  for (size_t h = 0; h < 2; ++h) {
+    std::memset(byte_.get() + h * finestra_ + (scritti - inizio_), 0, tenuti - scritti);
+  }
+  scarica(inizio_, tenuti);
+  std::memset(byte_.get(), 0, 2 * finestra_);
+  inizio_ = 0;
+  for (size_t da = tenuti; da < meta_ && !errore_scarico_; da += 2 * finestra_) {
+    for (size_t h = 2; h-- > 0 && !errore_scarico_;) {
+      const std::string_view zeri(byte_.get(), std::min(2 * finestra_, meta_ - da));
+      errore_scarico_ = scarico_fs_->write_at(scarico_percorso_, h * meta_ + da, zeri);
+    }
+  }
+  if (!errore_scarico_ && !finito()) {
+    // Not finished: held whole again, from its file.
+    std::string letti;
+    errore_scarico_ = scarico_fs_->read(scarico_percorso_, &letti);
+    if (!errore_scarico_ && letti.size() != 2 * meta_) {
+      errore_scarico_ = IoError{scarico_percorso_, "read back " + std::to_string(letti.size()) +
+                                                       " bytes of a track plan of " +
+                                                       std::to_string(2 * meta_)};
+    }
+    if (!errore_scarico_) {
+      byte_ = ZeroedBuffer(letti.size());
+      std::memcpy(byte_.get(), letti.data(), letti.size());
+      finestra_ = meta_;
+    }
+  }
+  std::optional<IoError> error = std::move(errore_scarico_);
+  if (error) {
+    abbandona_scarico();
+  } else {
+    scarico_fs_ = nullptr;
+    scaricato_ = false;
+  }
+  return error;
+}
+
+void matrice_punti::abbandona_scarico() {
+  if (scaricato_) scarico_fs_->remove(scarico_percorso_);
+  scarico_fs_ = nullptr;
+  scarico_percorso_.clear();
+  scaricato_ = false;
+  errore_scarico_.reset();
 }
 
 void dimensiona(stato_compilazione& s, int32_t lunghezza) {

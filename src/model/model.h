@@ -16,6 +16,7 @@
 #include "model/diagnostics.h"
 #include "model/faults.h"
 #include "model/layout.h"
+#include "platform/file_system.h"
 #include "platform/memory.h"
 
 namespace scenario {
@@ -129,6 +130,27 @@ class matrice_punti {
   void dimensiona(int32_t ultimo);
   // Gives the buffer back; the plan is unsized again.
   void release();
+
+  // From the next dimensiona on, a plan larger than `finestra` bytes a half
+  // is not held whole: its points go to the file `percorso` of `fs` as the
+  // computation moves on, and the buffer holds `finestra` bytes of each half
+  // (the track plan of a 1,000 km route is 20 MB, and would be written once
+  // and copied once more to its file). Points are then set in order, each
+  // after the one before (as the track plan does), and only the points the
+  // buffer still holds can be read back; concludi_scarico() writes the rest.
+  void scrivi_in(FileSystem& fs, std::string percorso, size_t finestra);
+  // Whether the buffer holds only part of the plan, the points before it
+  // being in the file (see scrivi_in).
+  bool in_parte() const { return finestra_ < meta_; }
+  // For a plan held in part: writes the points still held and zeros after
+  // the last point set (the points never set and the two empty elements at
+  // the end of each half), so that the file holds the bytes of the whole
+  // buffer. A finished plan stays in part, its file being "_linea.dat"; any
+  // other is read back from the file and held whole, to be encoded element
+  // by element. Stops writing to the file; on a failure, deletes it.
+  std::optional<IoError> concludi_scarico();
+  // Stops writing to the file, and deletes it if anything went to it.
+  void abbandona_scarico();
   bool dimensionata() const { return ultimo_ >= 0; }
   // L, the last point; -1 when unsized.
   int32_t ultimo() const { return ultimo_; }
@@ -136,6 +158,7 @@ class matrice_punti {
   void imposta_intero(int32_t i, int16_t x, int16_t y);
   void imposta_doppio(int32_t i, double x, double y) {
     if (!centrale(i)) return imposta_bordo(i, tipo_elemento::doppio, x, y);
+    tenuti_fino(i, i);
     diventano_doppi(i, i);
     scrivi_doppio(elemento(0, i), x);
     scrivi_doppio(elemento(1, i), y);
@@ -152,17 +175,22 @@ class matrice_punti {
     double x0 = x(da - 2), y0 = y(da - 2), x1 = x(da - 1), y1 = y(da - 1);
     int32_t i = da;
     if (const int32_t fine = std::min(a, ultimo_ - 2); i <= fine) {
+      int32_t tratto = tenuti_fino(i, fine);
       diventano_doppi(i, fine);
-      // Locals, not members: the stores through char* could otherwise alias
-      // them and force a reload at every point.
-      char* pa = elemento(0, i);
-      char* pb = elemento(1, i);
-      for (; i <= fine; ++i, pa += layout::linea_doppio, pb += layout::linea_doppio) {
-        double xn = 0, yn = 0;
-        passo(x0, y0, x1, y1, xn, yn);
-        scrivi_doppio(pa, xn);
-        scrivi_doppio(pb, yn);
-        x0 = x1, y0 = y1, x1 = xn, y1 = yn;
+      for (;;) {
+        // Locals, not members: the stores through char* could otherwise
+        // alias them and force a reload at every point.
+        char* pa = elemento(0, i);
+        char* pb = elemento(1, i);
+        for (; i <= tratto; ++i, pa += layout::linea_doppio, pb += layout::linea_doppio) {
+          double xn = 0, yn = 0;
+          passo(x0, y0, x1, y1, xn, yn);
+          scrivi_doppio(pa, xn);
+          scrivi_doppio(pb, yn);
+          x0 = x1, y0 = y1, x1 = xn, y1 = yn;
+        }
+        if (i > fine) break;
+        tratto = tenuti_fino(i, fine);
       }
     }
     for (; i <= a; ++i) {
@@ -189,29 +217,34 @@ class matrice_punti {
     double x0 = x(da - 2), y0 = y(da - 2), x1 = x(da - 1), y1 = y(da - 1);
     int32_t i = da;
     if (const int32_t fine = std::min(a, ultimo_ - 2); i <= fine) {
+      int32_t tratto = tenuti_fino(i, fine);
       diventano_doppi(i, fine);
-      char* pa = elemento(0, i);
-      char* pb = elemento(1, i);
-      while (i <= fine) {
-        const double dx = x1 - x0, dy = y1 - y0;
-        const double xn = x1 + dx, yn = y1 + dy;
-        uint64_t mx = 0, my = 0;
-        if (fine - i >= passi_esatti - 1 && passo_esatto(x1, xn, mx) && passo_esatto(y1, yn, my)) {
-          uint64_t bx = std::bit_cast<uint64_t>(x1), by = std::bit_cast<uint64_t>(y1);
-          for (int k = 0; k < passi_esatti; ++k, pa += layout::linea_doppio, pb += layout::linea_doppio) {
-            bx += mx, by += my;
-            scrivi_doppio(pa, std::bit_cast<double>(bx));
-            scrivi_doppio(pb, std::bit_cast<double>(by));
+      for (;;) {
+        char* pa = elemento(0, i);
+        char* pb = elemento(1, i);
+        while (i <= tratto) {
+          const double dx = x1 - x0, dy = y1 - y0;
+          const double xn = x1 + dx, yn = y1 + dy;
+          uint64_t mx = 0, my = 0;
+          if (tratto - i >= passi_esatti - 1 && passo_esatto(x1, xn, mx) && passo_esatto(y1, yn, my)) {
+            uint64_t bx = std::bit_cast<uint64_t>(x1), by = std::bit_cast<uint64_t>(y1);
+            for (int k = 0; k < passi_esatti; ++k, pa += layout::linea_doppio, pb += layout::linea_doppio) {
+              bx += mx, by += my;
+              scrivi_doppio(pa, std::bit_cast<double>(bx));
+              scrivi_doppio(pb, std::bit_cast<double>(by));
+            }
+            i += passi_esatti;
+            x0 = std::bit_cast<double>(bx - mx), y0 = std::bit_cast<double>(by - my);
+            x1 = std::bit_cast<double>(bx), y1 = std::bit_cast<double>(by);
+            continue;
           }
-          i += passi_esatti;
-          x0 = std::bit_cast<double>(bx - mx), y0 = std::bit_cast<double>(by - my);
-          x1 = std::bit_cast<double>(bx), y1 = std::bit_cast<double>(by);
-          continue;
+          scrivi_doppio(pa, xn);
+          scrivi_doppio(pb, yn);
+          pa += layout::linea_doppio, pb += layout::linea_doppio, ++i;
+          x0 = x1, y0 = y1, x1 = xn, y1 = yn;
         }
-        scrivi_doppio(pa, xn);
-        scrivi_doppio(pb, yn);
-        pa += layout::linea_doppio, pb += layout::linea_doppio, ++i;
-        x0 = x1, y0 = y1, x1 = xn, y1 = yn;
+        if (i > fine) break;
+        tratto = tenuti_fino(i, fine);
       }
     }
     // The points kept aside at the plan's end, with the plain recurrence.
@@ -231,6 +264,7 @@ class matrice_punti {
 
   // The bytes of "_linea.dat" when every point holds the kind a finished plan
   // gives it; nothing otherwise. Valid until the plan is changed.
+  // Nothing either while the plan is held in part (see scrivi_in).
   std::optional<std::string_view> immagine() const;
   // The last point of the run of middle doubles that starts at point i,
   // itself a middle double: the tags are read in place, a run at a time.
@@ -306,18 +340,40 @@ class matrice_punti {
   }
   // The element of point i in half h (0: first coordinates, 1: second).
   char* elemento(int h, int32_t i) const {
-    return byte_.get() + static_cast<size_t>(h) * meta_ + layout::linea_punto(i);
+    return byte_.get() + static_cast<size_t>(h) * finestra_ + (layout::linea_punto(i) - inizio_);
   }
+  // Point i is about to be set: the last point from i up to `fine` that the
+  // buffer holds along with it. A plan held whole holds them all; one held in
+  // part first makes room for point i when it has none (see scorri_fino).
+  int32_t tenuti_fino(int32_t i, int32_t fine) {
+    if (finestra_ == meta_) return fine;
+    return scorri_fino(i, fine);
+  }
+  int32_t scorri_fino(int32_t i, int32_t fine);
+  // Writes bytes da .. a (offsets in each half, held) of both halves to the
+  // file; after a first failure, nothing more.
+  void scarica(size_t da, size_t a);
+  // Every point holds the kind a finished plan gives it.
+  bool finito() const;
   void imposta_bordo(int32_t i, tipo_elemento t, double x, double y);
 
   ZeroedBuffer byte_;
-  size_t meta_ = 0;  // bytes of each half of the buffer
+  size_t meta_ = 0;      // bytes of each half of the plan
+  size_t finestra_ = 0;  // bytes of each half in the buffer: meta_ when held whole
+  size_t inizio_ = 0;    // the offset in each half of the first byte held
   int32_t ultimo_ = -1;
   int32_t doppi_centrali_ = 0;  // middle points that hold a double
   int32_t segnati_fino_ = 1;    // the last middle point ever set
   std::array<tipo_elemento, 4> tipi_bordo_{};
   std::array<double, 4> x_bordo_{};
   std::array<double, 4> y_bordo_{};
+  // The file of a plan held in part (see scrivi_in); no file system when
+  // there is none.
+  FileSystem* scarico_fs_ = nullptr;
+  std::string scarico_percorso_;
+  size_t scarico_finestra_ = 0;
+  bool scaricato_ = false;  // bytes went to the file
+  std::optional<IoError> errore_scarico_;
 };
 
 // Whether a compile builds the track plan and writes "_linea.dat"

@@ -31,9 +31,12 @@ std::string backup_path(const std::string& path) { return path + ".old"; }
 std::optional<IoError> publish(FileSystem& fs, const std::vector<OutputFile>& files) {
   const size_t n = files.size();
   for (size_t i = 0; i < n; ++i) {
+    if (files[i].temporary_written) continue;
     if (auto error = fs.write(temporary_path(files[i].path), files[i].data)) {
       // Nothing was renamed yet: drop what was written, the targets are whole.
-      for (size_t k = 0; k <= i; ++k) fs.remove(temporary_path(files[k].path));
+      for (size_t k = 0; k < n; ++k) {
+        if (k <= i || files[k].temporary_written) fs.remove(temporary_path(files[k].path));
+      }
       // The user knows the file by its own name; the temporary is the detail.
       if (error->path != files[i].path) {
         error->reason += " (writing " + error->path + ")";
@@ -118,13 +121,20 @@ std::optional<IoError> PosixFileSystem::read(const std::string& path, std::strin
   return std::nullopt;
 }
 
-std::optional<IoError> PosixFileSystem::write(const std::string& path, std::string_view data) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+namespace {
+
+// Opens `path` for writing, writes all of `data` and closes it: from byte
+// `offset` when given, else truncated first and written in sequence (which
+// a pipe or a terminal takes too).
+std::optional<IoError> write_whole(const std::string& path, std::optional<uint64_t> offset,
+                                   std::string_view data) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (offset ? 0 : O_TRUNC), 0644);
   if (fd < 0) return system_error(path, errno);
   const char* p = data.data();
   size_t left = data.size();
+  auto at = static_cast<off_t>(offset.value_or(0));
   while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
+    ssize_t n = offset ? ::pwrite(fd, p, left, at) : ::write(fd, p, left);
     if (n < 0) {
       if (errno == EINTR) continue;
       int err = errno;
@@ -132,10 +142,22 @@ std::optional<IoError> PosixFileSystem::write(const std::string& path, std::stri
       return system_error(path, err);
     }
     p += n;
+    at += n;
     left -= static_cast<size_t>(n);
   }
   if (::close(fd) != 0) return system_error(path, errno);
   return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<IoError> PosixFileSystem::write(const std::string& path, std::string_view data) {
+  return write_whole(path, std::nullopt, data);
+}
+
+std::optional<IoError> PosixFileSystem::write_at(const std::string& path, uint64_t offset,
+                                                 std::string_view data) {
+  return write_whole(path, offset, data);
 }
 
 std::optional<IoError> PosixFileSystem::rename(const std::string& from, const std::string& to) {
@@ -162,6 +184,15 @@ std::optional<IoError> MemoryFileSystem::read(const std::string& path, std::stri
 
 std::optional<IoError> MemoryFileSystem::write(const std::string& path, std::string_view data) {
   files[path] = std::string(data);
+  return std::nullopt;
+}
+
+std::optional<IoError> MemoryFileSystem::write_at(const std::string& path, uint64_t offset,
+                                                  std::string_view data) {
+  std::string& file = files[path];
+  const size_t end = static_cast<size_t>(offset) + data.size();
+  if (file.size() < end) file.resize(end, '\0');
+  if (!data.empty()) std::memcpy(file.data() + offset, data.data(), data.size());
   return std::nullopt;
 }
 

@@ -2,6 +2,7 @@
 // can run the whole sequence in memory or make any single operation fail.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -32,15 +33,24 @@ class FileSystem {
   // Gives the file `from` the second name `to` (a hard link): `to` keeps the
   // content when `from` is replaced. Fails with `missing` when `from` is absent.
   virtual std::optional<IoError> link(const std::string& from, const std::string& to) = 0;
+  // Writes `data` at byte `offset` of `path`, creating the file when it is
+  // absent; the rest of the file stays as it is, and bytes never written
+  // read as zeros. For an output written in pieces while it is made.
+  virtual std::optional<IoError> write_at(const std::string& path, uint64_t offset,
+                                          std::string_view data) = 0;
 };
 
 struct OutputFile {
   std::string path;
   std::string_view data;
+  // The temporary already holds the content, written in pieces while it was
+  // made (write_at): `data` is not written again.
+  bool temporary_written = false;
 };
 
 // Replaces every target with its new content, or none of them.
-// Each file is written to a temporary beside its target first; only when all
+// Each file is written to a temporary beside its target first (unless it
+// was already, see OutputFile); only when all
 // were written whole are they renamed over their targets, each older target
 // of a set kept aside until the whole set is in place. On any failure the
 // older targets are put back and no temporary is left behind.
@@ -62,6 +72,7 @@ class PosixFileSystem final : public FileSystem {
   std::optional<IoError> rename(const std::string& from, const std::string& to) override;
   std::optional<IoError> remove(const std::string& path) override;
   std::optional<IoError> link(const std::string& from, const std::string& to) override;
+  std::optional<IoError> write_at(const std::string& path, uint64_t offset, std::string_view data) override;
 };
 
 // Files held in a map: for tests, fuzzing and benchmarks of the compile alone.
@@ -72,6 +83,7 @@ class MemoryFileSystem final : public FileSystem {
   std::optional<IoError> rename(const std::string& from, const std::string& to) override;
   std::optional<IoError> remove(const std::string& path) override;
   std::optional<IoError> link(const std::string& from, const std::string& to) override;
+  std::optional<IoError> write_at(const std::string& path, uint64_t offset, std::string_view data) override;
 
   std::map<std::string, std::string> files;
 };

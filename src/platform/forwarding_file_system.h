@@ -2,6 +2,7 @@
 // wrapper that alters one operation derives from it and overrides only that.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,9 @@ class ForwardingFileSystem : public FileSystem {
   std::optional<IoError> remove(const std::string& path) override { return inner_.remove(path); }
   std::optional<IoError> link(const std::string& from, const std::string& to) override {
     return inner_.link(from, to);
+  }
+  std::optional<IoError> write_at(const std::string& path, uint64_t offset, std::string_view data) override {
+    return inner_.write_at(path, offset, data);
   }
 
  protected:

@@ -35,6 +35,9 @@ class DiscardingWritesFileSystem final : public ForwardingFileSystem {
   std::optional<IoError> rename(const std::string&, const std::string&) override { return std::nullopt; }
   std::optional<IoError> remove(const std::string&) override { return std::nullopt; }
   std::optional<IoError> link(const std::string&, const std::string&) override { return std::nullopt; }
+  std::optional<IoError> write_at(const std::string&, uint64_t, std::string_view) override {
+    return std::nullopt;
+  }
 };
 
 }  // namespace
@@ -45,6 +48,16 @@ CompileOutcome memorizza_percorso(stato_compilazione& s, bool genera_linea, File
   s.genera_linea = genera_linea;
   s.numero_errore = 0;
   azzera_tabella(s);
+  // A compile that writes sends a large track plan to its temporary while it
+  // is computed; the temporary goes whenever the plan is not published.
+  struct scarico_piano {
+    matrice_punti& m;
+    ~scarico_piano() { m.abbandona_scarico(); }
+  } scarico{s.matrice_linea};
+  if (genera_linea && !options.read_on_after_errors) {
+    const std::string linea = join_path(options.output_folder, nomi::linea_dat(s.nome_linea));
+    s.matrice_linea.scrivi_in(fs, temporary_path(linea), options.plan_window);
+  }
 
   RunSourcesFileSystem run_sources(fs);
   FileSystem& source_fs = options.delete_sources ? run_sources : fs;
@@ -124,13 +137,27 @@ void concludi_compilazione(stato_compilazione& s, FileSystem& fs, const CompileO
   // the model itself; only an unfinished one is encoded into `appoggio`.
   std::string appoggio;
   std::string_view linea;
-  if (s.genera_linea) linea = immagine_matrice_linea(s, appoggio);
+  bool linea_scritta = false;
+  if (s.genera_linea && s.matrice_linea.in_parte()) {
+    // Most of a large plan is in its temporary already: the rest joins it.
+    if (auto error = s.matrice_linea.concludi_scarico()) {
+      const std::string target = join_path(output_folder, nomi::linea_dat(s.nome_linea));
+      if (error->path != target) {
+        error->reason += " (writing " + error->path + ")";
+        error->path = target;
+      }
+      outcome.io_error = std::move(error);
+      return;
+    }
+    linea_scritta = s.matrice_linea.in_parte();
+  }
+  if (s.genera_linea && !linea_scritta) linea = immagine_matrice_linea(s, appoggio);
   const std::string sim = scrivi_tabella_sim(s);
   const std::string dat = scrivi_percorso(s);
   std::vector<OutputFile> files;
   if (s.genera_linea) {
     outcome.written.push_back(nomi::linea_dat(s.nome_linea));
-    files.push_back({join_path(output_folder, outcome.written.back()), linea});
+    files.push_back({join_path(output_folder, outcome.written.back()), linea, linea_scritta});
   }
   outcome.written.push_back(nomi::sim(s.nome_linea, s.nome_treno));
   files.push_back({join_path(output_folder, outcome.written.back()), sim});

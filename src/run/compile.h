@@ -1,6 +1,7 @@
 // The compile step: text sources in, three binary files out.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -25,6 +26,10 @@ struct CompileOptions {
   // Read on after a fault to report every problem (a check: nothing is
   // written then).
   bool read_on_after_errors = false;
+  // Bytes of each half of the track plan held while it is computed: the
+  // points of a larger plan go to its temporary file as the computation
+  // moves on (an 88 km plan is held whole, a 1,000 km one in ten parts).
+  size_t plan_window = size_t{1} << 20;
 };
 
 struct CompileOutcome {

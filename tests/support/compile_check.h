@@ -20,11 +20,20 @@ struct CompileInput {
   std::optional<std::string> treno;  // the service description; none: the file is missing
   bool genera_linea = true;          // build and write the track plan too
   bool delete_sources = false;       // delete the sources once read (the one-shot run)
+  // Bytes of each half of the track plan held while it is computed, the
+  // rest going to its file (CompileOptions::plan_window); 0: the compile's
+  // own, which holds the plan of a short route whole.
+  size_t plan_window = 0;
 };
 
+// The smallest window a compile takes: a plan of a few hundred metres already
+// goes to its file in parts.
+inline constexpr size_t small_plan_window = 1024;
+
 // Fuzz bytes as a compile input: byte 0 holds the flags (bit 0 genera_linea,
-// bit 1 delete_sources; read by the fuzz target: bits 2, 5 and 6 all set,
-// compile twice; bits 3 and 4 both set, the decompile round trip); the rest
+// bit 1 delete_sources, bit 7 the small plan window; read by the fuzz target:
+// bits 2, 5 and 6 all set, compile twice; bits 3 and 4 both set, the
+// decompile round trip); the rest
 // is the line description, then, after the first NUL byte, the service
 // description. Without a NUL the service file is missing.
 CompileInput split_input(std::string_view dati);

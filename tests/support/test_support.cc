@@ -124,4 +124,11 @@ std::optional<IoError> FaultyFileSystem::link(const std::string& from, const std
   return inner_.link(from, to);
 }
 
+std::optional<IoError> FaultyFileSystem::write_at(const std::string& path, uint64_t offset,
+                                                  std::string_view data) {
+  std::optional<IoError> error;
+  if (fails(path, &error)) return error;
+  return inner_.write_at(path, offset, data);
+}
+
 }  // namespace scenario::testing

@@ -46,7 +46,8 @@ ProcessResult run_program(const std::string& program, const std::vector<std::str
                           const std::string& cwd = ".");
 
 // Wraps a file system and makes its Nth changing operation (write, rename,
-// remove or link, counted from 1) fail with "injected failure". 0 fails none.
+// remove, link or write_at, counted from 1) fail with "injected failure". 0
+// fails none.
 class FaultyFileSystem final : public FileSystem {
  public:
   FaultyFileSystem(FileSystem& inner, int fail_at) : inner_(inner), fail_at_(fail_at) {}
@@ -56,6 +57,7 @@ class FaultyFileSystem final : public FileSystem {
   std::optional<IoError> rename(const std::string& from, const std::string& to) override;
   std::optional<IoError> remove(const std::string& path) override;
   std::optional<IoError> link(const std::string& from, const std::string& to) override;
+  std::optional<IoError> write_at(const std::string& path, uint64_t offset, std::string_view data) override;
 
   // How many changing operations were attempted.
   int changes() const { return count_; }

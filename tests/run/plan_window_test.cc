@@ -1,0 +1,288 @@
+// A track plan larger than the compile's window goes to its temporary in
+// parts while it is computed. Whatever the window, the compile writes the
+// bytes of a plan held whole, leaves no temporary behind, and fails cleanly
+// at every change of the file system.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+#include "model/file_names.h"
+#include "model/layout.h"
+#include "platform/file_system.h"
+#include "run/compile.h"
+#include "run/run.h"
+#include "scenario/line_description.h"
+#include "scenario/service_description.h"
+#include "support/scenario_generator.h"
+#include "support/test_support.h"
+
+namespace scenario {
+namespace {
+
+const std::string kSources = "src";
+const std::string kOut = "out";
+constexpr size_t kWhole = std::numeric_limits<size_t>::max();
+
+struct Sources {
+  std::string nome_linea = nome_linea_incorporata;
+  std::string nome_treno = nome_treno_incorporato;
+  std::string linea;
+  std::string treno;
+};
+
+Sources embedded() {
+  MemoryFileSystem fs;
+  Sources s;
+  EXPECT_FALSE(dati_linea(fs, kSources, s.nome_linea, s.nome_treno));
+  EXPECT_FALSE(dati_treno(fs, kSources, s.nome_linea, s.nome_treno));
+  s.linea = fs.files.at(join_path(kSources, nomi::linea_txt(s.nome_linea)));
+  s.treno = fs.files.at(join_path(kSources, nomi::treno_txt(s.nome_linea, s.nome_treno)));
+  return s;
+}
+
+// The embedded line description with a curve of an unknown class halfway:
+// the reader stops there, and the plan with it.
+Sources embedded_with_bad_curve() {
+  Sources s = embedded();
+  const size_t at = s.linea.find("curvad4,  10150");
+  EXPECT_NE(at, std::string::npos);
+  s.linea[at + 6] = '9';
+  return s;
+}
+
+Sources generated(uint64_t seed, int32_t lunghezza) {
+  testing::GeneratorOptions options;
+  options.lunghezza = lunghezza;
+  const testing::RandomScenario g = testing::generate_scenario(seed, options);
+  Sources s;
+  s.linea = g.linea;
+  s.treno = g.treno;
+  return s;
+}
+
+struct Compiled {
+  CompileOutcome outcome;
+  int status = -1;
+  std::string report;
+  std::map<std::string, std::string> files;  // the whole folder after the compile
+};
+
+// The compile of `src` from folder `sources` into `out` on `fs`.
+CompileOutcome compile_into(FileSystem& fs, const Sources& src, const std::string& sources,
+                            const std::string& out, bool genera_linea, size_t window,
+                            bool write_despite_faults, stato_compilazione& s) {
+  s.nome_linea = src.nome_linea;
+  s.nome_treno = src.nome_treno;
+  CompileOptions options;
+  options.source_folder = sources;
+  options.output_folder = out;
+  options.plan_window = window;
+  options.write_despite_faults = write_despite_faults;
+  return memorizza_percorso(s, genera_linea, fs, options);
+}
+
+Compiled compile(FileSystem& fs, MemoryFileSystem& disk, const Sources& src, bool genera_linea,
+                 size_t window, bool write_despite_faults = true) {
+  disk.files[join_path(kSources, nomi::linea_txt(src.nome_linea))] = src.linea;
+  disk.files[join_path(kSources, nomi::treno_txt(src.nome_linea, src.nome_treno))] = src.treno;
+  stato_compilazione s;
+  Compiled c;
+  c.outcome = compile_into(fs, src, kSources, kOut, genera_linea, window, write_despite_faults, s);
+  c.status = exit_status(c.outcome, s);
+  std::ostringstream err;
+  report(err, c.outcome, s);
+  c.report = err.str();
+  c.files = disk.files;
+  return c;
+}
+
+Compiled compile(const Sources& src, bool genera_linea, size_t window, bool write_despite_faults = true) {
+  MemoryFileSystem disk;
+  return compile(disk, disk, src, genera_linea, window, write_despite_faults);
+}
+
+bool is_temporary(const std::string& path) {
+  return path.size() > 4 && path.compare(path.size() - 4, 4, ".tmp") == 0;
+}
+
+std::string linea_dat(const Sources& s) { return join_path(kOut, nomi::linea_dat(s.nome_linea)); }
+
+struct WindowCase {
+  const char* name;
+  Sources (*sources)();
+  bool genera_linea = true;
+  bool write_despite_faults = true;
+  // What the plan written is: finished (its file is the buffer's bytes),
+  // cut short (encoded element by element), or not written at all.
+  enum { finished, cut_short, none } plan = finished;
+};
+
+const WindowCase kCases[] = {
+    {"Embedded", embedded},
+    {"EmbeddedCutShort", embedded_with_bad_curve, true, true, WindowCase::cut_short},
+    {"EmbeddedCutShortHeldBack", embedded_with_bad_curve, true, false, WindowCase::none},
+    {"WithoutTrackPlan", embedded, false, true, WindowCase::none},
+    {"Generated150km", [] { return generated(7, 150'000); }},
+    {"Generated12km", [] { return generated(11, 12'000); }},
+};
+
+class PlanWindow : public ::testing::TestWithParam<WindowCase> {};
+
+TEST_P(PlanWindow, WritesTheBytesOfAPlanHeldWholeAndNoTemporary) {
+  const WindowCase& t = GetParam();
+  const Sources src = t.sources();
+  const Compiled whole = compile(src, t.genera_linea, kWhole, t.write_despite_faults);
+  const std::string plan = linea_dat(src);
+  switch (t.plan) {
+    case WindowCase::finished:
+      ASSERT_EQ(whole.status, 0) << whole.report;
+      ASSERT_TRUE(whole.files.count(plan));
+      break;
+    case WindowCase::cut_short:
+      // Smaller than a finished plan of the same route: not the buffer's bytes.
+      ASSERT_TRUE(whole.files.count(plan)) << whole.report;
+      ASSERT_LT(whole.files.at(plan).size(), 2 * layout::linea_meta(95'000)) << whole.report;
+      break;
+    case WindowCase::none:
+      ASSERT_FALSE(whole.files.count(plan)) << whole.report;
+      break;
+  }
+  for (size_t window : {size_t{1024}, size_t{1031}, size_t{4096}, size_t{65536}, size_t{1} << 20}) {
+    SCOPED_TRACE("window " + std::to_string(window));
+    const Compiled parts = compile(src, t.genera_linea, window, t.write_despite_faults);
+    EXPECT_EQ(parts.status, whole.status);
+    EXPECT_EQ(parts.report, whole.report);
+    ASSERT_EQ(parts.files.size(), whole.files.size());
+    for (const auto& [path, data] : whole.files) {
+      ASSERT_TRUE(parts.files.count(path)) << path;
+      EXPECT_TRUE(parts.files.at(path) == data) << path << " differs";
+    }
+    for (const auto& [path, data] : parts.files) EXPECT_FALSE(is_temporary(path)) << path;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, PlanWindow, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Older outputs of every name, so that a failed compile shows whether it
+// kept them.
+MemoryFileSystem disk_with_older_outputs(const Sources& s) {
+  MemoryFileSystem disk;
+  for (const auto& name : {nomi::linea_dat(s.nome_linea), nomi::sim(s.nome_linea, s.nome_treno),
+                           nomi::dat(s.nome_linea, s.nome_treno)}) {
+    disk.files[join_path(kOut, name)] = "older " + name;
+  }
+  return disk;
+}
+
+// Every change a compile with a small window makes (each part of the plan
+// written to its temporary among them) fails in turn: status 3, the failure
+// named with the output's path, the three outputs all older or all new, and
+// no temporary left.
+TEST(PlanWindowFaults, EveryChangeFailsCleanly) {
+  const Sources src = embedded();
+  const MemoryFileSystem before = disk_with_older_outputs(src);
+  MemoryFileSystem fresh_disk = before;
+  int changes = 0;
+  Compiled fresh;
+  {
+    testing::FaultyFileSystem counter(fresh_disk, 0);
+    fresh = compile(counter, fresh_disk, src, true, 1024);
+    ASSERT_EQ(fresh.status, 0) << fresh.report;
+    changes = counter.changes();
+  }
+  // The plan of 88 km in parts of 1 kB: well over a thousand writes.
+  ASSERT_GT(changes, 1000);
+  for (int n = 1; n <= changes; ++n) {
+    SCOPED_TRACE("change " + std::to_string(n) + " of " + std::to_string(changes) + " fails");
+    MemoryFileSystem disk = before;
+    testing::FaultyFileSystem faulty(disk, n);
+    const Compiled c = compile(faulty, disk, src, true, 1024);
+    ASSERT_EQ(c.status, 3) << c.report;
+    EXPECT_NE(c.report.find(kOut + "/"), std::string::npos) << c.report;
+    EXPECT_NE(c.report.find(": injected failure"), std::string::npos) << c.report;
+    int older = 0;
+    int fresh_files = 0;
+    for (const auto& [path, data] : before.files) {
+      ASSERT_TRUE(c.files.count(path)) << path << " lost";
+      older += c.files.at(path) == data;
+      fresh_files += c.files.at(path) == fresh.files.at(path);
+    }
+    EXPECT_TRUE(older == 3 || fresh_files == 3) << older << " older and " << fresh_files << " new";
+    for (const auto& [path, data] : c.files) {
+      EXPECT_FALSE(is_temporary(path)) << "temporary left: " << path;
+    }
+  }
+}
+
+// A failure while the plan goes to its temporary names the output, as a
+// failed write of a whole file does, with the temporary beside it.
+TEST(PlanWindowFaults, AFailedPartNamesTheOutputAndItsTemporary) {
+  const Sources src = embedded();
+  MemoryFileSystem disk = disk_with_older_outputs(src);
+  testing::FaultyFileSystem faulty(disk, 5);  // the two sources, then the plan's parts
+  const Compiled c = compile(faulty, disk, src, true, 1024);
+  ASSERT_EQ(c.status, 3) << c.report;
+  const std::string plan = linea_dat(src);
+  EXPECT_EQ(c.report.substr(c.report.rfind(plan + ": ")),
+            plan + ": injected failure (writing " + temporary_path(plan) + ")\n");
+}
+
+// On disk, through the system's own writes at offsets.
+TEST(PlanWindowOnDisk, WritesTheSameBytesAsInMemory) {
+  const Sources src = generated(7, 150'000);
+  const Compiled expected = compile(src, true, kWhole);
+  ASSERT_EQ(expected.status, 0) << expected.report;
+
+  testing::TempDir dir;
+  const std::string sources = join_path(dir.path(), kSources);
+  const std::string out = join_path(dir.path(), kOut);
+  ASSERT_EQ(::mkdir(sources.c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir(out.c_str(), 0755), 0);
+  testing::write_file(join_path(sources, nomi::linea_txt(src.nome_linea)), src.linea);
+  testing::write_file(join_path(sources, nomi::treno_txt(src.nome_linea, src.nome_treno)), src.treno);
+  stato_compilazione s;
+  PosixFileSystem disk;
+  const CompileOutcome outcome = compile_into(disk, src, sources, out, true, 4096, true, s);
+  ASSERT_EQ(exit_status(outcome, s), 0);
+  std::vector<std::string> names;
+  for (const auto& [path, data] : expected.files) {
+    if (path.rfind(kOut + "/", 0) != 0) continue;
+    const std::string name = path.substr(kOut.size() + 1);
+    names.push_back(name);
+    EXPECT_TRUE(testing::read_file(join_path(out, name)) == data) << name << " differs";
+  }
+  EXPECT_EQ(testing::list_dir(out), names);
+}
+
+// A plan held in part takes its points in order: one set out of order would
+// leave bytes its file never gets.
+TEST(PlanHeldInPart, RefusesAPointOutOfOrder) {
+  MemoryFileSystem fs;
+  matrice_punti m;
+  m.scrivi_in(fs, "plan", 1024);
+  m.dimensiona(10'000);
+  m.imposta_intero(0, 0, 0);
+  m.imposta_intero(1, 0, 1);
+  m.prolunga(2, 500, [](double x0, double y0, double x1, double y1, double& x, double& y) {
+    x = x1 + (x1 - x0);
+    y = y1 + (y1 - y0);
+  });
+  ASSERT_TRUE(m.in_parte());
+  EXPECT_THROW(m.imposta_doppio(10, 1, 1), std::logic_error);   // gone to the file
+  EXPECT_THROW(m.imposta_doppio(600, 1, 1), std::logic_error);  // a gap after 500
+  EXPECT_THROW(m.imposta_intero(1, 0, 1), std::logic_error);    // the head is in the file
+  m.abbandona_scarico();
+  EXPECT_TRUE(fs.files.empty());
+}
+
+}  // namespace
+}  // namespace scenario
