@@ -523,8 +523,26 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
           if (is_its_end(k)) e = k;
         }
         if (e != c) used_ends.insert(e);
+        // The advance marks: a row at a multiple of 50 m puts the first of
+        // them (numbered 1) on cell c - 25, a row between two multiples on
+        // c - 26, its start cell being the same. Found there, the row is
+        // written back 25 m before the start's own position.
         int32_t f_ta = 0;
-        if (x0 > 1500 && c - 25 >= 0 && cell_at(c - 25).tipo == 5) f_ta = 1;
+        int32_t posizione = x0;
+        int32_t primo_segno = c - 25;
+        if (x0 > 1500) {
+          const auto segno = [&](int32_t k, int16_t numero) {
+            return k >= 0 && cell_at(k).tipo == oggetto::preavviso_rallentamento &&
+                   cell_at(k).dato1 == numero;
+          };
+          if (c - 25 >= 0 && cell_at(c - 25).tipo == oggetto::preavviso_rallentamento) {
+            f_ta = 1;
+          } else if (segno(c - 26, 1) && segno(c - 27, 2)) {
+            f_ta = 1;
+            posizione = x0 - 25;
+            primo_segno = c - 26;
+          }
+        }
         // A station's stop point recorded after the slow-down may have taken
         // the cell of its warning board or of one of its advance marks (no
         // other row may, and none could have been there before it): written
@@ -532,10 +550,12 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
         if (x0 > 1500) {
           const auto holds = [&](int32_t k, uint8_t tipo) { return k >= 0 && cell_at(k).tipo == tipo; };
           bool segni = false;
-          for (int32_t k = 25; k <= 28; ++k) segni = segni || holds(c - k, oggetto::preavviso_rallentamento);
+          for (int32_t k = 0; k < 4; ++k) {
+            segni = segni || holds(primo_segno - k, oggetto::preavviso_rallentamento);
+          }
           int32_t presa = holds(c - 24, oggetto::arresto_stazione) ? c - 24 : -1;
-          for (int32_t k = 25; k <= 28 && presa < 0 && segni; ++k) {
-            if (holds(c - k, oggetto::arresto_stazione)) presa = c - k;
+          for (int32_t k = 0; k < 4 && presa < 0 && segni; ++k) {
+            if (holds(primo_segno - k, oggetto::arresto_stazione)) presa = primo_segno - k;
           }
           if (presa >= 0) {
             diag->push_back(warning("decompile-unsupported", file_dat,
@@ -549,8 +569,8 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
         }
         // A d_v whose low 16 bits are 0 still numbers the advance marks.
         int32_t d_v = x.dato2;
-        if (d_v == 0 && f_ta && cell_at(c - 25).dato2 == 1) d_v = 65536;
-        r.valori = {x0, x.dato1, 50 * (e - c), x.dato3, f_ta, d_v};
+        if (d_v == 0 && f_ta && cell_at(primo_segno).dato2 == 1) d_v = 65536;
+        r.valori = {posizione, x.dato1, 50 * (e - c), x.dato3, f_ta, d_v};
         s.rallentamenti.push_back(r);
         break;
       }
