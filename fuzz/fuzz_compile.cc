@@ -61,7 +61,11 @@ std::string check_compile(const uint8_t* data, size_t size) {
   // first). A second compile doubles the cost of an input: on every other
   // input it cost a seventh of the time.
   const bool ripeti = size > 0 && (data[0] & ripeti_bits) == ripeti_bits;
-  const CheckResult esito = compile_and_check(in, ripeti);
+  // The check of the same sources, compared with the compile, runs where
+  // bit 2 is clear (and only on a compile that keeps its sources and builds
+  // the track plan: one input in eight); it costs a compile too.
+  const bool con_check = size > 0 && (data[0] & 0x04) == 0;
+  const CheckResult esito = compile_and_check(in, ripeti, con_check);
   if (!esito.violation.empty()) return esito.violation;
   // Bits 3 and 4 of the flags byte (one input in four) ask for the round
   // trip: sources that compile without faults are decompiled, and the

@@ -47,8 +47,9 @@ struct CheckResult {
   size_t guasti = 0;
 };
 
-// Compiles `in` in a MemoryFileSystem (twice when `ripeti`) and checks it.
-CheckResult compile_and_check(const CompileInput& in, bool ripeti = true);
+// Compiles `in` in a MemoryFileSystem (twice when `ripeti`) and checks it;
+// with `con_check`, also against a check of the same sources.
+CheckResult compile_and_check(const CompileInput& in, bool ripeti = true, bool con_check = true);
 
 // The field stream over fuzz bytes: byte 0 chooses the order of text and
 // number reads, the rest is the text. Checks that every read hands out a
