@@ -40,6 +40,7 @@ struct page_report {
   };
   std::vector<band> bands;  // the charts, top to bottom
   int plan_height = -1, charts_height = -1;
+  int labels = -1, labels_under_text = -1;  // the plan's labels, and those under the window's text
   std::set<std::string> visible;  // "kind|name|metres"
   std::map<std::string, std::string> readouts;  // kind -> read-out of its first object
 };
@@ -73,6 +74,7 @@ page_report read_report(const std::string& dom) {
     else if (auto v = after("window: ")) std::istringstream(*v) >> r.from >> r.to;
     else if (auto v = after("scale: ")) r.scale = *v;
     else if (auto v = after("canvases: ")) std::istringstream(*v) >> r.plan_height >> r.charts_height;
+    else if (auto v = after("labels: ")) std::istringstream(*v) >> r.labels >> r.labels_under_text;
     else if (auto v = after("band: ")) {
       const size_t a = v->find('|'), b = v->find('|', a + 1);
       r.bands.push_back({v->substr(0, a), std::atoi(v->c_str() + a + 1), std::atoi(v->c_str() + b + 1)});
@@ -245,6 +247,9 @@ TEST_F(ViewBrowser, LowWindowScrollsInsteadOfSqueezing) {
       }
     }
     EXPECT_LE(r.bands.back().bottom, r.charts_height);
+    // The station names near the top keep clear of the window's text.
+    EXPECT_GT(r.labels, 5);
+    EXPECT_EQ(r.labels_under_text, 0);
   }
 }
 

@@ -36,7 +36,8 @@
   var chartCanvas = document.getElementById('charts');
   var tip = document.getElementById('tip');
   var marks = [];          // screen marks of the last frame, for hovering
-  var drawn = { scale: '', bands: [] };  // the last frame's scale text and chart bands, for #report
+  // The last frame's scale text, chart bands and plan labels, for #report.
+  var drawn = { scale: '', bands: [], labels: [] };
   var pending = false;
   var BLOCK = 256;
 
@@ -195,6 +196,11 @@
     }
     var objs = D.objects, labels = [];
     var occupied = [];
+    // The window's text lies over the plan's top right corner: no label
+    // goes under it.
+    var wt = windowTextBox();
+    if (wt) occupied.push(wt);
+    drawn.labels = [];
     function free(r) {
       for (var i = 0; i < occupied.length; i++) {
         var o = occupied[i];
@@ -296,6 +302,7 @@
         var r = [x - 1, y - h + 2, x + w + 1, y + 3];
         if (r[0] < 0 || r[2] > W || r[1] < 0 || r[3] > H || !free(r)) continue;
         occupied.push(r);
+        drawn.labels.push(r);
         ctx.fillStyle = 'rgba(255,255,255,0.75)';
         ctx.fillRect(r[0], r[1], r[2] - r[0], r[3] - r[1]);
         ctx.fillStyle = l.c;
@@ -474,12 +481,21 @@
     chartCanvas.__X = X;
   }
 
+  // The box of the window's text in the plan's pixels; none when hidden.
+  function windowTextBox() {
+    var t = document.getElementById('window-text').getBoundingClientRect();
+    var p = planCanvas.getBoundingClientRect();
+    if (t.width <= 0 || t.height <= 0) return null;
+    return [t.left - p.left, t.top - p.top, t.right - p.left, t.bottom - p.top];
+  }
+
   function draw() {
     pending = false;
-    drawPlan();
-    drawCharts();
+    // The text first: the plan's labels keep clear of it.
     document.getElementById('window-text').textContent = 'route ' + fmtMetres(win.from) + ' to ' + fmtMetres(win.to) +
       ' (posts ' + fmtPost(postAt(win.from)) + ' to ' + fmtPost(postAt(win.to)) + ')';
+    drawPlan();
+    drawCharts();
   }
   function redraw() {
     if (!pending) { pending = true; window.requestAnimationFrame(draw); }
@@ -726,7 +742,8 @@
     // One fact a line, for a program to read: "error: ...", "station: NAME",
     // "signals: N", "window: FROM TO", "scale: TEXT" (the plan's scale bar),
     // "band: TITLE|TOP|BOTTOM" (each chart, in pixels), "canvases: PLAN
-    // CHARTS" (their heights), "visible: KIND|NAME|METRES",
+    // CHARTS" (their heights), "labels: N UNDER" (the plan's labels, and
+    // those under the window's text), "visible: KIND|NAME|METRES",
     // "readout: KIND|TEXT", "ready-ms: N".
     var lines = [];
     window.__errors.forEach(function (e) { lines.push('error: ' + e); });
@@ -736,6 +753,11 @@
     lines.push('scale: ' + drawn.scale);
     drawn.bands.forEach(function (b) { lines.push('band: ' + b); });
     lines.push('canvases: ' + planCanvas.clientHeight + ' ' + chartCanvas.clientHeight);
+    var textBox = windowTextBox(), under = 0;
+    drawn.labels.forEach(function (r) {
+      if (textBox && r[0] < textBox[2] && r[2] > textBox[0] && r[1] < textBox[3] && r[3] > textBox[1]) under++;
+    });
+    lines.push('labels: ' + drawn.labels.length + ' ' + under);
     visible().forEach(function (v) { lines.push('visible: ' + v.kind + '|' + v.name + '|' + v.metres); });
     // The read-out that hovering over each kind's first object shows.
     var seen = {};
