@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     std::cerr << kUsageText;
     return kUsage;
   }
+  scenario::fail_writes_past_size_limit();
   const std::string command = argv[1];
   const args_t args(argv + 2, argv + argc);
   if (command == "--help" || command == "-h" || command == "help") {

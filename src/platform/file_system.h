@@ -91,4 +91,9 @@ class MemoryFileSystem final : public FileSystem {
 // The folder that holds the running executable, whatever the current directory.
 std::optional<std::string> program_folder();
 
+// For a program's start: a write past the file-size limit (ulimit -f) then
+// fails with EFBIG, reported with its path and cleaned up as on a full disk,
+// instead of the system ending the process (SIGXFSZ) with a temporary left.
+void fail_writes_past_size_limit();
+
 }  // namespace scenario

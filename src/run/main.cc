@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
     std::cerr << "/proc/self/exe: cannot find the program folder\n";
     return 3;
   }
+  scenario::fail_writes_past_size_limit();
   scenario::PosixFileSystem fs;
   return scenario::esegui(fs, *folder, std::cerr);
 }

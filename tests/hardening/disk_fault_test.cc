@@ -57,9 +57,12 @@ struct process_outcome {
 
 // Copies the built program into `folder` (its program folder) and runs it
 // there, with the size of any file it writes limited to `size_limit` bytes when
-// one is given. SIGXFSZ is ignored, so a write past the limit fails with
-// EFBIG instead of killing the process, as a full disk fails a write.
-process_outcome esegui_programma(const std::string& folder, std::optional<rlim_t> size_limit) {
+// one is given. With `xfsz_ignored` the program starts with SIGXFSZ ignored,
+// as some shells start it; otherwise with the system's default, which ends
+// a process at a write past the limit unless the program itself ignores it
+// (it does, so that such a write fails with EFBIG as on a full disk).
+process_outcome esegui_programma(const std::string& folder, std::optional<rlim_t> size_limit,
+                                 bool xfsz_ignored = true) {
   const std::string program = folder + "/genera_scenario";
   if (!fs::exists(program)) {
     fs::copy_file(std::string(SCENARIO_BIN_DIR) + "/genera_scenario", program);
@@ -72,7 +75,7 @@ process_outcome esegui_programma(const std::string& folder, std::optional<rlim_t
     ::dup2(pipe_fds[1], 2);
     const int null_fd = ::open("/dev/null", O_WRONLY);
     ::dup2(null_fd, 1);
-    ::signal(SIGXFSZ, SIG_IGN);
+    ::signal(SIGXFSZ, xfsz_ignored ? SIG_IGN : SIG_DFL);
     if (size_limit) {
       struct rlimit r {*size_limit, *size_limit};
       if (::setrlimit(RLIMIT_FSIZE, &r) != 0) ::_exit(126);
@@ -154,13 +157,16 @@ class FileSizeLimit : public ::testing::TestWithParam<rlim_t> {};
 
 TEST_P(FileSizeLimit, StopsWithStatus3AndKeepsEveryOlderOutputWhole) {
   fresh_outputs();
-  TempDir dir;
-  const auto older = put_older_outputs(dir);
-  const auto outcome = esegui_programma(dir.path(), GetParam());
-  EXPECT_EQ(outcome.status, 3) << outcome.err;
-  EXPECT_NE(outcome.err.find(dir.path() + "/"), std::string::npos) << outcome.err;
-  EXPECT_NE(outcome.err.find("File too large"), std::string::npos) << outcome.err;
-  check_folder(dir, older);
+  for (bool xfsz_ignored : {true, false}) {
+    SCOPED_TRACE(xfsz_ignored ? "started with SIGXFSZ ignored" : "started with SIGXFSZ at its default");
+    TempDir dir;
+    const auto older = put_older_outputs(dir);
+    const auto outcome = esegui_programma(dir.path(), GetParam(), xfsz_ignored);
+    EXPECT_EQ(outcome.status, 3) << outcome.err;
+    EXPECT_NE(outcome.err.find(dir.path() + "/"), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find("File too large"), std::string::npos) << outcome.err;
+    check_folder(dir, older);
+  }
 }
 
 // 0: the first text file; then limits that let the sources, the documents,
