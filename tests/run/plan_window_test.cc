@@ -284,5 +284,32 @@ TEST(PlanHeldInPart, RefusesAPointOutOfOrder) {
   EXPECT_TRUE(fs.files.empty());
 }
 
+// Sized again, a plan held in part starts its file afresh: nothing of the
+// earlier plan is left in it.
+TEST(PlanHeldInPart, SizedAgainStartsItsFileAfresh) {
+  MemoryFileSystem fs;
+  matrice_punti m;
+  m.scrivi_in(fs, "plan", 1024);
+  m.dimensiona(10'000);
+  m.imposta_intero(0, 0, 0);
+  m.imposta_intero(1, 0, 1);
+  m.prolunga_dritto(2, 9'998);
+  ASSERT_EQ(fs.files.count("plan"), 1u);
+  m.dimensiona(400);
+  EXPECT_EQ(fs.files.count("plan"), 0u);
+  m.imposta_intero(0, 0, 0);
+  m.imposta_intero(1, 0, 1);
+  m.prolunga_dritto(2, 398);
+  ASSERT_TRUE(m.in_parte());
+  ASSERT_EQ(m.concludi_scarico(), std::nullopt);
+  matrice_punti whole;
+  whole.dimensiona(400);
+  whole.imposta_intero(0, 0, 0);
+  whole.imposta_intero(1, 0, 1);
+  whole.prolunga_dritto(2, 398);
+  ASSERT_TRUE(whole.immagine());
+  EXPECT_TRUE(fs.files.at("plan") == *whole.immagine());
+}
+
 }  // namespace
 }  // namespace scenario
