@@ -165,7 +165,8 @@ const SourceCase kSourceCases[] = {
      "abbattimento, 15000, 2147483647\r\nabbattimento, 16000, 32768\r\nabbattimento, 17000, 65536\r\n"},
     {"slow-down within 1500 m of the start", "", "rallentamento, 1500, 30, 200, 1, 1, 30\r\n"},
     {"slow-downs between two multiples of 50 m, their advance marks a cell further back", "",
-     "rallentamento, 3025, 60, 500, 0, 1, 3\r\nrallentamento, 9049, 40, 300, 1, 1, 0\r\n"},
+     "rallentamento, 3025, 60, 500, 0, 1, 3\r\nrallentamento, 9049, 40, 300, 1, 1, 0\r\n"
+     "rallentamento, 12825, 50, 99, 1, 1, 0\r\nrallentamento, 15025, 50, 0, 1, 1, 0\r\n"},
     {"slow-down whose first advance mark a speed board recorded after it covered", "",
      "rallentamento, 1825, 2, 2, 4, 1, 0\r\nabbattimento, 650, -70\r\n"},
     {"slow-downs of negative length, their ends before their starts", "",

@@ -524,9 +524,11 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
         }
         if (e != c) used_ends.insert(e);
         // The advance marks: a row at a multiple of 50 m puts the first of
-        // them (numbered 1) on cell c - 25, a row between two multiples on
-        // c - 26, its start cell being the same. Found there, the row is
-        // written back 25 m before the start's own position.
+        // them (numbered 1) on cell c - 25, a row 25 m before one (when c
+        // is even: cells are rounded halves to even) on c - 26, its start
+        // cell being the same. Found there, the row is written back 25 m
+        // before the start's own position, and its length 25 m longer, so
+        // that its end falls on the same cell.
         int32_t f_ta = 0;
         int32_t posizione = x0;
         int32_t primo_segno = c - 25;
@@ -570,7 +572,7 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
         // A d_v whose low 16 bits are 0 still numbers the advance marks.
         int32_t d_v = x.dato2;
         if (d_v == 0 && f_ta && cell_at(primo_segno).dato2 == 1) d_v = 65536;
-        r.valori = {posizione, x.dato1, 50 * (e - c), x.dato3, f_ta, d_v};
+        r.valori = {posizione, x.dato1, 50 * (e - c) + (x0 - posizione), x.dato3, f_ta, d_v};
         s.rallentamenti.push_back(r);
         break;
       }
