@@ -263,15 +263,20 @@ TEST(PlanWindowOnDisk, WritesTheSameBytesAsInMemory) {
   EXPECT_EQ(testing::list_dir(out), names);
 }
 
+// Sizes `m` to points 0 .. ultimo and sets its head, as the track plan does.
+void start_plan(matrice_punti& m, int32_t ultimo) {
+  m.dimensiona(ultimo);
+  m.imposta_intero(0, 0, 0);
+  m.imposta_intero(1, 0, 1);
+}
+
 // A plan held in part takes its points in order: one set out of order would
 // leave bytes its file never gets.
 TEST(PlanHeldInPart, RefusesAPointOutOfOrder) {
   MemoryFileSystem fs;
   matrice_punti m;
   m.scrivi_in(fs, "plan", 1024);
-  m.dimensiona(10'000);
-  m.imposta_intero(0, 0, 0);
-  m.imposta_intero(1, 0, 1);
+  start_plan(m, 10'000);
   m.prolunga(2, 500, [](double x0, double y0, double x1, double y1, double& x, double& y) {
     x = x1 + (x1 - x0);
     y = y1 + (y1 - y0);
@@ -290,9 +295,7 @@ TEST(PlanHeldInPart, SizedAgainStartsItsFileAfresh) {
   MemoryFileSystem fs;
   matrice_punti m;
   m.scrivi_in(fs, "plan", 1024);
-  m.dimensiona(10'000);
-  m.imposta_intero(0, 0, 0);
-  m.imposta_intero(1, 0, 1);
+  start_plan(m, 10'000);
   m.prolunga_dritto(2, 9'998);
   ASSERT_EQ(fs.files.count("plan"), 1u);
   m.dimensiona(400);
@@ -303,9 +306,7 @@ TEST(PlanHeldInPart, SizedAgainStartsItsFileAfresh) {
   ASSERT_TRUE(m.in_parte());
   ASSERT_EQ(m.concludi_scarico(), std::nullopt);
   matrice_punti whole;
-  whole.dimensiona(400);
-  whole.imposta_intero(0, 0, 0);
-  whole.imposta_intero(1, 0, 1);
+  start_plan(whole, 400);
   whole.prolunga_dritto(2, 398);
   ASSERT_TRUE(whole.immagine());
   EXPECT_TRUE(fs.files.at("plan") == *whole.immagine());
