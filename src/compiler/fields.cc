@@ -105,9 +105,8 @@ bool flusso_campi::leggi_testo(std::string& campo) {
 }
 
 bool flusso_campi::leggi_numero(int32_t& valore) {
-  // One pass over the field, to the comma, blank or line end that ends it,
-  // on a local copy of the position: the reader meets some 100,000 numbers
-  // in a long route.
+  // One pass over the field, its blanks and its separator, on a local copy
+  // of the position: the reader meets some 100,000 numbers in a long route.
   const char* const testo = testo_.data();
   const char* const fine_testo = testo + testo_.size();
   const char* p = testo + pos_;
@@ -126,27 +125,40 @@ bool flusso_campi::leggi_numero(int32_t& valore) {
   // digits cannot overflow the accumulator.
   constexpr int64_t tetto = int64_t{std::numeric_limits<int32_t>::max()} + 2;
   int64_t v = 0;
+  while (p < fine_testo && cifra(*p)) {
+    if (v < tetto) v = v * 10 + (*p - '0');
+    ++p;
+  }
+  // Any other byte before the field's end makes it no number.
   bool solo_cifre = true;
   for (; p < fine_testo; ++p) {
     const char c = *p;
-    if (cifra(c)) {
-      if (v < tetto) v = v * 10 + (c - '0');
-    } else if (c == ',' || spazio(c) || c == '\r' || c == '\n') {
-      break;
-    } else {
-      solo_cifre = false;
-    }
+    if (c == ',' || spazio(c) || c == '\r' || c == '\n') break;
+    solo_cifre = false;
   }
-  pos_ = fine_campo_ = static_cast<std::size_t>(p - testo);
+  fine_campo_ = static_cast<std::size_t>(p - testo);
   // An empty field is 0; a sign alone or any other byte is no number.
-  if (p != inizio && (p == cifre || !solo_cifre)) return fallisci(difetto::non_numero, linea_testo_campo_);
+  if (p != inizio && (p == cifre || !solo_cifre)) {
+    pos_ = fine_campo_;
+    return fallisci(difetto::non_numero, linea_testo_campo_);
+  }
   if (negativo) v = -v;
   if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) {
+    pos_ = fine_campo_;
     return fallisci(difetto::troppo_grande, linea_testo_campo_);
   }
   valore = static_cast<int32_t>(v);
-  salta_spazi();
-  consuma_separatore();
+  while (p < fine_testo && spazio(*p)) ++p;
+  if (p < fine_testo) {
+    if (*p == ',') {
+      ++p;
+    } else if (*p == '\r' || *p == '\n') {
+      if (*p++ == '\r' && p < fine_testo && *p == '\n') ++p;
+      ++linea_testo_;
+      inizio_linea_testo_ = static_cast<std::size_t>(p - testo);
+    }
+  }
+  pos_ = static_cast<std::size_t>(p - testo);
   return true;
 }
 
@@ -162,6 +174,9 @@ bool contiene(std::string_view campo, std::string_view parola, confronto modo) {
 }
 
 void campo_chiave::imposta(std::string_view testo) {
+  // Rows of one kind often follow one another: the same keyword again keeps
+  // its copy and mask.
+  if (testo == testo_) return;
   testo_.assign(testo);
   minuscolo_.resize(testo_.size());
   // One pass for the lower-case copy and the mask of its bytes.
@@ -179,15 +194,18 @@ void campo_chiave::imposta(std::string_view testo) {
 bool campo_chiave::cerca(std::string_view parola, confronto modo) const {
   if (parola.size() > testo_.size()) return false;
   if (modo == confronto::esatto) return testo_.find(parola) != std::string::npos;
-  char corta[32];
-  std::string lunga;
-  char* piegata = corta;
-  if (parola.size() > sizeof corta) {
-    lunga.resize(parola.size());
-    piegata = lunga.data();
+  if (parola.empty()) return true;
+  // Fields and keywords are a few bytes long: a plain scan, the keyword
+  // folded as it is compared, costs less than a call to a library search.
+  const char* const t = minuscolo_.data();
+  const char primo = minuscola(parola[0]);
+  for (std::size_t i = 0, ultimo = minuscolo_.size() - parola.size(); i <= ultimo; ++i) {
+    if (t[i] != primo) continue;
+    std::size_t k = 1;
+    while (k < parola.size() && t[i + k] == minuscola(parola[k])) ++k;
+    if (k == parola.size()) return true;
   }
-  for (std::size_t i = 0; i < parola.size(); ++i) piegata[i] = minuscola(parola[i]);
-  return minuscolo_.find(std::string_view(piegata, parola.size())) != std::string::npos;
+  return false;
 }
 
 }  // namespace scenario

@@ -42,7 +42,9 @@ void rifiuto_lettura(lettura& l, Diagnostic d, std::vector<RelatedLocation> rela
 }
 
 bool oltre_percorso(const stato_compilazione& s, int32_t x, int margine) {
-  return (static_cast<double>(x) + margine) / 50.0 > s.ultima_cella();
+  // (x + margine) / 50 > P, in whole numbers: the quotient in floating point
+  // lies at least 1/50 from P whenever it differs from it, so the two agree.
+  return int64_t{x} + margine > int64_t{50} * s.ultima_cella();
 }
 
 namespace {

@@ -53,8 +53,8 @@ void fallimento_lettura(lettura& l, Diagnostic d);
 // Records a refusal of the reader, with the places that explain it.
 void rifiuto_lettura(lettura& l, Diagnostic d, std::vector<RelatedLocation> relative);
 
-// Range check of a row whose first value is x: true when (x + margine) / 50,
-// computed in floating point, lies beyond P, the last cell.
+// Range check of a row whose first value is x: true when (x + margine) / 50
+// lies beyond P, the last cell.
 bool oltre_percorso(const stato_compilazione& s, int32_t x, int margine);
 
 // The longest text a table row can hold: the table file stores its length in

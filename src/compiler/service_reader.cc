@@ -1,5 +1,6 @@
 #include "compiler/service_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <optional>
@@ -43,7 +44,9 @@ class lettore_treno : lettore_righe {
   // reading at this row.
   passo dopo_registratore(const esito_registro& e, int32_t posizione, const char* che_cosa);
   void fine_lettura();
-  bool riempi_velocita();
+  // Gives the cells from the fill index up to fino (not included) the
+  // current speed; false, with the failure recorded, when it does not fit.
+  bool riempi_velocita(int32_t fino);
   void riempi_aderenza();
 
   // Values for 8- and 16-bit fields must fit them; one that does not is a
@@ -68,6 +71,9 @@ class lettore_treno : lettore_righe {
   int32_t j_ = riga_prima_stazione;  // row of the next station
   int32_t indice_velocita_ = 0;
   int32_t velocita_corrente_ = 0;
+  // The cell byte of the current speed (its fifth, rounded), worked out once
+  // for each speed row; -1 when it does not fit.
+  int32_t byte_velocita_ = 0;
   int32_t indice_aderenza_ = 0;
   int32_t aderenza_corrente_ = 0;
   SourceLocation dove_velocita_;  // the row that set the current speed
@@ -158,17 +164,16 @@ lettore_treno::passo lettore_treno::voci(const campo_chiave& f) {
   return passo::avanti;
 }
 
-bool lettore_treno::riempi_velocita() {
-  const double v = near(velocita_corrente_ / 5.0);
-  if (v < 0 || v > 255) {
+bool lettore_treno::riempi_velocita(int32_t fino) {
+  if (byte_velocita_ < 0) {
     Diagnostic d = diagnostica_errore(errori::lettura_fallita, std::nullopt, dove_velocita_,
                                       "the speed " + std::to_string(velocita_corrente_) +
                                           " km/h does not fit its cell field (0 to 1275 km/h)");
     fallimento_lettura(l_, std::move(d));
     return false;
   }
-  s_.percorso[indice_velocita_].velocita = static_cast<uint8_t>(v);
-  ++indice_velocita_;
+  const auto b = static_cast<uint8_t>(byte_velocita_);
+  for (; indice_velocita_ < fino; ++indice_velocita_) s_.percorso[static_cast<std::size_t>(indice_velocita_)].velocita = b;
   return true;
 }
 
@@ -186,13 +191,15 @@ lettore_treno::passo lettore_treno::velocita() {
   if (auto p = valori_della_riga(v)) return *p;
   controlla_ordine(v[0], ultima_velocita_, dove_ultima_velocita_, "a speed row");
   const double n = near(v[0] / 50.0);
-  if (n > 0) {
-    do {
-      if (indice_velocita_ >= s_.ultima_cella()) break;
-      if (!riempi_velocita()) return passo::fermati;
-    } while (indice_velocita_ < n);
+  // The cells before the row's own take the speed before it: at least the
+  // next one, up to the row's cell or the last cell.
+  if (const int32_t ultima = s_.ultima_cella(); n > 0 && indice_velocita_ < ultima) {
+    const int32_t fino = std::max(indice_velocita_ + 1, std::min(ultima, static_cast<int32_t>(n)));
+    if (!riempi_velocita(fino)) return passo::fermati;
   }
   velocita_corrente_ = v[1];
+  const double b = near(velocita_corrente_ / 5.0);
+  byte_velocita_ = b < 0 || b > 255 ? -1 : static_cast<int32_t>(b);
   nota_qui(dove_velocita_);
   return passo::avanti;
 }
@@ -413,13 +420,11 @@ std::optional<lettore_treno::passo> lettore_treno::punto_di_arresto(int32_t p) {
 void lettore_treno::fine_lettura() {
   if (!chiudi_treno(l_)) return;
   const int32_t ultima = s_.ultima_cella();
-  do {
-    if (indice_velocita_ > ultima) {
-      ++indice_velocita_;
-    } else if (!riempi_velocita()) {
-      return;
-    }
-  } while (indice_velocita_ < ultima - 2);
+  if (indice_velocita_ > ultima) {
+    ++indice_velocita_;
+  } else if (!riempi_velocita(std::max(indice_velocita_ + 1, ultima - 2))) {
+    return;
+  }
   do riempi_aderenza();
   while (indice_aderenza_ < ultima - 2);
 
