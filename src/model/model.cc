@@ -1,6 +1,7 @@
 #include "model/model.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -24,6 +25,7 @@ matrice_punti& matrice_punti::operator=(const matrice_punti& other) {
   meta_ = other.meta_;
   finestra_ = other.finestra_;
   inizio_ = other.inizio_;
+  allineamento_ = other.allineamento_;
   ultimo_ = other.ultimo_;
   doppi_centrali_ = other.doppi_centrali_;
   segnati_fino_ = other.segnati_fino_;
@@ -46,6 +48,12 @@ void matrice_punti::dimensiona(int32_t ultimo) {
   if (ultimo >= 3) {
     meta_ = layout::linea_meta(ultimo);
     finestra_ = scarico_fs_ ? std::min(meta_, scarico_finestra_) : meta_;
+    // Parts of a power of two, at most half the window (so that a part
+    // always leaves room), written at offsets of the file that are its
+    // multiples: the file system then keeps them in pages of large, aligned
+    // blocks, which it copies, writes out and frees for less than the small
+    // blocks an offset at random leaves at each end of a part.
+    allineamento_ = std::bit_floor(finestra_ / 2);
     // Zeroed memory is a plan of empty elements (tag 0, value 0).
     byte_ = ZeroedBuffer(2 * finestra_);
   }
@@ -55,7 +63,8 @@ void matrice_punti::release() {
   byte_ = ZeroedBuffer();
   meta_ = 0;
   finestra_ = 0;
-  inizio_ = 0;
+  inizio_ = {};
+  allineamento_ = 0;
   ultimo_ = -1;
   doppi_centrali_ = 0;
   segnati_fino_ = 1;
@@ -89,7 +98,7 @@ void matrice_punti::imposta_intero(int32_t i, int16_t x, int16_t y) {
   if (i < 2 && ultimo_ >= 3) {
     // Points 0 and 1 are integers in a finished plan: their bytes go to
     // their place at the head of each half.
-    if (inizio_ != 0) throw std::logic_error("matrice_punti: the head of a plan no longer held");
+    if (inizio_ != std::array<size_t, 2>{}) throw std::logic_error("matrice_punti: the head of a plan no longer held");
     char* testa = byte_.get() + layout::linea_intero * static_cast<size_t>(i);
     coding::EncodeI16(coding::EncodeU16(testa, intero), x);
     coding::EncodeI16(coding::EncodeU16(testa + finestra_, intero), y);
@@ -120,36 +129,33 @@ int32_t matrice_punti::scorri_fino(int32_t i, int32_t fine) {
   const size_t punto = layout::linea_punto(i);
   // Only the next point, or one still held, can be set: a point set out of
   // order would leave bytes the file never gets.
-  if (punto < inizio_ || i > std::max(segnati_fino_, int32_t{1}) + 1) {
+  if (punto < std::max(inizio_[0], inizio_[1]) || i > std::max(segnati_fino_, int32_t{1}) + 1) {
     throw std::logic_error("matrice_punti: a point set out of order in a plan held in part");
   }
-  if (punto + layout::linea_doppio > inizio_ + finestra_) {
-    // The points before i - 2 go to the file; the two before i stay, since
-    // the next stretch starts from them.
+  for (size_t h = 2; h-- > 0;) {
+    if (punto + layout::linea_doppio <= inizio_[h] + finestra_) continue;
+    // The points of this half before i - 2 go to the file, up to a
+    // multiple of allineamento_ in the file; the rest stay, with the two
+    // points before i, which the next stretch starts from.
     const size_t tieni = layout::linea_punto(i - 2);
-    scarica(inizio_, tieni);
-    for (size_t h = 0; h < 2; ++h) {
-      char* meta = byte_.get() + h * finestra_;
-      std::memmove(meta, meta + (tieni - inizio_), punto - tieni);
-    }
-    inizio_ = tieni;
+    const size_t nel_file = h * meta_;
+    const size_t allineato = (nel_file + tieni) / allineamento_ * allineamento_;
+    const size_t fine_parte = allineato > nel_file + inizio_[h] ? allineato - nel_file : tieni;
+    scarica(h, inizio_[h], fine_parte);
+    char* meta = byte_.get() + h * finestra_;
+    std::memmove(meta, meta + (fine_parte - inizio_[h]), punto - fine_parte);
+    inizio_[h] = fine_parte;
   }
-  const auto ultimo_tenuto =
-      static_cast<int32_t>((inizio_ + finestra_ - layout::linea_testa) / layout::linea_doppio) + 1;
+  const auto ultimo_tenuto = static_cast<int32_t>(
+      (std::min(inizio_[0], inizio_[1]) + finestra_ - layout::linea_testa) / layout::linea_doppio) + 1;
   return std::min(fine, ultimo_tenuto);
 }
 
-void matrice_punti::scarica(size_t da, size_t a) {
+void matrice_punti::scarica(size_t h, size_t da, size_t a) {
   if (a <= da || errore_scarico_) return;
   scaricato_ = true;
-  // The second half first: the file takes its whole size at once.
-  for (size_t h = 2; h-- > 0;) {
-    const std::string_view byte(byte_.get() + h * finestra_ + (da - inizio_), a - da);
-    if (auto error = scarico_fs_->write_at(scarico_percorso_, h * meta_ + da, byte)) {
-      errore_scarico_ = error;
-      return;
-    }
-  }
+  const std::string_view byte(byte_.get() + h * finestra_ + (da - inizio_[h]), a - da);
+  if (auto error = scarico_fs_->write_at(scarico_percorso_, h * meta_ + da, byte)) errore_scarico_ = error;
 }
 
 std::optional<IoError> matrice_punti::concludi_scarico() {
@@ -159,15 +165,16 @@ std::optional<IoError> matrice_punti::concludi_scarico() {
   // beyond it (a plan cut short far from its end) they are written from the
   // buffer cleared whole.
   const size_t scritti = segnati_fino_ >= 2 ? layout::linea_punto(segnati_fino_ + 1) : layout::linea_testa;
-  const size_t tenuti = std::min(meta_, inizio_ + finestra_);
-  for (size_t h = 0; h < 2; ++h) {
-    std::memset(byte_.get() + h * finestra_ + (scritti - inizio_), 0, tenuti - scritti);
+  std::array<size_t, 2> tenuti{};
+  for (size_t h = 2; h-- > 0;) {
+    tenuti[h] = std::min(meta_, inizio_[h] + finestra_);
+    std::memset(byte_.get() + h * finestra_ + (scritti - inizio_[h]), 0, tenuti[h] - scritti);
+    scarica(h, inizio_[h], tenuti[h]);
   }
-  scarica(inizio_, tenuti);
   std::memset(byte_.get(), 0, 2 * finestra_);
-  inizio_ = 0;
-  for (size_t da = tenuti; da < meta_ && !errore_scarico_; da += 2 * finestra_) {
-    for (size_t h = 2; h-- > 0 && !errore_scarico_;) {
+  inizio_ = {};
+  for (size_t h = 2; h-- > 0;) {
+    for (size_t da = tenuti[h]; da < meta_ && !errore_scarico_; da += 2 * finestra_) {
       const std::string_view zeri(byte_.get(), std::min(2 * finestra_, meta_ - da));
       errore_scarico_ = scarico_fs_->write_at(scarico_percorso_, h * meta_ + da, zeri);
     }

@@ -340,7 +340,7 @@ class matrice_punti {
   }
   // The element of point i in half h (0: first coordinates, 1: second).
   char* elemento(int h, int32_t i) const {
-    return byte_.get() + static_cast<size_t>(h) * finestra_ + (layout::linea_punto(i) - inizio_);
+    return byte_.get() + static_cast<size_t>(h) * finestra_ + (layout::linea_punto(i) - inizio_[static_cast<size_t>(h)]);
   }
   // Point i is about to be set: the last point from i up to `fine` that the
   // buffer holds along with it. A plan held whole holds them all; one held in
@@ -350,9 +350,9 @@ class matrice_punti {
     return scorri_fino(i, fine);
   }
   int32_t scorri_fino(int32_t i, int32_t fine);
-  // Writes bytes da .. a (offsets in each half, held) of both halves to the
-  // file; after a first failure, nothing more.
-  void scarica(size_t da, size_t a);
+  // Writes bytes da .. a (offsets in half h, held) of half h to the file;
+  // after a first failure, nothing more.
+  void scarica(size_t h, size_t da, size_t a);
   // Every point holds the kind a finished plan gives it.
   bool finito() const;
   void imposta_bordo(int32_t i, tipo_elemento t, double x, double y);
@@ -360,7 +360,11 @@ class matrice_punti {
   ZeroedBuffer byte_;
   size_t meta_ = 0;      // bytes of each half of the plan
   size_t finestra_ = 0;  // bytes of each half in the buffer: meta_ when held whole
-  size_t inizio_ = 0;    // the offset in each half of the first byte held
+  // The offset in each half of the first byte held. Each half goes to the
+  // file in parts that end at a multiple of allineamento_ in the file, so
+  // the two halves move on by turns.
+  std::array<size_t, 2> inizio_{};
+  size_t allineamento_ = 0;
   int32_t ultimo_ = -1;
   int32_t doppi_centrali_ = 0;  // middle points that hold a double
   int32_t segnati_fino_ = 1;    // the last middle point ever set

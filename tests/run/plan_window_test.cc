@@ -17,6 +17,7 @@
 #include "model/file_names.h"
 #include "model/layout.h"
 #include "platform/file_system.h"
+#include "platform/forwarding_file_system.h"
 #include "run/compile.h"
 #include "run/run.h"
 #include "scenario/line_description.h"
@@ -310,6 +311,67 @@ TEST(PlanHeldInPart, SizedAgainStartsItsFileAfresh) {
   whole.prolunga_dritto(2, 398);
   ASSERT_TRUE(whole.immagine());
   EXPECT_TRUE(fs.files.at("plan") == *whole.immagine());
+}
+
+// The parts of each half end at offsets of the file that are multiples of a
+// power of two, half the window: the file system keeps such parts in large
+// blocks, where parts ending anywhere cost it about 0.5 ms more for a 20 MB
+// plan. Each half is written in order, part after part, and the file ends
+// with the bytes of the plan held whole.
+TEST(PlanHeldInPart, WritesItsPartsAtAlignedOffsetsOfTheFile) {
+  struct Part {
+    uint64_t offset;
+    size_t size;
+  };
+  struct Recording : ForwardingFileSystem {
+    using ForwardingFileSystem::ForwardingFileSystem;
+    std::optional<IoError> write_at(const std::string& path, uint64_t offset, std::string_view data) override {
+      parts.push_back({offset, data.size()});
+      return ForwardingFileSystem::write_at(path, offset, data);
+    }
+    std::vector<Part> parts;
+  };
+  MemoryFileSystem disk;
+  Recording fs(disk);
+  constexpr size_t kWindow = 4096, kAlignment = 2048;
+  constexpr int32_t kLast = 20'000;
+  const uint64_t meta = layout::linea_meta(kLast);
+  ASSERT_NE(meta % kAlignment, 0u) << "the second half must start off a multiple";
+  // Straight on, a curve, straight on to the end.
+  const auto draw = [](matrice_punti& p) {
+    const int32_t curve = p.ultimo() / 3;
+    p.prolunga_dritto(2, curve);
+    p.prolunga(curve + 1, curve + 300, [](double x0, double y0, double x1, double y1, double& x, double& y) {
+      x = x1 + ((x1 - x0) + 0.001 * (y1 - y0));
+      y = y1 + ((y1 - y0) - 0.001 * (x1 - x0));
+    });
+    p.prolunga_dritto(curve + 301, p.ultimo() - 2);
+  };
+  matrice_punti m;
+  m.scrivi_in(fs, "plan", kWindow);
+  start_plan(m, kLast);
+  draw(m);
+  const size_t computed = fs.parts.size();
+  ASSERT_GT(computed, 100u);
+  ASSERT_EQ(m.concludi_scarico(), std::nullopt);
+  std::array<uint64_t, 2> next{0, meta};
+  for (size_t k = 0; k < fs.parts.size(); ++k) {
+    const Part& p = fs.parts[k];
+    const size_t h = p.offset >= meta ? 1 : 0;
+    SCOPED_TRACE("part " + std::to_string(k) + " at " + std::to_string(p.offset));
+    EXPECT_EQ(p.offset, next[h]) << "each half in order, without a gap";
+    next[h] = p.offset + p.size;
+    if (k < computed) {
+      EXPECT_EQ(next[h] % kAlignment, 0u) << "ends at a multiple of " << kAlignment;
+    }
+  }
+  EXPECT_EQ(next[0], meta);
+  EXPECT_EQ(next[1], 2 * meta);
+  matrice_punti whole;
+  start_plan(whole, kLast);
+  draw(whole);
+  ASSERT_TRUE(whole.immagine());
+  EXPECT_TRUE(disk.files.at("plan") == *whole.immagine());
 }
 
 }  // namespace
