@@ -48,12 +48,14 @@ void matrice_punti::dimensiona(int32_t ultimo) {
   if (ultimo >= 3) {
     meta_ = layout::linea_meta(ultimo);
     finestra_ = scarico_fs_ ? std::min(meta_, scarico_finestra_) : meta_;
-    // Parts of a power of two, at most half the window (so that a part
-    // always leaves room), written at offsets of the file that are its
-    // multiples: the file system then keeps them in pages of large, aligned
+    // Parts end at offsets of the file that are multiples of a power of
+    // two: the file system then keeps them in pages of large, aligned
     // blocks, which it copies, writes out and frees for less than the small
-    // blocks an offset at random leaves at each end of a part.
-    allineamento_ = std::bit_floor(finestra_ / 2);
+    // blocks an offset at random leaves at each end of a part. The largest
+    // power of two that leaves a reserve in the window, for the points kept
+    // from one part to the next: what a part leaves behind is moved to the
+    // start of the window, so a window just over a power of two moves least.
+    allineamento_ = std::bit_floor(std::max(finestra_, riserva_finestra + 1) - riserva_finestra);
     // Zeroed memory is a plan of empty elements (tag 0, value 0).
     byte_ = ZeroedBuffer(2 * finestra_);
   }

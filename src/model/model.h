@@ -365,6 +365,9 @@ class matrice_punti {
   // the two halves move on by turns.
   std::array<size_t, 2> inizio_{};
   size_t allineamento_ = 0;
+  // Bytes of a window beyond its parts: room for the two points a stretch
+  // starts from and the point being set.
+  static constexpr size_t riserva_finestra = 64;
   int32_t ultimo_ = -1;
   int32_t doppi_centrali_ = 0;  // middle points that hold a double
   int32_t segnati_fino_ = 1;    // the last middle point ever set

@@ -28,8 +28,10 @@ struct CompileOptions {
   bool read_on_after_errors = false;
   // Bytes of each half of the track plan held while it is computed: the
   // points of a larger plan go to its temporary file as the computation
-  // moves on (an 88 km plan is held whole, a 1,000 km one in ten parts).
-  size_t plan_window = size_t{1} << 20;
+  // moves on (an 88 km plan is held whole, a 1,000 km one in ten parts of
+  // 1 MB a half, the 64 bytes over it being the points kept from one part
+  // to the next).
+  size_t plan_window = (size_t{1} << 20) + 64;
 };
 
 struct CompileOutcome {
