@@ -12,6 +12,8 @@ namespace scenario {
 namespace {
 
 constexpr std::size_t huge_page = std::size_t{2} << 20;
+// The system's page: mappings are whole pages of it.
+constexpr std::size_t small_page = 4096;
 
 }  // namespace
 
@@ -21,7 +23,14 @@ ZeroedBuffer::ZeroedBuffer(std::size_t size) {
     if (p_ == nullptr) throw std::bad_alloc();
     return;
   }
-  const std::size_t length = (size + huge_page - 1) / huge_page * huge_page;
+  // Whole huge pages, and a last one only when the block uses most of it: a
+  // huge page is cleared whole at the first touch, which a few bytes over a
+  // boundary do not repay (a block of 2 MB and 128 bytes would take 4 MB).
+  // A last part used less is mapped in small pages, to the small page.
+  const std::size_t whole = size / huge_page * huge_page;
+  const bool last_mostly_used = (size - whole) * 2 >= huge_page;
+  const std::size_t length =
+      last_mostly_used ? whole + huge_page : (size + small_page - 1) / small_page * small_page;
   // One huge page more than needed, so that an aligned start lies within;
   // the unaligned head and the tail are given back.
   void* m = ::mmap(nullptr, length + huge_page, PROT_READ | PROT_WRITE,
@@ -35,7 +44,8 @@ ZeroedBuffer::ZeroedBuffer(std::size_t size) {
   p_ = base + head;
   mapped_ = length;
   // Only advice: where huge pages are not available the block works as is.
-  ::madvise(p_, mapped_, MADV_HUGEPAGE);
+  const std::size_t huge = last_mostly_used ? length : whole;
+  if (huge > 0) ::madvise(p_, huge, MADV_HUGEPAGE);
 }
 
 ZeroedBuffer::~ZeroedBuffer() { release(); }

@@ -10,12 +10,13 @@ namespace scenario {
 inline constexpr std::size_t mapped_from_size = std::size_t{1} << 20;
 
 // `size` zeroed bytes, owned. A large block (from mapped_from_size up) is
-// mapped from the system, aligned to 2 MB, rounded up to whole 2 MB and
-// offered huge pages: the system hands it out zeroed, so it is not cleared a
-// second time, and filling it costs a page fault every 2 MB rather than
-// every 4 kB. Rounding a block of 1 to 2 MB up costs at most as much memory
-// again, and lets the system back it with one huge page instead of up to
-// 511 small ones (the track plan of an 88 km route is 1.9 MB). Throws
+// mapped from the system, aligned to 2 MB and offered huge pages: the system
+// hands it out zeroed, so it is not cleared a second time, and filling it
+// costs a page fault every 2 MB rather than every 4 kB. A last 2 MB that the
+// block uses more than half of is mapped whole, a huge page too: that costs
+// at most as much memory again, and lets the system back it with one huge
+// page instead of up to 511 small ones (the track plan of an 88 km route is
+// 1.9 MB); a last 2 MB used less is mapped in small pages. Throws
 // std::bad_alloc when there is no memory.
 class ZeroedBuffer {
  public:

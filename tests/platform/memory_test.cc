@@ -38,6 +38,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ZeroedBufferTest,
                                            mapped_from_size - 1, mapped_from_size,
                                            std::size_t{1900000},
                                            (std::size_t{2} << 20) - 1, std::size_t{2} << 20,
+                                           (std::size_t{2} << 20) + 128, (std::size_t{3} << 20) + 1,
                                            (std::size_t{2} << 20) * 10 + 12345));
 
 }  // namespace
