@@ -1,5 +1,8 @@
 #include "support/compile_check.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,135 @@
 namespace scenario::testing {
 
 namespace {
+
+// The field stream read byte by byte, as its header describes it, on plain
+// indices: the oracle the fuzz target holds flusso_campi to, read for read,
+// whatever way the stream finds its fields.
+class campi_di_riferimento {
+ public:
+  explicit campi_di_riferimento(std::string_view t) : t_(t) {}
+
+  struct lettura {
+    bool riuscita = false;
+    int32_t valore = 0;
+    std::string testo;
+    int linea_testo = 0;  // of the field, or of the failure
+    int colonna = 0;
+    std::string scritto;
+    flusso_campi::difetto difetto = flusso_campi::difetto::nessuno;
+  };
+
+  lettura testo() {
+    lettura r;
+    if (p_ >= t_.size()) return oltre();
+    salta_spazi();
+    apri(r);
+    if (p_ < t_.size() && t_[p_] == '"') {
+      const size_t inizio = ++p_;
+      while (p_ < t_.size() && t_[p_] != '"' && !fine_linea(p_)) ++p_;
+      r.testo = std::string(t_.substr(inizio, p_ - inizio));
+      if (p_ < t_.size() && t_[p_] == '"') ++p_;
+      while (p_ < t_.size() && t_[p_] != ',' && !fine_linea(p_)) ++p_;
+      r.scritto = std::string(t_.substr(campo_, p_ - campo_));
+    } else {
+      while (p_ < t_.size() && t_[p_] != ',' && !fine_linea(p_)) ++p_;
+      size_t fine = p_;
+      while (fine > campo_ && spazio(t_[fine - 1])) --fine;
+      r.testo = r.scritto = std::string(t_.substr(campo_, fine - campo_));
+    }
+    separatore();
+    r.riuscita = true;
+    return r;
+  }
+
+  lettura numero() {
+    lettura r;
+    if (p_ >= t_.size()) return oltre();
+    salta_spazi();
+    apri(r);
+    while (p_ < t_.size() && t_[p_] != ',' && !spazio(t_[p_]) && !fine_linea(p_)) ++p_;
+    const std::string_view campo = t_.substr(campo_, p_ - campo_);
+    r.scritto = std::string(campo);
+    std::string_view cifre = campo;
+    if (!cifre.empty() && (cifre[0] == '-' || cifre[0] == '+')) cifre.remove_prefix(1);
+    const bool numero = campo.empty() || (!cifre.empty() && cifre.find_first_not_of("0123456789") == cifre.npos);
+    if (!numero) return fallita(r, flusso_campi::difetto::non_numero);
+    // The value of the digits, leading zeros dropped; more than ten digits
+    // left is out of range whatever they are.
+    cifre.remove_prefix(std::min(cifre.find_first_not_of('0'), cifre.size()));
+    int64_t v = 0;
+    if (cifre.size() > 10) return fallita(r, flusso_campi::difetto::troppo_grande);
+    for (const char c : cifre) v = v * 10 + (c - '0');
+    if (!campo.empty() && campo[0] == '-') v = -v;
+    if (v < INT32_MIN || v > INT32_MAX) return fallita(r, flusso_campi::difetto::troppo_grande);
+    r.valore = static_cast<int32_t>(v);
+    salta_spazi();
+    separatore();
+    r.riuscita = true;
+    return r;
+  }
+
+ private:
+  static bool spazio(char c) { return c == ' ' || c == '\t'; }
+  bool fine_linea(size_t i) const { return t_[i] == '\r' || t_[i] == '\n'; }
+  void salta_spazi() {
+    while (p_ < t_.size() && spazio(t_[p_])) ++p_;
+  }
+  void apri(lettura& r) {
+    campo_ = p_;
+    linea_campo_ = linea_;
+    r.linea_testo = linea_;
+    r.colonna = static_cast<int>(p_ - inizio_linea_) + 1;
+  }
+  void separatore() {
+    if (p_ >= t_.size()) return;
+    if (t_[p_] == ',') {
+      ++p_;
+    } else if (fine_linea(p_)) {
+      if (t_[p_++] == '\r' && p_ < t_.size() && t_[p_] == '\n') ++p_;
+      ++linea_;
+      inizio_linea_ = p_;
+    }
+  }
+  lettura oltre() {
+    lettura r;
+    r.difetto = flusso_campi::difetto::oltre_la_fine;
+    r.linea_testo = linea_campo_ > 0 ? linea_campo_ : linea_;
+    return r;
+  }
+  static lettura fallita(lettura r, flusso_campi::difetto d) {
+    r.difetto = d;
+    return r;
+  }
+
+  std::string_view t_;
+  size_t p_ = 0;
+  int linea_ = 1;
+  size_t inizio_linea_ = 0;
+  size_t campo_ = 0;
+  int linea_campo_ = 0;
+};
+
+// What differs between a read of the stream and the oracle's; empty when
+// nothing does.
+std::string confronta(const flusso_campi& f, bool riuscita, int32_t valore, const std::string& testo,
+                      bool numero, const campi_di_riferimento::lettura& r) {
+  const std::string che = numero ? "number read" : "text read";
+  if (riuscita != r.riuscita) return che + (riuscita ? " succeeded" : " failed") + " against the oracle";
+  if (!riuscita) {
+    if (f.ultimo_difetto() != r.difetto) return che + ": another cause of failure than the oracle's";
+    if (f.linea_testo_difetto() != r.linea_testo) return che + ": another line of failure than the oracle's";
+    if (r.difetto != flusso_campi::difetto::oltre_la_fine &&
+        (f.colonna_difetto() != r.colonna || f.scritto_difetto() != r.scritto)) {
+      return che + ": another failed field than the oracle's";
+    }
+    return {};
+  }
+  if (numero ? valore != r.valore : testo != r.testo) return che + ": another value than the oracle's";
+  if (f.linea_testo() != r.linea_testo || f.colonna() != r.colonna) return che + ": another place than the oracle's";
+  if (f.scritto() != r.scritto) return che + ": another field as written than the oracle's";
+  return {};
+}
 
 constexpr const char* source_folder = "sorgenti";
 constexpr const char* output_folder = "uscita";
@@ -345,6 +477,7 @@ std::string check_fields(std::string_view dati) {
   for (char c : testo) righe += (c == '\n' || c == '\r') ? 1 : 0;
 
   flusso_campi f(testo);
+  campi_di_riferimento oracolo(testo);
   size_t letture = 0;
   int linea_testo_precedente = 0;
   std::string campo;
@@ -354,16 +487,24 @@ std::string check_fields(std::string_view dati) {
     schema = (schema >> 1) | (schema << 31);
     if (numero) {
       int32_t v = 0;
-      if (!f.leggi_numero(v)) {
+      const bool letto = f.leggi_numero(v);
+      if (std::string d = confronta(f, letto, v, {}, true, oracolo.numero()); !d.empty()) return d;
+      if (!letto) {
         if (f.ultimo_difetto() == flusso_campi::difetto::nessuno) {
           return "a failed number read gives no cause";
         }
         // After a refused number the readers stop; go on with a text read,
-        // which must succeed before the end.
-        if (!f.fine() && !f.leggi_testo(campo)) return "a text read failed before the end";
+        // which must succeed before the end. (The oracle's number read
+        // stopped at the same place: past the field.)
+        if (!f.fine()) {
+          if (!f.leggi_testo(campo)) return "a text read failed before the end";
+          if (std::string d = confronta(f, true, 0, campo, false, oracolo.testo()); !d.empty()) return d;
+        }
       }
     } else {
-      if (!f.leggi_testo(campo)) return "a text read failed before the end";
+      const bool letto = f.leggi_testo(campo);
+      if (std::string d = confronta(f, letto, 0, campo, false, oracolo.testo()); !d.empty()) return d;
+      if (!letto) return "a text read failed before the end";
       const std::string piegato = fold_case(campo);
       for (const char* p : keywords) {
         const bool esatto = campo.find(p) != std::string::npos;
