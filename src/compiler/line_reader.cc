@@ -1,5 +1,6 @@
 #include "compiler/line_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <string_view>
@@ -61,7 +62,9 @@ class lettore_linea : lettore_righe {
     return false;
   }
 
-  void riempi_pendenza();
+  // Gives the cells from the fill index up to fino (not included) the
+  // gradient in force.
+  void riempi_pendenza(int32_t fino);
 
   int32_t indice_pendenza_ = 0;  // next cell to receive a gradient
   int32_t pendenza_in_vigore_ = 0;
@@ -311,14 +314,14 @@ lettore_linea::passo lettore_linea::voci_liste(const campo_chiave& f) {
   return passo::avanti;
 }
 
-void lettore_linea::riempi_pendenza() {
+void lettore_linea::riempi_pendenza(int32_t fino) {
   // An entry out of chainage order can push the fill index past the route:
   // such cells do not exist and are skipped.
-  if (indice_pendenza_ >= 0 && indice_pendenza_ <= s_.ultima_cella()) {
-    s_.percorso[indice_pendenza_].pendenza =
-        static_cast<uint8_t>(static_cast<uint32_t>(pendenza_in_vigore_) + 100u);
-  }
-  ++indice_pendenza_;
+  const int32_t da = std::max(indice_pendenza_, int32_t{0});
+  const int32_t a = std::min(fino, s_.ultima_cella() + 1);
+  const auto b = static_cast<uint8_t>(static_cast<uint32_t>(pendenza_in_vigore_) + 100u);
+  for (int32_t i = da; i < a; ++i) s_.percorso[static_cast<std::size_t>(i)].pendenza = b;
+  indice_pendenza_ = std::max(indice_pendenza_, fino);
 }
 
 lettore_linea::passo lettore_linea::pendenza() {
@@ -326,10 +329,9 @@ lettore_linea::passo lettore_linea::pendenza() {
   if (auto p = valori_della_riga(v)) return *p;
   controlla_ordine(v[0], ultima_pendenza_, dove_pendenza_, "a gradient row");
   const double n = near(v[0] / 50.0);
-  if (n > 0) {
-    do riempi_pendenza();
-    while (indice_pendenza_ < n);
-  }
+  // The cells before the row's own take the gradient before it: at least
+  // the next one.
+  if (n > 0) riempi_pendenza(std::max(indice_pendenza_ + 1, static_cast<int32_t>(n)));
   pendenza_in_vigore_ = v[1];
   return passo::avanti;
 }
@@ -426,8 +428,7 @@ lettore_linea::passo lettore_linea::cartello() {
 bool lettore_linea::fine_lettura() {
   if (!chiudi_linea(l_)) return false;
   const int32_t p = s_.ultima_cella();
-  do riempi_pendenza();
-  while (indice_pendenza_ < p - 2);
+  riempi_pendenza(std::max(indice_pendenza_ + 1, p - 2));
   if (s_.genera_linea) piano_.termina();
   return true;
 }
