@@ -147,6 +147,10 @@ const SourceCase kSourceCases[] = {
     {"signal whose far approach marks fit a candidate above dato4's digit, after one below it "
      "fitted the next signal's marks",
      "", "segnale, 600, 1, 2,1,0, 0, 74, 0,0,0, 0\r\nsegnale, 800, 1, 0,5,0, 1, 1, 2,0,0, 0\r\n"},
+    {"signal whose two nearer approach marks a later signal covered with marks of another "
+     "candidate, its farthest one covered by a signal before it",
+     "", "segnale, 1500, 1, 2,1,1, 1, 1, 3,1,1, 0\r\nsegnale, 1705, 2, 4,5,0, 1, 11963, 3,1,10, 0\r\n"
+     "segnale, 1200, 1, 1,1,1, 0, 1, 1,1,1, 0\r\n"},
     {"signal tempo 1 .. 100 and above 255",
      "", "segnale, 5000, 2, 1,1,1, 0, 1, 1,1,1, 50\r\nsegnale, 6000, 2, 1,1,1, 0, 1, 1,1,1, 300\r\n"},
     {"tunnel of kind 2 three cells after another", "montagna, 1000, 2000, 1\r\nmontagna, 2174, 3000, 12\r\n", ""},

@@ -447,9 +447,10 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
         // candidates of one period of 640 around dato4's digit hold the one
         // the marks agree with. A later signal up to 8 cells on covers the
         // nearer marks with its own, which another candidate may fit as well
-        // as this signal's far marks fit the right one: between candidates
-        // that fit as many marks, the one whose marks no other signal could
-        // have written wins, then the nearest.
+        // as this signal's far marks fit the right one, or better when a
+        // signal before it covered its farthest: the candidate with the most
+        // marks that no other signal could have written wins, then the one
+        // that fits the most marks, then the nearest.
         const auto of_another_signal = [&](int32_t m) {
           const uint8_t v = cell_at(m).avvicinamento;
           for (int k2 = 1; k2 <= 4; ++k2) {
@@ -475,8 +476,8 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
             own += !of_another_signal(c - 2 * k);
           }
           const auto distance = [&](int32_t v) { return std::abs(v - cifra); };
-          if (matches > best || (matches == best && own > best_own) ||
-              (matches == best && own == best_own && distance(candidate) < distance(q))) {
+          if (own > best_own || (own == best_own && matches > best) ||
+              (own == best_own && matches == best && distance(candidate) < distance(q))) {
             best = matches;
             best_own = own;
             q = candidate;
