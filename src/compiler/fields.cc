@@ -9,6 +9,11 @@ namespace {
 
 bool spazio(char c) { return c == ' ' || c == '\t'; }
 bool cifra(char c) { return c >= '0' && c <= '9'; }
+// The first byte at or after p that is not a blank, or fine.
+const char* dopo_spazi(const char* p, const char* fine) {
+  while (p < fine && spazio(*p)) ++p;
+  return p;
+}
 
 }  // namespace
 
@@ -19,24 +24,25 @@ bool flusso_campi::a_fine_linea_testo() const {
 }
 
 void flusso_campi::salta_spazi() {
-  while (pos_ < testo_.size() && spazio(testo_[pos_])) ++pos_;
+  const char* const testo = testo_.data();
+  pos_ = static_cast<std::size_t>(dopo_spazi(testo + pos_, testo + testo_.size()) - testo);
+}
+
+const char* flusso_campi::oltre_separatore(const char* p) {
+  const char* const testo = testo_.data();
+  const char* const fine = testo + testo_.size();
+  if (p >= fine) return p;
+  if (*p == ',') return p + 1;
+  if (*p == '\r' || *p == '\n') {
+    if (*p++ == '\r' && p < fine && *p == '\n') ++p;
+    ++linea_testo_;
+    inizio_linea_testo_ = static_cast<std::size_t>(p - testo);
+  }
+  return p;
 }
 
 void flusso_campi::consuma_separatore() {
-  if (pos_ >= testo_.size()) return;
-  const char c = testo_[pos_];
-  if (c == ',') {
-    ++pos_;
-  } else if (c == '\r') {
-    ++pos_;
-    if (pos_ < testo_.size() && testo_[pos_] == '\n') ++pos_;
-    ++linea_testo_;
-    inizio_linea_testo_ = pos_;
-  } else if (c == '\n') {
-    ++pos_;
-    ++linea_testo_;
-    inizio_linea_testo_ = pos_;
-  }
+  pos_ = static_cast<std::size_t>(oltre_separatore(testo_.data() + pos_) - testo_.data());
 }
 
 bool flusso_campi::fallisci(difetto d, int linea_testo) {
@@ -113,7 +119,7 @@ bool flusso_campi::leggi_numero(int32_t& valore) {
   if (p >= fine_testo) {
     return fallisci(difetto::oltre_la_fine, linea_testo_campo_ > 0 ? linea_testo_campo_ : linea_testo_);
   }
-  while (p < fine_testo && spazio(*p)) ++p;
+  p = dopo_spazi(p, fine_testo);
   linea_testo_campo_ = linea_testo_;
   colonna_campo_ = static_cast<int>(static_cast<std::size_t>(p - testo) - inizio_linea_testo_) + 1;
   pos_campo_ = static_cast<std::size_t>(p - testo);
@@ -148,17 +154,7 @@ bool flusso_campi::leggi_numero(int32_t& valore) {
     return fallisci(difetto::troppo_grande, linea_testo_campo_);
   }
   valore = static_cast<int32_t>(v);
-  while (p < fine_testo && spazio(*p)) ++p;
-  if (p < fine_testo) {
-    if (*p == ',') {
-      ++p;
-    } else if (*p == '\r' || *p == '\n') {
-      if (*p++ == '\r' && p < fine_testo && *p == '\n') ++p;
-      ++linea_testo_;
-      inizio_linea_testo_ = static_cast<std::size_t>(p - testo);
-    }
-  }
-  pos_ = static_cast<std::size_t>(p - testo);
+  pos_ = static_cast<std::size_t>(oltre_separatore(dopo_spazi(p, fine_testo)) - testo);
   return true;
 }
 

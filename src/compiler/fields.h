@@ -73,6 +73,9 @@ class flusso_campi {
   bool a_fine_linea_testo() const;
   void salta_spazi();
   void consuma_separatore();
+  // Past one comma or one line end at p, if there is one; a line end
+  // starts the next line.
+  const char* oltre_separatore(const char* p);
   // Out of line: failures are rare, and inlined into the reads they made
   // the compiler load the position as part of a wider block, which waited
   // on the store of the previous read.
