@@ -151,6 +151,10 @@ const SourceCase kSourceCases[] = {
      "candidate, its farthest one covered by a signal before it",
      "", "segnale, 1500, 1, 2,1,1, 1, 1, 3,1,1, 0\r\nsegnale, 1705, 2, 4,5,0, 1, 11963, 3,1,10, 0\r\n"
      "segnale, 1200, 1, 1,1,1, 0, 1, 1,1,1, 0\r\n"},
+    {"signal whose two middle approach marks a station's stop marks covered, one of them fitting "
+     "another candidate, its farthest covered by a later signal",
+     "", "segnale, 5000, -1, 1,1,1, 0, 1, 1,1,1, 0\r\nsegnale, 4700, 1, 1,1,1, 0, 1, 1,1,1, 0\r\n"
+     "stazione, 4750, 4, 400, 0, 0, 0, 0,0,0, 0,0,0, 0, 7, 0, 0, A\r\n"},
     {"signal tempo 1 .. 100 and above 255",
      "", "segnale, 5000, 2, 1,1,1, 0, 1, 1,1,1, 50\r\nsegnale, 6000, 2, 1,1,1, 0, 1, 1,1,1, 300\r\n"},
     {"tunnel of kind 2 three cells after another", "montagna, 1000, 2000, 1\r\nmontagna, 2174, 3000, 12\r\n", ""},

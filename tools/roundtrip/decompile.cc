@@ -202,6 +202,19 @@ struct mark_write {
   uint8_t valore = 0;
 };
 
+// The approach marks a station's row writes: 80 + k on the cell k + 1 cells
+// before its stop point, k = 1 .. 4; none for kinds 5, 6 and from 25 up.
+std::vector<mark_write> station_marks(const record_sim& x, int32_t P) {
+  std::vector<mark_write> out;
+  if (x.tipo >= 25 || x.tipo == 5 || x.tipo == 6) return out;
+  const double e = x.fine;
+  for (int k = 1; k <= 4; ++k) {
+    const double q = e / 50 - k - 1;
+    if (q > 1 && near(q) <= P) out.push_back({static_cast<int32_t>(near(q)), static_cast<uint8_t>(80 + k)});
+  }
+  return out;
+}
+
 }  // namespace
 
 // --- Decoding -----------------------------------------------------------------
@@ -423,6 +436,13 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
     }
   }
 
+  // Marks that a station row may have written: a signal's mark of the same
+  // cell and value is no sign of that signal's values.
+  std::set<std::pair<int32_t, uint8_t>> of_a_station;
+  for (int32_t r = riga_prima_stazione; r <= riga_primo_testo; ++r) {
+    for (const auto& m : station_marks(t[static_cast<size_t>(r)], P)) of_a_station.insert({m.cella, m.valore});
+  }
+
   // Point objects of the route.
   int32_t riga_testo_minima = riga_primo_testo + 1;
   std::vector<std::pair<int32_t, int32_t>> texts;  // (row, cell)
@@ -450,9 +470,11 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
         // as this signal's far marks fit the right one, or better when a
         // signal before it covered its farthest: the candidate with the most
         // marks that no other signal could have written wins, then the one
-        // that fits the most marks, then the nearest.
-        const auto of_another_signal = [&](int32_t m) {
+        // that fits the most marks, then the nearest. A station's marks
+        // (81 .. 84 before its stop point) count as another row's too.
+        const auto of_another_row = [&](int32_t m) {
           const uint8_t v = cell_at(m).avvicinamento;
+          if (of_a_station.count({m, v})) return true;
           for (int k2 = 1; k2 <= 4; ++k2) {
             const int32_t c2 = m + 2 * k2;
             if (c2 == c || c2 > P || cell_at(c2).tipo != 1) continue;
@@ -473,7 +495,7 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
             if (c - 2 * k < 0) continue;
             if (cell_at(c - 2 * k).avvicinamento != static_cast<uint8_t>(candidate * 10 + k)) continue;
             ++matches;
-            own += !of_another_signal(c - 2 * k);
+            own += !of_another_row(c - 2 * k);
           }
           const auto distance = [&](int32_t v) { return std::abs(v - cifra); };
           if (own > best_own || (own == best_own && matches > best) ||
@@ -727,15 +749,7 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
     const size_t ns = s.stazioni.size();
     const size_t n = ns + s.segnali.size();
     std::vector<std::vector<mark_write>> marks(n);
-    for (size_t j = 0; j < ns; ++j) {
-      const int32_t tipo = s.stazioni[j].valori[1];
-      if (tipo >= 25 || tipo == 5 || tipo == 6) continue;
-      const double e = t[j + 1].fine;
-      for (int k = 1; k <= 4; ++k) {
-        const double q = e / 50 - k - 1;
-        if (q > 1 && near(q) <= P) marks[j].push_back({static_cast<int32_t>(near(q)), static_cast<uint8_t>(80 + k)});
-      }
-    }
+    for (size_t j = 0; j < ns; ++j) marks[j] = station_marks(t[j + 1], P);
     for (size_t i = 0; i < s.segnali.size(); ++i) {
       const auto& v = s.segnali[i].valori;
       const int32_t c = v[0] / 50 + 1;
