@@ -447,6 +447,7 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
   int32_t riga_testo_minima = riga_primo_testo + 1;
   std::vector<std::pair<int32_t, int32_t>> texts;  // (row, cell)
   std::set<int32_t> used_ends;
+  std::set<int32_t> used_marks;  // first advance mark of each slow-down written with marks
   std::vector<int32_t> unknown_codes;
   for (int32_t c = 0; c <= P; ++c) {
     const cella& x = cell_at(c);
@@ -560,13 +561,21 @@ source_rows rebuild_rows(const decoded_scenario& d, const std::string& nome_line
             return k >= 0 && cell_at(k).tipo == oggetto::preavviso_rallentamento &&
                    cell_at(k).dato1 == numero;
           };
-          if (c - 25 >= 0 && cell_at(c - 25).tipo == oggetto::preavviso_rallentamento) {
+          // Marks an earlier slow-down took, or numbered where this row's
+          // d_v would leave them unnumbered, are not this row's: written
+          // twice, the second row would find their cells taken.
+          const auto its_marks = [&](int32_t primo) {
+            return !used_marks.count(primo) && (x.dato2 == 0 || cell_at(primo).dato2 == 1);
+          };
+          if (c - 25 >= 0 && cell_at(c - 25).tipo == oggetto::preavviso_rallentamento &&
+              its_marks(c - 25)) {
             f_ta = 1;
-          } else if (segno(c - 26, 1) && segno(c - 27, 2)) {
+          } else if (segno(c - 26, 1) && segno(c - 27, 2) && its_marks(c - 26)) {
             f_ta = 1;
             posizione = x0 - 25;
             primo_segno = c - 26;
           }
+          if (f_ta) used_marks.insert(primo_segno);
         }
         // A station's stop point recorded after the slow-down may have taken
         // the cell of its warning board or of one of its advance marks (no
